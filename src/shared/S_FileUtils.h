@@ -1,0 +1,80 @@
+// Small never-raising file, shell and version chores. Paths are Shift-JIS.
+#pragma once
+#include <string>
+
+#include <windows.h>
+
+#include "classlib/DateTime.h"
+#include "shared/S_string.h"
+
+// Owns a file handle opened by OpenOrCreateFile; closed on destruction.
+class OpenedFile {
+ public:
+  OpenedFile() = default;
+  explicit OpenedFile(HANDLE h) : handle_(h) {}
+  ~OpenedFile() { Close(); }
+  OpenedFile(OpenedFile&& other) noexcept : handle_(other.Release()) {}
+  OpenedFile& operator=(OpenedFile&& other) noexcept;
+  OpenedFile(const OpenedFile&) = delete;
+  OpenedFile& operator=(const OpenedFile&) = delete;
+
+  bool IsOpen() const { return handle_ != INVALID_HANDLE_VALUE; }
+  HANDLE Get() const { return handle_; }
+  HANDLE Release();
+  void Close();
+
+ private:
+  HANDLE handle_ = INVALID_HANDLE_VALUE;
+};
+
+// Creates the folder and any missing parents; beeps when that fails.
+void ForceFolder(const std::string& path);
+// ShellExecute "open"-default verb, SW_SHOW; above 32 is success, 0 on failure.
+int ShellOpen(const std::string& target);
+// Delayed move (or delete, when destination is empty) at the next start;
+// falls back to Wininit.ini.
+bool ReplaceFileOnReboot(const std::string& source, const std::string& destination);
+bool AddWininitRename(const std::string& source, const std::string& destination);
+// Same, editing the given ini file instead of the Windows folder's Wininit.ini.
+bool AddWininitRenameTo(const std::string& iniPath, const std::string& source,
+                        const std::string& destination);
+// Opens read/write when the file exists, else creates it. 0 on success, else
+// the Win32 error code; file is left open on success. recordSize is kept
+// for callers' sake and does not change the opening.
+int OpenOrCreateFile(const std::string& name, OpenedFile& file, int recordSize);
+// Copies in 2048-byte blocks; false on any failure, including a short
+// write, and then no partial destination is left behind.
+bool CopyFileBlocks(const std::string& source, const std::string& destination);
+
+// Reads "StringFileInfo\041103A4\FileVersion" of file (empty: this program).
+// Leaves the outputs unchanged when the file has no such value.
+void GetFileVersionStr(Currency& numeric, std::string& display, int& build,
+                       const std::string& file);
+void SplitVersion(std::string text, int& major, int& minor, int& release, int& build);
+int TakeVersionPart(std::string& text);
+// Numeric value (major + minor/100 + release/10000) and display text ("1.02c").
+Currency VersionNumber(int major, int minor, int release);
+std::string VersionDisplay(int major, int minor, int release);
+
+bool IsWindows5OrLater();
+bool IsShiftDown();
+
+bool FileExists(const std::string& name);
+bool DirectoryExists(const std::string& name);
+bool DeleteFileSJ(const std::string& name);
+bool RenameFileSJ(const std::string& from, const std::string& to);
+bool CopyFileSJ(const std::string& from, const std::string& to, bool failIfExists);
+bool RemoveDirSJ(const std::string& name);
+// Last write time as a local day number; 0 when the file is missing.
+TDateTime FileAgeDateTime(const std::string& name);
+// -1 when the file is missing.
+int64_t FileSizeSJ(const std::string& name);
+std::string ExtractFilePath(const std::string& name);  // with trailing backslash
+std::string ExtractFileName(const std::string& name);
+std::string ExtractFileExt(const std::string& name);   // with the dot
+std::string ChangeFileExt(const std::string& name, const std::string& ext);
+std::string ExpandFileName(const std::string& name);
+std::string GetShortPathSJ(const std::string& name);   // name itself when it fails
+std::string ProgramFilePath();                          // the running exe
+std::string WindowsFolder();                            // without trailing backslash
+std::string TempFolder();                               // with trailing backslash

@@ -1,0 +1,40 @@
+// The maker's web server: the one place its address is kept. Every
+// address of the maker (default feed list, information feed, update
+// folder, home page) is built from MakerServer().
+#pragma once
+#include <cstdlib>
+#include <string>
+
+// Shipped address, without a trailing slash.
+inline constexpr const char kMakerServer[] = "http://www.pelmoriad.jp";
+
+// Tests point the programs at their own server on this machine by setting
+// TESSIVAR_MAKER_BASE (e.g. "http://127.0.0.1:8123"). Only loopback
+// addresses are taken, so the variable can never send the update download
+// elsewhere; unset (the shipped case), nothing changes.
+inline bool IsLoopbackMakerBase(const std::string& base) {
+  for (const char* prefix : {"http://127.0.0.1:", "http://127.0.0.1/", "http://localhost:",
+                             "http://localhost/"}) {
+    if (base.compare(0, std::char_traits<char>::length(prefix), prefix) == 0) return true;
+  }
+  return base == "http://127.0.0.1" || base == "http://localhost";
+}
+
+inline std::string MakerServer() {
+  const char* env = std::getenv("TESSIVAR_MAKER_BASE");
+  if (env == nullptr || *env == '\0') return kMakerServer;
+  std::string base = env;
+  while (!base.empty() && base.back() == '/') base.pop_back();
+  if (!IsLoopbackMakerBase(base)) return kMakerServer;
+  return base;
+}
+
+// path begins with "/".
+inline std::string MakerUrl(const std::string& path) { return MakerServer() + path; }
+
+inline std::string MakerHomePage() { return MakerUrl("/tessivar/"); }
+inline std::string MakerDeskPage() { return MakerUrl("/tessivar/desk/"); }
+inline std::string MakerDefaultFeedListUrl() { return MakerUrl("/download/TessivarOrvanel.def"); }
+inline std::string MakerInfoFeedUrl() { return MakerUrl("/rss/tessivarorvanel.rdf"); }
+// The product's update folder; OEM packages lie in sub-folders of it.
+inline std::string MakerUpdateFolder() { return MakerUrl("/download/plinvat/"); }

@@ -1,0 +1,521 @@
+#include "refresh/HttpFetch.h"
+
+#include <algorithm>
+#include <atomic>
+#include <memory>
+#include <mutex>
+#include <thread>
+
+#include "classlib/Text.h"
+#include "refresh/FeedFiles.h"
+#include "shared/S_FileUtils.h"
+#include "shared/S_string.h"
+#include "shared/Tessivar_Seihin.h"
+
+std::string RedirectTarget;
+std::string LastProxyUser;
+std::string LastProxyPassword;
+
+namespace {
+
+constexpr int MaxRedirects = 5;
+constexpr int StatusProxyAuthRequired = 407;
+
+std::string g_homePage;
+FetchLimits g_limits;
+
+struct ProxyConfig {
+  int Mode = 1;
+  std::string Host;
+  int Port = 0;
+  std::string User;
+  std::string Password;
+  bool CredentialsInUrl = false;
+};
+
+// Shared by the caller and the worker that makes the blocking WinInet calls;
+// the caller may give up on the worker when the deadline passes.
+struct FetchJob {
+  std::string Url;
+  bool NoRedirect = false;
+  std::string IfModifiedSince;
+  ProxyConfig Proxy;
+  FetchLimits Limits;
+  std::string Agent;
+  DWORD StartTick = 0;
+
+  std::atomic<bool> Cancelled{false};
+  std::mutex Lock;
+  HINTERNET Internet = nullptr;  // guarded by Lock; closed by whoever gets there first
+
+  bool Ok = false;
+  bool Received = false;
+  std::string Body;
+  std::string LastModified;
+  std::string RedirectTarget;
+  bool CredentialsHanded = false;
+};
+
+class RequestHandle {
+ public:
+  explicit RequestHandle(HINTERNET h) : h_(h) {}
+  ~RequestHandle() {
+    if (h_) InternetCloseHandle(h_);
+  }
+  RequestHandle(const RequestHandle&) = delete;
+  RequestHandle& operator=(const RequestHandle&) = delete;
+  HINTERNET get() const { return h_; }
+
+ private:
+  HINTERNET h_;
+};
+
+bool StartsWithNoCase(const std::string& s, const char* prefix) {
+  size_t n = strlen(prefix);
+  if (s.size() < n) return false;
+  for (size_t i = 0; i < n; ++i)
+    if (tolower(static_cast<unsigned char>(s[i])) != tolower(static_cast<unsigned char>(prefix[i])))
+      return false;
+  return true;
+}
+
+std::string Base64(const std::string& in) {
+  static const char table[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+  std::string out;
+  size_t i = 0;
+  for (; i + 2 < in.size(); i += 3) {
+    unsigned v = (static_cast<unsigned char>(in[i]) << 16) |
+                 (static_cast<unsigned char>(in[i + 1]) << 8) | static_cast<unsigned char>(in[i + 2]);
+    out += table[v >> 18];
+    out += table[(v >> 12) & 63];
+    out += table[(v >> 6) & 63];
+    out += table[v & 63];
+  }
+  if (i < in.size()) {
+    unsigned v = static_cast<unsigned char>(in[i]) << 16;
+    if (i + 1 < in.size()) v |= static_cast<unsigned char>(in[i + 1]) << 8;
+    out += table[v >> 18];
+    out += table[(v >> 12) & 63];
+    out += i + 1 < in.size() ? table[(v >> 6) & 63] : '=';
+    out += '=';
+  }
+  return out;
+}
+
+ProxyConfig CurrentProxyConfig() {
+  ProxyConfig p;
+  p.Mode = TickerSettings.InternetPreConfig;
+  if (p.Mode != 0 && p.Mode != 2) p.Mode = 1;
+  p.Host = TickerSettings.ProxyHost;
+  p.Port = TickerSettings.ProxyPort;
+  p.User = TickerSettings.ProxyUser;
+  p.Password = TickerSettings.ProxyPassword;
+  p.CredentialsInUrl = TickerSettings.ProxyCredentialsInUrl != 0;
+  if (p.Mode == 2 && p.Host.empty()) p.Mode = 1;
+  return p;
+}
+
+bool TimeIsUp(const FetchJob& job) {
+  return job.Cancelled || GetTickCount() - job.StartTick >= job.Limits.TotalMs;
+}
+
+// A header that does not fit the first buffer is queried again with the size
+// WinInet asks for, so long header blocks keep every line.
+bool QueryHeaderText(HINTERNET request, DWORD what, std::string& out) {
+  std::wstring buffer(1025, L'\0');  // 2049 bytes, as the first guess
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    DWORD bytes = static_cast<DWORD>(buffer.size() * sizeof(wchar_t));
+    DWORD index = 0;
+    if (HttpQueryInfoW(request, what, &buffer[0], &bytes, &index)) {
+      out = WideToSjis(buffer.c_str(), static_cast<int>(bytes / sizeof(wchar_t)));
+      return true;
+    }
+    if (GetLastError() != ERROR_INSUFFICIENT_BUFFER) return false;
+    buffer.assign(bytes / sizeof(wchar_t) + 2, L'\0');
+  }
+  return false;
+}
+
+std::string InsertUrlCredentials(const std::string& url, const ProxyConfig& proxy) {
+  size_t p = url.find("://");
+  if (p == std::string::npos) return url;
+  return url.substr(0, p + 3) + PercentEncode(proxy.User) + ":" + PercentEncode(proxy.Password) +
+         "@" + url.substr(p + 3);
+}
+
+bool SetOptionText(HINTERNET h, DWORD option, const std::string& text) {
+  std::wstring w = SjisToWide(text);
+  return InternetSetOptionW(h, option, const_cast<wchar_t*>(w.c_str()),
+                            static_cast<DWORD>(w.size())) != 0;
+}
+
+void SetTimeouts(HINTERNET internet, const FetchLimits& limits) {
+  DWORD connect = limits.ConnectTimeoutMs, receive = limits.ReceiveTimeoutMs;
+  InternetSetOptionW(internet, INTERNET_OPTION_CONNECT_TIMEOUT, &connect, sizeof connect);
+  InternetSetOptionW(internet, INTERNET_OPTION_SEND_TIMEOUT, &receive, sizeof receive);
+  InternetSetOptionW(internet, INTERNET_OPTION_RECEIVE_TIMEOUT, &receive, sizeof receive);
+  InternetSetOptionW(internet, INTERNET_OPTION_DATA_SEND_TIMEOUT, &receive, sizeof receive);
+  InternetSetOptionW(internet, INTERNET_OPTION_DATA_RECEIVE_TIMEOUT, &receive, sizeof receive);
+}
+
+bool ReadBody(FetchJob& job, HINTERNET request) {
+  std::string body;
+  std::string chunk;
+  for (;;) {
+    if (TimeIsUp(job)) return false;
+    DWORD available = 0;
+    if (!InternetQueryDataAvailable(request, &available, 0, 0)) return false;
+    chunk.resize(std::clamp<DWORD>(available, 4096, 1 << 20));
+    DWORD got = 0;
+    if (!InternetReadFile(request, &chunk[0], static_cast<DWORD>(chunk.size()), &got)) return false;
+    if (got == 0) break;
+    if (body.size() + got > job.Limits.MaxBytes) return false;
+    body.append(chunk.data(), got);
+  }
+  job.Body = std::move(body);
+  return true;
+}
+
+HINTERNET OpenRequest(FetchJob& job, HINTERNET internet, const std::string& url, DWORD flags) {
+  const ProxyConfig& proxy = job.Proxy;
+  std::string headers;
+  if (!job.IfModifiedSince.empty())
+    headers = "Accept:*/*\r\nIf-Modified-Since: " + RemoveLineBreaks(job.IfModifiedSince) + "\r\n";
+  std::string requestUrl = url;
+  bool handCredentials = proxy.Mode == 2 && !proxy.User.empty();
+  if (handCredentials && proxy.CredentialsInUrl) {
+    requestUrl = InsertUrlCredentials(url, proxy);
+    job.CredentialsHanded = true;
+  } else if (handCredentials) {
+    // Wine keeps no proxy credentials between requests: hand them every time.
+    headers += "Proxy-Authorization: Basic " + Base64(proxy.User + ":" + proxy.Password) + "\r\n";
+    job.CredentialsHanded = true;
+  }
+  DWORD extra = proxy.Mode == 1 ? INTERNET_FLAG_RELOAD
+                                : INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE;
+  std::wstring wideHeaders = SjisToWide(headers);
+  HINTERNET request = InternetOpenUrlW(internet, SjisToWide(requestUrl).c_str(),
+                                       wideHeaders.empty() ? nullptr : wideHeaders.c_str(),
+                                       static_cast<DWORD>(wideHeaders.size()), flags | extra, 0);
+  if (request && handCredentials && !proxy.CredentialsInUrl &&
+      GetStatusCode(request) == StatusProxyAuthRequired) {
+    // A proxy asking for another scheme than Basic: let WinInet answer it.
+    SetOptionText(request, INTERNET_OPTION_PROXY_USERNAME, proxy.User);
+    SetOptionText(request, INTERNET_OPTION_PROXY_PASSWORD, proxy.Password);
+    HttpSendRequestW(request, nullptr, 0, nullptr, 0);
+  }
+  return request;
+}
+
+void RunRequests(FetchJob& job, HINTERNET internet) {
+  int counter = job.NoRedirect ? 999 : 0;
+  DWORD flags = INTERNET_FLAG_NO_AUTO_REDIRECT;
+  std::string url = job.Url;
+  for (int pass = 0; pass <= MaxRedirects; ++pass) {
+    if (TimeIsUp(job)) return;
+    RequestHandle request(OpenRequest(job, internet, url, flags));
+    if (!request.get()) return;
+    int status = GetStatusCode(request.get());
+    if (status == 200) {
+      std::string headers;
+      if (QueryHeaderText(request.get(), HTTP_QUERY_RAW_HEADERS_CRLF, headers))
+        job.LastModified = RemoveLineBreaks(GetHeaderValue(headers, "Last-Modified:"));
+      if (!ReadBody(job, request.get())) {
+        job.LastModified.clear();
+        return;
+      }
+      job.Received = true;
+      job.Ok = true;
+      return;
+    }
+    if (status == 304) {
+      job.Ok = true;
+      return;
+    }
+    if (status != 301 && status != 302 && status != 307) return;
+    if (counter >= MaxRedirects) return;
+    ++counter;
+    std::string location;
+    // A redirect without a readable Location is not followed blindly.
+    if (!QueryHeaderText(request.get(), HTTP_QUERY_LOCATION, location)) return;
+    std::string next = ResolveLocation(url, location);
+    if (next.empty()) return;
+    url = next;
+    if (status == 301) job.RedirectTarget = next;
+  }
+}
+
+void RunFetch(const std::shared_ptr<FetchJob>& job) {
+  DWORD access = job->Proxy.Mode == 0   ? INTERNET_OPEN_TYPE_DIRECT
+                 : job->Proxy.Mode == 2 ? INTERNET_OPEN_TYPE_PROXY
+                                        : INTERNET_OPEN_TYPE_PRECONFIG;
+  std::wstring proxy, bypass;
+  if (job->Proxy.Mode == 2) {
+    proxy = SjisToWide(job->Proxy.Host + ":" + std::to_string(job->Proxy.Port));
+    bypass = L"<local>";
+  }
+  HINTERNET internet =
+      InternetOpenW(SjisToWide(job->Agent).c_str(), access, proxy.empty() ? nullptr : proxy.c_str(),
+                    bypass.empty() ? nullptr : bypass.c_str(), 0);
+  if (!internet) return;
+  SetTimeouts(internet, job->Limits);
+  {
+    std::lock_guard<std::mutex> hold(job->Lock);
+    if (job->Cancelled) {
+      InternetCloseHandle(internet);
+      return;
+    }
+    job->Internet = internet;
+  }
+  RunRequests(*job, internet);
+  std::lock_guard<std::mutex> hold(job->Lock);
+  if (job->Internet) InternetCloseHandle(job->Internet);
+  job->Internet = nullptr;
+}
+
+void CancelJob(FetchJob& job) {
+  std::lock_guard<std::mutex> hold(job.Lock);
+  job.Cancelled = true;
+  // Closing the session handle aborts the calls blocked on it.
+  if (job.Internet) InternetCloseHandle(job.Internet);
+  job.Internet = nullptr;
+}
+
+// Serves the GUI thread's queue while the worker downloads. Returns false when
+// the deadline passed or the application was told to quit (WM_QUIT is posted
+// again for the caller's own loop).
+bool WaitPumping(HANDLE done, const FetchJob& job) {
+  bool quit = false;
+  WPARAM quitCode = 0;
+  bool finished = false;
+  while (!finished) {
+    DWORD elapsed = GetTickCount() - job.StartTick;
+    if (elapsed >= job.Limits.TotalMs) break;
+    DWORD wait = std::min<DWORD>(job.Limits.TotalMs - elapsed, 50);
+    DWORD r = MsgWaitForMultipleObjects(1, &done, FALSE, wait, QS_ALLINPUT);
+    if (r == WAIT_OBJECT_0) {
+      finished = true;
+      break;
+    }
+    MSG msg;
+    for (int n = 0; n < 1000 && PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE); ++n) {
+      if (msg.message == WM_QUIT) {
+        quit = true;
+        quitCode = msg.wParam;
+        break;
+      }
+      TranslateMessage(&msg);
+      DispatchMessageW(&msg);
+    }
+    if (quit) break;
+  }
+  if (quit) PostQuitMessage(static_cast<int>(quitCode));
+  return finished;
+}
+
+}  // namespace
+
+std::string PercentEncode(const std::string& s) {
+  static const char hex[] = "0123456789ABCDEF";
+  std::string out;
+  for (unsigned char c : s) {
+    if (isalnum(c) || c == '-' || c == '.' || c == '_' || c == '~') {
+      out += static_cast<char>(c);
+    } else {
+      out += '%';
+      out += hex[c >> 4];
+      out += hex[c & 15];
+    }
+  }
+  return out;
+}
+
+bool IsWebAddress(const std::string& url) {
+  size_t skip;
+  if (StartsWithNoCase(url, "http://"))
+    skip = 7;
+  else if (StartsWithNoCase(url, "https://"))
+    skip = 8;
+  else
+    return false;
+  if (url.size() <= skip || url[skip] == '/' || url[skip] == '?' || url[skip] == '#') return false;
+  for (unsigned char c : url)
+    if (c == '\\' || c < 0x21 || c == 0x7F) return false;
+  return true;
+}
+
+namespace {
+
+// RFC 3986 5.2.4 on the path part of an address.
+std::string RemoveDotSegments(const std::string& path) {
+  std::vector<std::string> out;
+  size_t start = 0;
+  bool trailingSlash = false;
+  while (start <= path.size()) {
+    size_t slash = path.find('/', start);
+    std::string seg = path.substr(start, slash == std::string::npos ? std::string::npos : slash - start);
+    bool last = slash == std::string::npos;
+    if (seg == "..") {
+      if (out.size() > 1) out.pop_back();
+      trailingSlash = true;
+    } else if (seg == ".") {
+      trailingSlash = true;
+    } else {
+      out.push_back(seg);
+      trailingSlash = false;
+    }
+    if (last) break;
+    start = slash + 1;
+  }
+  std::string result;
+  for (size_t i = 0; i < out.size(); ++i) {
+    if (i) result += '/';
+    result += out[i];
+  }
+  if (trailingSlash) result += '/';
+  if (result.empty() || result[0] != '/') result.insert(result.begin(), '/');
+  return result;
+}
+
+}  // namespace
+
+std::string ResolveLocation(const std::string& baseUrl, const std::string& location) {
+  std::string loc = TrimSpaces(location);
+  if (loc.empty() || !IsWebAddress(baseUrl)) return std::string();
+  for (unsigned char c : loc)
+    if (c == '\\' || c < 0x20 || c == 0x7F) return std::string();
+  // A scheme is letters, digits, "+", "-", "." before the first ":" that comes
+  // ahead of any "/", "?" or "#".
+  size_t colon = loc.find(':');
+  size_t delim = loc.find_first_of("/?#");
+  if (colon != std::string::npos && (delim == std::string::npos || colon < delim) && colon > 0 &&
+      isalpha(static_cast<unsigned char>(loc[0]))) {
+    return IsWebAddress(loc) ? loc : std::string();
+  }
+  size_t schemeEnd = baseUrl.find("://") + 3;
+  size_t authEnd = baseUrl.find_first_of("/?#", schemeEnd);
+  if (authEnd == std::string::npos) authEnd = baseUrl.size();
+  std::string scheme = baseUrl.substr(0, schemeEnd - 3);
+  std::string origin = baseUrl.substr(0, authEnd);
+  std::string rest = baseUrl.substr(authEnd);
+  size_t fragment = rest.find('#');
+  if (fragment != std::string::npos) rest.erase(fragment);
+  size_t query = rest.find('?');
+  std::string basePath = query == std::string::npos ? rest : rest.substr(0, query);
+  if (basePath.empty()) basePath = "/";
+
+  std::string result;
+  if (loc.compare(0, 2, "//") == 0) {
+    result = scheme + ":" + loc;
+  } else if (loc[0] == '/') {
+    size_t tail = loc.find_first_of("?#");
+    std::string path = loc.substr(0, tail);
+    result = origin + RemoveDotSegments(path) + (tail == std::string::npos ? "" : loc.substr(tail));
+  } else if (loc[0] == '?') {
+    result = origin + basePath + loc;
+  } else if (loc[0] == '#') {
+    result = origin + rest + loc;
+  } else {
+    size_t tail = loc.find_first_of("?#");
+    std::string path = basePath.substr(0, basePath.rfind('/') + 1) + loc.substr(0, tail);
+    result = origin + RemoveDotSegments(path) + (tail == std::string::npos ? "" : loc.substr(tail));
+  }
+  return IsWebAddress(result) ? result : std::string();
+}
+
+void SetAgentHomePage(const std::string& address) { g_homePage = address; }
+
+std::string AgentName() {
+  if (g_homePage.empty()) return "Tessivar-Orvanel";
+  return "Tessivar-Orvanel (" + g_homePage + ")";
+}
+
+int GetStatusCode(HINTERNET request) {
+  DWORD status = 0, size = sizeof status, index = 0;
+  if (!HttpQueryInfoW(request, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size,
+                      &index))
+    return 0;
+  return static_cast<int>(status);
+}
+
+std::string GetHeaderValue(const std::string& rawHeaders, const std::string& name) {
+  size_t start = 0;
+  while (start < rawHeaders.size()) {
+    size_t end = rawHeaders.find('\n', start);
+    if (end == std::string::npos) end = rawHeaders.size();
+    std::string line = rawHeaders.substr(start, end - start);
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (StartsWithNoCase(line, name.c_str())) return TrimSpaces(line.substr(name.size()));
+    start = end + 1;
+  }
+  return std::string();
+}
+
+FetchLimits DefaultFetchLimits() { return FetchLimits(); }
+void SetFetchLimitsForTest(const FetchLimits& limits) { g_limits = limits; }
+
+std::optional<std::string> FetchUrl(const std::string& url, bool& received,
+                                    std::string& lastModified, bool noRedirect,
+                                    const std::string& ifModifiedSince) {
+  received = false;
+  lastModified.clear();
+  RedirectTarget.clear();
+  try {
+    if (InStrChar(url, "\\") > 0) {
+      std::string bytes;
+      if (!FileExists(url) || !ReadDataFile(url, bytes) || bytes.size() > g_limits.MaxBytes)
+        return std::nullopt;
+      received = true;
+      return bytes;
+    }
+    // Only web addresses go to WinInet, which would also open file: and ftp: ones.
+    if (!IsWebAddress(url)) return std::nullopt;
+
+    auto job = std::make_shared<FetchJob>();
+    job->Url = url;
+    job->NoRedirect = noRedirect;
+    job->IfModifiedSince = ifModifiedSince;
+    job->Proxy = CurrentProxyConfig();
+    job->Limits = g_limits;
+    job->Agent = AgentName();
+    job->StartTick = GetTickCount();
+
+    HANDLE done = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    if (!done) return std::nullopt;
+    // The worker owns a duplicate so the event outlives an abandoned wait.
+    HANDLE workerDone = nullptr;
+    if (!DuplicateHandle(GetCurrentProcess(), done, GetCurrentProcess(), &workerDone, 0, FALSE,
+                         DUPLICATE_SAME_ACCESS)) {
+      CloseHandle(done);
+      return std::nullopt;
+    }
+    // The blocking WinInet calls run on a worker so that a server that never
+    // answers or trickles cannot hold this thread past the deadline.
+    std::thread([job, workerDone] {
+      RunFetch(job);
+      SetEvent(workerDone);
+      CloseHandle(workerDone);
+    }).detach();
+    bool finished = WaitPumping(done, *job);
+    if (!finished) {
+      CancelJob(*job);
+      WaitForSingleObject(done, 2000);  // let it clean up; give up on it otherwise
+    }
+    CloseHandle(done);
+    if (!finished) return std::nullopt;
+
+    if (job->CredentialsHanded) {
+      LastProxyUser = job->Proxy.User;
+      LastProxyPassword = job->Proxy.Password;
+    }
+    RedirectTarget = job->RedirectTarget;
+    if (!job->Ok) return std::nullopt;
+    if (!job->Received) return std::nullopt;  // 304: nothing new
+    received = true;
+    lastModified = job->LastModified;
+    return std::move(job->Body);
+  } catch (...) {
+    lastModified.clear();
+    return std::nullopt;
+  }
+}

@@ -45,6 +45,8 @@ int OpenOrCreateFile(const std::string& name, OpenedFile& file, int recordSize);
 // Copies in 2048-byte blocks; false on any failure, including a short
 // write, and then no partial destination is left behind.
 bool CopyFileBlocks(const std::string& source, const std::string& destination);
+// The block loop of CopyFileBlocks: true when every block read was written whole.
+bool CopyHandleBlocks(HANDLE source, HANDLE destination);
 
 // Reads "StringFileInfo\041103A4\FileVersion" of file (empty: this program).
 // Leaves the outputs unchanged when the file has no such value.

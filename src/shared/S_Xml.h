@@ -83,6 +83,9 @@ class TComInit {
   bool ok_;
 };
 
+// Frees the shared DOM document; call before CoUninitialize (TComInit does).
+void ReleaseXmlDocuments();
+
 // Parses the document bytes into the one shared DOM document. document gets
 // a borrowed pointer (valid until the next load) or nullptr; LastParseError
 // tells a parse failure. Documents that declare entities are refused and a

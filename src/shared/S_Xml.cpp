@@ -1,0 +1,377 @@
+#include "S_Xml.h"
+
+#include <msxml2.h>
+#include <shlwapi.h>
+
+#include <stdexcept>
+
+#include "S_XmlDecl.h"
+#include "classlib/Text.h"
+
+TParseError LastParseError;
+bool CharRefsEnabled = true;
+bool CheckCharacters = true;
+
+namespace {
+
+template <class T>
+class TComPtr {
+ public:
+  TComPtr() = default;
+  ~TComPtr() { Reset(); }
+  TComPtr(const TComPtr&) = delete;
+  TComPtr& operator=(const TComPtr&) = delete;
+  T* operator->() const { return p_; }
+  T* Get() const { return p_; }
+  T** Out() {
+    Reset();
+    return &p_;
+  }
+  void Reset() {
+    if (p_) p_->Release();
+    p_ = nullptr;
+  }
+
+ private:
+  T* p_ = nullptr;
+};
+
+class TBstr {
+ public:
+  TBstr() = default;
+  explicit TBstr(const wchar_t* s) : b_(SysAllocString(s)) {}
+  ~TBstr() { SysFreeString(b_); }
+  TBstr(const TBstr&) = delete;
+  TBstr& operator=(const TBstr&) = delete;
+  BSTR Get() const { return b_; }
+  BSTR* Out() {
+    SysFreeString(b_);
+    b_ = nullptr;
+    return &b_;
+  }
+  std::wstring Str() const { return b_ ? std::wstring(b_, SysStringLen(b_)) : std::wstring(); }
+
+ private:
+  BSTR b_ = nullptr;
+};
+
+void Check(HRESULT hr) {
+  if (FAILED(hr)) throw std::runtime_error("DOM call failed");
+}
+
+// Freed by ReleaseXmlDocuments before COM goes away, never by a static
+// destructor (the COM library may be gone by then).
+IXMLDOMDocument* SharedDomDocument = nullptr;
+
+void ShowParserMissing() {
+  std::wstring text = SjisToWide(
+      "Microsoft XML Parser がインストールされていません。\r\n"
+      "Microsoft Internet Explorer4.01以上(推奨 5.01以上)のブラウザをインストールしてください。");
+  wchar_t path[MAX_PATH] = L"";
+  GetModuleFileNameW(nullptr, path, MAX_PATH);
+  PathStripPathW(path);
+  PathRemoveExtensionW(path);
+  MessageBoxW(GetActiveWindow(), text.c_str(), path, MB_OK | MB_ICONINFORMATION);
+}
+
+IXMLDOMDocument* CreateDomDocument() {
+  // mingw's import libraries lack the CLSID_DOMDocument symbols.
+  CLSID clsid;
+  IXMLDOMDocument* doc = nullptr;
+  if (FAILED(CLSIDFromProgID(L"Msxml2.DOMDocument", &clsid)) ||
+      FAILED(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IXMLDOMDocument,
+                              (void**)&doc)))
+    return nullptr;
+  return doc;
+}
+
+void Refuse(HRESULT code, const std::wstring& reason) {
+  LastParseError.ErrorCode = (int32_t)code;
+  LastParseError.Reason = reason;
+  LastParseError.SrcText.clear();
+  LastParseError.Line = LastParseError.LinePos = LastParseError.FilePos = 0;
+}
+
+// Nothing is ever fetched: a document that cannot be kept from resolving
+// externals is not loaded at all.
+bool SetSafeProperties(IXMLDOMDocument* doc) {
+  VARIANT_BOOL resolving = VARIANT_TRUE;
+  if (FAILED(doc->put_async(VARIANT_FALSE)) || FAILED(doc->put_resolveExternals(VARIANT_FALSE)) ||
+      FAILED(doc->get_resolveExternals(&resolving)) || resolving != VARIANT_FALSE)
+    return false;
+  doc->put_validateOnParse(VARIANT_FALSE);
+  TComPtr<IXMLDOMDocument2> doc2;
+  if (SUCCEEDED(doc->QueryInterface(IID_IXMLDOMDocument2, (void**)doc2.Out()))) {
+    VARIANT v;
+    V_VT(&v) = VT_BOOL;
+    V_BOOL(&v) = VARIANT_TRUE;
+    TBstr name(L"ProhibitDTD");
+    doc2->setProperty(name.Get(), v);  // older parsers lack it; no declaration reaches them anyway
+  }
+  return true;
+}
+
+void ReadParseError(IXMLDOMDocument* doc, HRESULT loadResult) {
+  TComPtr<IXMLDOMParseError> err;
+  long code = 0;
+  if (SUCCEEDED(doc->get_parseError(err.Out())) && err.Get()) err->get_errorCode(&code);
+  if (code == 0) {
+    Refuse(FAILED(loadResult) ? loadResult : E_FAIL, L"load failed");
+    return;
+  }
+  LastParseError.ErrorCode = (int32_t)code;
+  TBstr reason, src;
+  long line = 0, linePos = 0, filePos = 0;
+  err->get_reason(reason.Out());
+  err->get_srcText(src.Out());
+  err->get_line(&line);
+  err->get_linepos(&linePos);
+  err->get_filepos(&filePos);
+  LastParseError.Reason = reason.Str();
+  LastParseError.SrcText = src.Str();
+  LastParseError.Line = (int32_t)line;
+  LastParseError.LinePos = (int32_t)linePos;
+  LastParseError.FilePos = (int32_t)filePos;
+}
+
+std::string ConvertChecked(const std::wstring& w) {
+  return CheckShiftJis(WideToAnsiSubst(w), CheckCharacters);
+}
+
+bool IsMarkupType(IXMLDOMNode* attr, const std::wstring& name) {
+  if (lstrcmpiW(name.c_str(), L"type") != 0) return false;
+  TBstr value;
+  Check(attr->get_text(value.Out()));
+  return lstrcmpiW(value.Str().c_str(), L"xhtml") == 0;
+}
+
+// Returns whether the element is to be kept as markup.
+bool ReadAttributes(IXMLDOMNode* node, TXMLItemType& rec) {
+  TComPtr<IXMLDOMNamedNodeMap> attrs;
+  long count = 0;
+  if (FAILED(node->get_attributes(attrs.Out())) || !attrs.Get()) return false;
+  Check(attrs->get_length(&count));
+  if (count <= 0) return false;
+  bool markup = false;
+  rec.Attributes = std::make_shared<TXMLList>();
+  for (long i = 0; i < count; ++i) {
+    TComPtr<IXMLDOMNode> attr;
+    Check(attrs->get_item(i, attr.Out()));
+    TBstr name, value;
+    Check(attr->get_nodeName(name.Out()));
+    Check(attr->get_text(value.Out()));
+    TXMLItemType a;
+    a.Name = WideToSjis(name.Str());
+    a.Text = ConvertChecked(value.Str());
+    rec.Attributes->AddItem(a);
+    if (IsMarkupType(attr.Get(), name.Str())) markup = true;
+  }
+  return markup;
+}
+
+void KeepAsMarkup(IXMLDOMNode* node, TXMLItemType& rec) {
+  rec.NodeType = 3;
+  try {
+    TComPtr<IXMLDOMNodeList> kids;
+    long count = 0;
+    Check(node->get_childNodes(kids.Out()));
+    Check(kids->get_length(&count));
+    std::wstring markup;
+    for (long i = 0; i < count; ++i) {
+      TComPtr<IXMLDOMNode> kid;
+      TBstr xml;
+      Check(kids->get_item(i, kid.Out()));
+      Check(kid->get_xml(xml.Out()));
+      markup += xml.Str();
+    }
+    rec.CDataText = ConvertChecked(markup);
+  } catch (...) {
+    rec.CDataText.clear();
+  }
+}
+
+// parent collects the texts; its records go to list, with Parent set to
+// parentPtr (null for the top level).
+void WalkDomNodes(IXMLDOMNodeList* nodes, TXMLList& list, TXMLItemType& parent,
+                  TXMLItemType* parentPtr, int depth, bool readAttributes) {
+  long count = 0;
+  Check(nodes->get_length(&count));
+  for (long i = 0; i < count; ++i) {
+    TComPtr<IXMLDOMNode> node;
+    DOMNodeType type;
+    Check(nodes->get_item(i, node.Out()));
+    if (!node.Get()) continue;
+    Check(node->get_nodeType(&type));
+    if (type != NODE_ELEMENT && type != NODE_TEXT && type != NODE_CDATA_SECTION) continue;
+    TXMLItemType fresh;
+    fresh.Parent = parentPtr;
+    TXMLItemType& rec = *list.ItemPtr(list.AddItem(fresh));
+    if (type == NODE_ELEMENT) {
+      rec.NodeType = 1;
+      TBstr name;
+      Check(node->get_nodeName(name.Out()));
+      rec.Name = WideToSjis(name.Str());
+      if (readAttributes && ReadAttributes(node.Get(), rec)) {
+        KeepAsMarkup(node.Get(), rec);
+        continue;
+      }
+      VARIANT_BOOL hasKids = VARIANT_FALSE;
+      Check(node->hasChildNodes(&hasKids));
+      // Deeper levels are cut off so that the walk cannot run out of stack.
+      if (hasKids != VARIANT_FALSE && depth + 1 < MaxXmlTreeDepth) {
+        TComPtr<IXMLDOMNodeList> kids;
+        Check(node->get_childNodes(kids.Out()));
+        rec.Children = std::make_shared<TXMLList>();
+        WalkDomNodes(kids.Get(), *rec.Children, rec, &rec, depth + 1, readAttributes);
+      }
+    } else {
+      TBstr text;
+      Check(node->get_text(text.Out()));
+      std::string piece = ConvertChecked(text.Str());
+      if (type == NODE_TEXT) {
+        parent.Text += piece;
+        if (!parent.CDataText.empty()) {
+          parent.CDataText += DecodeCharRefs(parent.Text);
+          parent.Text.clear();
+        }
+      } else {
+        if (!parent.Text.empty()) {
+          parent.CDataText += DecodeCharRefs(parent.Text);
+          parent.Text.clear();
+        }
+        parent.CDataText += DecodeCharRefs(piece);
+      }
+    }
+  }
+}
+
+std::string ReadStream(IStream* source) {
+  std::string bytes;
+  char buf[65536];
+  for (;;) {
+    ULONG got = 0;
+    HRESULT hr = source->Read(buf, sizeof buf, &got);
+    bytes.append(buf, got);
+    if (FAILED(hr) || got == 0) break;
+  }
+  return bytes;
+}
+
+}  // namespace
+
+TXMLList::~TXMLList() { Clear(); }
+
+TXMLItemType* TXMLList::ItemPtr(int index) {
+  return index >= 0 && index < Count() ? items_[index].get() : nullptr;
+}
+
+const TXMLItemType* TXMLList::ItemPtr(int index) const {
+  return index >= 0 && index < Count() ? items_[index].get() : nullptr;
+}
+
+bool TXMLList::GetItem(int index, TXMLItemType& out) const {
+  const TXMLItemType* p = ItemPtr(index);
+  if (!p) return false;
+  out = *p;
+  return true;
+}
+
+int TXMLList::AddItem(const TXMLItemType& record) {
+  items_.push_back(std::make_unique<TXMLItemType>(record));
+  return Count() - 1;
+}
+
+void TXMLList::Delete(int index) {
+  if (index >= 0 && index < Count()) items_.erase(items_.begin() + index);
+}
+
+void TXMLList::Clear() { items_.clear(); }
+
+TComInit::TComInit() : ok_(SUCCEEDED(CoInitialize(nullptr))) {}
+
+TComInit::~TComInit() {
+  ReleaseXmlDocuments();
+  if (ok_) CoUninitialize();
+}
+
+void ReleaseXmlDocuments() {
+  if (SharedDomDocument) SharedDomDocument->Release();
+  SharedDomDocument = nullptr;
+}
+
+bool LoadXMLDocument(const std::string& bytes, IXMLDOMDocument*& document) {
+  LastParseError.ErrorCode = 0;
+  document = nullptr;
+  if (!SharedDomDocument) SharedDomDocument = CreateDomDocument();
+  if (!SharedDomDocument) {
+    ShowParserMissing();
+    return false;
+  }
+  if (!SetSafeProperties(SharedDomDocument)) {
+    Refuse(E_FAIL, L"resolveExternals cannot be turned off");
+    return false;
+  }
+  TPreparedXml prepared = PrepareXmlBytes(bytes);
+  if (!prepared.Ok) {
+    Refuse(E_FAIL, prepared.Reason);
+    return false;
+  }
+  TComPtr<IStream> stream;
+  *stream.Out() =
+      SHCreateMemStream((const BYTE*)prepared.Bytes.data(), (UINT)prepared.Bytes.size());
+  if (!stream.Get()) {
+    Refuse(E_OUTOFMEMORY, L"out of memory");
+    return false;
+  }
+  VARIANT source;
+  V_VT(&source) = VT_UNKNOWN;
+  V_UNKNOWN(&source) = stream.Get();
+  VARIANT_BOOL ok = VARIANT_FALSE;
+  HRESULT hr = SharedDomDocument->load(source, &ok);
+  if (FAILED(hr) || ok == VARIANT_FALSE) {
+    ReadParseError(SharedDomDocument, hr);
+    return false;
+  }
+  document = SharedDomDocument;
+  return true;
+}
+
+bool LoadXMLDocument(IStream* source, IXMLDOMDocument*& document) {
+  document = nullptr;
+  if (!source) {
+    Refuse(E_POINTER, L"no source");
+    return false;
+  }
+  return LoadXMLDocument(ReadStream(source), document);
+}
+
+std::unique_ptr<TXMLList> DomNodeToXMLList(IXMLDOMNodeList* nodes, bool readAttributes) {
+  TXMLItemType root;  // stands for the document and is discarded
+  auto list = std::make_unique<TXMLList>();
+  if (nodes) WalkDomNodes(nodes, *list, root, nullptr, 0, readAttributes);
+  return list;
+}
+
+std::unique_ptr<TXMLList> LoadXMLList(const std::string& bytes, bool readAttributes) {
+  IXMLDOMDocument* doc = nullptr;
+  if (!LoadXMLDocument(bytes, doc)) return nullptr;
+  try {
+    TComPtr<IXMLDOMNodeList> nodes;
+    Check(doc->get_childNodes(nodes.Out()));
+    return DomNodeToXMLList(nodes.Get(), readAttributes);
+  } catch (...) {
+    return nullptr;
+  }
+}
+
+std::unique_ptr<TXMLList> LoadXMLList(IStream* source, bool readAttributes) {
+  IXMLDOMDocument* doc = nullptr;
+  if (!LoadXMLDocument(source, doc)) return nullptr;
+  try {
+    TComPtr<IXMLDOMNodeList> nodes;
+    Check(doc->get_childNodes(nodes.Out()));
+    return DomNodeToXMLList(nodes.Get(), readAttributes);
+  } catch (...) {
+    return nullptr;
+  }
+}

@@ -1,0 +1,180 @@
+#include "OemPackage.h"
+
+#include <cstring>
+#include <memory>
+#include <vector>
+
+#include "DefaultFiles.h"
+#include "FeedFiles.h"
+#include "HttpFetch.h"
+#include "classlib/Streams.h"
+#include "classlib/Text.h"
+#include "shared/S_FileUtils.h"
+#include "shared/S_string.h"
+#include "shared/Tessivar_Seihin.h"
+
+const char OemPackageFileName[] = "TessivarOrvanel.hddef";
+const char OemFileName[] = "TessivarOrvanel.oem";
+const char SearchEngineFileName[] = "TessivarOrvanel.cst";
+
+namespace {
+
+unsigned downloadRetryPause = 200;
+
+struct BitmapDeleter {
+  void operator()(HBITMAP__* b) const { DeleteObject(b); }
+};
+std::unique_ptr<HBITMAP__, BitmapDeleter> logoBitmap;
+
+struct ModuleFreer {
+  void operator()(HINSTANCE__* m) const { FreeLibrary(m); }
+};
+using OwnedModule = std::unique_ptr<HINSTANCE__, ModuleFreer>;
+
+struct ScreenDC {
+  HDC dc = GetDC(nullptr);
+  ~ScreenDC() {
+    if (dc) ReleaseDC(nullptr, dc);
+  }
+};
+
+// A Windows bitmap file held in memory; null when the bytes are not one.
+HBITMAP BitmapFromFileBytes(const std::string& bytes) {
+  if (bytes.size() < sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER)) return nullptr;
+  BITMAPFILEHEADER file;
+  memcpy(&file, bytes.data(), sizeof file);
+  const auto* info = reinterpret_cast<const BITMAPINFO*>(bytes.data() + sizeof file);
+  if (file.bfType != 0x4D42 || info->bmiHeader.biSize < sizeof(BITMAPINFOHEADER) ||
+      file.bfOffBits >= bytes.size() || file.bfOffBits < sizeof file + info->bmiHeader.biSize)
+    return nullptr;
+  ScreenDC screen;
+  if (!screen.dc) return nullptr;
+  return CreateDIBitmap(screen.dc, &info->bmiHeader, CBM_INIT, bytes.data() + file.bfOffBits,
+                        info, DIB_RGB_COLORS);
+}
+
+bool BrandingEnded() { return TickerSettings.OemDateMode != 0 && TickerSettings.OemDateFlag; }
+
+bool LooksLikeModule(const std::string& body) { return body.compare(0, 2, "MZ") == 0; }
+
+bool DownloadToFileIf(const std::string& url, const std::string& target,
+                      const std::string& folder, bool (*accept)(const std::string&)) {
+  if (!IsWebAddress(url)) return false;
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    try {
+      bool received = false;
+      std::string lastModified;
+      std::optional<std::string> body = FetchUrl(url, received, lastModified, true, "");
+      if (body && received && !body->empty() && (!accept || accept(*body))) {
+        if (!folder.empty()) ForceFolder(DelBackslash(folder));
+        if (SaveDataFile(target, *body)) return true;
+      }
+    } catch (...) {
+    }
+    if (attempt < 2) Sleep(downloadRetryPause);
+  }
+  return false;
+}
+
+}  // namespace
+
+bool LoadPackageResource(HMODULE module, const std::string& name, std::string& bytes) {
+  bytes.clear();
+  std::wstring wide = SjisToWide(name);
+  HRSRC found = FindResourceW(module, wide.c_str(), MAKEINTRESOURCEW(10));  // RT_RCDATA
+  if (!found) return false;
+  DWORD size = SizeofResource(module, found);
+  HGLOBAL loaded = LoadResource(module, found);
+  const void* data = loaded ? LockResource(loaded) : nullptr;
+  if (!data || size == 0) return false;
+  bytes.assign(static_cast<const char*>(data), size);
+  return true;
+}
+
+bool ReadOemPackage(const std::string& path, int mode) {
+  bool result = false;
+  if (!FileExists(path)) return false;
+  try {
+    std::wstring wide = SjisToWide(path);
+    OwnedModule module(LoadLibraryExW(wide.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
+    if (!module) {
+      MessageBeep(MB_OK);
+      return false;
+    }
+    std::string bytes;
+    if (mode == 0) {
+      if (LoadPackageResource(module.get(), "OEMFILE", bytes)) {
+        result = true;
+        TMemoryStream settings(bytes);
+        LoadOemIni("", &settings);
+        InitDataFolders();
+      }
+      if (!BrandingEnded()) {
+        if (TickerSettings.logoFile > 0 && LoadPackageResource(module.get(), "LOGOFILE", bytes)) {
+          if (HBITMAP logo = BitmapFromFileBytes(bytes)) logoBitmap.reset(logo);
+        }
+        if (TickerSettings.custFile > 0 && LoadPackageResource(module.get(), "CSTFILE", bytes))
+          SaveDataFile(GetProgramFolder() + SearchEngineFileName, bytes);
+      }
+    } else if (mode == 1 && !BrandingEnded()) {
+      // The package may have come from the web: only web feeds are taken.
+      if (LoadPackageResource(module.get(), "DEFFILE", bytes)) {
+        std::vector<TFeedListEntry> feeds = TakeFeedLines(bytes, true);
+        if (!feeds.empty() && SaveFeedList(DataFolder + FeedListFileName, feeds)) result = true;
+      }
+    }
+  } catch (...) {
+    MessageBeep(MB_OK);
+  }
+  return result;
+}
+
+HBITMAP OemLogoBitmap() { return logoBitmap.get(); }
+
+bool DownloadToFile(const std::string& url, const std::string& target,
+                    const std::string& folder) {
+  return DownloadToFileIf(url, target, folder, nullptr);
+}
+
+void DownloadOemPackage(bool load) {
+  try {
+    const std::string oemFolder = TickerSettings.OemFolder;
+    const std::string package = GetProgramFolder() + OemPackageFileName;
+    // An error page saved as the package would beep at every start and hide
+    // the loose OEM file: only a module is taken.
+    if (DownloadToFileIf(oemFolder + OemPackageFileName, package, "", LooksLikeModule)) {
+      if (load) ReadOemPackage(package, 0);
+      return;
+    }
+    const std::string oemFile = OemDataFolder + OemFileName;
+    if (!DownloadToFile(oemFolder + OemFileName, oemFile, OemDataFolder)) return;
+    if (load) {
+      LoadOemIni(oemFile);
+      InitDataFolders();
+    }
+    // pauseFile governs "back.bmp" and backFile "pause.bmp", as the ticker reads them.
+    const struct {
+      int key;
+      const char* name;
+      bool inProgramFolder;
+    } loose[] = {
+        {TickerSettings.custFile, SearchEngineFileName, true},
+        {TickerSettings.playFile, "play.bmp", false},
+        {TickerSettings.pauseFile, "back.bmp", false},
+        {TickerSettings.backFile, "pause.bmp", false},
+        {TickerSettings.searchFile, "search.bmp", false},
+        {TickerSettings.skinFile, "skin.bmp", false},
+        {TickerSettings.logoFile, "logo.bmp", false},
+    };
+    for (const auto& file : loose) {
+      if (file.key != 2) continue;
+      if (file.inProgramFolder)
+        DownloadToFile(oemFolder + file.name, GetProgramFolder() + file.name, "");
+      else
+        DownloadToFile(oemFolder + file.name, OemDataFolder + file.name, OemDataFolder);
+    }
+  } catch (...) {
+  }
+}
+
+void SetDownloadRetryPauseForTest(unsigned milliseconds) { downloadRetryPause = milliseconds; }

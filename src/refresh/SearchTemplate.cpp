@@ -1,0 +1,48 @@
+#include "SearchTemplate.h"
+
+#include "HttpFetch.h"
+#include "MakerSite.h"
+#include "classlib/DateTime.h"
+#include "shared/S_string.h"
+#include "shared/Tessivar_Seihin.h"
+
+const char SearchTemplateFileName[] = "search.query";
+
+namespace {
+
+// Longer than any search address; a page of text is no template.
+constexpr size_t kMaxTemplateBytes = 2048;
+
+}  // namespace
+
+std::string SearchTemplateFromBody(const std::string& body) {
+  std::string text;
+  for (unsigned char c : body) {
+    if (c >= 27) text += static_cast<char>(c);
+  }
+  if (text.size() > kMaxTemplateBytes || !IsWebAddress(text) ||
+      InStr(text, "$KEYWORD") == 0 || text.find_first_of("<> ") != std::string::npos)
+    return "";
+  return text;
+}
+
+void UpdateSearchTemplate() {
+  try {
+    const std::string today = FormatDateTime("yyyymmdd", Now());
+    if (today == TickerSettings.SearchDate) return;
+    TickerSettings.SearchDate = today;
+    try {
+      bool received = false;
+      std::string lastModified;
+      std::optional<std::string> body =
+          FetchUrl(MakerUpdateFolder() + SearchTemplateFileName, received, lastModified, true, "");
+      if (body && received) {
+        std::string query = SearchTemplateFromBody(*body);
+        if (!query.empty()) TickerSettings.SearchQuery = query;
+      }
+    } catch (...) {
+    }
+    AccessTickerIni(TickerIniPath, "S");
+  } catch (...) {
+  }
+}

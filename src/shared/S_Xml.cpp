@@ -92,6 +92,9 @@ void Refuse(HRESULT code, const std::wstring& reason) {
   LastParseError.Line = LastParseError.LinePos = LastParseError.FilePos = 0;
 }
 
+// mingw's import libraries lack IID_IXMLDOMDocument2.
+const IID IidDomDocument2 = {0x2933BF95, 0x7B36, 0x11D2, {0xB2, 0x0E, 0x00, 0xC0, 0x4F, 0x98, 0x3E, 0x60}};
+
 // Nothing is ever fetched: a document that cannot be kept from resolving
 // externals is not loaded at all.
 bool SetSafeProperties(IXMLDOMDocument* doc) {
@@ -101,7 +104,7 @@ bool SetSafeProperties(IXMLDOMDocument* doc) {
     return false;
   doc->put_validateOnParse(VARIANT_FALSE);
   TComPtr<IXMLDOMDocument2> doc2;
-  if (SUCCEEDED(doc->QueryInterface(IID_IXMLDOMDocument2, (void**)doc2.Out()))) {
+  if (SUCCEEDED(doc->QueryInterface(IidDomDocument2, (void**)doc2.Out()))) {
     VARIANT v;
     V_VT(&v) = VT_BOOL;
     V_BOOL(&v) = VARIANT_TRUE;

@@ -39,12 +39,31 @@ std::wstring ProfileText(const wchar_t* section, const wchar_t* key, const wchar
   return std::wstring();
 }
 
+// The profile functions decode a file without a byte-order mark with the
+// process ANSI code page; converting with that same page gives back the
+// file's own Shift-JIS bytes whatever that page is.
+std::wstring ProfileWide(const std::string& s) {
+  if (s.empty()) return std::wstring();
+  int n = MultiByteToWideChar(CP_ACP, 0, s.data(), (int)s.size(), nullptr, 0);
+  std::wstring w(n > 0 ? n : 0, L'\0');
+  if (n > 0) MultiByteToWideChar(CP_ACP, 0, s.data(), (int)s.size(), &w[0], n);
+  return w;
+}
+
+std::string ProfileBytes(const std::wstring& w) {
+  if (w.empty()) return std::string();
+  int n = WideCharToMultiByte(CP_ACP, 0, w.data(), (int)w.size(), nullptr, 0, nullptr, nullptr);
+  std::string s(n > 0 ? n : 0, '\0');
+  if (n > 0) WideCharToMultiByte(CP_ACP, 0, w.data(), (int)w.size(), &s[0], n, nullptr, nullptr);
+  return s;
+}
+
 void SplitNulList(const std::wstring& text, TStringList& out) {
   size_t start = 0;
   while (start < text.size()) {
     size_t end = text.find(L'\0', start);
     if (end == std::wstring::npos) end = text.size();
-    if (end > start) out.Add(WideToSjis(text.substr(start, end - start)));
+    if (end > start) out.Add(ProfileBytes(text.substr(start, end - start)));
     start = end + 1;
   }
 }
@@ -265,20 +284,20 @@ void TMemIniFile::UpdateFile() {
 
 std::string TIniFile::ReadString(const std::string& section, const std::string& ident,
                                  const std::string& def) {
-  std::wstring s = SjisToWide(section), k = SjisToWide(ident), d = SjisToWide(def);
-  return WideToSjis(ProfileText(s.c_str(), k.c_str(), d.c_str(), SjisToWide(FileName()), false));
+  std::wstring s = ProfileWide(section), k = ProfileWide(ident), d = ProfileWide(def);
+  return ProfileBytes(ProfileText(s.c_str(), k.c_str(), d.c_str(), SjisToWide(FileName()), false));
 }
 
 void TIniFile::WriteString(const std::string& section, const std::string& ident,
                            const std::string& value) {
-  if (!WritePrivateProfileStringW(SjisToWide(section).c_str(), SjisToWide(ident).c_str(),
-                                  SjisToWide(value).c_str(), SjisToWide(FileName()).c_str()))
+  if (!WritePrivateProfileStringW(ProfileWide(section).c_str(), ProfileWide(ident).c_str(),
+                                  ProfileWide(value).c_str(), SjisToWide(FileName()).c_str()))
     throw EStreamError("cannot write " + FileName());
 }
 
 void TIniFile::ReadSection(const std::string& section, TStringList& keys) {
   keys.Clear();
-  std::wstring s = SjisToWide(section);
+  std::wstring s = ProfileWide(section);
   SplitNulList(ProfileText(s.c_str(), nullptr, L"", SjisToWide(FileName()), true), keys);
 }
 
@@ -295,13 +314,13 @@ void TIniFile::ReadSectionValues(const std::string& section, TStringList& lines)
 }
 
 void TIniFile::EraseSection(const std::string& section) {
-  if (!WritePrivateProfileStringW(SjisToWide(section).c_str(), nullptr, nullptr,
+  if (!WritePrivateProfileStringW(ProfileWide(section).c_str(), nullptr, nullptr,
                                   SjisToWide(FileName()).c_str()))
     throw EStreamError("cannot erase section in " + FileName());
 }
 
 void TIniFile::DeleteKey(const std::string& section, const std::string& ident) {
-  WritePrivateProfileStringW(SjisToWide(section).c_str(), SjisToWide(ident).c_str(), nullptr,
+  WritePrivateProfileStringW(ProfileWide(section).c_str(), ProfileWide(ident).c_str(), nullptr,
                              SjisToWide(FileName()).c_str());
 }
 

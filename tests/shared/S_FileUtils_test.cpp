@@ -1,0 +1,362 @@
+#include "shared/S_FileUtils.h"
+
+#include <shlobj.h>
+
+#include <gtest/gtest.h>
+
+#include "classlib/Text.h"
+#include "shared/S_ShellFolder.h"
+
+namespace {
+
+std::string ReadAll(const std::string& name) {
+  std::string data;
+  HANDLE h = CreateFileW(SjisToWide(name).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                         OPEN_EXISTING, 0, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return "<missing>";
+  char buffer[4096];
+  DWORD got = 0;
+  while (ReadFile(h, buffer, sizeof buffer, &got, nullptr) && got > 0) data.append(buffer, got);
+  CloseHandle(h);
+  return data;
+}
+
+void WriteAll(const std::string& name, const std::string& data) {
+  HANDLE h = CreateFileW(SjisToWide(name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0,
+                         nullptr);
+  ASSERT_NE(h, INVALID_HANDLE_VALUE) << name;
+  DWORD written = 0;
+  WriteFile(h, data.data(), (DWORD)data.size(), &written, nullptr);
+  CloseHandle(h);
+}
+
+void RemoveTree(const std::wstring& folder, int depth = 0) {
+  if (depth > 8) return;
+  WIN32_FIND_DATAW found;
+  HANDLE h = FindFirstFileW((folder + L"\\*").c_str(), &found);
+  if (h != INVALID_HANDLE_VALUE) {
+    do {
+      std::wstring name = found.cFileName;
+      if (name == L"." || name == L"..") continue;
+      std::wstring path = folder + L"\\" + name;
+      if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+        RemoveTree(path, depth + 1);
+      } else {
+        SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileW(path.c_str());
+      }
+    } while (FindNextFileW(h, &found));
+    FindClose(h);
+  }
+  RemoveDirectoryW(folder.c_str());
+}
+
+class FileUtilsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = TempFolder() + "S_FileUtils_test_" + IntToStrSafe(GetCurrentProcessId());
+    RemoveTree(SjisToWide(dir_));
+    ASSERT_TRUE(CreateDirectoryW(SjisToWide(dir_).c_str(), nullptr));
+  }
+  void TearDown() override { RemoveTree(SjisToWide(dir_)); }
+  std::string Path(const std::string& name) const { return dir_ + "\\" + name; }
+
+  std::string dir_;
+};
+
+const std::string kHyo = "\x95\x5c";  // 表: second byte is a backslash
+
+}  // namespace
+
+TEST(Version, PartsAreTakenUpToEachDot) {
+  std::string text = "12.3x.7";
+  EXPECT_EQ(TakeVersionPart(text), 12);
+  EXPECT_EQ(text, "3x.7");
+  EXPECT_EQ(TakeVersionPart(text), 3);
+  EXPECT_EQ(TakeVersionPart(text), 7);
+  EXPECT_EQ(text, "");
+  EXPECT_EQ(TakeVersionPart(text), 0);
+}
+
+TEST(Version, MissingPartsAreZero) {
+  int major = -1, minor = -1, release = -1, build = -1;
+  SplitVersion("2.5", major, minor, release, build);
+  EXPECT_EQ(major, 2);
+  EXPECT_EQ(minor, 5);
+  EXPECT_EQ(release, 0);
+  EXPECT_EQ(build, 0);
+  SplitVersion("", major, minor, release, build);
+  EXPECT_EQ(major, 0);
+}
+
+TEST(Version, NumericAndDisplayForms) {
+  EXPECT_EQ(VersionNumber(1, 2, 3), 10203);
+  EXPECT_EQ(VersionDisplay(1, 2, 3), "1.02c");
+  EXPECT_EQ(VersionNumber(1, 0, 0), 10000);
+  EXPECT_EQ(VersionDisplay(1, 0, 0), "1.00");
+  EXPECT_EQ(VersionNumber(2, 5, 0), 20500);
+  EXPECT_EQ(VersionDisplay(2, 5, 0), "2.05");
+  EXPECT_EQ(VersionDisplay(1, 10, 1), "1.10a");
+}
+
+TEST(Version, ReadsTheJapaneseBlockOfThisProgram) {
+  Currency numeric = 0;
+  std::string display;
+  int build = 0;
+  GetFileVersionStr(numeric, display, build, "");
+  EXPECT_EQ(numeric, 10203);
+  EXPECT_EQ(display, "1.02c");
+  EXPECT_EQ(build, 4);
+}
+
+TEST_F(FileUtilsTest, VersionOfAFileWithoutABlockLeavesTheValues) {
+  WriteAll(Path("plain.txt"), "no resources here");
+  Currency numeric = 77;
+  std::string display = "keep";
+  int build = 9;
+  GetFileVersionStr(numeric, display, build, Path("plain.txt"));
+  GetFileVersionStr(numeric, display, build, Path("missing.exe"));
+  EXPECT_EQ(numeric, 77);
+  EXPECT_EQ(display, "keep");
+  EXPECT_EQ(build, 9);
+}
+
+TEST_F(FileUtilsTest, CopyOfAMissingSourceFailsAndCreatesNothing) {
+  EXPECT_FALSE(CopyFileBlocks(Path("none"), Path("copy")));
+  EXPECT_FALSE(FileExists(Path("copy")));
+  EXPECT_FALSE(CopyFileBlocks("", Path("copy")));
+}
+
+TEST_F(FileUtilsTest, CopyOfAnEmptySourceMakesAnEmptyFile) {
+  WriteAll(Path("empty"), "");
+  EXPECT_TRUE(CopyFileBlocks(Path("empty"), Path("copy")));
+  EXPECT_EQ(ReadAll(Path("copy")), "");
+}
+
+TEST_F(FileUtilsTest, CopySpanningSeveralBlocksIsExact) {
+  std::string data;
+  for (int i = 0; i < 3 * 2048 + 5; ++i) data += char(i * 7 + 1);
+  WriteAll(Path(kHyo + ".dat"), data);
+  WriteAll(Path("copy"), std::string(20000, 'x'));  // longer file is replaced whole
+  EXPECT_TRUE(CopyFileBlocks(Path(kHyo + ".dat"), Path("copy")));
+  EXPECT_EQ(ReadAll(Path("copy")), data);
+}
+
+TEST_F(FileUtilsTest, CopyOntoItselfFailsAndKeepsTheFile) {
+  WriteAll(Path("self"), "precious");
+  EXPECT_FALSE(CopyFileBlocks(Path("self"), Path("self")));
+  EXPECT_FALSE(CopyFileBlocks(Path("self"), dir_ + "\\.\\self"));
+  EXPECT_EQ(ReadAll(Path("self")), "precious");
+}
+
+TEST_F(FileUtilsTest, CopyIntoAMissingFolderFails) {
+  WriteAll(Path("src"), "abc");
+  EXPECT_FALSE(CopyFileBlocks(Path("src"), Path("no\\such\\copy")));
+}
+
+TEST_F(FileUtilsTest, BlockLoopReportsAWriteThatFails) {
+  std::string data(5000, 'z');
+  WriteAll(Path("src"), data);
+  HANDLE in = CreateFileW(SjisToWide(Path("src")).c_str(), GENERIC_READ, FILE_SHARE_READ,
+                          nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(in, INVALID_HANDLE_VALUE);
+  HANDLE readEnd = nullptr, writeEnd = nullptr;
+  ASSERT_TRUE(CreatePipe(&readEnd, &writeEnd, nullptr, 65536));
+  CloseHandle(readEnd);  // nobody reads: every write fails
+  EXPECT_FALSE(CopyHandleBlocks(in, writeEnd));
+  CloseHandle(writeEnd);
+  CloseHandle(in);
+}
+
+TEST_F(FileUtilsTest, ForceFolderMakesEveryMissingLevel) {
+  std::string deep = Path("a\\" + kHyo + "\\c\\");
+  ForceFolder(deep);
+  EXPECT_TRUE(DirectoryExists(Path("a\\" + kHyo + "\\c")));
+  ForceFolder(deep);  // already there
+  EXPECT_TRUE(DirectoryExists(deep));
+  ForceFolder("");    // beeps, no more
+}
+
+TEST_F(FileUtilsTest, OpenOrCreateFileCreatesOrOpensWithoutTruncating) {
+  OpenedFile file;
+  EXPECT_EQ(OpenOrCreateFile(Path("new"), file, 1), 0);
+  EXPECT_TRUE(file.IsOpen());
+  file.Close();
+  EXPECT_TRUE(FileExists(Path("new")));
+
+  WriteAll(Path("old"), "kept");
+  EXPECT_EQ(OpenOrCreateFile(Path("old"), file, 1), 0);
+  file.Close();
+  EXPECT_EQ(ReadAll(Path("old")), "kept");
+
+  EXPECT_NE(OpenOrCreateFile(Path("no\\such\\file"), file, 1), 0);
+  EXPECT_FALSE(file.IsOpen());
+}
+
+TEST_F(FileUtilsTest, WininitWithoutFileGetsANewSection) {
+  WriteAll(Path("new.exe"), "x");
+  std::string ini = Path("Wininit.ini");
+  ASSERT_TRUE(AddWininitRenameTo(ini, Path("new.exe"), Path("old.exe")));
+  std::string shortSource = GetShortPathSJ(Path("new.exe"));
+  std::string shortFolder = GetShortPathSJ(dir_);
+  EXPECT_EQ(ReadAll(ini), "[Rename]\r\n" + AddBackslash(shortFolder) + "old.exe=" + shortSource +
+                              "\r\nNul=" + shortSource + "\r\n");
+}
+
+TEST_F(FileUtilsTest, WininitSectionIsAppendedAfterOtherSections) {
+  WriteAll(Path("gone.tmp"), "x");
+  std::string ini = Path("Wininit.ini");
+  WriteAll(ini, "[Other]\r\nKey=1\r\n");
+  ASSERT_TRUE(AddWininitRenameTo(ini, Path("gone.tmp"), ""));
+  EXPECT_EQ(ReadAll(ini),
+            "[Other]\r\nKey=1\r\n[Rename]\r\nNul=" + GetShortPathSJ(Path("gone.tmp")) + "\r\n");
+}
+
+TEST_F(FileUtilsTest, WininitNewLinesGoFirstInAnExistingSection) {
+  ForceFolder(Path("folder"));
+  std::string ini = Path("Wininit.ini");
+  WriteAll(ini, "[a]\nx=1\n[rename]\nNul=C:\\OLD.TMP\n[b]\n");
+  ASSERT_TRUE(AddWininitRenameTo(ini, Path("folder"), ""));
+  EXPECT_EQ(ReadAll(ini), "[a]\r\nx=1\r\n[rename]\r\nDirNul=" + GetShortPathSJ(Path("folder")) +
+                              "\r\nNul=C:\\OLD.TMP\r\n[b]\r\n");
+}
+
+TEST_F(FileUtilsTest, WininitRefusesAnEmptySource) {
+  EXPECT_FALSE(AddWininitRenameTo(Path("Wininit.ini"), "", Path("x")));
+  EXPECT_FALSE(FileExists(Path("Wininit.ini")));
+}
+
+namespace {
+
+const wchar_t kSessionManager[] = L"SYSTEM\\CurrentControlSet\\Control\\Session Manager";
+
+std::vector<std::wstring> PendingRenames() {
+  std::vector<std::wstring> entries;
+  HKEY key = nullptr;
+  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kSessionManager, 0, KEY_READ, &key) != ERROR_SUCCESS)
+    return entries;
+  DWORD size = 0;
+  if (RegQueryValueExW(key, L"PendingFileRenameOperations", nullptr, nullptr, nullptr, &size) ==
+      ERROR_SUCCESS) {
+    std::wstring data(size / sizeof(wchar_t) + 2, L'\0');
+    if (RegQueryValueExW(key, L"PendingFileRenameOperations", nullptr, nullptr, (BYTE*)&data[0],
+                         &size) == ERROR_SUCCESS) {
+      // Pairs of source and destination (empty for a delete), then an empty source.
+      data.resize(size / sizeof(wchar_t));
+      size_t i = 0;
+      while (i < data.size() && entries.size() < 10000) {
+        size_t end = data.find(L'\0', i);
+        if (end == std::wstring::npos || end == i) break;
+        size_t destinationEnd = data.find(L'\0', end + 1);
+        if (destinationEnd == std::wstring::npos) break;
+        entries.push_back(data.substr(i, end - i));
+        entries.push_back(data.substr(end + 1, destinationEnd - end - 1));
+        i = destinationEnd + 1;
+      }
+    }
+  }
+  RegCloseKey(key);
+  return entries;
+}
+
+// Takes the test's own pairs out again, so that no later start acts on them.
+void ForgetPendingRenames(const std::wstring& marker) {
+  std::vector<std::wstring> entries = PendingRenames();
+  std::wstring kept;
+  for (size_t i = 0; i + 1 < entries.size(); i += 2) {
+    if (entries[i].find(marker) != std::wstring::npos) continue;
+    kept += entries[i] + L'\0' + entries[i + 1] + L'\0';
+  }
+  HKEY key = nullptr;
+  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kSessionManager, 0, KEY_SET_VALUE, &key) !=
+      ERROR_SUCCESS)
+    return;
+  if (kept.empty()) {
+    RegDeleteValueW(key, L"PendingFileRenameOperations");
+  } else {
+    kept += L'\0';
+    RegSetValueExW(key, L"PendingFileRenameOperations", 0, REG_MULTI_SZ, (const BYTE*)kept.data(),
+                   (DWORD)(kept.size() * sizeof(wchar_t)));
+  }
+  RegCloseKey(key);
+}
+
+}  // namespace
+
+TEST_F(FileUtilsTest, ReplaceOnRebootIsRecordedOrFailsCleanly) {
+  std::string name = "reboot_" + IntToStrSafe(GetCurrentProcessId()) + ".tmp";
+  WriteAll(Path(name), "new");
+  bool recorded = ReplaceFileOnReboot(Path(name), Path("target.exe"));
+  bool deleteRecorded = ReplaceFileOnReboot(Path(name), "");
+  std::wstring marker = SjisToWide(name);
+  int found = 0;
+  for (const std::wstring& entry : PendingRenames())
+    if (entry.find(marker) != std::wstring::npos) ++found;
+  ForgetPendingRenames(marker);
+  EXPECT_TRUE(FileExists(Path(name)));  // nothing moves before the next start
+  if (!recorded && !deleteRecorded) GTEST_SKIP() << "no right to record delayed moves here";
+  std::string wininit = ReadAll(AddBackslash(WindowsFolder()) + "Wininit.ini");
+  if (found == 0) {
+    EXPECT_NE(wininit.find(GetShortPathSJ(Path(name))), std::string::npos);
+  } else {
+    EXPECT_EQ(found, (recorded ? 1 : 0) + (deleteRecorded ? 1 : 0));
+  }
+}
+
+TEST(ShellFolder, KnownFoldersHaveNoTrailingBackslash) {
+  for (int csidl : {CSIDL_APPDATA, CSIDL_COMMON_APPDATA, CSIDL_PROGRAM_FILES, CSIDL_PROFILE}) {
+    std::string path = GetSpecialFolder(csidl);
+    ASSERT_FALSE(path.empty()) << csidl;
+    EXPECT_NE(path.back(), '\\') << path;
+    EXPECT_TRUE(DirectoryExists(path)) << path;
+  }
+}
+
+TEST(ShellFolder, UnknownFolderIsEmpty) { EXPECT_EQ(GetSpecialFolder(0x7f), ""); }
+
+TEST(ShellFolder, ProgramFilesFromTheRegistry) {
+  std::string path = GetProgramFilesDirFromRegistry();
+  ASSERT_FALSE(path.empty());
+  EXPECT_TRUE(DirectoryExists(path)) << path;
+}
+
+TEST_F(FileUtilsTest, SmallWrappersTakeJapaneseNames) {
+  std::string name = Path(kHyo + "示.txt");
+  EXPECT_FALSE(FileExists(name));
+  EXPECT_EQ(FileAgeDateTime(name), 0);
+  EXPECT_EQ(FileSizeSJ(name), -1);
+  WriteAll(name, "12345");
+  EXPECT_TRUE(FileExists(name));
+  EXPECT_FALSE(DirectoryExists(name));
+  EXPECT_TRUE(DirectoryExists(dir_));
+  EXPECT_FALSE(FileExists(dir_));
+  EXPECT_EQ(FileSizeSJ(name), 5);
+  EXPECT_NEAR(FileAgeDateTime(name), Now(), 2.0 / 1440);
+  EXPECT_TRUE(RenameFileSJ(name, name + ".bak"));
+  EXPECT_TRUE(CopyFileSJ(name + ".bak", name, true));
+  EXPECT_FALSE(CopyFileSJ(name + ".bak", name, true));
+  EXPECT_TRUE(DeleteFileSJ(name));
+  EXPECT_FALSE(DeleteFileSJ(name));
+  EXPECT_FALSE(FileExists(""));
+  EXPECT_FALSE(DirectoryExists(""));
+}
+
+TEST(FileNames, PartsSplitOnRealDelimitersOnly) {
+  std::string name = "C:\\" + kHyo + "\\a.b\\" + kHyo + ".txt";
+  EXPECT_EQ(ExtractFilePath(name), "C:\\" + kHyo + "\\a.b\\");
+  EXPECT_EQ(ExtractFileName(name), kHyo + ".txt");
+  EXPECT_EQ(ExtractFileExt(name), ".txt");
+  EXPECT_EQ(ChangeFileExt(name, ".ini"), "C:\\" + kHyo + "\\a.b\\" + kHyo + ".ini");
+  EXPECT_EQ(ExtractFileName("C:\\x\\" + kHyo), kHyo);
+  EXPECT_EQ(ExtractFileExt("C:\\a.b\\noext"), "");
+  EXPECT_EQ(ChangeFileExt("C:\\a.b\\noext", ".ini"), "C:\\a.b\\noext.ini");
+  EXPECT_EQ(ExtractFilePath("C:a.txt"), "C:");
+}
+
+TEST(System, ProgramPathAndWindowsFolder) {
+  EXPECT_NE(ProgramFilePath().find("S_FileUtils_test"), std::string::npos);
+  EXPECT_TRUE(DirectoryExists(WindowsFolder()));
+  EXPECT_EQ(TempFolder().back(), '\\');
+  EXPECT_TRUE(IsWindows5OrLater());
+  EXPECT_EQ(ExpandFileName(""), "");
+}

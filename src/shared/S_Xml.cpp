@@ -148,6 +148,19 @@ bool IsMarkupType(IXMLDOMNode* attr, const std::wstring& name) {
   return lstrcmpiW(value.Str().c_str(), L"xhtml") == 0;
 }
 
+// Wine's MSXML counts a default namespace declaration among the attributes but
+// fails to hand it out; an unprefixed element's namespace is that value.
+void AddDefaultNamespace(IXMLDOMNode* node, TXMLList& attributes) {
+  TBstr prefix, uri;
+  if (FAILED(node->get_prefix(prefix.Out())) || !prefix.Str().empty() ||
+      FAILED(node->get_namespaceURI(uri.Out())) || uri.Str().empty())
+    return;
+  TXMLItemType a;
+  a.Name = "xmlns";
+  a.Text = ConvertChecked(uri.Str());
+  attributes.AddItem(a);
+}
+
 // Returns whether the element is to be kept as markup.
 bool ReadAttributes(IXMLDOMNode* node, TXMLItemType& rec) {
   TComPtr<IXMLDOMNamedNodeMap> attrs;
@@ -159,7 +172,10 @@ bool ReadAttributes(IXMLDOMNode* node, TXMLItemType& rec) {
   rec.Attributes = std::make_shared<TXMLList>();
   for (long i = 0; i < count; ++i) {
     TComPtr<IXMLDOMNode> attr;
-    Check(attrs->get_item(i, attr.Out()));
+    if (FAILED(attrs->get_item(i, attr.Out())) || !attr.Get()) {
+      AddDefaultNamespace(node, *rec.Attributes);
+      continue;
+    }
     TBstr name, value;
     Check(attr->get_nodeName(name.Out()));
     Check(attr->get_text(value.Out()));

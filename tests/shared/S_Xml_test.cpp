@@ -10,6 +10,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <map>
 #include <string>
 #include <thread>
 
@@ -163,6 +164,26 @@ TEST_F(XmlTest, AttributesKeepNamesWithPrefixAndConvertedValues) {
   EXPECT_EQ("日本", (*item.Attributes)[0].Text);
   EXPECT_EQ(0, (*item.Attributes)[0].NodeType);
   EXPECT_EQ("b", (*item.Attributes)[1].Name);
+}
+
+TEST_F(XmlTest, NamespaceDeclarationsAreReadAsAttributes) {
+  auto list = LoadXMLList(
+      "<feed xmlns=\"http://www.w3.org/2005/Atom\" xmlns:dc=\"urn:dc\" xml:lang=\"ja\">"
+      "<dc:date>d</dc:date></feed>",
+      true);
+  ASSERT_TRUE(list);
+  TXMLItemType& feed = (*list)[0];
+  ASSERT_TRUE(feed.Attributes);
+  // Wine lists namespace declarations after the other attributes.
+  std::map<std::string, std::string> attributes;
+  for (int i = 0; i < feed.Attributes->Count(); ++i)
+    attributes[(*feed.Attributes)[i].Name] = (*feed.Attributes)[i].Text;
+  EXPECT_EQ(3u, attributes.size());
+  EXPECT_EQ("http://www.w3.org/2005/Atom", attributes["xmlns"]);
+  EXPECT_EQ("urn:dc", attributes["xmlns:dc"]);
+  EXPECT_EQ("ja", attributes["xml:lang"]);
+  EXPECT_EQ("dc:date", (*feed.Children)[0].Name);
+  EXPECT_EQ("d", (*feed.Children)[0].Text);
 }
 
 TEST_F(XmlTest, EmptyNodeListGivesEmptyTree) {

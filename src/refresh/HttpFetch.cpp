@@ -215,6 +215,7 @@ void RunRequests(FetchJob& job, HINTERNET internet) {
     if (TimeIsUp(job)) return;
     RequestHandle request(OpenRequest(job, internet, url, flags));
     if (!request.get()) return;
+    SetTimeouts(request.get(), job.Limits);
     int status = GetStatusCode(request.get());
     if (status == 200) {
       std::string headers;
@@ -499,7 +500,7 @@ std::optional<std::string> FetchUrl(const std::string& url, bool& received,
     bool finished = WaitPumping(done, *job);
     if (!finished) {
       CancelJob(*job);
-      WaitForSingleObject(done, 2000);  // let it clean up; give up on it otherwise
+      WaitForSingleObject(done, 500);  // let it clean up; give up on it otherwise
     }
     CloseHandle(done);
     if (!finished) return std::nullopt;

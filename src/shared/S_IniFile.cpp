@@ -26,6 +26,10 @@ std::wstring FolderOf(const std::wstring& path) {
 
 bool WriteAndReplace(const std::string& fileName, const std::string& text) {
   std::wstring target = SjisToWide(fileName);
+  // Windows refuses to replace a read-only file; Wine would replace it.
+  DWORD attr = GetFileAttributesW(target.c_str());
+  if (attr != INVALID_FILE_ATTRIBUTES && (attr & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)))
+    return false;
   wchar_t temp[MAX_PATH + 16];
   if (!GetTempFileNameW(FolderOf(target).c_str(), L"tsv", 0, temp)) return false;
   TempFileGuard guard(temp);

@@ -13,8 +13,8 @@ inline constexpr const char kMakerServer[] = "http://www.pelmoriad.jp";
 // addresses are taken, so the variable can never send the update download
 // elsewhere; unset (the shipped case), nothing changes.
 inline bool IsLoopbackMakerBase(const std::string& base) {
-  for (const char* prefix : {"http://127.0.0.1:", "http://127.0.0.1/", "http://localhost:",
-                             "http://localhost/"}) {
+  for (const char* prefix :
+       {"http://127.0.0.1:", "http://127.0.0.1/", "http://localhost:", "http://localhost/"}) {
     if (base.compare(0, std::char_traits<char>::length(prefix), prefix) == 0) return true;
   }
   return base == "http://127.0.0.1" || base == "http://localhost";

@@ -20,6 +20,9 @@ const char SearchEngineFileName[] = "TessivarOrvanel.cst";
 namespace {
 
 unsigned downloadRetryPause = 200;
+// A server that lets every try run into the fetch's deadline gets no
+// further tries once this much time has gone, so one download stays bounded.
+unsigned downloadBudget = DefaultFetchLimits().TotalMs;
 
 struct BitmapDeleter {
   void operator()(HBITMAP__* b) const { DeleteObject(b); }
@@ -49,17 +52,18 @@ HBITMAP BitmapFromFileBytes(const std::string& bytes) {
     return nullptr;
   ScreenDC screen;
   if (!screen.dc) return nullptr;
-  return CreateDIBitmap(screen.dc, &info->bmiHeader, CBM_INIT, bytes.data() + file.bfOffBits,
-                        info, DIB_RGB_COLORS);
+  return CreateDIBitmap(screen.dc, &info->bmiHeader, CBM_INIT, bytes.data() + file.bfOffBits, info,
+                        DIB_RGB_COLORS);
 }
 
 bool BrandingEnded() { return TickerSettings.OemDateMode != 0 && TickerSettings.OemDateFlag; }
 
 bool LooksLikeModule(const std::string& body) { return body.compare(0, 2, "MZ") == 0; }
 
-bool DownloadToFileIf(const std::string& url, const std::string& target,
-                      const std::string& folder, bool (*accept)(const std::string&)) {
+bool DownloadToFileIf(const std::string& url, const std::string& target, const std::string& folder,
+                      bool (*accept)(const std::string&)) {
   if (!IsWebAddress(url)) return false;
+  const ULONGLONG start = GetTickCount64();
   for (int attempt = 0; attempt < 3; ++attempt) {
     try {
       bool received = false;
@@ -71,6 +75,7 @@ bool DownloadToFileIf(const std::string& url, const std::string& target,
       }
     } catch (...) {
     }
+    if (GetTickCount64() - start >= downloadBudget) break;
     if (attempt < 2) Sleep(downloadRetryPause);
   }
   return false;
@@ -131,8 +136,7 @@ bool ReadOemPackage(const std::string& path, int mode) {
 
 HBITMAP OemLogoBitmap() { return logoBitmap.get(); }
 
-bool DownloadToFile(const std::string& url, const std::string& target,
-                    const std::string& folder) {
+bool DownloadToFile(const std::string& url, const std::string& target, const std::string& folder) {
   return DownloadToFileIf(url, target, folder, nullptr);
 }
 
@@ -178,3 +182,4 @@ void DownloadOemPackage(bool load) {
 }
 
 void SetDownloadRetryPauseForTest(unsigned milliseconds) { downloadRetryPause = milliseconds; }
+void SetDownloadBudgetForTest(unsigned milliseconds) { downloadBudget = milliseconds; }

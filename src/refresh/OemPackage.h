@@ -6,8 +6,8 @@
 
 #include <windows.h>
 
-extern const char OemPackageFileName[];  // "TessivarOrvanel.hddef"
-extern const char OemFileName[];         // "TessivarOrvanel.oem"
+extern const char OemPackageFileName[];    // "TessivarOrvanel.hddef"
+extern const char OemFileName[];           // "TessivarOrvanel.oem"
 extern const char SearchEngineFileName[];  // "TessivarOrvanel.cst"
 
 // Copies the RCDATA resource name of module (nullptr: the running program)
@@ -26,9 +26,9 @@ HBITMAP OemLogoBitmap();
 
 // Up to 3 tries (200 ms apart) to fetch url, which must be an http: or
 // https: address, without redirects; a body of at least one byte is saved as
-// target (folder, when given, is created first). Never raises.
-bool DownloadToFile(const std::string& url, const std::string& target,
-                    const std::string& folder);
+// target (folder, when given, is created first). No try starts once 60 s
+// have gone. Never raises.
+bool DownloadToFile(const std::string& url, const std::string& target, const std::string& folder);
 
 // Fetches the package from OemFolder into ProgramFolder (read with load), else
 // the loose OEM file into OemDataFolder (read with load) and the loose
@@ -37,3 +37,4 @@ void DownloadOemPackage(bool load);
 
 // Tests shorten the pause between download tries.
 void SetDownloadRetryPauseForTest(unsigned milliseconds);
+void SetDownloadBudgetForTest(unsigned milliseconds);

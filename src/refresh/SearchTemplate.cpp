@@ -20,8 +20,8 @@ std::string SearchTemplateFromBody(const std::string& body) {
   for (unsigned char c : body) {
     if (c >= 27) text += static_cast<char>(c);
   }
-  if (text.size() > kMaxTemplateBytes || !IsWebAddress(text) ||
-      InStr(text, "$KEYWORD") == 0 || text.find_first_of("<> ") != std::string::npos)
+  if (text.size() > kMaxTemplateBytes || !IsWebAddress(text) || InStr(text, "$KEYWORD") == 0 ||
+      text.find_first_of("<> ") != std::string::npos)
     return "";
   return text;
 }

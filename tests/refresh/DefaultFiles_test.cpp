@@ -16,7 +16,9 @@ namespace {
 
 const char kListPath[] = "/download/TessivarOrvanel.def";
 
-std::string EmbeddedFeedList() { return ReadWholeFile(SourceFile("src/resources/TessivarOrvanel.def")); }
+std::string EmbeddedFeedList() {
+  return ReadWholeFile(SourceFile("src/resources/TessivarOrvanel.def"));
+}
 
 class EnsureFeedListTest : public ::testing::Test {
  protected:

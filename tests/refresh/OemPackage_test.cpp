@@ -138,10 +138,26 @@ TEST_F(DownloadTest, ThreeTriesThenFailure) {
   EXPECT_FALSE(PathExists(scratch.File("x")));
 }
 
+TEST_F(DownloadTest, SilentServerGetsNoFurtherTriesAfterTheBudget) {
+  FetchLimits limits;
+  limits.TotalMs = 400;
+  limits.ConnectTimeoutMs = limits.ReceiveTimeoutMs = 400;
+  SetFetchLimitsForTest(limits);
+  SetDownloadBudgetForTest(300);
+  ScriptedResponse silent;
+  silent.NeverAnswer = true;
+  server.On("/silent", silent);
+  EXPECT_FALSE(DownloadToFile(server.Url("/silent"), scratch.File("x"), ""));
+  EXPECT_EQ(RequestsFor("/silent"), 1u);
+  SetFetchLimitsForTest(DefaultFetchLimits());
+  SetDownloadBudgetForTest(DefaultFetchLimits().TotalMs);
+}
+
 TEST_F(DownloadTest, LocalAndNetworkPathsAreNeverRead) {
   WriteWholeFile(scratch.File("local.txt"), "secret");
   EXPECT_FALSE(DownloadToFile(scratch.File("local.txt"), scratch.File("copy.txt"), ""));
-  EXPECT_FALSE(DownloadToFile("file:///" + scratch.File("local.txt"), scratch.File("copy.txt"), ""));
+  EXPECT_FALSE(
+      DownloadToFile("file:///" + scratch.File("local.txt"), scratch.File("copy.txt"), ""));
   EXPECT_FALSE(PathExists(scratch.File("copy.txt")));
 }
 
@@ -169,7 +185,7 @@ TEST_F(DownloadTest, ErrorPageIsNoPackageAndTheLooseFilesAreFetched) {
   EXPECT_EQ(TickerSettings.OemName, "Loose");
   EXPECT_EQ(ReadWholeFile(OemDataFolder + "play.bmp"), "BMplay");
   EXPECT_EQ(ReadWholeFile(OemDataFolder + "back.bmp"), "BMback");  // governed by pauseFile
-  EXPECT_FALSE(PathExists(OemDataFolder + "search.bmp"));           // 1: from a package only
+  EXPECT_FALSE(PathExists(OemDataFolder + "search.bmp"));          // 1: from a package only
   EXPECT_EQ(RequestsFor("/oem/pause.bmp"), 0u);
 }
 

@@ -41,9 +41,7 @@ ScratchFolder::ScratchFolder(const std::string& name) {
   path_ = WideToSjis(folder) + "\\";
 }
 
-ScratchFolder::~ScratchFolder() {
-  RemoveTree(SjisToWide(path_.substr(0, path_.size() - 1)), 0);
-}
+ScratchFolder::~ScratchFolder() { RemoveTree(SjisToWide(path_.substr(0, path_.size() - 1)), 0); }
 
 std::string ReadWholeFile(const std::string& path) {
   std::ifstream in(SjisToWide(path).c_str(), std::ios::binary);

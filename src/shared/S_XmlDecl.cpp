@@ -45,6 +45,43 @@ std::string WideToUtf8(const std::wstring& w) {
   return s;
 }
 
+// ISO-2022-JP as EUC-JP bytes (code page 50220 is missing in Wine): the JIS
+// X 0208 pairs get their high bits, half-width katakana their 0x8E prefix.
+std::string Iso2022JpToEucJp(const std::string& s) {
+  enum { Ascii, Kanji, Kana } mode = Ascii;
+  std::string r;
+  r.reserve(s.size());
+  for (size_t i = 0; i < s.size(); ++i) {
+    unsigned char b = (unsigned char)s[i];
+    if (b == 0x1B && i + 2 < s.size()) {
+      std::string esc = s.substr(i + 1, 2);
+      if (esc == "$B" || esc == "$@") {
+        mode = Kanji;
+      } else if (esc == "(I") {
+        mode = Kana;
+      } else if (esc == "(B" || esc == "(J") {
+        mode = Ascii;
+      } else {
+        r += (char)b;
+        continue;
+      }
+      i += 2;
+    } else if (b == '\r' || b == '\n') {
+      mode = Ascii;
+      r += (char)b;
+    } else if (mode == Kanji && b >= 0x21 && b <= 0x7E && i + 1 < s.size()) {
+      r += (char)(b | 0x80);
+      r += (char)((unsigned char)s[++i] | 0x80);
+    } else if (mode == Kana && b >= 0x21 && b <= 0x5F) {
+      r += '\x8E';
+      r += (char)(b | 0x80);
+    } else {
+      r += (char)b;
+    }
+  }
+  return r;
+}
+
 // Wine's MSXML refuses these declarations; converting them ourselves on every
 // platform gives the same tree everywhere.
 void ConvertDeclaredEncoding(std::string& bytes) {
@@ -53,6 +90,10 @@ void ConvertDeclaredEncoding(std::string& bytes) {
   unsigned int cp = ConvertedEncodingCodePage(bytes.substr(begin, end - begin));
   if (cp == 0) return;
   std::string rewritten = bytes.substr(0, begin) + "UTF-8" + bytes.substr(end);
+  if (cp == 50220) {
+    rewritten = Iso2022JpToEucJp(rewritten);
+    cp = 20932;
+  }
   // The declaration is ASCII in every one of these code pages, so the whole
   // text converts in one go.
   int n = MultiByteToWideChar(cp, 0, rewritten.data(), (int)rewritten.size(), nullptr, 0);
@@ -156,7 +197,10 @@ unsigned int ConvertedEncodingCodePage(const std::string& name) {
       n == "cp932" || n == "ms_kanji" || n == "csshiftjis")
     return 932;
   if (n == "euc-jp" || n == "x-euc-jp" || n == "eucjp") return 20932;  // 51932 is missing in Wine
+  if (n == "iso-2022-jp" || n == "csiso2022jp") return 50220;  // decoded through EUC-JP
   if (n == "euc-kr") return 949;
+  if (n == "gb2312") return 936;
+  if (n == "big5") return 950;
   return 0;
 }
 

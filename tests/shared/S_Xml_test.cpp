@@ -50,6 +50,27 @@ std::string Utf16Le(const std::wstring& w) {
   return s;
 }
 
+// Built from EUC-JP: the JIS pairs are its bytes without their high bits.
+std::string Iso2022Jp(const std::wstring& w) {
+  std::string euc = InCodePage(20932, w), r;
+  bool kanji = false;
+  for (size_t i = 0; i < euc.size(); ++i) {
+    unsigned char b = (unsigned char)euc[i];
+    if ((b >= 0xA1) != kanji) {
+      r += b >= 0xA1 ? "\x1B$B" : "\x1B(B";
+      kanji = !kanji;
+    }
+    if (kanji) {
+      r += (char)(b & 0x7F);
+      r += (char)(euc[++i] & 0x7F);
+    } else {
+      r += (char)b;
+    }
+  }
+  if (kanji) r += "\x1B(B";
+  return r;
+}
+
 int TreeDepth(const TXMLList& list) {
   int depth = 0;
   const TXMLList* level = &list;
@@ -247,6 +268,7 @@ TEST_F(XmlTest, EveryEncodingArrivesAsTheSameShiftJisText) {
   EXPECT_EQ(kJapaneseSjis, TitleOf(InCodePage(932, declared(L"Windows-31J"))));
   EXPECT_EQ(kJapaneseSjis, TitleOf(InCodePage(932, declared(L"x-sjis"))));
   EXPECT_EQ(kJapaneseSjis, TitleOf(InCodePage(20932, declared(L"EUC-JP"))));
+  EXPECT_EQ(kJapaneseSjis, TitleOf(Iso2022Jp(declared(L"ISO-2022-JP"))));
   EXPECT_EQ(kJapaneseSjis, TitleOf(Utf16Le(body)));
   EXPECT_EQ(kJapaneseSjis, TitleOf(Utf16Le(declared(L"UTF-16"))));
 }

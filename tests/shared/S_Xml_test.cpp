@@ -605,7 +605,7 @@ TEST_F(XmlTest, DecodeCharRefsDecodesDecimalReferencesInShiftJisText) {
 }
 
 TEST_F(XmlTest, DecodeCharRefsKeepsDoubleByteTrailsIntact) {
-  // 0x5C (backslash) and 0x26-free trails must not start a reference.
+  // A trail byte (0x5C of 表, or any other) is never taken for markup.
   EXPECT_EQ("表示A", DecodeCharRefs("表示&#65;"));
   EXPECT_EQ("\x83\x26#65;", DecodeCharRefs("\x83\x26#65;")) << "0x26 as a trail byte";
 }

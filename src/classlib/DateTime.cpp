@@ -5,9 +5,8 @@
 
 namespace {
 
-const int kDaysBefore[2][13] = {
-    {0, 0, 31, 59, 90, 120, 151, 181, 212, 243, 273, 304, 334},
-    {0, 0, 31, 60, 91, 121, 152, 182, 213, 244, 274, 305, 335}};
+const int kDaysBefore[2][13] = {{0, 0, 31, 59, 90, 120, 151, 181, 212, 243, 273, 304, 334},
+                                {0, 0, 31, 60, 91, 121, 152, 182, 213, 244, 274, 305, 335}};
 
 // Days from 0001-01-01 (day 1) to 1899-12-30.
 const int kDateDelta = 693594;
@@ -50,8 +49,8 @@ bool TryEncodeDate(int year, int month, int day, TDateTime& out) {
 }
 
 bool TryEncodeTime(int hour, int minute, int second, int msec, TDateTime& out) {
-  if (hour < 0 || hour > 23 || minute < 0 || minute > 59 || second < 0 || second > 59 ||
-      msec < 0 || msec > 999)
+  if (hour < 0 || hour > 23 || minute < 0 || minute > 59 || second < 0 || second > 59 || msec < 0 ||
+      msec > 999)
     return false;
   out = (((hour * 60 + minute) * 60 + second) * 1000.0 + msec) / kMsPerDay;
   return true;
@@ -157,21 +156,35 @@ std::string FormatDateTime(const std::string& format, TDateTime dt) {
       continue;
     }
     size_t count = 1;
-    while (i + count < format.size() &&
-           (format[i + count] == c || format[i + count] == (char)(u + 32) ||
-            format[i + count] == u))
+    while (
+        i + count < format.size() &&
+        (format[i + count] == c || format[i + count] == (char)(u + 32) || format[i + count] == u))
       ++count;
     i += count;
     if (u == 'M' && last == 'H') u = 'N';
     last = u;
     switch (u) {
-      case 'Y': out += count <= 2 ? Pad(y % 100, 2) : Pad(y, 4); break;
-      case 'M': out += count == 1 ? Pad(mo, 1) : Pad(mo, 2); break;
-      case 'D': out += count == 1 ? Pad(d, 1) : Pad(d, 2); break;
-      case 'H': out += count == 1 ? Pad(h, 1) : Pad(h, 2); break;
-      case 'N': out += count == 1 ? Pad(mi, 1) : Pad(mi, 2); break;
-      case 'S': out += count == 1 ? Pad(s, 1) : Pad(s, 2); break;
-      case 'Z': out += count < 3 ? Pad(ms, 1) : Pad(ms, 3); break;
+      case 'Y':
+        out += count <= 2 ? Pad(y % 100, 2) : Pad(y, 4);
+        break;
+      case 'M':
+        out += count == 1 ? Pad(mo, 1) : Pad(mo, 2);
+        break;
+      case 'D':
+        out += count == 1 ? Pad(d, 1) : Pad(d, 2);
+        break;
+      case 'H':
+        out += count == 1 ? Pad(h, 1) : Pad(h, 2);
+        break;
+      case 'N':
+        out += count == 1 ? Pad(mi, 1) : Pad(mi, 2);
+        break;
+      case 'S':
+        out += count == 1 ? Pad(s, 1) : Pad(s, 2);
+        break;
+      case 'Z':
+        out += count < 3 ? Pad(ms, 1) : Pad(ms, 3);
+        break;
     }
   }
   return out;

@@ -103,8 +103,7 @@ int TCustomIniFile::ReadInteger(const std::string& section, const std::string& i
   return TryIniStrToInt(ReadString(section, ident, ""), v) ? v : def;
 }
 
-void TCustomIniFile::WriteInteger(const std::string& section, const std::string& ident,
-                                  int value) {
+void TCustomIniFile::WriteInteger(const std::string& section, const std::string& ident, int value) {
   WriteString(section, ident, std::to_string(value));
 }
 
@@ -116,8 +115,7 @@ void TCustomIniFile::WriteBool(const std::string& section, const std::string& id
   WriteString(section, ident, value ? "1" : "0");
 }
 
-double TCustomIniFile::ReadFloat(const std::string& section, const std::string& ident,
-                                 double def) {
+double TCustomIniFile::ReadFloat(const std::string& section, const std::string& ident, double def) {
   std::string s = TrimIni(ReadString(section, ident, ""));
   if (s.empty()) return def;
   char* end = nullptr;
@@ -251,7 +249,9 @@ void TMemIniFile::ReadSectionValues(const std::string& section, TStringList& lin
       if (!l.key.empty()) lines.Add(l.key + "=" + l.value);
 }
 
-bool TMemIniFile::SectionExists(const std::string& section) { return FindSection(section) != nullptr; }
+bool TMemIniFile::SectionExists(const std::string& section) {
+  return FindSection(section) != nullptr;
+}
 
 bool TMemIniFile::ValueExists(const std::string& section, const std::string& ident) {
   return FindKey(FindSection(section), ident) != nullptr;

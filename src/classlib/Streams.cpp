@@ -60,8 +60,8 @@ TFileStream::TFileStream(const std::string& fileName, unsigned mode) : fileName_
   DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE;
   if ((mode & 0xF0) == fmShareExclusive) share = 0;
   if ((mode & 0xF0) == fmShareDenyWrite) share = FILE_SHARE_READ;
-  handle_ = CreateFileW(wide.c_str(), access, share, nullptr, OPEN_EXISTING,
-                        FILE_ATTRIBUTE_NORMAL, nullptr);
+  handle_ = CreateFileW(wide.c_str(), access, share, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                        nullptr);
   if (handle_ == INVALID_HANDLE_VALUE) throw EFOpenError("cannot open file " + fileName);
 }
 
@@ -113,7 +113,9 @@ int TMemoryStream::Write(const void* buffer, int count) {
 }
 
 int64_t TMemoryStream::Seek(int64_t offset, TSeekOrigin origin) {
-  int64_t base = origin == soBeginning ? 0 : origin == soCurrent ? (int64_t)pos_ : (int64_t)data_.size();
+  int64_t base = origin == soBeginning ? 0
+                 : origin == soCurrent ? (int64_t)pos_
+                                       : (int64_t)data_.size();
   int64_t to = base + offset;
   if (to < 0) to = 0;
   pos_ = (size_t)to;

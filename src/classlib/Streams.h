@@ -1,11 +1,11 @@
 // Byte streams: the file and memory streams that string lists, ini files and
 // resources are read from and written to.
 #pragma once
+#include <windows.h>
+
 #include <cstdint>
 #include <stdexcept>
 #include <string>
-
-#include <windows.h>
 
 class EStreamError : public std::runtime_error {
  public:

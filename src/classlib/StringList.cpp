@@ -9,7 +9,9 @@ namespace {
 
 bool IsSjisLead(unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
 
-unsigned char FoldAscii(unsigned char b) { return (b >= 'a' && b <= 'z') ? (unsigned char)(b - 32) : b; }
+unsigned char FoldAscii(unsigned char b) {
+  return (b >= 'a' && b <= 'z') ? (unsigned char)(b - 32) : b;
+}
 
 }  // namespace
 
@@ -47,7 +49,8 @@ int TStringList::Add(const std::string& s) {
   int index = 0;
   if (Find(s, index)) {
     if (duplicates_ == dupIgnore) return index;
-    if (duplicates_ == dupError) throw std::invalid_argument("string list does not allow duplicates");
+    if (duplicates_ == dupError)
+      throw std::invalid_argument("string list does not allow duplicates");
   }
   items_.insert(items_.begin() + index, s);
   return index;
@@ -68,9 +71,7 @@ void TStringList::Delete(int index) {
   items_.erase(items_.begin() + index);
 }
 
-void TStringList::Exchange(int a, int b) {
-  std::swap(items_.at(a), items_.at(b));
-}
+void TStringList::Exchange(int a, int b) { std::swap(items_.at(a), items_.at(b)); }
 
 void TStringList::Move(int from, int to) {
   if (from == to) return;
@@ -124,15 +125,17 @@ void TStringList::SetCaseSensitive(bool on) {
 }
 
 void TStringList::Sort() {
-  std::stable_sort(items_.begin(), items_.end(),
-                   [this](const std::string& a, const std::string& b) { return Compare(a, b) < 0; });
+  std::stable_sort(
+      items_.begin(), items_.end(),
+      [this](const std::string& a, const std::string& b) { return Compare(a, b) < 0; });
 }
 
 void TStringList::CustomSort(
     const std::function<int(const std::string&, const std::string&)>& compare) {
   sorted_ = false;
-  std::stable_sort(items_.begin(), items_.end(),
-                   [&compare](const std::string& a, const std::string& b) { return compare(a, b) < 0; });
+  std::stable_sort(
+      items_.begin(), items_.end(),
+      [&compare](const std::string& a, const std::string& b) { return compare(a, b) < 0; });
 }
 
 std::string TStringList::Text() const {

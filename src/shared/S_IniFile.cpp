@@ -28,17 +28,18 @@ bool WriteAndReplace(const std::string& fileName, const std::string& text) {
   std::wstring target = SjisToWide(fileName);
   // Windows refuses to replace a read-only file; Wine would replace it.
   DWORD attr = GetFileAttributesW(target.c_str());
-  if (attr != INVALID_FILE_ATTRIBUTES && (attr & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)))
+  if (attr != INVALID_FILE_ATTRIBUTES &&
+      (attr & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)))
     return false;
   wchar_t temp[MAX_PATH + 16];
   if (!GetTempFileNameW(FolderOf(target).c_str(), L"tsv", 0, temp)) return false;
   TempFileGuard guard(temp);
-  HANDLE h = CreateFileW(temp, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                         nullptr);
+  HANDLE h =
+      CreateFileW(temp, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE) return false;
   DWORD done = 0;
-  bool ok = text.empty() || (WriteFile(h, text.data(), (DWORD)text.size(), &done, nullptr) &&
-                             done == text.size());
+  bool ok = text.empty() ||
+            (WriteFile(h, text.data(), (DWORD)text.size(), &done, nullptr) && done == text.size());
   ok = FlushFileBuffers(h) && ok;
   ok = CloseHandle(h) && ok;
   if (!ok) return false;

@@ -125,8 +125,8 @@ void ReadTickerValues(TCustomIniFile& ini) {
   TakeField(rest, field);
   t.ProxyPort = StrToIntLoose(field);
 
-  std::string userDefault = ScrambleText("C", t.ProxyUser + Nul() + t.ProxyPassword + Nul() +
-                                                  IntToStrSafe(t.ProxyCredentialsInUrl));
+  std::string userDefault = ScrambleText(
+      "C", t.ProxyUser + Nul() + t.ProxyPassword + Nul() + IntToStrSafe(t.ProxyCredentialsInUrl));
   rest = ScrambleText("R", ini.ReadString("Env", "InternetUser", userDefault));
   TakeField(rest, t.ProxyUser);
   TakeField(rest, t.ProxyPassword);

@@ -1,10 +1,10 @@
 // Where the system keeps its files, the process-wide settings group and
 // the OEM values, with the scrambler of the stored proxy settings.
 #pragma once
+#include <windows.h>
+
 #include <cstdint>
 #include <string>
-
-#include <windows.h>
 
 #include "classlib/DateTime.h"
 

@@ -1,8 +1,7 @@
 #include "IniFiles.h"
 
-#include <windows.h>
-
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include "Streams.h"
 #include "Text.h"
@@ -12,8 +11,7 @@ namespace {
 std::string TempPath(const char *name) {
   wchar_t dir[MAX_PATH];
   GetTempPathW(MAX_PATH, dir);
-  return WideToSjis(dir) + "tsv_ini_" + std::to_string(GetCurrentProcessId()) +
-         "_" + name;
+  return WideToSjis(dir) + "tsv_ini_" + std::to_string(GetCurrentProcessId()) + "_" + name;
 }
 
 void WriteBytes(const std::string &path, const std::string &bytes) {
@@ -33,7 +31,7 @@ void Fill(TMemIniFile &ini, const std::string &text) {
   ini.SetStrings(lines);
 }
 
-} // namespace
+}  // namespace
 
 TEST(MemIniRead, NamesMatchWithoutRegardToCase) {
   TMemIniFile ini("");
@@ -55,9 +53,10 @@ TEST(MemIniRead, PresentEmptyValueIsNotTheDefault) {
 
 TEST(MemIniRead, IntegersAreDecimalOrHexElseDefault) {
   TMemIniFile ini("");
-  Fill(ini, "[N]\r\na=-12\r\nb=$FF\r\nc=0x1f\r\nd=12abc\r\ne=\r\nf="
-            "99999999999\r\ng=$FFFFFFFF\r\n"
-            "h=0x\r\ni=1.5\r\n");
+  Fill(ini,
+       "[N]\r\na=-12\r\nb=$FF\r\nc=0x1f\r\nd=12abc\r\ne=\r\nf="
+       "99999999999\r\ng=$FFFFFFFF\r\n"
+       "h=0x\r\ni=1.5\r\n");
   EXPECT_EQ(ini.ReadInteger("N", "a", 7), -12);
   EXPECT_EQ(ini.ReadInteger("N", "b", 7), 255);
   EXPECT_EQ(ini.ReadInteger("N", "c", 7), 31);
@@ -88,8 +87,9 @@ TEST(MemIniRead, FloatsNeedTheWholeText) {
 
 TEST(MemIniWrite, UnknownSectionsKeysAndCommentsSurvive) {
   TMemIniFile ini("");
-  Fill(ini, "top line\r\n[Other]\r\n; note\r\nX=1\r\nfree "
-            "text\r\n[Env]\r\nKeep=\x93\xfa\r\nA=1\r\n");
+  Fill(ini,
+       "top line\r\n[Other]\r\n; note\r\nX=1\r\nfree "
+       "text\r\n[Env]\r\nKeep=\x93\xfa\r\nA=1\r\n");
   ini.WriteInteger("env", "a", 2);
   ini.WriteString("New", "K", "v");
   ini.WriteBool("Env", "B", true);
@@ -122,11 +122,9 @@ TEST(MemIniWrite, EraseSectionAndDeleteKey) {
 
 TEST(MemIniGarbled, BinaryBomAndOverlongLinesReadWithoutHarm) {
   std::string junk;
-  for (int i = 0; i < 256; ++i)
-    junk += (char)i;
+  for (int i = 0; i < 256; ++i) junk += (char)i;
   std::string text = "\xEF\xBB\xBF[Env]\r\n" + junk +
-                     "\r\n[\r\n]\r\n=nokey\r\nA=" + std::string(200000, 'x') +
-                     "\r\nB=5\r\n[Env";
+                     "\r\n[\r\n]\r\n=nokey\r\nA=" + std::string(200000, 'x') + "\r\nB=5\r\n[Env";
   TMemIniFile ini("");
   Fill(ini, text);
   EXPECT_EQ(ini.ReadInteger("Env", "B", 0), 5);
@@ -151,8 +149,8 @@ TEST(MemIniFile, MissingFileIsEmptyAndUpdateFileWritesIt) {
 TEST(MemIniFile, LockedFileThrowsOpenError) {
   std::string path = TempPath("locked.ini");
   WriteBytes(path, "[A]\r\nb=1\r\n");
-  HANDLE h = CreateFileW(SjisToWide(path).c_str(), GENERIC_READ | GENERIC_WRITE,
-                         0, nullptr, OPEN_EXISTING, 0, nullptr);
+  HANDLE h = CreateFileW(SjisToWide(path).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                         OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(h, INVALID_HANDLE_VALUE);
   EXPECT_THROW(TMemIniFile ini(path), EFOpenError);
   CloseHandle(h);
@@ -161,9 +159,7 @@ TEST(MemIniFile, LockedFileThrowsOpenError) {
 
 TEST(DirectIniFile, ReadsAndWritesStraightOnTheFile) {
   std::string path = TempPath("direct\x93\xfa.ini");
-  WriteBytes(
-      path,
-      "[Env]\r\nRefreshTime=45\r\nName=\x93\xfa\x96\x7b\r\n[Other]\r\nX=1\r\n");
+  WriteBytes(path, "[Env]\r\nRefreshTime=45\r\nName=\x93\xfa\x96\x7b\r\n[Other]\r\nX=1\r\n");
   TIniFile ini(path);
   EXPECT_EQ(ini.ReadInteger("env", "refreshtime", 0), 45);
   EXPECT_EQ(ini.ReadString("Env", "Name", ""), "\x93\xfa\x96\x7b");

@@ -1,8 +1,7 @@
 #include "StringList.h"
 
-#include <windows.h>
-
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include "Streams.h"
 #include "Text.h"

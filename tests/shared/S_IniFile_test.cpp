@@ -1,8 +1,7 @@
 #include "shared/S_IniFile.h"
 
-#include <windows.h>
-
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include "classlib/Streams.h"
 #include "classlib/Text.h"
@@ -116,8 +115,8 @@ TEST(SaveIniFile, FileHeldOpenByAnotherWriterIsLeftAsItWas) {
   WriteBytes(path, before);
   TMemIniFile mem(path);
   mem.WriteString("Env", "A", "2");
-  HANDLE h = CreateFileW(SjisToWide(path).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0,
-                         nullptr);
+  HANDLE h =
+      CreateFileW(SjisToWide(path).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(h, INVALID_HANDLE_VALUE);
   EXPECT_FALSE(SaveIniFile(mem));
   CloseHandle(h);

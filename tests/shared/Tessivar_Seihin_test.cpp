@@ -1,8 +1,7 @@
 #include "shared/Tessivar_Seihin.h"
 
-#include <windows.h>
-
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include "classlib/IniFiles.h"
 #include "classlib/Streams.h"
@@ -311,11 +310,12 @@ TEST_F(SettingsTest, GarbledFileKeepsTheDefaultOfEveryUnreadableValue) {
   Init();
   std::string junk;
   for (int i = 0; i < 512; ++i) junk += (char)(i * 37 + 11);
-  WriteBytes(TickerIniPath, "\xEF\xBB\xBF[Env]\r\nRefreshTime=abc\r\nKeepTime=$30\r\nTickerSpeedUp=yes\r\n" +
-                                junk + "\r\nTickerTime=" + std::string(100000, '9') +
-                                "\r\nInternetProxy=" + junk.substr(0, 40) +
-                                "\r\nInternetUser=zz\r\n[Run]\r\nRefreshNow=4530x\r\n[Key]\r\nStr1=" +
-                                junk.substr(100, 30) + "\r\n[Sea");
+  WriteBytes(TickerIniPath,
+             "\xEF\xBB\xBF[Env]\r\nRefreshTime=abc\r\nKeepTime=$30\r\nTickerSpeedUp=yes\r\n" +
+                 junk + "\r\nTickerTime=" + std::string(100000, '9') +
+                 "\r\nInternetProxy=" + junk.substr(0, 40) +
+                 "\r\nInternetUser=zz\r\n[Run]\r\nRefreshNow=4530x\r\n[Key]\r\nStr1=" +
+                 junk.substr(100, 30) + "\r\n[Sea");
   ASSERT_TRUE(AccessTickerIni(TickerIniPath, "R"));
   const TTickerSettings& t = TickerSettings;
   EXPECT_EQ(t.RefreshTime, 60);
@@ -477,4 +477,208 @@ TEST(EditionDefaults, MissingBandServerChangesThreeDefaults) {
   EXPECT_FALSE(TickerSettings.ScrollButton);
   EXPECT_EQ(TickerSettings.InfoLineInterval, 15);
   TickerSettings = TTickerSettings();
+}
+
+namespace {
+
+std::string Day(TDateTime d) { return FormatDateTime("yyyymmdd", d); }
+
+// Every OEM key with a value other than its default.
+std::string FullOemText(int dateMode, const std::string& date) {
+  return "[Def]\r\nOemDateMode=" + std::to_string(dateMode) + "\r\nOemDate=" + date +
+         "\r\nOemKey=" + ScrambleText("C", "ClientMode") +
+         "\r\nOemMessage=\x82\xa8\x92\x6d\x82\xe7\x82\xb9\r\n"  // お知らせ
+         "OemName=Dist\r\nLocalPath=DistTicker\r\nProgName=Dist Ticker\r\n"
+         "UrlDef=http://d.example/def\r\nUrlCm=http://d.example/cm\r\n"
+         "UrlHome=http://d.example/\r\nUrlDesk=http://d.example/desk\r\n"
+         "OemFolder=http://d.example/oem/\r\n"
+         "[Env]\r\nRegSwitch=0\r\n"
+         "[Graphic]\r\ncustFile=1\r\nplayFile=2\r\npauseFile=1\r\nbackFile=2\r\n"
+         "searchFile=1\r\nlogoFile=2\r\nskinFile=1\r\n"
+         "[Layout]\r\nmanualMode=2\r\ntickerBound=1,2,3,4\r\nplayBound=5,6,7,8\r\n"
+         "searchBound=9,10,11,12\r\ncustomBound0=0,0,1,1\r\ncustomBound1=2,2,3,3\r\n"
+         "[TickerCol]\r\nBodyColor=$010101\r\nEditKeyColor=$020202\r\nFontColorC=$030303\r\n"
+         "StartColorB=$040404\r\nEndColorB=$050505\r\nFontColorB=$060606\r\n"
+         "StartColorS=$070707\r\nEndColorS=$080808\r\nFontColorS=$090909\r\n"
+         "StartColorK=$0A0A0A\r\nEndColorK=$0B0B0B\r\nFontColorK=$0C0C0C\r\n"
+         "StartColorM=$0D0D0D\r\nEndColorM=$0E0E0E\r\nFontColorM=$0F0F0F\r\n"
+         "Label3D=0\r\nLabel3DTop=$101010\r\nLabel3DBotm=$111111\r\n"
+         "HintBkColor=$121212\r\nHintFonColor=$131313\r\nHint3DTop=$141414\r\n"
+         "Hint3DBotm=16777215\r\n";
+}
+
+void ExpectOemBranding(bool withUrlDef) {
+  const TTickerSettings& t = TickerSettings;
+  EXPECT_EQ(t.OemKey, "ClientMode");
+  EXPECT_TRUE(IsClientMode());
+  EXPECT_EQ(t.OemMessage, "\x82\xa8\x92\x6d\x82\xe7\x82\xb9");
+  EXPECT_EQ(t.OemName, "Dist");
+  EXPECT_EQ(t.LocalPath, "DistTicker");
+  EXPECT_EQ(t.ProgName, "Dist Ticker");
+  EXPECT_EQ(t.UrlDef, withUrlDef ? "http://d.example/def" : TTickerSettings().UrlDef);
+  EXPECT_EQ(t.UrlCm, "http://d.example/cm");
+  EXPECT_EQ(t.UrlHome, "http://d.example/");
+  EXPECT_EQ(t.UrlDesk, "http://d.example/desk");
+  EXPECT_EQ(t.OemFolder, "http://d.example/oem/");
+  EXPECT_FALSE(t.RegSwitch);
+  EXPECT_EQ(t.custFile, 1);
+  EXPECT_EQ(t.playFile, 2);
+  EXPECT_EQ(t.pauseFile, 1);
+  EXPECT_EQ(t.backFile, 2);
+  EXPECT_EQ(t.searchFile, 1);
+  EXPECT_EQ(t.logoFile, 2);
+  EXPECT_EQ(t.skinFile, 1);
+  EXPECT_EQ(t.manualMode, 2);
+  EXPECT_EQ(t.tickerBound, "1,2,3,4");
+  EXPECT_EQ(t.playBound, "5,6,7,8");
+  EXPECT_EQ(t.searchBound, "9,10,11,12");
+  EXPECT_EQ(t.customBound[0], "0,0,1,1");
+  EXPECT_EQ(t.customBound[1], "2,2,3,3");
+  EXPECT_EQ(t.customBound[2], "");
+  EXPECT_EQ(t.BodyColor, 0x010101u);
+  EXPECT_EQ(t.EditKeyColor, 0x020202u);
+  EXPECT_EQ(t.FontColorC, 0x030303u);
+  EXPECT_EQ(t.StartColorB, 0x040404u);
+  EXPECT_EQ(t.EndColorB, 0x050505u);
+  EXPECT_EQ(t.FontColorB, 0x060606u);
+  EXPECT_EQ(t.StartColorS, 0x070707u);
+  EXPECT_EQ(t.EndColorS, 0x080808u);
+  EXPECT_EQ(t.FontColorS, 0x090909u);
+  EXPECT_EQ(t.StartColorK, 0x0A0A0Au);
+  EXPECT_EQ(t.EndColorK, 0x0B0B0Bu);
+  EXPECT_EQ(t.FontColorK, 0x0C0C0Cu);
+  EXPECT_EQ(t.StartColorM, 0x0D0D0Du);
+  EXPECT_EQ(t.EndColorM, 0x0E0E0Eu);
+  EXPECT_EQ(t.FontColorM, 0x0F0F0Fu);
+  EXPECT_FALSE(t.Label3D);
+  EXPECT_EQ(t.Label3DTop, 0x101010u);
+  EXPECT_EQ(t.Label3DBotm, 0x111111u);
+  EXPECT_EQ(t.HintBkColor, 0x121212u);
+  EXPECT_EQ(t.HintFonColor, 0x131313u);
+  EXPECT_EQ(t.Hint3DTop, 0x141414u);
+  EXPECT_EQ(t.Hint3DBotm, 0xFFFFFFu);
+}
+
+void ExpectOemDefaults() {
+  const TTickerSettings d;
+  const TTickerSettings& t = TickerSettings;
+  EXPECT_EQ(t.OemKey, "");
+  EXPECT_FALSE(IsClientMode());
+  EXPECT_EQ(t.OemName, "Pelmoriad");
+  EXPECT_EQ(t.LocalPath, "TessivarOrvanel");
+  EXPECT_EQ(t.ProgName, "Tessivar-Orvanel");
+  EXPECT_EQ(t.UrlDef, d.UrlDef);
+  EXPECT_EQ(t.UrlCm, d.UrlCm);
+  EXPECT_TRUE(t.RegSwitch);
+  EXPECT_EQ(t.skinFile, 0);
+  EXPECT_EQ(t.manualMode, 0);
+  EXPECT_EQ(t.customBound[0], "");
+  EXPECT_EQ(t.BodyColor, 0xC9C9C9u);
+  EXPECT_EQ(t.FontColorC, 0xFF9595u);
+  EXPECT_EQ(t.EndColorB, 0xB6B6B6u);
+  EXPECT_EQ(t.StartColorK, 0xFFE3C8u);
+  EXPECT_EQ(t.StartColorM, 0x88FFFFu);
+  EXPECT_TRUE(t.Label3D);
+  EXPECT_EQ(t.Label3DBotm, 0xAAAAAAu);
+  EXPECT_EQ(t.HintBkColor, 0xEFEFEFu);
+  EXPECT_EQ(t.Hint3DBotm, 0x777777u);
+}
+
+}  // namespace
+
+TEST_F(SettingsTest, NoOemSourceKeepsEveryDefault) {
+  LoadOemIni(root_ + "\\missing.oem", nullptr);
+  ExpectOemDefaults();
+  EXPECT_FALSE(TickerSettings.OemDateFlag);
+}
+
+TEST_F(SettingsTest, OemFileSetsEveryValueWhileTheDateIsToday) {
+  std::string path = root_ + "\\TessivarOrvanel.oem";
+  WriteBytes(path, FullOemText(1, Day(Date())));
+  LoadOemIni(path, nullptr);
+  EXPECT_FALSE(TickerSettings.OemDateFlag);
+  EXPECT_EQ(TickerSettings.OemDateMode, 1);
+  ExpectOemBranding(true);
+}
+
+TEST_F(SettingsTest, OemStreamIsUsedInsteadOfTheFile) {
+  std::string path = root_ + "\\TessivarOrvanel.oem";
+  WriteBytes(path, "[Def]\r\nOemName=FromFile\r\n");
+  TMemoryStream stream(FullOemText(0, ""));
+  LoadOemIni(path, &stream);
+  ExpectOemBranding(true);
+}
+
+TEST_F(SettingsTest, DateModeZeroAfterTheDateDropsOnlyTheDefaultListLocation) {
+  TMemoryStream stream(FullOemText(0, Day(Date() - 1)));
+  LoadOemIni("", &stream);
+  EXPECT_TRUE(TickerSettings.OemDateFlag);
+  ExpectOemBranding(false);
+}
+
+TEST_F(SettingsTest, DateModeOneAfterTheDateEndsTheBranding) {
+  TMemoryStream stream(FullOemText(1, Day(Date() - 1)));
+  LoadOemIni("", &stream);
+  EXPECT_TRUE(TickerSettings.OemDateFlag);
+  ExpectOemDefaults();
+}
+
+TEST_F(SettingsTest, ImpossibleOemDateLeavesTheFlag) {
+  TickerSettings.OemDateFlag = true;
+  TMemoryStream bad(std::string("[Def]\r\nOemDate=20230230\r\n"));
+  LoadOemIni("", &bad);
+  EXPECT_TRUE(TickerSettings.OemDateFlag);
+  TMemoryStream junk(std::string("[Def]\r\nOemDate=\x82\xa0x\r\n"));
+  LoadOemIni("", &junk);
+  EXPECT_TRUE(TickerSettings.OemDateFlag);
+  TMemoryStream future(std::string("[Def]\r\nOemDate=99991231\r\n"));
+  LoadOemIni("", &future);
+  EXPECT_FALSE(TickerSettings.OemDateFlag);
+}
+
+TEST_F(SettingsTest, EmptyCustomBoundStopsTheLayoutRectangles) {
+  TMemoryStream stream(
+      std::string("[Layout]\r\ncustomBound0=1,1,2,2\r\ncustomBound1=\r\ncustomBound2=3,3,4,4\r\n"));
+  LoadOemIni("", &stream);
+  EXPECT_EQ(TickerSettings.customBound[0], "1,1,2,2");
+  EXPECT_EQ(TickerSettings.customBound[2], "");
+
+  TickerSettings = TTickerSettings();
+  TMemoryStream first(std::string("[Layout]\r\ncustomBound1=3,3,4,4\r\n"));
+  LoadOemIni("", &first);
+  EXPECT_EQ(TickerSettings.customBound[1], "");
+}
+
+TEST_F(SettingsTest, ClientModeNeedsTheScrambledKey) {
+  TMemoryStream plain(std::string("[Def]\r\nOemKey=clientmode\r\n"));
+  LoadOemIni("", &plain);
+  EXPECT_FALSE(IsClientMode());
+  EXPECT_NE(TickerSettings.OemKey, "clientmode");
+
+  TMemoryStream scrambled("[Def]\r\nOemKey=" + ScrambleText("C", "CLIENTMODE") + "\r\n");
+  LoadOemIni("", &scrambled);
+  EXPECT_TRUE(IsClientMode());
+
+  // A later OEM source without the key keeps it as it is.
+  TMemoryStream later(std::string("[Def]\r\nOemName=Later\r\n"));
+  LoadOemIni("", &later);
+  EXPECT_TRUE(IsClientMode());
+  EXPECT_EQ(TickerSettings.OemName, "Later");
+}
+
+TEST_F(SettingsTest, OemLocalPathNamesTheDataFolder) {
+  TMemoryStream stream(std::string("[Def]\r\nLocalPath=Brand\r\n"));
+  LoadOemIni("", &stream);
+  Init();
+  EXPECT_EQ(DataFolder, appData_ + "\\Pelmoriad\\Brand\\");
+}
+
+TEST_F(SettingsTest, GarbledOemFileKeepsDefaults) {
+  std::string path = root_ + "\\bad.oem";
+  std::string junk;
+  for (int i = 0; i < 2048; ++i) junk += (char)(i * 13 + 5);
+  WriteBytes(path, junk + "\r\n[TickerCol]\r\nBodyColor=red\r\n[Def]\r\nOemDateMode=x\r\n");
+  LoadOemIni(path, nullptr);
+  ExpectOemDefaults();
+  EXPECT_EQ(TickerSettings.OemDateMode, 0);
 }

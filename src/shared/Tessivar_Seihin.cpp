@@ -74,6 +74,7 @@ std::string UnscrambleChars(const std::string& text) {
 // The settings file "R" reads: a file left only in the roaming data folder
 // stands in for a missing local one.
 std::string ReadableTickerIni(const std::string& fileName) {
+  if (DataFolder.empty()) return fileName;  // folders not settled yet
   std::string roaming = DataFolder + kTickerIniName;
   if (!FileExists(fileName) && FileExists(roaming)) return roaming;
   return fileName;

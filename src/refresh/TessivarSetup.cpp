@@ -1,3 +1,19 @@
 #include <windows.h>
+#include <commctrl.h>
 
-int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) { return 0; }
+#include "SetupCommand.h"
+#include "shared/S_Xml.h"
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+  TComInit com;
+  INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_WIN95_CLASSES};
+  InitCommonControlsEx(&controls);
+  try {
+    RunStartup();
+    DispatchCommand();
+  } catch (...) {
+    // A failure anywhere ends the run silently; files already written stay.
+  }
+  CommandMode.clear();
+  return 0;
+}

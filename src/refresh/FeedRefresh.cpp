@@ -1,0 +1,278 @@
+#include "FeedRefresh.h"
+
+#include <algorithm>
+#include <memory>
+#include <optional>
+#include <set>
+
+#include <windows.h>
+
+#include "FeedDates.h"
+#include "FeedFiles.h"
+#include "FeedParser.h"
+#include "HttpFetch.h"
+#include "MakerSite.h"
+#include "classlib/DateTime.h"
+#include "classlib/StringList.h"
+#include "shared/S_FileUtils.h"
+#include "shared/S_Xml.h"
+#include "shared/S_string.h"
+#include "shared/Tessivar_Seihin.h"
+
+namespace {
+
+bool terminated = false;
+
+struct CaseLess {
+  bool operator()(const std::string& a, const std::string& b) const {
+    return CompareTextSJ(a, b) < 0;
+  }
+};
+
+bool SameTextSJ(const std::string& a, const std::string& b) { return CompareTextSJ(a, b) == 0; }
+
+// Control bytes make MSXML refuse a whole feed; blanks in their place keep
+// the rest readable. True when at least one byte was replaced.
+bool ScrubControlBytes(std::string& body) {
+  bool changed = false;
+  for (char& c : body) {
+    unsigned char b = static_cast<unsigned char>(c);
+    if ((b < 32 && b != 9 && b != 10 && b != 13) || b == 127) {
+      c = ' ';
+      changed = true;
+    }
+  }
+  return changed;
+}
+
+std::unique_ptr<TXMLList> ParseFeedBody(std::string& body) {
+  std::unique_ptr<TXMLList> tree = LoadXMLList(body, true);
+  if (!tree && ScrubControlBytes(body)) tree = LoadXMLList(body, true);
+  return tree;
+}
+
+std::string FieldOf(const std::string& line, int index, int maxFields) {
+  std::vector<std::string> fields = SplitDataLine(line, maxFields);
+  return index < (int)fields.size() ? fields[index] : std::string();
+}
+
+// Old lines worth keeping when this run found few: not information or
+// ranking lines, younger than keepHours, not already there, and of a feed
+// that was fetched in this run.
+void KeepOldLines(std::vector<std::string>& list, const std::string& tickerPath, int keepHours,
+                  const std::set<std::string, CaseLess>& fetchedNames) {
+  std::vector<std::string> oldLines;
+  try {
+    if (!ReadDataLines(tickerPath, oldLines)) return;
+    const int maxLines = TickerSettings.TickerMaxLines;
+    const TDateTime now = Now();
+    for (const std::string& raw : oldLines) {
+      if ((int)list.size() >= maxLines) break;
+      TTickerLine line = ParseTickerLine(raw);
+      if (line.Mark == "*" || line.Mark == "$") continue;
+      if (line.Date != 0 && HoursBetween(line.Date, now) >= keepHours) continue;
+      if (fetchedNames.count(line.FeedName) == 0) continue;
+      bool present = std::any_of(list.begin(), list.end(),
+                                 [&](const std::string& s) { return SameTextSJ(s, raw); });
+      if (!present) list.push_back(raw);
+    }
+  } catch (...) {
+  }
+}
+
+void AddInfoFeeds(std::vector<std::string>& list) {
+  if (IsClientMode()) return;
+  const TTickerSettings& s = TickerSettings;
+  if (!s.OemKey.empty() && s.UrlCm == s.OemKey) {
+    if (!s.OemDateFlag) AddInfoFeed(s.UrlCm, s.OemName, "", 999, list);
+    return;
+  }
+  if (!s.OemDateFlag && s.UrlCm != MakerInfoFeedUrl()) AddInfoFeed(s.UrlCm, s.OemName, "", 5, list);
+  const std::string cache = DataFolder + InfoCacheFileName;
+  const TDateTime cacheTime = FileAgeDateTime(cache);
+  if (FileExists(cache) && cacheTime != 0 && HoursBetween(cacheTime, Now()) < InfoCacheHours)
+    AddInfoFeed(cache, "Pelmoriad", cache, 999, list);
+  else
+    AddInfoFeed(MakerInfoFeedUrl(), "Pelmoriad", cache, 999, list);
+}
+
+struct FeedRun {
+  int keepHours;
+  bool manual;
+  bool conditional;
+  std::vector<std::string> newLines, rankingLines, newMenu;
+  std::set<std::string, CaseLess> fetchedNames;
+  std::vector<std::string> oldMenu;
+  bool listChanged = false;
+};
+
+// Fetches one checked feed in its window; false when the run must end.
+bool FetchFeed(FeedRun& run, std::string& defLine, std::vector<std::string>& feedMenu) {
+  TFeedListEntry entry = ParseFeedListLine(defLine);
+  run.fetchedNames.insert(entry.FeedName);
+  TFeedContext context = MakeFeedContext();
+  context.FeedName = entry.FeedName;
+  context.FeedUrl = entry.FeedUrl;
+  context.LatestItemTitle = entry.LatestItemTitle;
+  context.Manual = run.manual;
+  context.Ranking = entry.RankingFeed != 0;
+  context.KeepHours = run.keepHours;
+  context.Mark = context.Ranking ? "$" : "";
+  context.OutList = context.Ranking ? &run.rankingLines : &run.newLines;
+  context.FeedMenu = &feedMenu;
+
+  bool received = false;
+  std::string lastModified;
+  std::optional<std::string> body =
+      FetchUrl(entry.FeedUrl, received, lastModified, false,
+               run.conditional ? entry.LastModified : std::string());
+  if (PumpAndCheckTerminated()) return false;
+  if (!body || body->empty()) return true;
+
+  std::unique_ptr<TXMLList> tree = ParseFeedBody(*body);
+  body.reset();
+  if (!tree) return true;
+  WalkFeedTree(*tree, context);
+  if (!context.NewLatestItemTitle.empty()) {
+    entry.LatestItemTitle = context.NewLatestItemTitle;
+    run.listChanged = true;
+  }
+  if (!lastModified.empty()) {
+    entry.LastModified = lastModified;
+    run.listChanged = true;
+  }
+  if (run.listChanged && !RedirectTarget.empty()) entry.FeedUrl = RedirectTarget;
+  defLine = BuildFeedListLine(entry);
+  return true;
+}
+
+void CarryOverMenu(FeedRun& run, const std::string& feedUrl) {
+  for (const std::string& line : run.oldMenu) {
+    if (SameTextSJ(FieldOf(line, 0, MenuMaxFields), feedUrl)) run.newMenu.push_back(line);
+  }
+}
+
+}  // namespace
+
+bool HourWindowContainsAt(int start, int end, int hour) {
+  if (start < 0 || end < 0) return true;
+  if (start == end) return hour == start;
+  if (start < end) return start <= hour && hour <= end;
+  return hour >= start || hour <= end;
+}
+
+bool HourWindowContains(int start, int end) {
+  SYSTEMTIME now;
+  GetLocalTime(&now);
+  return HourWindowContainsAt(start, end, now.wHour);
+}
+
+bool PumpAndCheckTerminated() {
+  MSG msg;
+  for (int n = 0; n < 1000 && !terminated && PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE); ++n) {
+    if (msg.message == WM_QUIT) {
+      terminated = true;
+      // Left in the queue for whichever loop ends the program.
+      PostQuitMessage(static_cast<int>(msg.wParam));
+      break;
+    }
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+  }
+  return terminated;
+}
+
+void ResetTerminatedForTest() { terminated = false; }
+
+int CompareTickerLinesDesc(const std::vector<std::string>& list, int i, int j) {
+  // Byte order of the ASCII-folded text: a TAB (undated line) stays below
+  // every digit whatever the system's collation does with control characters.
+  return -CompareTextSJ(list.at(i), list.at(j));
+}
+
+void AddInfoFeed(const std::string& url, const std::string& feedName, const std::string& cachePath,
+                 int maxItems, std::vector<std::string>& tickerLines) {
+  if (url.empty()) return;
+  try {
+    bool received = false;
+    std::string lastModified;
+    std::optional<std::string> body = FetchUrl(url, received, lastModified, false, "");
+    if (!body || body->empty()) return;
+    const std::string raw = *body;
+    std::unique_ptr<TXMLList> tree = LoadXMLList(raw, true);
+    if (!tree) return;
+    std::vector<std::string> lines;
+    TFeedContext context = MakeFeedContext();
+    context.FeedName = feedName;
+    context.FeedUrl = url;
+    context.Manual = true;
+    context.Mark = "*";
+    context.OutList = &lines;
+    WalkFeedTree(*tree, context);
+    // Only a body that gave items replaces the cache: an error page must not
+    // hide the information feed for hours. The cache itself is not written
+    // back, so it ages.
+    if (!lines.empty() && !cachePath.empty() && url.find('\\') == std::string::npos)
+      SaveDataFile(cachePath, raw);
+    if (lines.empty() || tickerLines.empty()) return;
+    const size_t take = std::min<size_t>(lines.size(), std::max(maxItems, 0));
+    tickerLines.insert(tickerLines.end(), lines.begin(), lines.begin() + take);
+  } catch (...) {
+  }
+}
+
+void RefreshAllFeeds(int keepHours, bool manual) {
+  try {
+    const std::string tickerPath = DataFolder + TickerFileName;
+    const std::string menuPath = DataFolder + MenuFileName;
+    const std::string listPath = DataFolder + FeedListFileName;
+    const bool tickerExists = FileExists(tickerPath);
+    FeedRun run;
+    run.manual = manual || !tickerExists;
+    run.keepHours = std::max(keepHours, 24);
+    run.conditional = !run.manual && tickerExists;
+
+    ReadDataLines(menuPath, run.oldMenu);
+    std::vector<std::string> feedList;
+    if (!ReadDataLines(listPath, feedList)) return;
+
+    for (std::string& defLine : feedList) {
+      std::vector<std::string> feedMenu;
+      TFeedListEntry entry = ParseFeedListLine(defLine);
+      if (!entry.IsChecked()) continue;
+      const std::string feedUrl = entry.FeedUrl;
+      if (HourWindowContains(entry.StartHour - 1, entry.EndHour - 1)) {
+        if (!FetchFeed(run, defLine, feedMenu)) return;
+      }
+      if (PumpAndCheckTerminated()) return;
+      if (!feedMenu.empty())
+        run.newMenu.insert(run.newMenu.end(), feedMenu.begin(), feedMenu.end());
+      else
+        CarryOverMenu(run, feedUrl);
+    }
+
+    if (!run.newMenu.empty()) SaveDataLines(menuPath, run.newMenu);
+    ForceFolder(DelBackslash(DataFolder));
+    if (run.listChanged) SaveDataLines(listPath, feedList);
+
+    std::vector<std::string>& list = run.newLines;
+    if (!list.empty() || !run.rankingLines.empty()) {
+      std::vector<int> order(list.size());
+      for (size_t k = 0; k < order.size(); ++k) order[k] = (int)k;
+      std::stable_sort(order.begin(), order.end(),
+                       [&](int a, int b) { return CompareTickerLinesDesc(list, a, b) < 0; });
+      std::vector<std::string> sorted;
+      sorted.reserve(list.size() + run.rankingLines.size());
+      for (int k : order) sorted.push_back(std::move(list[k]));
+      list.swap(sorted);
+      list.insert(list.end(), run.rankingLines.begin(), run.rankingLines.end());
+      if (!run.manual && (int)list.size() < TickerSettings.TickerMaxLines && FileExists(tickerPath))
+        KeepOldLines(list, tickerPath, run.keepHours, run.fetchedNames);
+      AddInfoFeeds(list);
+      SaveDataLines(tickerPath, list);
+    } else if (run.manual) {
+      SaveDataLines(tickerPath, list);
+    }
+  } catch (...) {
+  }
+}

@@ -1,0 +1,169 @@
+#include "SetupCommand.h"
+
+#include <windows.h>
+
+#include "DefaultFiles.h"
+#include "FeedRefresh.h"
+#include "HttpFetch.h"
+#include "MakerSite.h"
+#include "OemPackage.h"
+#include "SearchTemplate.h"
+#include "classlib/StringList.h"
+#include "classlib/Text.h"
+#include "shared/L_Mutex.h"
+#include "shared/S_FileUtils.h"
+#include "shared/S_Xml.h"
+#include "shared/S_string.h"
+#include "shared/Tessivar_Seihin.h"
+
+const char FeedMutexName[] = "TessivarFeed_Mutex";
+const char EnvMutexName[] = "TessivarEnv_Mutex";
+const char RefreshBusyMessage[] = "ただいま自動更新中の為、手動更新はできません．";
+
+bool NoBandEdition = false;
+bool TickerParamGiven = false;
+std::string CommandMode;
+
+namespace {
+
+bool paramsRead = false;
+std::vector<std::string> params;
+
+// Stands in for the message dialog until it is part of the program.
+void ShowInformation(const std::string& text) {
+  MessageBoxW(nullptr, SjisToWide(text).c_str(), SjisToWide("情報").c_str(),
+              MB_OK | MB_ICONINFORMATION | MB_SETFOREGROUND);
+}
+
+// The settings group's built-in maker addresses, taken from the one place
+// that keeps the maker's server (and its test override).
+void UseMakerAddresses() {
+  TickerSettings.UrlDef = MakerDefaultFeedListUrl();
+  TickerSettings.UrlCm = MakerInfoFeedUrl();
+  TickerSettings.UrlHome = MakerHomePage();
+  TickerSettings.UrlDesk = MakerDeskPage();
+  SetAgentHomePage(MakerHomePage());
+}
+
+void ReadOemData() {
+  std::string id;
+  TickerParamGiven = GetPrefixedParam("TICKER", id);
+  if (TickerParamGiven && !id.empty()) {
+    TickerSettings.OemFolder = MakerUpdateFolder() + id + "/";
+    DownloadOemPackage(true);
+    return;
+  }
+  if (ReadOemPackage(GetProgramFolder() + OemPackageFileName, 0)) return;
+  LoadOemIni(OemDataFolder + OemFileName);
+  InitDataFolders();
+  const std::string oemIni = OemDataFolder + "TessivarOrvanel.ini";
+  if (!FileExists(TickerIniPath) && FileExists(oemIni)) {
+    try {
+      CopyFileBlocks(oemIni, TickerIniPath);
+    } catch (...) {
+    }
+  }
+}
+
+void RunRefresh(bool manual) {
+  CheckSingleInstance(FeedMutexName, "", "", mxEndProcess);
+  AccessTickerIni(TickerIniPath, "R");
+  EnsureFeedList();
+  UpdateSearchTemplate();
+  RefreshAllFeeds(TickerSettings.KeepTime, manual);
+}
+
+}  // namespace
+
+std::vector<std::string> SplitCommandLine(const std::wstring& commandLine) {
+  std::vector<std::string> out;
+  size_t i = 0;
+  const size_t n = commandLine.size();
+  bool first = true;
+  while (i < n) {
+    while (i < n && commandLine[i] <= L' ') ++i;
+    if (i >= n) break;
+    std::wstring word;
+    bool quoted = false;
+    while (i < n && (quoted || commandLine[i] > L' ')) {
+      if (commandLine[i] == L'"')
+        quoted = !quoted;
+      else
+        word += commandLine[i];
+      ++i;
+    }
+    if (!first) out.push_back(WideToSjis(word));
+    first = false;
+  }
+  return out;
+}
+
+const std::vector<std::string>& CommandParams() {
+  if (!paramsRead) {
+    params = SplitCommandLine(GetCommandLineW());
+    paramsRead = true;
+  }
+  return params;
+}
+
+void SetCommandParamsForTest(const std::vector<std::string>& list) {
+  params = list;
+  paramsRead = true;
+}
+
+bool HasParamWord(const std::string& word) {
+  for (const std::string& p : CommandParams()) {
+    if (CompareTextSJ(p, word) == 0) return true;
+  }
+  return false;
+}
+
+bool GetPrefixedParam(const std::string& prefix, std::string& value) {
+  value.clear();
+  for (const std::string& p : CommandParams()) {
+    if (p.size() < prefix.size() || CompareTextSJ(p.substr(0, prefix.size()), prefix) != 0)
+      continue;
+    if (p.size() > prefix.size() && p[prefix.size()] == '%') value = p.substr(prefix.size() + 1);
+    return true;
+  }
+  return false;
+}
+
+std::string CommandModeOf(const std::string& firstParam) {
+  if (!firstParam.empty() &&
+      (firstParam.find('\\') != std::string::npos || firstParam.find("://") != std::string::npos))
+    return "URL";
+  return "";
+}
+
+void RunStartup() {
+  CharRefsEnabled = true;
+  CheckCharacters = true;
+  UseMakerAddresses();
+  WriteResourceFile("CSTFILE", GetProgramFolder() + SearchEngineFileName, false);
+  NoBandEdition = BandServerMissing();
+  ApplyEditionDefaults();
+  ReadOemData();
+  InitDataFolders();
+}
+
+void DispatchCommand() {
+  if (HasParamWord("FEED")) {
+    if (MutexExists(FeedMutexName)) return;
+    RunRefresh(false);
+    return;
+  }
+  if (HasParamWord("REFRESH")) {
+    if (MutexExists(FeedMutexName)) {
+      ShowInformation(RefreshBusyMessage);
+      return;
+    }
+    RunRefresh(true);
+    return;
+  }
+  // The update check and the settings dialog are not part of this program
+  // yet: their command words only run the start-up.
+  if (HasParamWord("UPDATE")) return;
+  const std::vector<std::string>& list = CommandParams();
+  CommandMode = CommandModeOf(list.empty() ? std::string() : list[0]);
+}

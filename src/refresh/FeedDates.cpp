@@ -5,7 +5,7 @@
 #include <cstring>
 
 const TDateTime EarliestFeedDate = 29221;  // 1980-01-01
-const TDateTime LatestFeedDate = 66474;    // 2080-12-31
+const TDateTime LatestFeedDate = 66111;    // 2080-12-31
 
 namespace {
 

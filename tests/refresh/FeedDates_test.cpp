@@ -137,3 +137,8 @@ TEST(HoursBetween, CountsWholeHoursInEitherDirection) {
   EXPECT_EQ(24, HoursBetween(now, now - 1.0));
   EXPECT_EQ(0, HoursBetween(now, now));
 }
+
+TEST(FeedDate, CheckBoundsAreTheirCalendarDays) {
+  EXPECT_EQ(EncodeDate(1980, 1, 1), EarliestFeedDate);
+  EXPECT_EQ(EncodeDate(2080, 12, 31), LatestFeedDate);
+}

@@ -39,10 +39,6 @@ TLabelText StatusText(const char* text, int titleLength) {
   return label;
 }
 
-TDateTime ExistingFileAge(const std::string& path) {
-  return FileExists(path) ? FileAgeDateTime(path) : 0;
-}
-
 }  // namespace
 
 bool RefreshDue(TDateTime refreshNow, TDateTime now, int refreshTime) {
@@ -199,13 +195,11 @@ TScrollResult TTickerDisplay::ScrollTick(const TScrollInput& in) {
   return r;
 }
 
-TDateTime TTickerDisplay::TickerFileAge() const { return ExistingFileAge(TickerFilePath()); }
-
 bool TTickerDisplay::ReloadTickerFile() {
   const std::string path = TickerFilePath();
-  if (!FileExists(path)) return false;
   // The age is taken before the read, so a change during it is seen next time.
-  TDateTime age = FileAgeDateTime(path);
+  uint64_t age = FileWriteTime(path);
+  if (age == 0) return false;
   TTickerFileLines loaded;
   if (!LoadTickerLines(path, loaded)) return false;
   TickerLines.swap(loaded.TickerLines);
@@ -246,23 +240,21 @@ TFileCheckResult TTickerDisplay::FileCheck(TDateTime now, bool layoutBusy) {
       TickerSettings.RefreshNow = now;
       RebuildKeywordList();
       AccessTickerIni(TickerIniPath, "W");
-      if (FileExists(TickerIniPath)) IniAge = FileAgeDateTime(TickerIniPath);
+      if (uint64_t age = FileWriteTime(TickerIniPath)) IniAge = age;
       r.SettingsRead = true;
       if (OnStartRefresh) OnStartRefresh();
       r.RefreshStarted = true;
     }
-    if (FileExists(TickerIniPath)) {
-      TDateTime age = FileAgeDateTime(TickerIniPath);
-      if (age != IniAge) {
-        IniAge = age;
-        AccessTickerIni(TickerIniPath, "R");
-        SetScrollMode();
-        RebuildKeywordList();
-        r.SettingsRead = true;
-      }
+    uint64_t iniAge = FileWriteTime(TickerIniPath);
+    if (iniAge != 0 && iniAge != IniAge) {
+      IniAge = iniAge;
+      AccessTickerIni(TickerIniPath, "R");
+      SetScrollMode();
+      RebuildKeywordList();
+      r.SettingsRead = true;
     }
     r.ScrollModeChanged = ScrollMode != scrollModeBefore;
-    TDateTime ticAge = TickerFileAge();
+    uint64_t ticAge = FileWriteTime(TickerFilePath());
     if (ticAge != 0 && ticAge != TicAge && ReloadTickerFile()) {
       r.TickerReloaded = true;
       if (TickerLines.empty() && InfoLines.empty()) {
@@ -284,10 +276,13 @@ bool TTickerDisplay::FileCheckDueNow() {
     BusySeen = true;
   else if (BusySeen)
     now = true;
-  if (!now && FileExists(TickerIniPath) && FileAgeDateTime(TickerIniPath) != IniAge) now = true;
   if (!now) {
-    TDateTime ticAge = TickerFileAge();
-    if (ticAge != 0 && ticAge != TicAge) now = true;
+    uint64_t iniAge = FileWriteTime(TickerIniPath);
+    now = iniAge != 0 && iniAge != IniAge;
+  }
+  if (!now) {
+    uint64_t ticAge = FileWriteTime(TickerFilePath());
+    now = ticAge != 0 && ticAge != TicAge;
   }
   if (now) BusySeen = false;
   return now;

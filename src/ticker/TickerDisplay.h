@@ -111,8 +111,8 @@ class TTickerDisplay {
   // Watches.
   bool BusySeen = false;
   int StartupCountdown = 2;
-  TDateTime IniAge = 0;
-  TDateTime TicAge = 0;
+  uint64_t IniAge = 0;  // FileWriteTime of the settings file when last read or written
+  uint64_t TicAge = 0;  // FileWriteTime of the ticker file when last loaded
 
   // Tick counts of the hover and keyword-box handling.
   uint32_t ShownTick = 0;
@@ -174,5 +174,4 @@ class TTickerDisplay {
  private:
   void Step(int& index) const;
   bool NextIsInfoLine() const;
-  TDateTime TickerFileAge() const;
 };

@@ -62,6 +62,16 @@ bool IsMouseButtonDown(int virtualKey) {
 
 uint32_t TickCount() { return GetTickCount(); }
 
+uint64_t FileWriteTime(const std::string& path) {
+  WIN32_FILE_ATTRIBUTE_DATA data = {};
+  if (path.empty() ||
+      !GetFileAttributesExW(SjisToWide(path).c_str(), GetFileExInfoStandard, &data) ||
+      (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+    return 0;
+  return ((uint64_t)data.ftLastWriteTime.dwHighDateTime << 32) |
+         data.ftLastWriteTime.dwLowDateTime;
+}
+
 std::string GetTempFolder() {
   wchar_t buffer[512];
   DWORD n = GetTempPathW(511, buffer);

@@ -26,6 +26,11 @@ uint32_t TickCount();
 // Milliseconds from since to now, right across a wrap of the tick count.
 inline uint32_t TicksSince(uint32_t now, uint32_t since) { return now - since; }
 
+// Last write time of a file in 100 ns steps, 0 when it is missing. The
+// watches compare these integers: a day number held in an x87 register
+// would make an unchanged file look changed.
+uint64_t FileWriteTime(const std::string& path);
+
 // The temporary folder without its trailing backslash.
 std::string GetTempFolder();
 // Reads the source whole and saves it as the destination; false on any error.

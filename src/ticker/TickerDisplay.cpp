@@ -98,8 +98,9 @@ unsigned TTickerDisplay::SetupDisplayTimer() {
 
 void TTickerDisplay::Step(int& index) const { index += Reverse ? -1 : 1; }
 
+// Without information lines the rhythm does not apply at all.
 bool TTickerDisplay::NextIsInfoLine() const {
-  return InfoCount + 1 == TickerSettings.InfoLineInterval;
+  return !InfoLines.empty() && InfoCount >= TickerSettings.InfoLineInterval - 1;
 }
 
 bool TTickerDisplay::SetBackMode(bool on) {
@@ -122,8 +123,7 @@ bool TTickerDisplay::TakeNextItem(TShownItem& item, uint32_t nowTick) {
   item = TShownItem();
   if (NextIndex < 0 || TickerLines.empty()) return false;
   const int count = (int)TickerLines.size();
-  // Without information lines the rhythm does not apply at all.
-  item.FromInfo = !InfoLines.empty() && InfoCount >= TickerSettings.InfoLineInterval - 1;
+  item.FromInfo = NextIsInfoLine();
   if (!item.FromInfo) {
     if (StepAfterWheel) {
       StepAfterWheel = false;
@@ -291,7 +291,7 @@ bool TTickerDisplay::FileCheckDueNow() {
 bool TTickerDisplay::WheelStep(int delta) {
   if (delta == 0) return false;
   StepAfterWheel = false;
-  if (InfoCount != TickerSettings.InfoLineInterval - 1) {
+  if (!NextIsInfoLine()) {
     const bool single = WheelStepped || ScrollMode == 0;
     if (delta < 0) {
       if (single) NextIndex += 1;

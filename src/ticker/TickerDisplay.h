@@ -3,6 +3,16 @@
 // the refresh test and the watches of the settings file, the ticker file and
 // the setup program's mutexes. The window's two timer handlers call these
 // methods and carry out what they return; time is always passed in.
+//
+// Display timer (nothing while closing, laying out or Paused):
+//   KeywordBoxIdle(tick) and the panel open: close it, KeywordLastUse := 0;
+//   with a sender while ScrollMode > 0: ScrollTick, apply Left, rest/resume;
+//   when an item is due: TakeNextItem -> label, colours (ColourSetFor), width;
+//   paging: the interval must be PagingInterval(); then FileCheckDueNow():
+//   disable Timer_FileCheck and run its handler.
+// File-check timer: show the window on the first run; FileCheck(Now(), busy);
+//   apply the result; enable Timer_FileCheck again (FileCheckInterval); when
+//   TickerLines is not empty and Mn_Kiji is hidden, build the article menu.
 #pragma once
 #include <cstdint>
 #include <functional>

@@ -1,0 +1,87 @@
+// The application object: message loop, main form, modal bookkeeping.
+#pragma once
+#include <exception>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include <windows.h>
+
+#include "Controls.h"
+
+class TForm;
+
+class TApplication {
+ public:
+  TApplication();
+  ~TApplication();
+
+  void Initialize();  // common controls, hidden owner window
+  HINSTANCE Instance() const;
+  HWND Handle();  // hidden owner window of the forms
+
+  const std::string& Title() const { return title_; }
+  void SetTitle(const std::string& t);
+
+  // Runs the form's OnCreate; the first form created becomes the main form.
+  void CreateForm(TForm& form);
+  TForm* MainForm() const { return mainForm_; }
+  void SetMainForm(TForm* f) { mainForm_ = f; }
+  bool ShowMainForm = true;
+  // The main form gets its own taskbar button (WS_EX_APPWINDOW).
+  bool MainFormOnTaskBar = true;
+
+  void Run();  // shows the main form (ShowMainForm) and loops until Terminate
+  void ProcessMessages();
+  // Waits for and handles one message; false once WM_QUIT arrived.
+  bool HandleMessage();
+  void Terminate();
+  bool Terminated() const { return terminated_; }
+
+  // Shows the error (OnException when set), or beeps for an unknown one.
+  void HandleException(const std::exception* e);
+  std::function<void(const std::exception*)> OnException;
+
+  TForm* ActiveForm() const;
+  // Stay-on-top forms stop being top-most while a message box is up.
+  void NormalizeTopMosts();
+  void NormalizeAllTopMosts() { NormalizeTopMosts(); }
+  void RestoreTopMosts();
+  int ModalLevel() const { return modalLevel_; }
+
+  int MessageBox(const std::string& text, const std::string& caption, UINT flags);
+
+  // Hint (tooltip) timing.
+  bool ShowHint = true;
+  int HintPause = 500;
+  int HintHidePause = 2500;
+  void CancelHint();
+
+  // Forms register themselves; used for ActiveForm and modal disabling.
+  void AddForm(TForm* f);
+  void RemoveForm(TForm* f);
+  const std::vector<TForm*>& Forms() const { return forms_; }
+  void ModalStarted() { ++modalLevel_; }
+  void ModalFinished() { --modalLevel_; }
+
+  // Message pre-processing (keys for controls, dialog navigation, hints).
+  bool PreTranslate(MSG& msg);
+  void MouseOver(TControl* c);  // the control the mouse is over (for hints)
+
+ private:
+  void Idle();
+  std::string title_;
+  HWND hwnd_ = nullptr;
+  TForm* mainForm_ = nullptr;
+  bool terminated_ = false;
+  int modalLevel_ = 0;
+  std::vector<TForm*> forms_;
+  std::vector<HWND> topMosts_;
+  int topMostLevel_ = 0;
+  bool initialized_ = false;
+};
+
+extern TApplication Application;
+
+// Sets the application title (taskbar / message box caption).
+void SetAppTitle(const std::string& title);

@@ -1,0 +1,58 @@
+// Combo box (system COMBOBOX class).
+#pragma once
+#include <string>
+#include <vector>
+
+#include "Controls.h"
+
+enum TComboBoxStyle { csDropDown, csSimple, csDropDownList, csOwnerDrawFixed };
+
+class TComboBox : public TWinControl {
+ public:
+  TComboBox();
+
+  TComboBoxStyle Style() const { return style_; }
+  void SetStyle(TComboBoxStyle s);  // recreates the window
+
+  // Items
+  int ItemCount() const { return (int)items_.size(); }
+  const std::string& Item(int i) const { return items_[i]; }
+  const std::vector<std::string>& Items() const { return items_; }
+  void SetItems(const std::vector<std::string>& items);
+  int AddItem(const std::string& s);
+  void InsertItem(int index, const std::string& s);
+  void DeleteItem(int index);
+  void ClearItems();
+  int IndexOf(const std::string& s) const;
+
+  int ItemIndex() const;
+  void SetItemIndex(int i);
+  std::string Text() const override;
+  void SetText(const std::string& s) override;
+  int MaxLength() const { return maxLength_; }  // bytes, 0 = no limit
+  void SetMaxLength(int n);
+  int DropDownCount = 8;
+  bool DroppedDown() const;
+  void SetDroppedDown(bool v);
+  int SelStart();
+  void SetSelStart(int s);
+  int SelLength();
+  void SetSelLength(int n);
+  void SelectAll();
+  // The edit field inside a csDropDown/csSimple combo (null otherwise).
+  HWND EditHandle();
+
+  TNotifyEvent OnChange, OnSelect, OnDropDown, OnCloseUp;
+
+ protected:
+  void CreateParams(TCreateParams& p) override;
+  void CreateHandleDone() override;
+  void HandleMessage(TMessage& m) override;
+  // Text changed by typing or selection; raises OnChange.
+  virtual void Change();
+  virtual void Select();
+  TComboBoxStyle style_ = csDropDown;
+  std::vector<std::string> items_;
+  int maxLength_ = 0;
+  mutable int itemIndex_ = -1;
+};

@@ -1,0 +1,390 @@
+// The control base classes: bounds, alignment, events, and the HWND wrapper.
+#pragma once
+#include <functional>
+#include <string>
+#include <vector>
+
+#include <windows.h>
+
+#include "Graphics.h"
+
+class TObject {
+ public:
+  virtual ~TObject() = default;
+};
+
+typedef std::function<void(TObject* sender)> TNotifyEvent;
+
+enum TMouseButton { mbLeft, mbRight, mbMiddle };
+typedef unsigned TShiftState;
+enum : unsigned {
+  ssShift = 1,
+  ssAlt = 2,
+  ssCtrl = 4,
+  ssLeft = 8,
+  ssRight = 16,
+  ssMiddle = 32,
+  ssDouble = 64
+};
+TShiftState KeyboardShiftState();                       // from GetKeyState
+TShiftState ShiftStateFromKeys(WPARAM mk, bool withAlt);  // from MK_ flags
+
+typedef std::function<void(TObject*, TMouseButton, TShiftState, int x, int y)> TMouseEvent;
+typedef std::function<void(TObject*, TShiftState, int x, int y)> TMouseMoveEvent;
+typedef std::function<void(TObject*, WORD& key, TShiftState)> TKeyEvent;
+typedef std::function<void(TObject*, char& key)> TKeyPressEvent;
+typedef std::function<void(TObject*, TShiftState, int delta, POINT mousePos, bool& handled)>
+    TMouseWheelEvent;
+
+enum TAlign { alNone, alTop, alBottom, alLeft, alRight, alClient };
+enum TAlignment { taLeftJustify, taRightJustify, taCenter };
+
+typedef int TCursor;
+const TCursor crDefault = 0, crNone = -1, crArrow = -2, crCross = -3, crIBeam = -4,
+              crSizeNESW = -6, crSizeNS = -7, crSizeNWSE = -8, crSizeWE = -9, crUpArrow = -10,
+              crHourGlass = -11, crNo = -18, crAppStart = -19, crHelp = -20, crHandPoint = -21,
+              crSizeAll = -22;
+HCURSOR CursorHandle(TCursor c);  // crDefault gives the arrow
+
+// Messages of the layer (values as the Parts give them).
+const UINT CM_BASE = 0xB000;
+const UINT CM_DIALOGKEY = CM_BASE + 5;
+const UINT CM_DIALOGCHAR = CM_BASE + 6;
+const UINT CM_ENABLEDCHANGED = CM_BASE + 12;
+const UINT CM_COLORCHANGED = CM_BASE + 13;
+const UINT CM_FONTCHANGED = CM_BASE + 14;
+const UINT CM_TEXTCHANGED = CM_BASE + 18;
+const UINT CM_MOUSEENTER = CM_BASE + 19;  // 0xB013
+const UINT CM_MOUSELEAVE = CM_BASE + 20;  // 0xB014
+const UINT CM_APPKEYDOWN = CM_BASE + 22;
+const UINT CM_ENTER = CM_BASE + 26;
+const UINT CM_EXIT = CM_BASE + 27;
+// Notifications the parent reflects back to the child's object: CN_BASE + WM_x.
+const UINT CN_BASE = 0xBC00;
+const UINT CN_COMMAND = CN_BASE + WM_COMMAND;
+const UINT CN_NOTIFY = CN_BASE + WM_NOTIFY;
+const UINT CN_DRAWITEM = CN_BASE + WM_DRAWITEM;
+const UINT CN_MEASUREITEM = CN_BASE + WM_MEASUREITEM;
+const UINT CN_CTLCOLOREDIT = CN_BASE + WM_CTLCOLOREDIT;
+const UINT CN_CTLCOLORLISTBOX = CN_BASE + WM_CTLCOLORLISTBOX;
+const UINT CN_CTLCOLORBTN = CN_BASE + WM_CTLCOLORBTN;
+const UINT CN_CTLCOLORSTATIC = CN_BASE + WM_CTLCOLORSTATIC;
+// Sent from the message loop before a key message is dispatched; a non-zero
+// Result means the key was used up (dialog navigation, shortcuts).
+const UINT CN_KEYDOWN = CN_BASE + WM_KEYDOWN;
+const UINT CN_CHAR = CN_BASE + WM_CHAR;
+const UINT CN_SYSKEYDOWN = CN_BASE + WM_SYSKEYDOWN;
+
+struct TMessage {
+  UINT Msg;
+  WPARAM WParam;
+  LPARAM LParam;
+  LRESULT Result;
+};
+
+// A replaceable window procedure (the control's WindowProc). Two references
+// are equal when they name the same object and the same procedure (Tag).
+struct TWndMethod {
+  std::function<void(TMessage&)> Call;
+  const void* Object = nullptr;
+  const void* Tag = nullptr;
+  void operator()(TMessage& m) const {
+    if (Call) Call(m);
+  }
+  explicit operator bool() const { return (bool)Call; }
+  bool operator==(const TWndMethod& o) const { return Object == o.Object && Tag == o.Tag; }
+  bool operator!=(const TWndMethod& o) const { return !(*this == o); }
+};
+
+class TWinControl;
+class TPopupMenu;
+
+// Runs a handler; anything it throws goes to Application.HandleException and
+// never further (handlers run inside window procedures).
+void SafeCall(const std::function<void()>& f);
+
+class TControl : public TObject {
+ public:
+  TControl();
+  ~TControl() override;
+  TControl(const TControl&) = delete;
+  TControl& operator=(const TControl&) = delete;
+
+  std::string Name;
+  int Tag = 0;
+
+  TWinControl* Parent() const { return parent_; }
+  virtual void SetParent(TWinControl* p);
+
+  int Left() const { return left_; }
+  int Top() const { return top_; }
+  int Width() const { return width_; }
+  int Height() const { return height_; }
+  void SetLeft(int v) { SetBounds(v, top_, width_, height_); }
+  void SetTop(int v) { SetBounds(left_, v, width_, height_); }
+  void SetWidth(int v) { SetBounds(left_, top_, v, height_); }
+  void SetHeight(int v) { SetBounds(left_, top_, width_, v); }
+  virtual void SetBounds(int l, int t, int w, int h);
+  RECT BoundsRect() const { return Bounds(left_, top_, width_, height_); }
+  virtual RECT ClientRect() const { return Rect(0, 0, width_, height_); }
+  int ClientWidth() const { return ClientRect().right; }
+  int ClientHeight() const { return ClientRect().bottom; }
+  virtual void SetClientSize(int w, int h);
+  void SetClientWidth(int w) { SetClientSize(w, ClientHeight()); }
+  void SetClientHeight(int h) { SetClientSize(ClientWidth(), h); }
+  // Client origin of this control in screen coordinates.
+  virtual POINT ClientOrigin() const;
+  POINT ScreenToClient(POINT p) const;
+  POINT ClientToScreen(POINT p) const;
+
+  TAlign Align() const { return align_; }
+  void SetAlign(TAlign a);
+  bool Visible() const { return visible_; }
+  virtual void SetVisible(bool v);
+  void Show() { SetVisible(true); }
+  void Hide() { SetVisible(false); }
+  // Visible and every parent visible.
+  bool Showing() const;
+  bool Enabled() const { return enabled_; }
+  virtual void SetEnabled(bool e);
+
+  TFont& Font() { return font_; }
+  const TFont& Font() const { return font_; }
+  void SetFont(const TFont& f) { font_.Assign(f); }
+  bool ParentFont() const { return parentFont_; }
+  void SetParentFont(bool v);
+  TColor Color() const { return color_; }
+  void SetColor(TColor c);
+  bool ParentColor() const { return parentColor_; }
+  void SetParentColor(bool v);
+
+  const std::string& Caption() const { return text_; }
+  void SetCaption(const std::string& s) { SetText(s); }
+  virtual std::string Text() const { return text_; }
+  virtual void SetText(const std::string& s);
+
+  const std::string& Hint() const { return hint_; }
+  void SetHint(const std::string& h) { hint_ = h; }
+  bool ShowHint = false;
+  TCursor Cursor() const { return cursor_; }
+  void SetCursor(TCursor c) { cursor_ = c; }
+  TPopupMenu* PopupMenu() const { return popup_; }
+  void SetPopupMenu(TPopupMenu* m) { popup_ = m; }
+
+  // The window procedure of the control; replaceable (see TWndMethod).
+  TWndMethod WindowProc;
+  LRESULT Perform(UINT msg, WPARAM wp = 0, LPARAM lp = 0);
+  virtual bool IsWindowed() const { return false; }
+
+  virtual void Invalidate();
+  virtual void Update();
+  void Repaint() {
+    Invalidate();
+    Update();
+  }
+  void Refresh() { Repaint(); }
+  virtual void BringToFront();
+  virtual void SendToBack();
+
+  // Called once when this control is destroyed (before the parent link goes).
+  void AddFreeNotification(const void* key, std::function<void()> fn);
+  void RemoveFreeNotification(const void* key);
+
+  TNotifyEvent OnClick, OnDblClick, OnResize, OnMouseEnter, OnMouseLeave;
+  TMouseEvent OnMouseDown, OnMouseUp;
+  TMouseMoveEvent OnMouseMove;
+  bool MouseInClient() const { return mouseInside_; }
+
+  virtual void Click();
+  virtual void DblClick();
+
+ protected:
+  // Default message handling of the layer; overrides call the base for what
+  // they do not handle.
+  virtual void HandleMessage(TMessage& m);
+  // What is left after HandleMessage: DefWindowProc / the system class.
+  virtual void DefaultHandler(TMessage& m) { m.Result = 0; }
+
+  virtual void MouseDown(TMouseButton b, TShiftState s, int x, int y);
+  virtual void MouseMove(TShiftState s, int x, int y);
+  virtual void MouseUp(TMouseButton b, TShiftState s, int x, int y);
+  virtual void MouseEnter();
+  virtual void MouseLeave();
+  virtual void Resize();
+  virtual void FontChanged();
+  virtual void ColorChanged();
+  virtual void TextChanged() { Invalidate(); }
+  virtual void VisibleChanged();
+  virtual void EnabledChanged() { Invalidate(); }
+  // Bounds were changed (after the stored values); windowed controls move.
+  virtual void BoundsChanged(bool sized);
+  void RequestAlign();
+  void InvalidateRect(const RECT& r);  // in control coordinates
+
+  friend class TWinControl;
+  TWinControl* parent_ = nullptr;
+  int left_ = 0, top_ = 0, width_ = 0, height_ = 0;
+  TAlign align_ = alNone;
+  bool visible_ = true;
+  bool enabled_ = true;
+  TFont font_;
+  bool parentFont_ = true;
+  TColor color_ = clBtnFace;
+  bool parentColor_ = false;
+  std::string text_, hint_;
+  TCursor cursor_ = crDefault;
+  TPopupMenu* popup_ = nullptr;
+  bool mouseInside_ = false;
+  bool settingParentFont_ = false;
+  struct FreeNote {
+    const void* key;
+    std::function<void()> fn;
+  };
+  std::vector<FreeNote> freeNotes_;
+};
+
+// Window creation values; CreateParams fills them.
+struct TCreateParams {
+  std::wstring Caption;
+  DWORD Style = 0;
+  DWORD ExStyle = 0;
+  int X = 0, Y = 0, Width = 0, Height = 0;
+  HWND WndParent = nullptr;
+  HMENU Id = nullptr;
+  std::wstring WinClassName;  // own class registered on first use
+  UINT ClassStyle = CS_DBLCLKS;
+  std::wstring SysClass;  // a system class ("BUTTON", "EDIT"...) to subclass instead
+};
+
+class TWinControl : public TControl {
+ public:
+  TWinControl();
+  ~TWinControl() override;
+
+  HWND Handle();  // creates the window (and the parents') when needed
+  bool HandleAllocated() const { return hwnd_ != nullptr; }
+  HWND HandleIfAllocated() const { return hwnd_; }
+  void HandleNeeded() { Handle(); }
+  void RecreateWnd();
+  static TWinControl* FromHandle(HWND h);  // the object of one of our windows, or null
+
+  int ControlCount() const { return (int)controls_.size(); }
+  TControl* Controls(int i) const { return controls_[i]; }
+  // Windowed children in tab order.
+  std::vector<TWinControl*> TabList() const;
+  // The deepest visible child at p (client coordinates); graphic and windowed.
+  TControl* ControlAtPos(POINT p, bool allowDisabled, bool allLevels = false);
+  bool ContainsControl(const TControl* c) const;
+
+  bool TabStop = false;
+  int TabOrder() const;
+  void SetTabOrder(int order);
+  bool Focused() const;
+  virtual bool CanFocus() const;
+  virtual void SetFocus();
+
+  bool DoubleBuffered = false;
+  // Own layout pass: aligned children then the rest.
+  void Realign();
+  void DisableAlign() { ++alignLock_; }
+  void EnableAlign();
+  // Alignment area (client rect less border); panels narrow it.
+  virtual RECT AlignRect() const { return ClientRect(); }
+
+  RECT ClientRect() const override;
+  POINT ClientOrigin() const override;
+  void SetBounds(int l, int t, int w, int h) override;
+  void SetVisible(bool v) override;
+  void SetEnabled(bool e) override;
+  void SetParent(TWinControl* p) override;
+  std::string Text() const override;
+  void SetText(const std::string& s) override;
+  bool IsWindowed() const override { return true; }
+  void Invalidate() override;
+  void Update() override;
+  void BringToFront() override;
+  void SendToBack() override;
+
+  TNotifyEvent OnEnter, OnExit;
+  TKeyEvent OnKeyDown, OnKeyUp;
+  TKeyPressEvent OnKeyPress;
+  TMouseWheelEvent OnMouseWheel;
+
+ protected:
+  virtual void CreateParams(TCreateParams& p);
+  virtual void CreateWnd();
+  virtual void DestroyWnd();
+  // After the window exists: fonts, texts, children.
+  virtual void CreateHandleDone() {}
+  void HandleMessage(TMessage& m) override;
+  void DefaultHandler(TMessage& m) override;
+  // Paint of own-class windows: background then graphic children.
+  virtual void PaintWindow(HDC dc);
+  void PaintControls(HDC dc, TControl* first = nullptr);
+  virtual void EraseBackground(HDC dc);
+  void FontChanged() override;
+  void ColorChanged() override;
+  void BoundsChanged(bool sized) override;
+
+  virtual void KeyDown(WORD& key, TShiftState s);
+  virtual void KeyUp(WORD& key, TShiftState s);
+  virtual void KeyPress(char& key);
+  virtual void DoEnter();
+  virtual void DoExit();
+  virtual bool DoMouseWheel(TShiftState s, int delta, POINT pos);
+  // Dialog keys (Tab, Enter, Escape, arrows) the control wants itself.
+  virtual bool WantsKey(WORD key);
+  // Background brush for WM_CTLCOLOR* of a system-class control.
+  HBRUSH ColorBrush();
+
+  virtual void AlignControls(RECT& r);
+
+  friend class TControl;
+  friend class TApplication;
+  static LRESULT CALLBACK StaticWndProc(HWND h, UINT msg, WPARAM wp, LPARAM lp);
+  void Insert(TControl* c);
+  void Remove(TControl* c);
+  void UpdateMouseControl(POINT clientPt);
+  bool RouteMouseToGraphic(TMessage& m);
+  void DoKeyMessage(TMessage& m);
+
+  HWND hwnd_ = nullptr;
+  WNDPROC sysProc_ = nullptr;
+  bool destroying_ = false;
+  std::vector<TControl*> controls_;
+  int alignLock_ = 0;
+  bool aligning_ = false;
+  BrushHandle colorBrush_;
+  TColor colorBrushColor_ = clNone;
+  TControl* captureControl_ = nullptr;
+  bool trackingLeave_ = false;
+  int creatingSize_ = 0;
+};
+
+// A windowless control drawn by its parent; its mouse input is routed from it.
+class TGraphicControl : public TControl {
+ public:
+  TGraphicControl();
+  // Valid during Paint.
+  TCanvas& Canvas() { return canvas_; }
+  // The parent calls this with dc positioned at the control's origin.
+  void PaintTo(HDC dc);
+
+ protected:
+  virtual void Paint() {}
+  TCanvas canvas_;
+};
+
+// A windowed control that paints itself on a Canvas.
+class TCustomControl : public TWinControl {
+ public:
+  TCanvas& Canvas() { return canvas_; }
+
+ protected:
+  void PaintWindow(HDC dc) override;
+  virtual void Paint();  // fills with Color when not overridden
+  TCanvas canvas_;
+};
+
+// Registers (once) an own window class with the layer's window procedure.
+bool RegisterControlClass(const std::wstring& name, UINT style, HBRUSH background = nullptr);

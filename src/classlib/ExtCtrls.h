@@ -1,0 +1,8 @@
+// Panels, images, speed buttons, timers, pages and menus in one include.
+#pragma once
+#include "Image.h"
+#include "Menus.h"
+#include "PageControl.h"
+#include "Panel.h"
+#include "SpeedButton.h"
+#include "Timer.h"

@@ -1,0 +1,28 @@
+// A painted picture.
+#pragma once
+#include "Controls.h"
+
+class TImage : public TGraphicControl {
+ public:
+  TImage();
+  TPicture& Picture() { return picture_; }
+  bool Stretch() const { return stretch_; }
+  void SetStretch(bool v);
+  bool Center() const { return center_; }
+  void SetCenter(bool v);
+  bool Transparent() const { return transparent_; }
+  void SetTransparent(bool v);
+  bool Proportional() const { return proportional_; }
+  void SetProportional(bool v);
+  bool AutoSize() const { return autoSize_; }
+  void SetAutoSize(bool v);
+  // Where the picture is drawn, in control coordinates.
+  RECT DestRect() const;
+
+ protected:
+  void Paint() override;
+  void PictureChanged();
+  TPicture picture_;
+  bool stretch_ = false, center_ = false, transparent_ = false, proportional_ = false,
+       autoSize_ = false;
+};

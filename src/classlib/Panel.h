@@ -1,0 +1,32 @@
+// Panel: a windowed container with bevels and an optional caption.
+#pragma once
+#include "Controls.h"
+
+enum TBevelCut { bvNone, bvLowered, bvRaised };
+
+class TPanel : public TCustomControl {
+ public:
+  TPanel();
+  TBevelCut BevelOuter() const { return bevelOuter_; }
+  void SetBevelOuter(TBevelCut b);
+  TBevelCut BevelInner() const { return bevelInner_; }
+  void SetBevelInner(TBevelCut b);
+  int BevelWidth() const { return bevelWidth_; }
+  void SetBevelWidth(int w);
+  int BorderWidth() const { return borderWidth_; }
+  void SetBorderWidth(int w);
+  TAlignment Alignment() const { return alignment_; }
+  void SetAlignment(TAlignment a);
+  RECT AlignRect() const override;
+
+ protected:
+  void Paint() override;
+  // The bevels and border; returns the rectangle inside them.
+  RECT PaintBevels();
+  void PaintCaption(RECT r);
+  TBevelCut bevelOuter_ = bvRaised;
+  TBevelCut bevelInner_ = bvNone;
+  int bevelWidth_ = 1;
+  int borderWidth_ = 0;
+  TAlignment alignment_ = taCenter;
+};

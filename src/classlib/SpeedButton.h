@@ -1,0 +1,63 @@
+// A painted button with a glyph (no window of its own).
+#pragma once
+#include "Controls.h"
+
+enum TButtonState { bsUp, bsDisabled, bsDown, bsExclusive };
+enum TButtonLayout { blGlyphLeft, blGlyphRight, blGlyphTop, blGlyphBottom };
+
+class TSpeedButton : public TGraphicControl {
+ public:
+  TSpeedButton();
+  ~TSpeedButton() override;
+
+  // The glyph; its transparent colour is the bottom-left pixel unless fixed.
+  TBitmap& Glyph() { return glyph_; }
+  void SetGlyph(const TBitmap& b);
+  void GlyphChanged() { Invalidate(); }
+  int NumGlyphs = 1;  // images side by side in the glyph: up, disabled, down, exclusive
+
+  bool Down() const { return down_; }
+  void SetDown(bool v);
+  int GroupIndex() const { return groupIndex_; }
+  void SetGroupIndex(int g);
+  bool AllowAllUp() const { return allowAllUp_; }
+  void SetAllowAllUp(bool v);
+  bool Flat() const { return flat_; }
+  void SetFlat(bool v);
+  bool Transparent() const { return transparent_; }
+  void SetTransparent(bool v);
+  TButtonLayout Layout = blGlyphLeft;
+  int Margin = -1;  // -1: glyph and caption centred together
+  int Spacing = 4;
+  // The click is raised on the button-up inside the button.
+  void Click() override;
+
+  TButtonState State() const { return state_; }
+  bool MouseInControl() const { return mouseInControl_; }
+
+ protected:
+  void Paint() override;
+  void HandleMessage(TMessage& m) override;
+  void MouseDown(TMouseButton b, TShiftState s, int x, int y) override;
+  void MouseMove(TShiftState s, int x, int y) override;
+  void MouseUp(TMouseButton b, TShiftState s, int x, int y) override;
+  void EnabledChanged() override;
+  // Classic frame (DrawFrameControl / DrawEdge); narrows r to the inside.
+  void PaintFrame(RECT& r);
+  // The glyph and caption laid out in r, shifted by offset.
+  void DrawGlyphAndCaption(RECT r, POINT offset, TButtonState state);
+  // Pattern of clBtnFace and clBtnHighlight for the held-down look.
+  static HBRUSH DitherBrush();
+  void UpdateExclusive();
+  void UpdateState();
+
+  TBitmap glyph_;
+  bool down_ = false;
+  int groupIndex_ = 0;
+  bool allowAllUp_ = false;
+  bool flat_ = false;
+  bool transparent_ = true;
+  TButtonState state_ = bsUp;
+  bool mouseInControl_ = false;
+  bool dragging_ = false;  // the left-button press that began here is still held
+};

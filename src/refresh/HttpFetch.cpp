@@ -183,11 +183,10 @@ HINTERNET OpenRequest(FetchJob& job, HINTERNET internet, const std::string& url,
     headers = "Accept:*/*\r\nIf-Modified-Since: " + RemoveLineBreaks(job.IfModifiedSince) + "\r\n";
   std::string requestUrl = url;
   bool handCredentials = proxy.Mode == 2 && !proxy.User.empty();
-  if (handCredentials && proxy.CredentialsInUrl) {
-    requestUrl = InsertUrlCredentials(url, proxy);
-    job.CredentialsHanded = true;
-  } else if (handCredentials) {
-    // Wine keeps no proxy credentials between requests: hand them every time.
+  if (handCredentials) {
+    if (proxy.CredentialsInUrl) requestUrl = InsertUrlCredentials(url, proxy);
+    // Wine keeps no proxy credentials between requests and hands URL
+    // credentials only to the origin server: send them to the proxy every time.
     headers += "Proxy-Authorization: Basic " + Base64(proxy.User + ":" + proxy.Password) + "\r\n";
     job.CredentialsHanded = true;
   }
@@ -197,7 +196,7 @@ HINTERNET OpenRequest(FetchJob& job, HINTERNET internet, const std::string& url,
   HINTERNET request = InternetOpenUrlW(internet, SjisToWide(requestUrl).c_str(),
                                        wideHeaders.empty() ? nullptr : wideHeaders.c_str(),
                                        static_cast<DWORD>(wideHeaders.size()), flags | extra, 0);
-  if (request && handCredentials && !proxy.CredentialsInUrl &&
+  if (request && handCredentials &&
       GetStatusCode(request) == StatusProxyAuthRequired) {
     // A proxy asking for another scheme than Basic: let WinInet answer it.
     SetOptionText(request, INTERNET_OPTION_PROXY_USERNAME, proxy.User);

@@ -328,6 +328,7 @@ TEST_F(HttpFetchProxy, CredentialsWithAtAndColonGoToTheProxyOnEveryRequest) {
 
 TEST_F(HttpFetchProxy, CredentialsInUrlAreEscapedSoTheHostStaysTheSame) {
   TickerSettings.ProxyCredentialsInUrl = 1;
+  server.RequireProxyAuth("us@er", "p:a/ss@word");
   server.On("/feed", Ok("escaped"));
   Fetched f = Fetch(origin + "/feed");
   ASSERT_TRUE(f.Body);
@@ -374,4 +375,11 @@ TEST(HeaderValue, FirstMatchingLineCaseIgnoredTrimmed) {
 TEST(PercentEncoding, EscapesDelimitersAndKeepsUnreserved) {
   EXPECT_EQ("a%40b%3Ac%2Fd%25-._~", PercentEncode("a@b:c/d%-._~"));
   EXPECT_EQ("%82%A0", PercentEncode("\x82\xA0"));
+}
+
+TEST_F(HttpFetchProxy, RefusedCredentialsFailAfterOneRetry) {
+  server.RequireProxyAuth("us@er", "another");
+  server.On("/feed", Ok("never"));
+  EXPECT_FALSE(Fetch(origin + "/feed").Body);
+  EXPECT_LE(server.Requests().size(), 3u);
 }

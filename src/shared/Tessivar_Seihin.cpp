@@ -5,6 +5,7 @@
 #include "classlib/IniFiles.h"
 #include "classlib/Streams.h"
 #include "classlib/Text.h"
+#include "shared/MakerSite.h"
 #include "shared/S_FileUtils.h"
 #include "shared/S_IniFile.h"
 #include "shared/S_ShellFolder.h"
@@ -268,10 +269,10 @@ TTickerSettings::TTickerSettings()
       OemName("Pelmoriad"),
       LocalPath("TessivarOrvanel"),
       ProgName("Tessivar-Orvanel"),
-      UrlDef("https://www.pelmoriad.example/tessivar/TessivarOrvanel.def"),
-      UrlCm("https://www.pelmoriad.example/tessivar/info.rdf"),
-      UrlHome("https://www.pelmoriad.example/tessivar/"),
-      UrlDesk("https://www.pelmoriad.example/tessivar/band/") {}
+      UrlDef(MakerDefaultFeedListUrl()),
+      UrlCm(MakerInfoFeedUrl()),
+      UrlHome(MakerHomePage()),
+      UrlDesk(MakerDeskPage()) {}
 
 TTickerSettings TickerSettings;
 

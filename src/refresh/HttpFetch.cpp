@@ -7,7 +7,7 @@
 #include <thread>
 
 #include "classlib/Text.h"
-#include "refresh/FeedFiles.h"
+#include "shared/FeedFiles.h"
 #include "shared/S_FileUtils.h"
 #include "shared/S_string.h"
 #include "shared/Tessivar_Seihin.h"

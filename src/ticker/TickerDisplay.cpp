@@ -6,7 +6,7 @@
 #include "KeywordList.h"
 #include "TickerLines.h"
 #include "TickerUtils.h"
-#include "refresh/FeedFiles.h"
+#include "shared/FeedFiles.h"
 #include "shared/L_Mutex.h"
 #include "shared/S_FileUtils.h"
 #include "shared/S_string.h"

@@ -1,6 +1,6 @@
 #include "TickerLines.h"
 
-#include "refresh/FeedFiles.h"
+#include "shared/FeedFiles.h"
 #include "shared/S_string.h"
 #include "shared/Tessivar_Seihin.h"
 

@@ -5,7 +5,7 @@
 #include <windows.h>
 
 #include "classlib/Text.h"
-#include "refresh/FeedFiles.h"
+#include "shared/FeedFiles.h"
 #include "shared/Tessivar_Seihin.h"
 
 namespace {

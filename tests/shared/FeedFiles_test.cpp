@@ -1,4 +1,4 @@
-#include "refresh/FeedFiles.h"
+#include "shared/FeedFiles.h"
 
 #include <gtest/gtest.h>
 

@@ -35,16 +35,6 @@ void ShowInformation(const std::string& text) {
               MB_OK | MB_ICONINFORMATION | MB_SETFOREGROUND);
 }
 
-// The settings group's built-in maker addresses, taken from the one place
-// that keeps the maker's server (and its test override).
-void UseMakerAddresses() {
-  TickerSettings.UrlDef = MakerDefaultFeedListUrl();
-  TickerSettings.UrlCm = MakerInfoFeedUrl();
-  TickerSettings.UrlHome = MakerHomePage();
-  TickerSettings.UrlDesk = MakerDeskPage();
-  SetAgentHomePage(MakerHomePage());
-}
-
 void ReadOemData() {
   std::string id;
   TickerParamGiven = GetPrefixedParam("TICKER", id);
@@ -139,7 +129,7 @@ std::string CommandModeOf(const std::string& firstParam) {
 void RunStartup() {
   CharRefsEnabled = true;
   CheckCharacters = true;
-  UseMakerAddresses();
+  SetAgentHomePage(MakerHomePage());
   WriteResourceFile("CSTFILE", GetProgramFolder() + SearchEngineFileName, false);
   NoBandEdition = BandServerMissing();
   ApplyEditionDefaults();

@@ -1,0 +1,157 @@
+#include "L_Dialog.h"
+
+#include <cmath>
+#include <memory>
+
+#include "Application.h"
+#include "Screen.h"
+
+namespace {
+
+TColor g_colorOverride = clNone;
+TColor g_fontColorOverride = clNone;
+
+bool IsLineBreak(char c) { return c == '\r' || c == '\n'; }
+
+std::string TrimLineBreaks(std::string text) {
+  while (!text.empty() && (IsLineBreak(text.back()) || IsLineBreak(text.front()))) {
+    while (!text.empty() && IsLineBreak(text.back())) text.pop_back();
+    while (!text.empty() && IsLineBreak(text.front())) text.erase(0, 1);
+  }
+  return text;
+}
+
+int Round(double x) { return (int)std::lround(x); }
+
+void FocusCancelButton(TForm& form) {
+  TButton* target = nullptr;
+  for (int i = 0; i < form.ControlCount(); ++i) {
+    auto* button = dynamic_cast<TButton*>(form.Controls(i));
+    if (button && (button->ModalResult == mrCancel || button->ModalResult == mrNo)) target = button;
+  }
+  if (target) form.SetActiveControl(target);
+}
+
+// Restores the top-most windows however the showing ends.
+struct TopMostScope {
+  TopMostScope() { Application.NormalizeAllTopMosts(); }
+  ~TopMostScope() { Application.RestoreTopMosts(); }
+};
+
+}  // namespace
+
+TModalResult TMsgDlg::Execute() {
+  TopMostScope topMosts;
+  return ShowModalForm();
+}
+
+TModalResult TMsgDlg::ShowModalForm() {
+  std::string text = TrimLineBreaks(Caption());
+  std::string checkCaption = Mess.empty() ? "メッセージ" : Mess;
+  if (MessSwitch && text.size() < checkCaption.size()) text.resize(checkCaption.size(), ' ');
+
+  std::unique_ptr<TMessageForm> form = CreateMessageDialog(text, DlgType, Buttons);
+  form->SetBorderStyle(BorderStyle);
+  form->SetFormStyle(fsStayOnTop);
+  for (int i = 0; i < form->ControlCount(); ++i)
+    if (auto* label = dynamic_cast<TLabel*>(form->Controls(i))) label->SetTransparent(true);
+  if (CancelFocus) FocusCancelButton(*form);
+
+  TCheckBox* check = nullptr;
+  if (MessSwitch) {
+    int h = FontTextExtent(form->Font(), "W").cy;
+    form->SetHeight(form->Height() + Round(h * 1.4));
+    auto box = std::make_unique<TCheckBox>();
+    box->SetCaption(checkCaption);
+    box->SetChecked(MessChecked);
+    box->TabStop = true;
+    box->SetParent(form.get());
+    box->SetBounds(25, form->ClientHeight() - Round(h * 1.6),
+                   FontTextExtent(form->Font(), checkCaption).cx + 20, Round(h * 1.2));
+    check = form->Own(std::move(box));
+    check->SetVisible(true);
+    check->BringToFront();
+  }
+
+  if (Color != clNone) form->SetColor(Color);
+  if (FontColor != clNone) form->Font().SetColor(FontColor);
+  form->HelpContext = HelpConText;
+
+  if (centerForm_) {
+    try {
+      form->Position = poDesigned;
+      form->SetBounds(centerForm_->Left() + (centerForm_->Width() - form->Width()) / 2,
+                      centerForm_->Top() + (centerForm_->Height() - form->Height()) / 2,
+                      form->Width(), form->Height());
+    } catch (...) {
+    }
+  } else if (PosX >= 0 || PosY >= 0) {
+    form->Position = poDesigned;
+    if (PosX >= 0) form->SetLeft(PosX);
+    if (PosY >= 0) form->SetTop(PosY);
+  }
+
+  if (Bell) MessageBeep(0);
+  TMessageForm* shown = form.get();
+  form->OnShow = [shown](TObject*) { SnapCursorToDefault(shown); };
+  TModalResult result = form->ShowModal();
+  if (check) MessChecked = check->Checked();
+  return result;
+}
+
+TMsgDlg& GetMsgDlg() {
+  static TMsgDlg dialog;
+  if (g_colorOverride != clNone) dialog.Color = g_colorOverride;
+  if (g_fontColorOverride != clNone) dialog.FontColor = g_fontColorOverride;
+  return dialog;
+}
+
+void ShowMsg(const std::string& text, TMsgDlgType dlgType) {
+  Screen.SetCursor(crDefault);
+  TMsgDlg& dialog = GetMsgDlg();
+  dialog.SetCenterForm(Application.ActiveForm());
+  dialog.SetCaption(text);
+  dialog.Buttons = {mbOK};
+  dialog.DlgType = dlgType;
+  dialog.Execute();
+}
+
+bool ConfirmMsg(const std::string& text, TMsgDlgType dlgType, bool cancelFocus) {
+  Screen.SetCursor(crDefault);
+  TMsgDlg& dialog = GetMsgDlg();
+  dialog.SetCenterForm(Application.ActiveForm());
+  dialog.SetCaption(text);
+  dialog.Buttons = {mbYes, mbCancel};
+  dialog.DlgType = dlgType;
+  dialog.CancelFocus = cancelFocus;
+  TModalResult result;
+  try {
+    result = dialog.Execute();
+  } catch (...) {
+    dialog.CancelFocus = false;
+    throw;
+  }
+  dialog.CancelFocus = false;
+  return result == mrYes;
+}
+
+void SnapCursorToDefault(TControl* control) {
+  try {
+    if (!control) return;
+    BOOL snap = FALSE;
+    if (!SystemParametersInfoW(SPI_GETSNAPTODEFBUTTON, 0, &snap, 0) || !snap) return;
+    TButton* target = dynamic_cast<TButton*>(control);
+    if (!target) {
+      if (auto* parent = dynamic_cast<TWinControl*>(control)) {
+        for (int i = 0; i < parent->ControlCount() && !target; ++i) {
+          auto* button = dynamic_cast<TButton*>(parent->Controls(i));
+          if (button && button->Default()) target = button;
+        }
+      }
+    }
+    if (!target) return;
+    POINT origin = target->ClientOrigin();
+    Mouse.SetCursorPos({origin.x + target->Width() / 2, origin.y + target->Height() / 2});
+  } catch (...) {
+  }
+}

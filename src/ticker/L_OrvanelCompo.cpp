@@ -67,6 +67,7 @@ void TOrvanelSpeedButton::MouseDown(TMouseButton b, TShiftState s, int x, int y)
   // A second press within 100 ms (a bounce or a double click) is one action.
   if (b == mbLeft && pressedBefore_ && now - lastPress_ < 100) {
     lastPress_ = now;
+    pressed_ = false;  // nor does its button-up click
     return;
   }
   TSpeedButton::MouseDown(b, s, x, y);

@@ -1,0 +1,234 @@
+#include "ticker/L_OrvanelCompo.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+int TextWidthIn(const TFont& font, const std::string& s) {
+  TBitmap bmp(1, 1);
+  bmp.Canvas().Font = font;
+  return bmp.Canvas().TextWidth(s);
+}
+
+class CountingLabel : public TOrvanelLabel {
+ public:
+  int invalidations = 0;
+  void Invalidate() override {
+    ++invalidations;
+    TOrvanelLabel::Invalidate();
+  }
+};
+
+// Paints a label into a white bitmap of its size.
+TBitmap Paint(TOrvanelLabel& label) {
+  TBitmap bmp(label.Width(), label.Height());
+  label.PaintTo(bmp.Canvas().Handle());
+  return bmp;
+}
+
+bool ColumnsHold(TBitmap& bmp, int x0, int x1, TColor c) {
+  for (int x = x0; x < x1; ++x)
+    for (int y = 0; y < bmp.Height(); ++y)
+      if (bmp.Canvas().Pixel(x, y) == c) return true;
+  return false;
+}
+
+}  // namespace
+
+TEST(OrvanelLabelFit, ATooLongTitleShowsTheLongestPrefixThatFitsWithDots) {
+  TOrvanelLabel label;
+  const std::string title = "あいうえおかきくけこ";  // ten double-byte characters
+  const int w6 = TextWidthIn(label.Font(), "あいうえおか");
+  label.SetBounds(0, 0, w6 + TextWidthIn(label.Font(), " ...") + 8, 20);
+  label.SetTitle(title);
+  EXPECT_EQ("あいうえおか ...", label.DisplayText());
+  EXPECT_EQ(title, label.Title());
+}
+
+TEST(OrvanelLabelFit, AFittingTitleAndScrollModeAreNotCut) {
+  TOrvanelLabel label;
+  label.SetBounds(0, 0, 40, 20);
+  label.SetTitle("x");
+  EXPECT_EQ("x", label.DisplayText());
+  label.SetScrollMode(true);
+  label.SetTitle("a title far too long for forty pixels");
+  EXPECT_EQ("a title far too long for forty pixels", label.DisplayText());
+}
+
+TEST(OrvanelLabelFit, WhenNothingFitsTheFirstCharacterStandsAlone) {
+  TOrvanelLabel label;
+  label.SetBounds(0, 0, 10, 20);
+  label.SetTitle("日本語のニュース");
+  EXPECT_EQ("日", label.DisplayText());
+}
+
+TEST(OrvanelLabelFit, APictureNarrowsTheTextAndResizingRefits) {
+  TOrvanelLabel label;
+  const std::string title = "abcdefghijklmnopqrstuvwxyz";
+  label.SetBounds(0, 0, TextWidthIn(label.Font(), title) + 8, 20);
+  label.SetTitle(title);
+  EXPECT_EQ(title, label.DisplayText());
+  TBitmap icon(16, 16);
+  label.Picture().Assign(&icon);
+  EXPECT_NE(title, label.DisplayText());
+  label.Picture().Clear();
+  EXPECT_EQ(title, label.DisplayText());
+  label.SetWidth(30);
+  EXPECT_NE(title, label.DisplayText());
+}
+
+TEST(OrvanelLabelFit, SettingTheSameTitleDoesNotRepaint) {
+  CountingLabel label;
+  label.SetBounds(0, 0, 100, 20);
+  label.SetTitle("news");
+  int before = label.invalidations;
+  label.SetTitle("news");
+  EXPECT_EQ(before, label.invalidations);
+  label.SetTitle("other");
+  EXPECT_GT(label.invalidations, before);
+}
+
+TEST(OrvanelLabelPaint, TitleInFontColourDateAndFeedInCommentColour) {
+  TOrvanelLabel label;
+  label.SetBounds(0, 0, 300, 20);
+  label.SetLayout(tlCenter);
+  label.SetTransparent(false);
+  label.SetColor(clWhite);
+  label.Font().SetColor(clRed);
+  label.SetCommentColor(clBlue);
+  const std::string head = "ニュースの見出し";
+  label.SetTitleLength((int)head.size());
+  label.SetTitle(head + "　12/08 9:05 Feed");
+  TBitmap bmp = Paint(label);
+  const int split = 4 + TextWidthIn(label.Font(), head);
+  EXPECT_TRUE(ColumnsHold(bmp, 4, split, clRed));
+  EXPECT_FALSE(ColumnsHold(bmp, 0, split, clBlue));
+  EXPECT_TRUE(ColumnsHold(bmp, split, 300, clBlue));
+  EXPECT_FALSE(ColumnsHold(bmp, split, 300, clRed));
+}
+
+TEST(OrvanelLabelPaint, NoTitleLengthDrawsAllInTheFontColour) {
+  TOrvanelLabel label;
+  label.SetBounds(0, 0, 200, 20);
+  label.SetLayout(tlCenter);
+  label.Font().SetColor(clRed);
+  label.SetCommentColor(clBlue);
+  label.SetTitle("plain title 12/08");
+  TBitmap bmp = Paint(label);
+  EXPECT_TRUE(ColumnsHold(bmp, 0, 200, clRed));
+  EXPECT_FALSE(ColumnsHold(bmp, 0, 200, clBlue));
+}
+
+TEST(OrvanelLabelPaint, ThePictureIsCentredAtTheLeftAndTheTextFollowsIt) {
+  TOrvanelLabel label;
+  label.SetBounds(0, 0, 200, 20);
+  label.SetLayout(tlCenter);
+  label.Font().SetColor(clRed);
+  label.SetTextPos(5);
+  TBitmap icon(8, 8);
+  icon.Canvas().Brush.Color = clLime;
+  icon.Canvas().FillRect(Rect(0, 0, 8, 8));
+  icon.TransparentMode = tmFixed;
+  icon.TransparentColor = clFuchsia;
+  label.Picture().Assign(&icon);
+  label.SetTitle("info");
+  TBitmap bmp = Paint(label);
+  EXPECT_EQ(clLime, bmp.Canvas().Pixel(5, 6));
+  EXPECT_EQ(clLime, bmp.Canvas().Pixel(12, 13));
+  EXPECT_NE(clLime, bmp.Canvas().Pixel(5, 3));
+  EXPECT_FALSE(ColumnsHold(bmp, 0, 5 + 8 + 3 + 4, clRed));
+  EXPECT_TRUE(ColumnsHold(bmp, 5 + 8 + 3 + 4, 200, clRed));
+}
+
+TEST(OrvanelLabel, FrameColourDefaults) {
+  TOrvanelLabel label;
+  EXPECT_EQ(clBlack, label.Top3D);
+  EXPECT_EQ(clWhite, label.Bottom3D);
+  EXPECT_EQ(clBlack, label.CommentColor());
+}
+
+namespace {
+
+class PopupHost : public TWinControl {
+ protected:
+  void CreateParams(TCreateParams& p) override {
+    TWinControl::CreateParams(p);
+    p.Style = WS_POPUP | WS_VISIBLE;
+    p.WndParent = nullptr;
+  }
+};
+
+struct ButtonFixture : ::testing::Test {
+  void SetUp() override {
+    host.SetBounds(300, 300, 100, 40);
+    host.HandleNeeded();
+    for (TOrvanelSpeedButton* b : {&a, &b}) {
+      b->SetParent(&host);
+      b->SetFlat(true);
+    }
+    a.SetBounds(0, 0, 22, 22);
+    b.SetBounds(30, 0, 22, 22);
+    a.OnClick = [this](TObject*) { ++clicks; };
+  }
+  void Press(TOrvanelSpeedButton& btn) {
+    btn.Perform(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+    btn.Perform(WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+  }
+  PopupHost host;
+  TOrvanelSpeedButton a, b;
+  int clicks = 0;
+};
+
+}  // namespace
+
+TEST_F(ButtonFixture, TwoPressesWithin100msGiveOneAction) {
+  Press(a);
+  Press(a);
+  EXPECT_EQ(1, clicks);
+  Sleep(150);
+  Press(a);
+  EXPECT_EQ(2, clicks);
+}
+
+TEST_F(ButtonFixture, AMenuOpenedFromTheButtonEndsWithoutAClickWhenTheMouseLeft) {
+  int menus = 0;
+  a.OnMenuPopup = [&](TObject* s) {
+    EXPECT_EQ(&a, s);
+    ++menus;
+    SetCursorPos(5, 5);  // the menu took the mouse elsewhere
+  };
+  a.Perform(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+  EXPECT_EQ(1, menus);
+  EXPECT_EQ(0, clicks);
+  EXPECT_EQ(bsUp, a.State());
+  EXPECT_FALSE(a.MouseInControl());
+}
+
+TEST_F(ButtonFixture, EnteringAnotherButtonLeavesTheFirst) {
+  POINT over = a.ClientToScreen(POINT{5, 5});
+  SetCursorPos(over.x, over.y);
+  a.Perform(CM_MOUSEENTER);
+  ASSERT_TRUE(a.MouseInControl());
+  over = b.ClientToScreen(POINT{5, 5});
+  SetCursorPos(over.x, over.y);
+  b.Perform(CM_MOUSEENTER);
+  EXPECT_FALSE(a.MouseInControl());
+  EXPECT_TRUE(b.MouseInControl());
+}
+
+TEST_F(ButtonFixture, TheHoverWatchLeavesAButtonTheMouseSlippedOff) {
+  POINT over = a.ClientToScreen(POINT{5, 5});
+  SetCursorPos(over.x, over.y);
+  a.Perform(CM_MOUSEENTER);
+  ASSERT_TRUE(a.MouseInControl());
+  SetCursorPos(5, 5);  // off the host, no leave message sent
+  DWORD start = GetTickCount();
+  while (a.MouseInControl() && GetTickCount() - start < 2000) {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+    Sleep(10);
+  }
+  EXPECT_FALSE(a.MouseInControl());
+}

@@ -38,8 +38,11 @@ class TApplication {
   void Terminate();
   bool Terminated() const { return terminated_; }
 
-  // Shows the error (OnException when set), or beeps for an unknown one.
+  // Hands the error to OnException when set; otherwise beeps and keeps its
+  // text in LastExceptionMessage (event handlers swallow their errors).
   void HandleException(const std::exception* e);
+  std::string LastExceptionMessage;
+  int ExceptionCount = 0;
   std::function<void(const std::exception*)> OnException;
 
   TForm* ActiveForm() const;
@@ -69,8 +72,12 @@ class TApplication {
   void MouseOver(TControl* c);  // the control the mouse is over (for hints)
 
  private:
-  void Idle();
+  void ShowHintNow();
+  static LRESULT CALLBACK AppWndProc(HWND h, UINT msg, WPARAM wp, LPARAM lp);
   std::string title_;
+  TControl* hintControl_ = nullptr;
+  HWND hintWnd_ = nullptr;
+  std::wstring hintText_;
   HWND hwnd_ = nullptr;
   TForm* mainForm_ = nullptr;
   bool terminated_ = false;

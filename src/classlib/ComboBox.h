@@ -51,6 +51,10 @@ class TComboBox : public TWinControl {
   // Text changed by typing or selection; raises OnChange.
   virtual void Change();
   virtual void Select();
+  void BoundsChanged(bool sized) override;
+  int DropHeight() const;
+  static LRESULT CALLBACK EditProc(HWND h, UINT msg, WPARAM wp, LPARAM lp);
+  WNDPROC editProc_ = nullptr;
   TComboBoxStyle style_ = csDropDown;
   std::vector<std::string> items_;
   int maxLength_ = 0;

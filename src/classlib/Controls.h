@@ -236,6 +236,8 @@ class TControl : public TObject {
   TPopupMenu* popup_ = nullptr;
   bool mouseInside_ = false;
   bool settingParentFont_ = false;
+  bool clickOnMouseUp_ = true;  // Click on a left button-up inside (painted and own-class controls)
+  bool pressed_ = false;
   struct FreeNote {
     const void* key;
     std::function<void()> fn;
@@ -341,7 +343,11 @@ class TWinControl : public TControl {
 
   friend class TControl;
   friend class TApplication;
+
+ public:
   static LRESULT CALLBACK StaticWndProc(HWND h, UINT msg, WPARAM wp, LPARAM lp);
+
+ protected:
   void Insert(TControl* c);
   void Remove(TControl* c);
   void UpdateMouseControl(POINT clientPt);
@@ -358,7 +364,7 @@ class TWinControl : public TControl {
   TColor colorBrushColor_ = clNone;
   TControl* captureControl_ = nullptr;
   bool trackingLeave_ = false;
-  int creatingSize_ = 0;
+  int tabOrder_ = 0;
 };
 
 // A windowless control drawn by its parent; its mouse input is routed from it.

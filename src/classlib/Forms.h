@@ -15,6 +15,10 @@ typedef int TModalResult;
 const TModalResult mrNone = 0, mrOk = 1, mrCancel = 2, mrAbort = 3, mrRetry = 4, mrIgnore = 5,
                    mrYes = 6, mrNo = 7, mrAll = 8, mrNoToAll = 9, mrYesToAll = 10;
 
+class TForm;
+// The form a control sits on (climbing Parent), or null.
+TForm* GetParentForm(const TControl* c);
+
 class TForm : public TCustomControl {
  public:
   TForm();
@@ -82,6 +86,7 @@ class TForm : public TCustomControl {
   void ApplyPosition();
   void DialogKey(TMessage& m);
   friend class TApplication;
+  friend class TWinControl;
 
   std::wstring className_ = L"TForm";
   TFormBorderStyle borderStyle_ = bsSizeable;

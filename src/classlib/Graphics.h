@@ -253,6 +253,8 @@ class TBitmap : public TGraphic {
   bool Empty() const override { return !bmp_; }
   void Draw(HDC dc, const RECT& r) const override;
   std::unique_ptr<TGraphic> Clone() const override;
+  // Draws the part src of the bitmap into dest (transparent when Transparent).
+  void DrawPart(HDC dc, const RECT& dest, const RECT& src) const;
 
   void SetSize(int w, int h);  // contents become white
   HBITMAP Handle() const { return bmp_.get(); }
@@ -298,6 +300,7 @@ class TIcon : public TGraphic {
   HICON Handle() const { return icon_; }
   void SetHandle(HICON icon);  // takes ownership (a copy is made of shared icons)
   bool LoadFromFile(const std::string& path);
+  bool LoadFromMemory(const void* data, size_t size);  // .ico data, first image
 
  private:
   HICON icon_ = nullptr;
@@ -316,6 +319,7 @@ class TMetafile : public TGraphic {
   void Draw(HDC dc, const RECT& r) const override;
   std::unique_ptr<TGraphic> Clone() const override;
   bool LoadFromFile(const std::string& path);  // .emf, or .wmf (placeable or plain)
+  bool LoadFromMemory(const void* data, size_t size);
   HENHMETAFILE Handle() const { return emf_; }
 
  private:
@@ -375,6 +379,12 @@ class BufferedPaint {
   HGDIOBJ old_ = nullptr;
   POINT oldOrigin_{};
 };
+
+// A 3-D frame of the given width inside r; r shrinks by it.
+void Frame3D(TCanvas& c, RECT& r, TColor topLeft, TColor bottomRight, int width);
+
+// The whole file (read through the W API); false when it cannot be read.
+bool ReadFileBytes(const std::string& path, std::vector<unsigned char>& out);
 
 // Helpers for rectangles.
 inline RECT Rect(int l, int t, int r, int b) {

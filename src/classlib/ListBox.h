@@ -50,5 +50,6 @@ class TListBox : public TWinControl {
   virtual void DrawItem(int index, RECT rect, TOwnerDrawState state);
   std::vector<std::string> items_;
   int itemHeight_ = 16;
+  int itemIndex_ = -1;
   TCanvas canvas_;
 };

@@ -1,0 +1,253 @@
+#include "Application.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+
+#include "Forms.h"
+#include "Text.h"
+
+TApplication Application;
+
+void SetAppTitle(const std::string& title) { Application.SetTitle(title); }
+
+namespace {
+const UINT_PTR kHintShowTimer = 1, kHintHideTimer = 2;
+
+LRESULT CALLBACK HintWndProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg == WM_PAINT) {
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(h, &ps);
+    RECT r;
+    GetClientRect(h, &r);
+    BrushHandle bk(CreateSolidBrush(GetSysColor(COLOR_INFOBK)));
+    FillRect(dc, &r, bk.get());
+    TFont font;
+    SelectObjectScope sel(dc, font.Handle());
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, GetSysColor(COLOR_INFOTEXT));
+    int n = GetWindowTextLengthW(h);
+    std::wstring text(n + 1, L'\0');
+    n = GetWindowTextW(h, &text[0], n + 1);
+    InflateRect(&r, -2, -2);
+    DrawTextW(dc, text.c_str(), n, &r, DT_NOPREFIX | DT_WORDBREAK);
+    EndPaint(h, &ps);
+    return 0;
+  }
+  if (msg == WM_NCHITTEST) return HTTRANSPARENT;
+  return DefWindowProcW(h, msg, wp, lp);
+}
+}  // namespace
+
+TApplication::TApplication() = default;
+
+TApplication::~TApplication() {
+  if (hintWnd_) DestroyWindow(hintWnd_);
+  if (hwnd_) DestroyWindow(hwnd_);
+}
+
+HINSTANCE TApplication::Instance() const { return GetModuleHandleW(nullptr); }
+
+LRESULT CALLBACK TApplication::AppWndProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg == WM_TIMER && (wp == kHintShowTimer || wp == kHintHideTimer)) {
+    KillTimer(h, wp);
+    if (wp == kHintShowTimer)
+      Application.ShowHintNow();
+    else
+      Application.CancelHint();
+    return 0;
+  }
+  return DefWindowProcW(h, msg, wp, lp);
+}
+
+void TApplication::Initialize() {
+  if (initialized_) return;
+  initialized_ = true;
+  INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES | ICC_TAB_CLASSES};
+  InitCommonControlsEx(&icc);
+  WNDCLASSEXW wc = {};
+  wc.cbSize = sizeof wc;
+  wc.lpfnWndProc = AppWndProc;
+  wc.hInstance = Instance();
+  wc.lpszClassName = L"TApplication";
+  RegisterClassExW(&wc);
+  wc.lpfnWndProc = HintWndProc;
+  wc.lpszClassName = L"THintWindow";
+  wc.hCursor = LoadCursorW(nullptr, (LPCWSTR)IDC_ARROW);
+  RegisterClassExW(&wc);
+  hwnd_ = CreateWindowExW(WS_EX_TOOLWINDOW, L"TApplication", SjisToWide(title_).c_str(), WS_POPUP, 0,
+                          0, 0, 0, nullptr, nullptr, Instance(), nullptr);
+}
+
+HWND TApplication::Handle() {
+  if (!initialized_) Initialize();
+  return hwnd_;
+}
+
+void TApplication::SetTitle(const std::string& t) {
+  title_ = t;
+  if (hwnd_) SetWindowTextW(hwnd_, SjisToWide(t).c_str());
+}
+
+void TApplication::CreateForm(TForm& form) {
+  if (!initialized_) Initialize();
+  if (!mainForm_) mainForm_ = &form;
+  form.DoCreate();
+}
+
+void TApplication::Run() {
+  if (!initialized_) Initialize();
+  if (mainForm_ && ShowMainForm) mainForm_->Show();
+  while (!terminated_ && HandleMessage()) {
+  }
+}
+
+bool TApplication::PreTranslate(MSG& msg) {
+  if (msg.message != WM_KEYDOWN && msg.message != WM_SYSKEYDOWN) return false;
+  // Parts of system controls (a combo's edit) belong to the nearest object.
+  for (HWND h = msg.hwnd; h; h = GetParent(h)) {
+    if (TWinControl* c = TWinControl::FromHandle(h)) {
+      UINT cn = msg.message == WM_KEYDOWN ? CN_KEYDOWN : CN_SYSKEYDOWN;
+      return c->Perform(cn, msg.wParam, msg.lParam) != 0;
+    }
+    if (!(GetWindowLongW(h, GWL_STYLE) & WS_CHILD)) break;
+  }
+  return false;
+}
+
+bool TApplication::HandleMessage() {
+  MSG msg;
+  BOOL r = GetMessageW(&msg, nullptr, 0, 0);
+  if (r == 0 || r == -1) {
+    terminated_ = true;
+    return false;
+  }
+  if (!PreTranslate(msg)) {
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+  }
+  return true;
+}
+
+void TApplication::ProcessMessages() {
+  MSG msg;
+  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    if (msg.message == WM_QUIT) {
+      terminated_ = true;
+      PostQuitMessage((int)msg.wParam);  // keep it for the outer loop
+      return;
+    }
+    if (!PreTranslate(msg)) {
+      TranslateMessage(&msg);
+      DispatchMessageW(&msg);
+    }
+  }
+}
+
+void TApplication::Terminate() {
+  if (!terminated_) PostQuitMessage(0);
+  terminated_ = true;
+}
+
+void TApplication::HandleException(const std::exception* e) {
+  ++ExceptionCount;
+  LastExceptionMessage = e ? e->what() : "unknown exception";
+  if (OnException) {
+    try {
+      OnException(e);
+    } catch (...) {
+    }
+    return;
+  }
+  MessageBeep(MB_ICONHAND);
+}
+
+TForm* TApplication::ActiveForm() const {
+  HWND h = GetActiveWindow();
+  return dynamic_cast<TForm*>(TWinControl::FromHandle(h));
+}
+
+void TApplication::NormalizeTopMosts() {
+  if (topMostLevel_++ > 0) return;
+  topMosts_.clear();
+  for (TForm* f : forms_) {
+    HWND h = f->HandleIfAllocated();
+    if (h && IsWindowVisible(h) && (GetWindowLongW(h, GWL_EXSTYLE) & WS_EX_TOPMOST)) {
+      topMosts_.push_back(h);
+      SetWindowPos(h, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    }
+  }
+}
+
+void TApplication::RestoreTopMosts() {
+  if (topMostLevel_ == 0 || --topMostLevel_ > 0) return;
+  for (HWND h : topMosts_)
+    if (IsWindow(h)) SetWindowPos(h, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  topMosts_.clear();
+}
+
+int TApplication::MessageBox(const std::string& text, const std::string& caption, UINT flags) {
+  HWND owner = GetActiveWindow();
+  if (!owner) owner = Handle();
+  NormalizeTopMosts();
+  int r = MessageBoxW(owner, SjisToWide(text).c_str(), SjisToWide(caption.empty() ? title_ : caption).c_str(),
+                      flags);
+  RestoreTopMosts();
+  return r;
+}
+
+void TApplication::AddForm(TForm* f) { forms_.push_back(f); }
+
+void TApplication::RemoveForm(TForm* f) {
+  forms_.erase(std::remove(forms_.begin(), forms_.end(), f), forms_.end());
+  if (mainForm_ == f) mainForm_ = nullptr;
+}
+
+static bool HintWanted(const TControl* c) {
+  for (; c; c = c->Parent())
+    if (c->ShowHint) return true;
+  return false;
+}
+
+void TApplication::MouseOver(TControl* c) {
+  if (c == hintControl_) return;
+  CancelHint();
+  hintControl_ = c;
+  if (c && ShowHint && hwnd_ && !c->Hint().empty() && HintWanted(c))
+    SetTimer(hwnd_, kHintShowTimer, (UINT)HintPause, nullptr);
+}
+
+void TApplication::CancelHint() {
+  if (hwnd_) {
+    KillTimer(hwnd_, kHintShowTimer);
+    KillTimer(hwnd_, kHintHideTimer);
+  }
+  if (hintWnd_) ShowWindow(hintWnd_, SW_HIDE);
+}
+
+void TApplication::ShowHintNow() {
+  if (!hintControl_) return;
+  std::string text = hintControl_->Hint();
+  size_t bar = text.find('|');
+  if (bar != std::string::npos) text.resize(bar);
+  if (text.empty()) return;
+  std::wstring w = SjisToWide(text);
+  if (!hintWnd_)
+    hintWnd_ = CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_TOPMOST | WS_EX_NOACTIVATE, L"THintWindow", L"",
+                               WS_POPUP | WS_BORDER, 0, 0, 0, 0, hwnd_, nullptr, Instance(), nullptr);
+  if (!hintWnd_) return;
+  SetWindowTextW(hintWnd_, w.c_str());
+  TFont font;
+  HDC dc = GetDC(hintWnd_);
+  RECT r = {0, 0, 300, 0};
+  {
+    SelectObjectScope sel(dc, font.Handle());
+    DrawTextW(dc, w.c_str(), (int)w.size(), &r, DT_CALCRECT | DT_NOPREFIX | DT_WORDBREAK);
+  }
+  ReleaseDC(hintWnd_, dc);
+  POINT p;
+  GetCursorPos(&p);
+  SetWindowPos(hintWnd_, HWND_TOPMOST, p.x, p.y + 20, r.right + 6, r.bottom + 6, SWP_NOACTIVATE | SWP_SHOWWINDOW);
+  InvalidateRect(hintWnd_, nullptr, TRUE);
+  SetTimer(hwnd_, kHintHideTimer, (UINT)HintHidePause, nullptr);
+}

@@ -1,0 +1,1182 @@
+#include "Controls.h"
+
+#include <windowsx.h>
+
+#include <algorithm>
+#include <set>
+
+#include "Application.h"
+#include "Forms.h"
+#include "Menus.h"
+#include "Screen.h"
+#include "Text.h"
+
+namespace {
+const wchar_t kObjectProp[] = L"TessivarControl";
+const char kOwnProc = 0;
+TControl* g_hover = nullptr;  // the control the mouse is over
+}  // namespace
+
+void SafeCall(const std::function<void()>& f) {
+  if (!f) return;
+  try {
+    f();
+  } catch (const std::exception& e) {
+    Application.HandleException(&e);
+  } catch (...) {
+    Application.HandleException(nullptr);
+  }
+}
+
+TShiftState KeyboardShiftState() {
+  TShiftState s = 0;
+  if (GetKeyState(VK_SHIFT) < 0) s |= ssShift;
+  if (GetKeyState(VK_CONTROL) < 0) s |= ssCtrl;
+  if (GetKeyState(VK_MENU) < 0) s |= ssAlt;
+  if (GetKeyState(VK_LBUTTON) < 0) s |= ssLeft;
+  if (GetKeyState(VK_RBUTTON) < 0) s |= ssRight;
+  if (GetKeyState(VK_MBUTTON) < 0) s |= ssMiddle;
+  return s;
+}
+
+TShiftState ShiftStateFromKeys(WPARAM mk, bool withAlt) {
+  TShiftState s = 0;
+  if (mk & MK_SHIFT) s |= ssShift;
+  if (mk & MK_CONTROL) s |= ssCtrl;
+  if (mk & MK_LBUTTON) s |= ssLeft;
+  if (mk & MK_RBUTTON) s |= ssRight;
+  if (mk & MK_MBUTTON) s |= ssMiddle;
+  if (withAlt && GetKeyState(VK_MENU) < 0) s |= ssAlt;
+  return s;
+}
+
+HCURSOR CursorHandle(TCursor c) {
+  const wchar_t* id = (LPCWSTR)IDC_ARROW;
+  switch (c) {
+    case crNone: return nullptr;
+    case crCross: id = (LPCWSTR)IDC_CROSS; break;
+    case crIBeam: id = (LPCWSTR)IDC_IBEAM; break;
+    case crSizeNESW: id = (LPCWSTR)IDC_SIZENESW; break;
+    case crSizeNS: id = (LPCWSTR)IDC_SIZENS; break;
+    case crSizeNWSE: id = (LPCWSTR)IDC_SIZENWSE; break;
+    case crSizeWE: id = (LPCWSTR)IDC_SIZEWE; break;
+    case crUpArrow: id = (LPCWSTR)IDC_UPARROW; break;
+    case crHourGlass: id = (LPCWSTR)IDC_WAIT; break;
+    case crNo: id = (LPCWSTR)IDC_NO; break;
+    case crAppStart: id = (LPCWSTR)IDC_APPSTARTING; break;
+    case crHelp: id = (LPCWSTR)IDC_HELP; break;
+    case crHandPoint: id = (LPCWSTR)IDC_HAND; break;
+    case crSizeAll: id = (LPCWSTR)IDC_SIZEALL; break;
+    default: break;
+  }
+  return LoadCursorW(nullptr, id);
+}
+
+bool RegisterControlClass(const std::wstring& name, UINT style, HBRUSH background) {
+  static std::set<std::wstring> done;
+  if (done.count(name)) return true;
+  WNDCLASSEXW wc = {};
+  wc.cbSize = sizeof wc;
+  wc.style = style;
+  wc.lpfnWndProc = TWinControl::StaticWndProc;
+  wc.hInstance = GetModuleHandleW(nullptr);
+  wc.hbrBackground = background;
+  wc.lpszClassName = name.c_str();
+  wc.hCursor = nullptr;  // WM_SETCURSOR sets the control's cursor
+  if (!RegisterClassExW(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return false;
+  done.insert(name);
+  return true;
+}
+
+// ---- TControl ----
+TControl::TControl() {
+  WindowProc.Call = [this](TMessage& m) { HandleMessage(m); };
+  WindowProc.Object = this;
+  WindowProc.Tag = &kOwnProc;
+  font_.OnChange = [this] {
+    if (!settingParentFont_) parentFont_ = false;
+    FontChanged();
+  };
+}
+
+TControl::~TControl() {
+  std::vector<FreeNote> notes;
+  notes.swap(freeNotes_);
+  for (auto& n : notes) SafeCall(n.fn);
+  if (g_hover == this) g_hover = nullptr;
+  Application.MouseOver(nullptr);
+  if (parent_) parent_->Remove(this);
+  parent_ = nullptr;
+}
+
+void TControl::AddFreeNotification(const void* key, std::function<void()> fn) {
+  RemoveFreeNotification(key);
+  freeNotes_.push_back({key, std::move(fn)});
+}
+
+void TControl::RemoveFreeNotification(const void* key) {
+  freeNotes_.erase(std::remove_if(freeNotes_.begin(), freeNotes_.end(),
+                                  [key](const FreeNote& n) { return n.key == key; }),
+                   freeNotes_.end());
+}
+
+void TControl::SetParent(TWinControl* p) {
+  if (p == parent_) return;
+  if (parent_) {
+    Invalidate();
+    parent_->Remove(this);
+  }
+  parent_ = p;
+  if (!p) return;
+  p->Insert(this);
+  if (parentFont_) {
+    settingParentFont_ = true;
+    font_ = p->font_;
+    settingParentFont_ = false;
+  }
+  if (parentColor_ && color_ != p->color_) {
+    color_ = p->color_;
+    ColorChanged();
+  }
+  RequestAlign();
+  Invalidate();
+}
+
+void TControl::SetBounds(int l, int t, int w, int h) {
+  if (w < 0) w = 0;
+  if (h < 0) h = 0;
+  if (l == left_ && t == top_ && w == width_ && h == height_) return;
+  bool sized = w != width_ || h != height_;
+  if (!IsWindowed()) Invalidate();
+  left_ = l;
+  top_ = t;
+  width_ = w;
+  height_ = h;
+  BoundsChanged(sized);
+}
+
+void TControl::BoundsChanged(bool sized) {
+  Invalidate();
+  if (sized) Resize();
+  RequestAlign();
+}
+
+void TControl::SetClientSize(int w, int h) {
+  RECT c = ClientRect();
+  SetBounds(left_, top_, w + (width_ - c.right), h + (height_ - c.bottom));
+}
+
+POINT TControl::ClientOrigin() const {
+  POINT p = {left_, top_};
+  if (parent_) {
+    POINT o = parent_->ClientOrigin();
+    p.x += o.x;
+    p.y += o.y;
+  }
+  return p;
+}
+
+POINT TControl::ScreenToClient(POINT p) const {
+  POINT o = ClientOrigin();
+  return POINT{p.x - o.x, p.y - o.y};
+}
+
+POINT TControl::ClientToScreen(POINT p) const {
+  POINT o = ClientOrigin();
+  return POINT{p.x + o.x, p.y + o.y};
+}
+
+void TControl::SetAlign(TAlign a) {
+  if (a == align_) return;
+  align_ = a;
+  if (parent_) parent_->Realign();
+}
+
+void TControl::RequestAlign() {
+  if (parent_ && !parent_->aligning_) parent_->Realign();
+}
+
+void TControl::SetVisible(bool v) {
+  if (v == visible_) return;
+  visible_ = v;
+  VisibleChanged();
+}
+
+void TControl::VisibleChanged() {
+  if (parent_ && parent_->hwnd_) ::InvalidateRect(parent_->hwnd_, nullptr, FALSE);
+  if (!visible_ && g_hover == this) g_hover = nullptr;
+  if (align_ != alNone) RequestAlign();
+}
+
+bool TControl::Showing() const {
+  if (!visible_) return false;
+  return parent_ ? parent_->Showing() : true;
+}
+
+void TControl::SetEnabled(bool e) {
+  if (e == enabled_) return;
+  enabled_ = e;
+  EnabledChanged();
+}
+
+void TControl::SetParentFont(bool v) {
+  parentFont_ = v;
+  if (v && parent_) {
+    settingParentFont_ = true;
+    font_ = parent_->font_;
+    settingParentFont_ = false;
+  }
+}
+
+void TControl::SetColor(TColor c) {
+  parentColor_ = false;
+  if (c == color_) return;
+  color_ = c;
+  ColorChanged();
+}
+
+void TControl::SetParentColor(bool v) {
+  parentColor_ = v;
+  if (v && parent_ && parent_->color_ != color_) {
+    color_ = parent_->color_;
+    ColorChanged();
+  }
+}
+
+void TControl::FontChanged() { Invalidate(); }
+void TControl::ColorChanged() { Invalidate(); }
+
+void TControl::SetText(const std::string& s) {
+  if (s == text_) return;
+  text_ = s;
+  TextChanged();
+}
+
+LRESULT TControl::Perform(UINT msg, WPARAM wp, LPARAM lp) {
+  TMessage m = {msg, wp, lp, 0};
+  if (WindowProc)
+    WindowProc(m);
+  else
+    HandleMessage(m);
+  return m.Result;
+}
+
+void TControl::InvalidateRect(const RECT& r) {
+  if (!parent_) return;
+  HWND h = parent_->hwnd_;
+  if (!h) return;
+  RECT rr = r;
+  OffsetRect(&rr, left_, top_);
+  ::InvalidateRect(h, &rr, FALSE);
+}
+
+void TControl::Invalidate() {
+  if (visible_ || true) InvalidateRect(Rect(0, 0, width_, height_));
+}
+
+void TControl::Update() {
+  if (parent_ && parent_->hwnd_) UpdateWindow(parent_->hwnd_);
+}
+
+void TControl::BringToFront() {
+  if (!parent_) return;
+  auto& v = parent_->controls_;
+  v.erase(std::remove(v.begin(), v.end(), this), v.end());
+  v.push_back(this);
+  Invalidate();
+}
+
+void TControl::SendToBack() {
+  if (!parent_) return;
+  auto& v = parent_->controls_;
+  v.erase(std::remove(v.begin(), v.end(), this), v.end());
+  v.insert(v.begin(), this);
+  Invalidate();
+}
+
+void TControl::Click() {
+  if (OnClick) OnClick(this);
+}
+
+void TControl::DblClick() {
+  if (OnDblClick) OnDblClick(this);
+}
+
+void TControl::MouseDown(TMouseButton b, TShiftState s, int x, int y) {
+  if (OnMouseDown) OnMouseDown(this, b, s, x, y);
+}
+
+void TControl::MouseMove(TShiftState s, int x, int y) {
+  if (OnMouseMove) OnMouseMove(this, s, x, y);
+}
+
+void TControl::MouseUp(TMouseButton b, TShiftState s, int x, int y) {
+  if (OnMouseUp) OnMouseUp(this, b, s, x, y);
+}
+
+void TControl::MouseEnter() {
+  mouseInside_ = true;
+  if (OnMouseEnter) OnMouseEnter(this);
+}
+
+void TControl::MouseLeave() {
+  mouseInside_ = false;
+  if (OnMouseLeave) OnMouseLeave(this);
+}
+
+void TControl::Resize() {
+  if (OnResize) OnResize(this);
+}
+
+void TControl::HandleMessage(TMessage& m) {
+  int x = GET_X_LPARAM(m.LParam), y = GET_Y_LPARAM(m.LParam);
+  switch (m.Msg) {
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+    case WM_RBUTTONDBLCLK:
+    case WM_MBUTTONDBLCLK: {
+      TMouseButton b = (m.Msg == WM_LBUTTONDOWN || m.Msg == WM_LBUTTONDBLCLK)   ? mbLeft
+                       : (m.Msg == WM_RBUTTONDOWN || m.Msg == WM_RBUTTONDBLCLK) ? mbRight
+                                                                                : mbMiddle;
+      bool dbl = m.Msg == WM_LBUTTONDBLCLK || m.Msg == WM_RBUTTONDBLCLK || m.Msg == WM_MBUTTONDBLCLK;
+      if (b == mbLeft) pressed_ = true;
+      if (dbl && b == mbLeft && clickOnMouseUp_) DblClick();
+      MouseDown(b, ShiftStateFromKeys(m.WParam, true) | (dbl ? (TShiftState)ssDouble : 0u), x, y);
+      DefaultHandler(m);
+      return;
+    }
+    case WM_LBUTTONUP:
+    case WM_RBUTTONUP:
+    case WM_MBUTTONUP: {
+      TMouseButton b = m.Msg == WM_LBUTTONUP ? mbLeft : m.Msg == WM_RBUTTONUP ? mbRight : mbMiddle;
+      bool click = b == mbLeft && pressed_ && clickOnMouseUp_ && x >= 0 && y >= 0 && x < width_ &&
+                   y < height_;
+      if (b == mbLeft) pressed_ = false;
+      if (click) Click();
+      MouseUp(b, ShiftStateFromKeys(m.WParam, true), x, y);
+      DefaultHandler(m);
+      return;
+    }
+    case WM_MOUSEMOVE:
+      MouseMove(ShiftStateFromKeys(m.WParam, true), x, y);
+      DefaultHandler(m);
+      return;
+    case CM_MOUSEENTER:
+      MouseEnter();
+      return;
+    case CM_MOUSELEAVE:
+      MouseLeave();
+      return;
+    default:
+      DefaultHandler(m);
+  }
+}
+
+// ---- TWinControl ----
+TWinControl::TWinControl() { clickOnMouseUp_ = true; }
+
+TWinControl::~TWinControl() {
+  destroying_ = true;
+  for (TControl* c : std::vector<TControl*>(controls_)) c->parent_ = nullptr;
+  controls_.clear();
+  if (captureControl_) captureControl_ = nullptr;
+  DestroyWnd();
+}
+
+TWinControl* TWinControl::FromHandle(HWND h) {
+  if (!h) return nullptr;
+  return (TWinControl*)GetPropW(h, kObjectProp);
+}
+
+void TWinControl::Insert(TControl* c) {
+  controls_.push_back(c);
+  if (auto* w = dynamic_cast<TWinControl*>(c)) {
+    int maxOrder = -1;
+    for (TControl* o : controls_)
+      if (o != c && o->IsWindowed()) maxOrder = std::max(maxOrder, static_cast<TWinControl*>(o)->tabOrder_);
+    w->tabOrder_ = maxOrder + 1;
+    if (hwnd_) {
+      if (w->hwnd_)
+        ::SetParent(w->hwnd_, hwnd_);
+      else
+        w->Handle();
+    }
+  }
+}
+
+void TWinControl::Remove(TControl* c) {
+  controls_.erase(std::remove(controls_.begin(), controls_.end(), c), controls_.end());
+  if (captureControl_ == c) captureControl_ = nullptr;
+  if (auto* f = dynamic_cast<TForm*>(this))
+    if (f->activeControl_ == c) f->activeControl_ = nullptr;
+  if (!destroying_ && c->align_ != alNone) Realign();
+}
+
+void TWinControl::SetParent(TWinControl* p) {
+  if (p == parent_) return;
+  if (!p && hwnd_) {
+    text_ = Text();
+    DestroyWnd();
+  }
+  TControl::SetParent(p);
+}
+
+void TWinControl::CreateParams(TCreateParams& p) {
+  p.Caption = SjisToWide(text_);
+  p.Style = WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
+  if (visible_) p.Style |= WS_VISIBLE;
+  if (!enabled_) p.Style |= WS_DISABLED;
+  if (TabStop) p.Style |= WS_TABSTOP;
+  p.X = left_;
+  p.Y = top_;
+  p.Width = width_;
+  p.Height = height_;
+  p.WndParent = parent_ ? parent_->hwnd_ : nullptr;
+  p.WinClassName = L"TessivarControl";
+}
+
+HWND TWinControl::Handle() {
+  if (!hwnd_ && !destroying_) {
+    if (parent_ && !parent_->hwnd_) parent_->Handle();
+    if (!hwnd_) CreateWnd();
+  }
+  return hwnd_;
+}
+
+void TWinControl::CreateWnd() {
+  TCreateParams p;
+  CreateParams(p);
+  if ((p.Style & WS_CHILD) && !p.WndParent) return;  // a child needs its parent first
+  const wchar_t* cls;
+  if (p.SysClass.empty()) {
+    RegisterControlClass(p.WinClassName, p.ClassStyle);
+    cls = p.WinClassName.c_str();
+  } else {
+    cls = p.SysClass.c_str();
+  }
+  HWND h = CreateWindowExW(p.ExStyle, cls, p.Caption.c_str(), p.Style, p.X, p.Y, p.Width, p.Height,
+                           p.WndParent, p.Id, GetModuleHandleW(nullptr),
+                           p.SysClass.empty() ? this : nullptr);
+  if (!h) return;
+  if (!p.SysClass.empty()) {
+    hwnd_ = h;
+    SetPropW(h, kObjectProp, this);
+    sysProc_ = (WNDPROC)SetWindowLongPtrW(h, GWLP_WNDPROC, (LONG_PTR)StaticWndProc);
+  }
+  SendMessageW(h, WM_SETFONT, (WPARAM)font_.Handle(), FALSE);
+  CreateHandleDone();
+  std::vector<TWinControl*> kids;
+  for (TControl* c : controls_)
+    if (c->IsWindowed()) kids.push_back(static_cast<TWinControl*>(c));
+  std::stable_sort(kids.begin(), kids.end(),
+                   [](TWinControl* a, TWinControl* b) { return a->tabOrder_ < b->tabOrder_; });
+  for (TWinControl* k : kids) k->Handle();
+  Realign();
+}
+
+void TWinControl::DestroyWnd() {
+  HWND h = hwnd_;
+  if (!h) return;
+  if (destroying_) {
+    // The object is going: its window gets no more messages of it.
+    RemovePropW(h, kObjectProp);
+    if (sysProc_) SetWindowLongPtrW(h, GWLP_WNDPROC, (LONG_PTR)sysProc_);
+    hwnd_ = nullptr;
+    sysProc_ = nullptr;
+  }
+  DestroyWindow(h);
+  hwnd_ = nullptr;
+}
+
+void TWinControl::RecreateWnd() {
+  if (!hwnd_) return;
+  text_ = Text();
+  HWND h = hwnd_;
+  bool focused = GetFocus() == h;
+  DestroyWindow(h);
+  hwnd_ = nullptr;
+  Handle();
+  if (focused && hwnd_) ::SetFocus(hwnd_);
+}
+
+LRESULT CALLBACK TWinControl::StaticWndProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
+  TWinControl* obj;
+  if (msg == WM_NCCREATE) {
+    obj = (TWinControl*)((CREATESTRUCTW*)lp)->lpCreateParams;
+    if (obj) {
+      obj->hwnd_ = h;
+      SetPropW(h, kObjectProp, obj);
+    }
+  } else {
+    obj = FromHandle(h);
+  }
+  if (!obj) return DefWindowProcW(h, msg, wp, lp);
+  TMessage m = {msg, wp, lp, 0};
+  try {
+    obj->WindowProc(m);
+  } catch (const std::exception& e) {
+    Application.HandleException(&e);
+  } catch (...) {
+    Application.HandleException(nullptr);
+  }
+  if (msg == WM_NCDESTROY) {
+    RemovePropW(h, kObjectProp);
+    if (obj->sysProc_) SetWindowLongPtrW(h, GWLP_WNDPROC, (LONG_PTR)obj->sysProc_);
+    obj->sysProc_ = nullptr;
+    obj->hwnd_ = nullptr;
+  }
+  return m.Result;
+}
+
+void TWinControl::DefaultHandler(TMessage& m) {
+  if (!hwnd_) {
+    m.Result = 0;
+    return;
+  }
+  if (sysProc_)
+    m.Result = CallWindowProcW(sysProc_, hwnd_, m.Msg, m.WParam, m.LParam);
+  else
+    m.Result = DefWindowProcW(hwnd_, m.Msg, m.WParam, m.LParam);
+}
+
+RECT TWinControl::ClientRect() const {
+  RECT r;
+  if (hwnd_ && GetClientRect(hwnd_, &r)) return r;
+  TCreateParams p;
+  const_cast<TWinControl*>(this)->CreateParams(p);
+  RECT a = {0, 0, 0, 0};
+  AdjustWindowRectEx(&a, p.Style, FALSE, p.ExStyle);
+  return Rect(0, 0, std::max(0L, width_ - (a.right - a.left)), std::max(0L, height_ - (a.bottom - a.top)));
+}
+
+POINT TWinControl::ClientOrigin() const {
+  POINT p = {0, 0};
+  if (hwnd_) {
+    ::ClientToScreen(hwnd_, &p);
+    return p;
+  }
+  return TControl::ClientOrigin();
+}
+
+void TWinControl::SetBounds(int l, int t, int w, int h) { TControl::SetBounds(l, t, w, h); }
+
+void TWinControl::BoundsChanged(bool sized) {
+  if (hwnd_) {
+    RECT cur;
+    GetWindowRect(hwnd_, &cur);
+    if (HWND p = GetParent(hwnd_); p && (GetWindowLongW(hwnd_, GWL_STYLE) & WS_CHILD))
+      MapWindowPoints(nullptr, p, (POINT*)&cur, 2);
+    if (cur.left != left_ || cur.top != top_ || cur.right - cur.left != width_ ||
+        cur.bottom - cur.top != height_)
+      SetWindowPos(hwnd_, nullptr, left_, top_, width_, height_, SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  if (sized) {
+    Realign();
+    Resize();
+  }
+  RequestAlign();
+}
+
+void TWinControl::SetVisible(bool v) {
+  if (v == visible_) return;
+  visible_ = v;
+  // Forms show themselves (activation, OnShow) in VisibleChanged.
+  if (hwnd_ && (GetWindowLongW(hwnd_, GWL_STYLE) & WS_CHILD)) ShowWindow(hwnd_, v ? SW_SHOWNA : SW_HIDE);
+  VisibleChanged();
+}
+
+void TWinControl::SetEnabled(bool e) {
+  if (e == enabled_) return;
+  enabled_ = e;
+  if (hwnd_) EnableWindow(hwnd_, e);
+  EnabledChanged();
+}
+
+std::string TWinControl::Text() const {
+  if (!hwnd_) return text_;
+  int n = GetWindowTextLengthW(hwnd_);
+  std::wstring w(n + 1, L'\0');
+  n = GetWindowTextW(hwnd_, &w[0], n + 1);
+  return WideToSjis(w.data(), n);
+}
+
+void TWinControl::SetText(const std::string& s) {
+  if (hwnd_) {
+    if (Text() == s) return;
+    text_ = s;
+    SetWindowTextW(hwnd_, SjisToWide(s).c_str());
+    TextChanged();
+    return;
+  }
+  TControl::SetText(s);
+}
+
+void TWinControl::Invalidate() {
+  if (hwnd_) ::InvalidateRect(hwnd_, nullptr, TRUE);
+}
+
+void TWinControl::Update() {
+  if (hwnd_) UpdateWindow(hwnd_);
+}
+
+void TWinControl::BringToFront() {
+  TControl::BringToFront();
+  if (hwnd_) SetWindowPos(hwnd_, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+void TWinControl::SendToBack() {
+  TControl::SendToBack();
+  if (hwnd_) SetWindowPos(hwnd_, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+std::vector<TWinControl*> TWinControl::TabList() const {
+  std::vector<TWinControl*> v;
+  for (TControl* c : controls_)
+    if (c->IsWindowed()) v.push_back(static_cast<TWinControl*>(c));
+  std::stable_sort(v.begin(), v.end(),
+                   [](TWinControl* a, TWinControl* b) { return a->tabOrder_ < b->tabOrder_; });
+  return v;
+}
+
+int TWinControl::TabOrder() const {
+  if (!parent_) return -1;
+  auto v = parent_->TabList();
+  auto it = std::find(v.begin(), v.end(), this);
+  return it == v.end() ? -1 : (int)(it - v.begin());
+}
+
+void TWinControl::SetTabOrder(int order) {
+  if (!parent_) return;
+  auto v = parent_->TabList();
+  v.erase(std::remove(v.begin(), v.end(), this), v.end());
+  order = std::max(0, std::min(order, (int)v.size()));
+  v.insert(v.begin() + order, this);
+  for (size_t i = 0; i < v.size(); ++i) v[i]->tabOrder_ = (int)i;
+}
+
+bool TWinControl::Focused() const { return hwnd_ && GetFocus() == hwnd_; }
+
+bool TWinControl::CanFocus() const {
+  for (const TControl* c = this; c; c = c->parent_)
+    if (!c->visible_ || !c->enabled_) return false;
+  return true;
+}
+
+void TWinControl::SetFocus() {
+  if (TForm* f = GetParentForm(this)) f->activeControl_ = this;
+  if (Handle()) ::SetFocus(hwnd_);
+}
+
+bool TWinControl::ContainsControl(const TControl* c) const {
+  for (; c; c = c->parent_)
+    if (c == this) return true;
+  return false;
+}
+
+TControl* TWinControl::ControlAtPos(POINT p, bool allowDisabled, bool allLevels) {
+  for (auto it = controls_.rbegin(); it != controls_.rend(); ++it) {
+    TControl* c = *it;
+    if (!c->visible_ || (!allowDisabled && !c->enabled_)) continue;
+    RECT r = c->BoundsRect();
+    if (!PtInRect(&r, p)) continue;
+    if (allLevels && c->IsWindowed()) {
+      POINT q = {p.x - c->left_, p.y - c->top_};
+      if (TControl* d = static_cast<TWinControl*>(c)->ControlAtPos(q, allowDisabled, true)) return d;
+    }
+    return c;
+  }
+  return nullptr;
+}
+
+void TWinControl::EnableAlign() {
+  if (alignLock_ > 0 && --alignLock_ == 0) Realign();
+}
+
+void TWinControl::Realign() {
+  if (alignLock_ || aligning_) return;
+  aligning_ = true;
+  RECT r = AlignRect();
+  try {
+    AlignControls(r);
+  } catch (...) {
+    aligning_ = false;
+    throw;
+  }
+  aligning_ = false;
+}
+
+void TWinControl::AlignControls(RECT& r) {
+  const TAlign order[] = {alTop, alBottom, alLeft, alRight, alClient};
+  for (TAlign a : order) {
+    std::vector<TControl*> v;
+    for (TControl* c : controls_)
+      if (c->align_ == a && c->visible_) v.push_back(c);
+    std::stable_sort(v.begin(), v.end(), [a](TControl* x, TControl* y) {
+      switch (a) {
+        case alTop: return x->top_ < y->top_;
+        case alBottom: return x->top_ + x->height_ > y->top_ + y->height_;
+        case alLeft: return x->left_ < y->left_;
+        case alRight: return x->left_ + x->width_ > y->left_ + y->width_;
+        default: return false;
+      }
+    });
+    for (TControl* c : v) {
+      int w = r.right - r.left, h = r.bottom - r.top;
+      switch (a) {
+        case alTop:
+          c->SetBounds(r.left, r.top, w, c->height_);
+          r.top += c->height_;
+          break;
+        case alBottom:
+          c->SetBounds(r.left, r.bottom - c->height_, w, c->height_);
+          r.bottom -= c->height_;
+          break;
+        case alLeft:
+          c->SetBounds(r.left, r.top, c->width_, h);
+          r.left += c->width_;
+          break;
+        case alRight:
+          c->SetBounds(r.right - c->width_, r.top, c->width_, h);
+          r.right -= c->width_;
+          break;
+        default:
+          c->SetBounds(r.left, r.top, w, h);
+          break;
+      }
+    }
+  }
+}
+
+void TWinControl::FontChanged() {
+  if (hwnd_) SendMessageW(hwnd_, WM_SETFONT, (WPARAM)font_.Handle(), TRUE);
+  for (TControl* c : controls_) {
+    if (!c->parentFont_) continue;
+    c->settingParentFont_ = true;
+    c->font_ = font_;
+    c->settingParentFont_ = false;
+  }
+  Invalidate();
+}
+
+void TWinControl::ColorChanged() {
+  for (TControl* c : controls_)
+    if (c->parentColor_ && c->color_ != color_) {
+      c->color_ = color_;
+      c->ColorChanged();
+    }
+  Invalidate();
+}
+
+HBRUSH TWinControl::ColorBrush() {
+  if (!colorBrush_ || colorBrushColor_ != color_) {
+    colorBrush_.reset(CreateSolidBrush(ColorToRGB(color_)));
+    colorBrushColor_ = color_;
+  }
+  return colorBrush_.get();
+}
+
+void TWinControl::EraseBackground(HDC dc) {
+  RECT r;
+  GetClientRect(hwnd_, &r);
+  ::FillRect(dc, &r, ColorBrush());
+}
+
+void TWinControl::PaintWindow(HDC dc) { EraseBackground(dc); }
+
+void TWinControl::PaintControls(HDC dc, TControl* first) {
+  bool started = first == nullptr;
+  for (TControl* c : std::vector<TControl*>(controls_)) {
+    if (!started) {
+      started = c == first;
+      if (!started) continue;
+    }
+    auto* g = dynamic_cast<TGraphicControl*>(c);
+    if (!g || !g->visible_ || g->width_ <= 0 || g->height_ <= 0) continue;
+    RECT r = g->BoundsRect();
+    if (!RectVisible(dc, &r)) continue;
+    int saved = SaveDC(dc);
+    IntersectClipRect(dc, r.left, r.top, r.right, r.bottom);
+    OffsetViewportOrgEx(dc, r.left, r.top, nullptr);
+    g->PaintTo(dc);
+    RestoreDC(dc, saved);
+  }
+}
+
+bool TWinControl::WantsKey(WORD key) {
+  if (!hwnd_) return false;
+  LRESULT code = SendMessageW(hwnd_, WM_GETDLGCODE, key, 0);
+  if (code & DLGC_WANTALLKEYS) return true;
+  if (key == VK_TAB) return (code & DLGC_WANTTAB) != 0;
+  if (key == VK_LEFT || key == VK_RIGHT || key == VK_UP || key == VK_DOWN)
+    return (code & DLGC_WANTARROWS) != 0;
+  return false;
+}
+
+void TWinControl::KeyDown(WORD& key, TShiftState s) {
+  if (OnKeyDown) OnKeyDown(this, key, s);
+}
+
+void TWinControl::KeyUp(WORD& key, TShiftState s) {
+  if (OnKeyUp) OnKeyUp(this, key, s);
+}
+
+void TWinControl::KeyPress(char& key) {
+  if (OnKeyPress) OnKeyPress(this, key);
+}
+
+void TWinControl::DoEnter() {
+  if (OnEnter) OnEnter(this);
+}
+
+void TWinControl::DoExit() {
+  if (OnExit) OnExit(this);
+}
+
+bool TWinControl::DoMouseWheel(TShiftState s, int delta, POINT pos) {
+  bool handled = false;
+  if (OnMouseWheel) OnMouseWheel(this, s, delta, pos, handled);
+  return handled;
+}
+
+void TWinControl::DoKeyMessage(TMessage& m) {
+  TShiftState s = KeyboardShiftState();
+  if (m.Msg == WM_CHAR) {
+    if (m.WParam < 0x80) {
+      char c = (char)m.WParam;
+      TForm* f = GetParentForm(this);
+      if (f && f != this && f->KeyPreview) f->KeyPress(c);
+      if (c) KeyPress(c);
+      if (!c) return;
+      m.WParam = (unsigned char)c;
+    }
+    DefaultHandler(m);
+    return;
+  }
+  WORD key = (WORD)m.WParam;
+  TForm* f = GetParentForm(this);
+  bool up = m.Msg == WM_KEYUP || m.Msg == WM_SYSKEYUP;
+  if (f && f != this && f->KeyPreview) {
+    if (up)
+      f->KeyUp(key, s);
+    else
+      f->KeyDown(key, s);
+  }
+  if (key) {
+    if (up)
+      KeyUp(key, s);
+    else
+      KeyDown(key, s);
+  }
+  if (!key) return;  // used up by a handler
+  m.WParam = key;
+  DefaultHandler(m);
+}
+
+void TWinControl::UpdateMouseControl(POINT pt) {
+  TControl* target = this;
+  if (captureControl_) {
+    target = captureControl_;
+  } else if (TControl* c = ControlAtPos(pt, true); c && !c->IsWindowed()) {
+    target = c;
+  }
+  if (target != g_hover) {
+    TControl* old = g_hover;
+    g_hover = target;
+    if (old) old->Perform(CM_MOUSELEAVE);
+    if (g_hover == target) target->Perform(CM_MOUSEENTER);
+  }
+  Application.MouseOver(target);
+  if (!trackingLeave_ && hwnd_) {
+    TRACKMOUSEEVENT t = {sizeof t, TME_LEAVE, hwnd_, 0};
+    trackingLeave_ = TrackMouseEvent(&t) != FALSE;
+  }
+}
+
+bool TWinControl::RouteMouseToGraphic(TMessage& m) {
+  POINT pt = {GET_X_LPARAM(m.LParam), GET_Y_LPARAM(m.LParam)};
+  TControl* target = captureControl_;
+  bool down = m.Msg == WM_LBUTTONDOWN || m.Msg == WM_RBUTTONDOWN || m.Msg == WM_MBUTTONDOWN ||
+              m.Msg == WM_LBUTTONDBLCLK || m.Msg == WM_RBUTTONDBLCLK || m.Msg == WM_MBUTTONDBLCLK;
+  if (!target) {
+    TControl* c = ControlAtPos(pt, false);
+    if (!c || c->IsWindowed()) return false;
+    target = c;
+    if (down) {
+      captureControl_ = c;
+      SetCapture(hwnd_);
+    }
+  }
+  LPARAM local = MAKELPARAM((short)(pt.x - target->left_), (short)(pt.y - target->top_));
+  target->Perform(m.Msg, m.WParam, local);
+  bool up = m.Msg == WM_LBUTTONUP || m.Msg == WM_RBUTTONUP || m.Msg == WM_MBUTTONUP;
+  if (up && !(m.WParam & (MK_LBUTTON | MK_RBUTTON | MK_MBUTTON)) && captureControl_) {
+    captureControl_ = nullptr;
+    if (GetCapture() == hwnd_) ReleaseCapture();
+  }
+  return true;
+}
+
+void TWinControl::HandleMessage(TMessage& m) {
+  switch (m.Msg) {
+    case WM_PAINT:
+      if (sysProc_) break;
+      {
+        PAINTSTRUCT ps;
+        HDC dc = BeginPaint(hwnd_, &ps);
+        if (DoubleBuffered) {
+          BufferedPaint bp(dc, ps.rcPaint);
+          PaintWindow(bp.dc());
+          PaintControls(bp.dc());
+        } else {
+          PaintWindow(dc);
+          PaintControls(dc);
+        }
+        EndPaint(hwnd_, &ps);
+      }
+      return;
+    case WM_ERASEBKGND:
+      if (sysProc_) break;
+      m.Result = 1;  // WM_PAINT paints the background
+      return;
+    case WM_WINDOWPOSCHANGED: {
+      DefaultHandler(m);
+      auto* wp = (WINDOWPOS*)m.LParam;
+      if (wp->flags & SWP_NOSIZE && wp->flags & SWP_NOMOVE) return;
+      RECT r;
+      GetWindowRect(hwnd_, &r);
+      if (GetWindowLongW(hwnd_, GWL_STYLE) & WS_CHILD) MapWindowPoints(nullptr, GetParent(hwnd_), (POINT*)&r, 2);
+      bool sized = r.right - r.left != width_ || r.bottom - r.top != height_;
+      if (!sized && r.left == left_ && r.top == top_) return;
+      left_ = r.left;
+      top_ = r.top;
+      width_ = r.right - r.left;
+      height_ = r.bottom - r.top;
+      if (sized) {
+        Realign();
+        Resize();
+      }
+      return;
+    }
+    case WM_COMMAND:
+      if (m.LParam) {
+        if (TWinControl* c = FromHandle((HWND)m.LParam); c && c != this) {
+          m.Result = c->Perform(CN_COMMAND, m.WParam, m.LParam);
+          return;
+        }
+      } else if (HIWORD(m.WParam) == 0) {
+        if (TMenuItem* item = TMenuItem::FromCommand(LOWORD(m.WParam))) {
+          SafeCall([item] { item->Click(); });
+          return;
+        }
+      }
+      break;
+    case WM_NOTIFY:
+      if (TWinControl* c = FromHandle(((NMHDR*)m.LParam)->hwndFrom); c && c != this) {
+        m.Result = c->Perform(CN_NOTIFY, m.WParam, m.LParam);
+        return;
+      }
+      break;
+    case WM_DRAWITEM: {
+      auto* dis = (DRAWITEMSTRUCT*)m.LParam;
+      if (dis->CtlType != ODT_MENU)
+        if (TWinControl* c = FromHandle(dis->hwndItem); c && c != this) {
+          m.Result = c->Perform(CN_DRAWITEM, m.WParam, m.LParam);
+          return;
+        }
+      break;
+    }
+    case WM_MEASUREITEM: {
+      auto* mis = (MEASUREITEMSTRUCT*)m.LParam;
+      if (mis->CtlType != ODT_MENU && hwnd_)
+        if (TWinControl* c = FromHandle(GetDlgItem(hwnd_, (int)mis->CtlID)); c && c != this) {
+          m.Result = c->Perform(CN_MEASUREITEM, m.WParam, m.LParam);
+          return;
+        }
+      break;
+    }
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLORSTATIC: {
+      TWinControl* c = FromHandle((HWND)m.LParam);
+      if (!c && sysProc_) c = this;  // a part of this control (a combo's edit)
+      if (c) {
+        m.Result = c == this ? (Perform(CN_BASE + m.Msg, m.WParam, m.LParam))
+                             : c->Perform(CN_BASE + m.Msg, m.WParam, m.LParam);
+        return;
+      }
+      break;
+    }
+    case CN_CTLCOLOREDIT:
+    case CN_CTLCOLORLISTBOX:
+    case CN_CTLCOLORBTN:
+    case CN_CTLCOLORSTATIC: {
+      HDC dc = (HDC)m.WParam;
+      SetTextColor(dc, ColorToRGB(enabled_ ? font_.Color() : clGrayText));
+      SetBkColor(dc, ColorToRGB(color_));
+      m.Result = (LRESULT)ColorBrush();
+      return;
+    }
+    case CN_KEYDOWN:
+    case CN_SYSKEYDOWN: {
+      WORD key = (WORD)m.WParam;
+      TShiftState s = KeyboardShiftState();
+      TForm* f = GetParentForm(this);
+      if (f && f->IsShortCut(key, s)) {
+        m.Result = 1;
+        return;
+      }
+      bool dialogKey = key == VK_TAB || key == VK_RETURN || key == VK_ESCAPE || key == VK_LEFT ||
+                       key == VK_RIGHT || key == VK_UP || key == VK_DOWN;
+      if (f && dialogKey && m.Msg == CN_KEYDOWN && !WantsKey(key) && !(s & (ssAlt))) {
+        m.Result = f->Perform(CM_DIALOGKEY, key, m.LParam);
+        return;
+      }
+      m.Result = 0;
+      return;
+    }
+    case WM_KEYDOWN:
+    case WM_KEYUP:
+    case WM_SYSKEYDOWN:
+    case WM_SYSKEYUP:
+    case WM_CHAR:
+      DoKeyMessage(m);
+      return;
+    case WM_SETFOCUS:
+      DefaultHandler(m);
+      if (TForm* f = GetParentForm(this); f && f != this) f->activeControl_ = this;
+      DoEnter();
+      return;
+    case WM_KILLFOCUS:
+      DefaultHandler(m);
+      DoExit();
+      return;
+    case WM_MOUSEWHEEL: {
+      POINT pos = {GET_X_LPARAM(m.LParam), GET_Y_LPARAM(m.LParam)};
+      if (DoMouseWheel(ShiftStateFromKeys(GET_KEYSTATE_WPARAM(m.WParam), true),
+                       GET_WHEEL_DELTA_WPARAM(m.WParam), pos)) {
+        m.Result = 0;
+        return;
+      }
+      break;
+    }
+    case WM_SETCURSOR:
+      if ((HWND)m.WParam == hwnd_ && LOWORD(m.LParam) == HTCLIENT) {
+        TCursor c = Screen.Cursor();
+        if (c == crDefault) {
+          POINT p;
+          GetCursorPos(&p);
+          ::ScreenToClient(hwnd_, &p);
+          TControl* under = ControlAtPos(p, true);
+          c = (under && !under->IsWindowed()) ? under->cursor_ : crDefault;
+          if (c == crDefault) c = cursor_;
+        }
+        if (c != crDefault) {
+          ::SetCursor(CursorHandle(c));
+          m.Result = 1;
+          return;
+        }
+        if (!sysProc_) {
+          DefaultHandler(m);
+          if (!m.Result) ::SetCursor(LoadCursorW(nullptr, (LPCWSTR)IDC_ARROW));
+          m.Result = 1;
+          return;
+        }
+      }
+      break;
+    case WM_CONTEXTMENU: {
+      POINT sp = {GET_X_LPARAM(m.LParam), GET_Y_LPARAM(m.LParam)};
+      bool fromKeyboard = sp.x == -1 && sp.y == -1;
+      TControl* target = this;
+      if (!fromKeyboard) {
+        POINT cp = sp;
+        ::ScreenToClient(hwnd_, &cp);
+        if (TControl* c = ControlAtPos(cp, false); c && !c->IsWindowed() && c->popup_) target = c;
+      } else {
+        sp = ClientToScreen(POINT{width_ / 2, height_ / 2});
+      }
+      TPopupMenu* menu = target->popup_;
+      if (menu && menu->AutoPopup) {
+        menu->PopupComponent = target;
+        menu->Popup(sp.x, sp.y);
+        m.Result = 0;
+        return;
+      }
+      break;
+    }
+    case WM_MOUSELEAVE:
+      trackingLeave_ = false;
+      if (g_hover && (g_hover == this || (!g_hover->IsWindowed() && g_hover->parent_ == this))) {
+        POINT p;
+        GetCursorPos(&p);
+        HWND under = WindowFromPoint(p);
+        if (under != hwnd_) {
+          TControl* old = g_hover;
+          g_hover = nullptr;
+          old->Perform(CM_MOUSELEAVE);
+          Application.MouseOver(nullptr);
+        }
+      }
+      return;
+    case WM_MOUSEMOVE:
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN:
+    case WM_LBUTTONUP:
+    case WM_RBUTTONUP:
+    case WM_MBUTTONUP:
+    case WM_LBUTTONDBLCLK:
+    case WM_RBUTTONDBLCLK:
+    case WM_MBUTTONDBLCLK: {
+      POINT pt = {GET_X_LPARAM(m.LParam), GET_Y_LPARAM(m.LParam)};
+      if (m.Msg == WM_MOUSEMOVE) UpdateMouseControl(pt);
+      if (m.Msg != WM_MOUSEMOVE) Application.CancelHint();
+      if (RouteMouseToGraphic(m)) {
+        if (m.Msg == WM_RBUTTONUP) DefaultHandler(m);  // still raises WM_CONTEXTMENU
+        return;
+      }
+      bool own = !sysProc_;
+      if (own && m.Msg == WM_LBUTTONDOWN) SetCapture(hwnd_);
+      TControl::HandleMessage(m);
+      if (own && m.Msg == WM_LBUTTONUP && GetCapture() == hwnd_) ReleaseCapture();
+      return;
+    }
+    case WM_CAPTURECHANGED:
+      captureControl_ = nullptr;
+      break;
+    default:
+      break;
+  }
+  TControl::HandleMessage(m);
+}
+
+// ---- TGraphicControl ----
+TGraphicControl::TGraphicControl() { parentColor_ = true; }
+
+void TGraphicControl::PaintTo(HDC dc) {
+  canvas_.SetHandle(dc);
+  canvas_.Font = font_;
+  canvas_.Brush.Color = color_;
+  canvas_.Brush.Style = bsSolid;
+  canvas_.Brush.Pattern = nullptr;
+  SafeCall([this] { Paint(); });
+  canvas_.SetHandle(nullptr);
+}
+
+// ---- TCustomControl ----
+void TCustomControl::PaintWindow(HDC dc) {
+  canvas_.SetHandle(dc);
+  canvas_.Font = font_;
+  canvas_.Brush.Color = color_;
+  canvas_.Brush.Style = bsSolid;
+  canvas_.Brush.Pattern = nullptr;
+  SafeCall([this] { Paint(); });
+  canvas_.SetHandle(nullptr);
+}
+
+void TCustomControl::Paint() {
+  canvas_.Brush.Color = color_;
+  canvas_.FillRect(ClientRect());
+}

@@ -1,0 +1,127 @@
+#include "Menus.h"
+
+#include <map>
+
+#include "Application.h"
+#include "Text.h"
+
+namespace {
+std::map<UINT, TMenuItem*>& ItemIds() {
+  static std::map<UINT, TMenuItem*> ids;
+  return ids;
+}
+
+UINT IdOf(const TMenuItem* item) {
+  for (auto& kv : ItemIds())
+    if (kv.second == item) return kv.first;
+  static UINT next = 1000;
+  auto& ids = ItemIds();
+  while (ids.count(next) || next < 1000) next = next >= 0x7FFF ? 1000 : next + 1;
+  UINT id = next++;
+  ids[id] = const_cast<TMenuItem*>(item);
+  return id;
+}
+}  // namespace
+
+TMenuItem::TMenuItem(const std::string& caption, TNotifyEvent onClick)
+    : Caption(caption), OnClick(std::move(onClick)) {}
+
+TMenuItem::~TMenuItem() {
+  auto& ids = ItemIds();
+  for (auto it = ids.begin(); it != ids.end(); ++it)
+    if (it->second == this) {
+      ids.erase(it);
+      break;
+    }
+}
+
+TMenuItem* TMenuItem::FromCommand(UINT id) {
+  auto& ids = ItemIds();
+  auto it = ids.find(id);
+  return it == ids.end() ? nullptr : it->second;
+}
+
+int TMenuItem::IndexOf(const TMenuItem* item) const {
+  for (size_t i = 0; i < items_.size(); ++i)
+    if (items_[i].get() == item) return (int)i;
+  return -1;
+}
+
+TMenuItem* TMenuItem::Add(std::unique_ptr<TMenuItem> item) { return Insert(Count(), std::move(item)); }
+
+TMenuItem* TMenuItem::Add(const std::string& caption, TNotifyEvent onClick) {
+  return Add(std::make_unique<TMenuItem>(caption, std::move(onClick)));
+}
+
+TMenuItem* TMenuItem::Insert(int index, std::unique_ptr<TMenuItem> item) {
+  if (!item) return nullptr;
+  if (index < 0 || index > Count()) index = Count();
+  item->parent_ = this;
+  TMenuItem* raw = item.get();
+  items_.insert(items_.begin() + index, std::move(item));
+  return raw;
+}
+
+std::unique_ptr<TMenuItem> TMenuItem::Remove(TMenuItem* item) {
+  int i = IndexOf(item);
+  if (i < 0) return nullptr;
+  std::unique_ptr<TMenuItem> out = std::move(items_[i]);
+  items_.erase(items_.begin() + i);
+  out->parent_ = nullptr;
+  return out;
+}
+
+void TMenuItem::Delete(int index) {
+  if (index >= 0 && index < Count()) items_.erase(items_.begin() + index);
+}
+
+void TMenuItem::Clear() { items_.clear(); }
+
+void TMenuItem::Click() {
+  if (OnClick) OnClick(this);
+}
+
+HMENU TMenuItem::BuildMenu() const {
+  HMENU menu = CreatePopupMenu();
+  for (const auto& it : items_) {
+    if (!it->Visible) continue;
+    if (it->IsSeparator()) {
+      AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+      continue;
+    }
+    std::wstring text = SjisToWide(it->Caption);
+    MENUITEMINFOW mi = {};
+    mi.cbSize = sizeof mi;
+    mi.fMask = MIIM_STRING | MIIM_ID | MIIM_STATE | MIIM_FTYPE;
+    mi.fType = it->RadioItem ? MFT_RADIOCHECK : MFT_STRING;
+    mi.dwTypeData = &text[0];
+    mi.wID = IdOf(it.get());
+    mi.fState = (it->Checked ? MFS_CHECKED : 0) | (it->Enabled ? 0 : MFS_GRAYED) | (it->Default ? MFS_DEFAULT : 0);
+    if (it->Count() > 0) {
+      mi.fMask |= MIIM_SUBMENU;
+      mi.hSubMenu = it->BuildMenu();
+    }
+    InsertMenuItemW(menu, GetMenuItemCount(menu), TRUE, &mi);
+  }
+  return menu;
+}
+
+TPopupMenu::TPopupMenu() = default;
+TPopupMenu::~TPopupMenu() = default;
+
+void TPopupMenu::Popup(int x, int y) {
+  if (OnPopup) SafeCall([this] { OnPopup(this); });
+  HWND owner = GetActiveWindow();
+  if (!owner) owner = Application.Handle();
+  HMENU menu = items_.BuildMenu();
+  UINT align = Alignment == paRight ? TPM_RIGHTALIGN : Alignment == paCenter ? TPM_CENTERALIGN : TPM_LEFTALIGN;
+  // The owner must be in front, or the menu stays open after a click elsewhere.
+  SetForegroundWindow(owner);
+  open_ = menu;
+  UINT cmd = (UINT)TrackPopupMenuEx(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON | align, x, y, owner, nullptr);
+  open_ = nullptr;
+  PostMessageW(owner, WM_NULL, 0, 0);
+  DestroyMenu(menu);
+  if (cmd)
+    if (TMenuItem* item = TMenuItem::FromCommand(cmd)) SafeCall([item] { item->Click(); });
+}

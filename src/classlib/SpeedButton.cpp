@@ -1,0 +1,258 @@
+#include "SpeedButton.h"
+
+#include <windowsx.h>
+
+TSpeedButton::TSpeedButton() {
+  width_ = 23;
+  height_ = 22;
+  clickOnMouseUp_ = false;
+}
+
+TSpeedButton::~TSpeedButton() = default;
+
+void TSpeedButton::SetGlyph(const TBitmap& b) {
+  glyph_ = b;
+  Invalidate();
+}
+
+void TSpeedButton::SetDown(bool v) {
+  if (groupIndex_ == 0) v = false;
+  if (v == down_) return;
+  if (down_ && !allowAllUp_) return;
+  down_ = v;
+  if (v) {
+    if (state_ == bsUp) Invalidate();
+    state_ = bsExclusive;
+    UpdateExclusive();
+  } else {
+    state_ = bsUp;
+    Repaint();
+  }
+}
+
+void TSpeedButton::SetGroupIndex(int g) {
+  groupIndex_ = g;
+  UpdateExclusive();
+}
+
+void TSpeedButton::SetAllowAllUp(bool v) {
+  allowAllUp_ = v;
+  UpdateExclusive();
+}
+
+void TSpeedButton::SetFlat(bool v) {
+  flat_ = v;
+  Invalidate();
+}
+
+void TSpeedButton::SetTransparent(bool v) {
+  transparent_ = v;
+  Invalidate();
+}
+
+void TSpeedButton::UpdateExclusive() {
+  if (groupIndex_ == 0 || !parent_) return;
+  for (int i = 0; i < parent_->ControlCount(); ++i) {
+    auto* b = dynamic_cast<TSpeedButton*>(parent_->Controls(i));
+    if (!b || b == this || b->groupIndex_ != groupIndex_) continue;
+    if (down_ && b->down_) {
+      b->down_ = false;
+      b->state_ = bsUp;
+      b->Invalidate();
+    }
+    b->allowAllUp_ = allowAllUp_;
+  }
+}
+
+void TSpeedButton::Click() { TGraphicControl::Click(); }
+
+void TSpeedButton::UpdateState() {
+  if (!enabled_) {
+    state_ = bsDisabled;
+    dragging_ = false;
+  } else if (state_ == bsDisabled) {
+    state_ = (down_ && groupIndex_ != 0) ? bsExclusive : bsUp;
+  }
+}
+
+void TSpeedButton::EnabledChanged() {
+  UpdateState();
+  Invalidate();
+}
+
+void TSpeedButton::MouseDown(TMouseButton b, TShiftState s, int x, int y) {
+  TGraphicControl::MouseDown(b, s, x, y);
+  if (b == mbLeft && enabled_) {
+    if (!down_) {
+      state_ = bsDown;
+      Invalidate();
+    }
+    dragging_ = true;
+  }
+}
+
+void TSpeedButton::MouseMove(TShiftState s, int x, int y) {
+  TGraphicControl::MouseMove(s, x, y);
+  if (!dragging_) return;
+  bool inside = x >= 0 && x < width_ && y >= 0 && y <= height_;
+  TButtonState ns = down_ ? bsExclusive : bsUp;
+  if (inside) ns = down_ ? bsExclusive : bsDown;
+  if (ns != state_) {
+    state_ = ns;
+    Invalidate();
+  }
+}
+
+void TSpeedButton::MouseUp(TMouseButton b, TShiftState s, int x, int y) {
+  TGraphicControl::MouseUp(b, s, x, y);
+  if (!dragging_) return;
+  dragging_ = false;
+  bool doClick = x >= 0 && x < width_ && y >= 0 && y <= height_;
+  if (groupIndex_ == 0) {
+    state_ = bsUp;
+    Invalidate();
+  } else if (doClick) {
+    SetDown(!down_);
+    if (down_) Repaint();
+  } else {
+    if (down_) state_ = bsExclusive;
+    Repaint();
+  }
+  if (doClick) Click();
+}
+
+void TSpeedButton::HandleMessage(TMessage& m) {
+  switch (m.Msg) {
+    case WM_LBUTTONDBLCLK:
+      m.Msg = WM_LBUTTONDOWN;  // a fast second press is a press
+      break;
+    case CM_MOUSEENTER:
+      TGraphicControl::HandleMessage(m);
+      if (flat_ && !mouseInControl_ && enabled_ && !GetCapture()) {
+        mouseInControl_ = true;
+        Repaint();
+      }
+      return;
+    case CM_MOUSELEAVE:
+      TGraphicControl::HandleMessage(m);
+      if (flat_ && mouseInControl_ && enabled_ && !dragging_) {
+        mouseInControl_ = false;
+        Invalidate();
+      }
+      return;
+    default:
+      break;
+  }
+  TGraphicControl::HandleMessage(m);
+}
+
+HBRUSH TSpeedButton::DitherBrush() {
+  static BrushHandle brush;
+  static COLORREF face = CLR_INVALID, light = CLR_INVALID;
+  COLORREF f = ColorToRGB(clBtnFace), l = ColorToRGB(clBtnHighlight);
+  if (!brush || f != face || l != light) {
+    TBitmap b(8, 8);
+    TCanvas& c = b.Canvas();
+    for (int y = 0; y < 8; ++y)
+      for (int x = 0; x < 8; ++x) c.SetPixel(x, y, ((x + y) & 1) ? (TColor)l : (TColor)f);
+    brush.reset(CreatePatternBrush(b.Handle()));
+    face = f;
+    light = l;
+  }
+  return brush.get();
+}
+
+void TSpeedButton::PaintFrame(RECT& r) {
+  HDC dc = canvas_.Handle();
+  bool pressed = state_ == bsDown || state_ == bsExclusive;
+  if (!flat_) {
+    DrawFrameControl(dc, &r, DFC_BUTTON, DFCS_BUTTONPUSH | DFCS_ADJUSTRECT | (pressed ? DFCS_PUSHED : 0));
+    return;
+  }
+  if (pressed || (mouseInControl_ && state_ != bsDisabled)) {
+    DrawEdge(dc, &r, pressed ? BDR_SUNKENOUTER : BDR_RAISEDINNER, BF_RECT | (transparent_ ? 0 : BF_MIDDLE));
+  } else if (!transparent_) {
+    canvas_.Brush.Color = color_;
+    canvas_.Brush.Style = bsSolid;
+    canvas_.FillRect(r);
+  }
+  InflateRect(&r, -1, -1);
+}
+
+void TSpeedButton::Paint() {
+  UpdateState();
+  canvas_.Font = font_;
+  RECT r = Rect(0, 0, width_, height_);
+  PaintFrame(r);
+  POINT offset = {0, 0};
+  if (state_ == bsDown || state_ == bsExclusive) {
+    if (state_ == bsExclusive && (!flat_ || !mouseInControl_)) {
+      canvas_.Brush.Pattern = DitherBrush();
+      canvas_.FillRect(r);
+      canvas_.Brush.Pattern = nullptr;
+    }
+    offset = POINT{1, 1};
+  }
+  DrawGlyphAndCaption(r, offset, state_);
+}
+
+void TSpeedButton::DrawGlyphAndCaption(RECT r, POINT offset, TButtonState state) {
+  int n = NumGlyphs < 1 ? 1 : NumGlyphs;
+  int gw = glyph_.Empty() ? 0 : glyph_.Width() / n, gh = glyph_.Empty() ? 0 : glyph_.Height();
+  canvas_.Font = font_;
+  canvas_.Brush.Style = bsClear;
+  SIZE ts = {0, 0};
+  if (!text_.empty()) {
+    RECT calc = Rect(0, 0, r.right - r.left, 0);
+    canvas_.DrawText(text_, calc, DT_CALCRECT | DT_SINGLELINE);
+    ts.cx = calc.right;
+    ts.cy = calc.bottom;
+  }
+  bool horizontal = Layout == blGlyphLeft || Layout == blGlyphRight;
+  int spacing = (gw && ts.cx) ? Spacing : 0;
+  int total = horizontal ? gw + spacing + ts.cx : gh + spacing + ts.cy;
+  int avail = horizontal ? r.right - r.left : r.bottom - r.top;
+  int start = Margin >= 0 ? Margin : (avail - total) / 2;
+  POINT gp, tp;
+  if (horizontal) {
+    gp.y = r.top + ((r.bottom - r.top) - gh) / 2;
+    tp.y = r.top + ((r.bottom - r.top) - ts.cy) / 2;
+    if (Layout == blGlyphLeft) {
+      gp.x = r.left + start;
+      tp.x = gp.x + gw + spacing;
+    } else {
+      tp.x = r.left + start;
+      gp.x = tp.x + ts.cx + spacing;
+    }
+  } else {
+    gp.x = r.left + ((r.right - r.left) - gw) / 2;
+    tp.x = r.left + ((r.right - r.left) - ts.cx) / 2;
+    if (Layout == blGlyphTop) {
+      gp.y = r.top + start;
+      tp.y = gp.y + gh + spacing;
+    } else {
+      tp.y = r.top + start;
+      gp.y = tp.y + ts.cy + spacing;
+    }
+  }
+  if (gw && gh) {
+    int index = state == bsDisabled ? 1 : state == bsDown ? 2 : state == bsExclusive ? 3 : 0;
+    if (index >= n) index = 0;
+    bool wasTransparent = glyph_.Transparent;
+    glyph_.Transparent = true;
+    glyph_.DrawPart(canvas_.Handle(), Bounds(gp.x + offset.x, gp.y + offset.y, gw, gh),
+                    Bounds(index * gw, 0, gw, gh));
+    glyph_.Transparent = wasTransparent;
+  }
+  if (ts.cx) {
+    RECT tr = Bounds(tp.x + offset.x, tp.y + offset.y, ts.cx, ts.cy);
+    if (state == bsDisabled) {
+      OffsetRect(&tr, 1, 1);
+      canvas_.Font.SetColor(clBtnHighlight);
+      canvas_.DrawText(text_, tr, DT_SINGLELINE);
+      OffsetRect(&tr, -1, -1);
+      canvas_.Font.SetColor(clBtnShadow);
+    }
+    canvas_.DrawText(text_, tr, DT_SINGLELINE);
+  }
+}

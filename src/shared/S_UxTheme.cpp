@@ -1,0 +1,129 @@
+#include "S_UxTheme.h"
+
+#include <vector>
+
+namespace {
+
+struct ThemeLibrary {
+  bool themingSwitch = IsWindowsXPOrLater();
+  bool bound = false;
+  bool manifest = false;
+  HMODULE module = nullptr;
+  TUxThemeApi api;
+  ~ThemeLibrary() {
+    if (module) FreeLibrary(module);
+  }
+};
+
+ThemeLibrary& Lib() {
+  static ThemeLibrary lib;
+  return lib;
+}
+
+bool ManifestBesideProgram() {
+  wchar_t path[MAX_PATH + 16];
+  DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
+  if (n == 0 || n >= MAX_PATH) return false;
+  lstrcatW(path, L".manifest");
+  DWORD attr = GetFileAttributesW(path);
+  return attr != INVALID_FILE_ATTRIBUTES && !(attr & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+template <class F>
+void Bind(HMODULE m, F& f, const char* name) {
+  f = reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(m, name)));
+}
+
+}  // namespace
+
+Currency WindowsVersionNumber() {
+  DWORD v = GetVersion();
+  std::string text = std::to_string(v & 0xFF) + "." + std::to_string((v >> 8) & 0xFF);
+  return StrToCurrLoose(text);
+}
+
+bool IsWindowsXPOrLater() { return !(GetVersion() & 0x80000000) && WindowsVersionNumber() > 50100; }
+
+void BindUxTheme() {
+  ThemeLibrary& lib = Lib();
+  lib.bound = true;
+  if (!lib.manifest) {
+    HMODULE self = GetModuleHandleW(nullptr);
+    lib.manifest = FindResourceW(self, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24)) ||
+                   FindResourceW(self, MAKEINTRESOURCEW(2), MAKEINTRESOURCEW(24)) || ManifestBesideProgram();
+  }
+  if (!lib.manifest || lib.module) return;
+  lib.module = LoadLibraryW(L"UXTHEME.DLL");
+  if (!lib.module) return;
+  TUxThemeApi& a = lib.api;
+  Bind(lib.module, a.IsThemeActive, "IsThemeActive");
+  Bind(lib.module, a.IsAppThemed, "IsAppThemed");
+  Bind(lib.module, a.OpenThemeData, "OpenThemeData");
+  Bind(lib.module, a.CloseThemeData, "CloseThemeData");
+  Bind(lib.module, a.DrawThemeBackground, "DrawThemeBackground");
+  Bind(lib.module, a.DrawThemeText, "DrawThemeText");
+  Bind(lib.module, a.DrawThemeLine, "DrawThemeLine");
+  Bind(lib.module, a.DrawThemeEdge, "DrawThemeEdge");
+  Bind(lib.module, a.DrawThemeBorder, "DrawThemeBorder");
+  Bind(lib.module, a.DrawThemeIcon, "DrawThemeIcon");
+  Bind(lib.module, a.GetThemeColor, "GetThemeColor");
+  Bind(lib.module, a.SetWindowTheme, "SetWindowTheme");
+  Bind(lib.module, a.GetThemeInt, "GetThemeInt");
+}
+
+bool ThemesInUse() {
+  ThemeLibrary& lib = Lib();
+  if (!lib.themingSwitch) return false;
+  if (!lib.bound) BindUxTheme();
+  if (!lib.manifest || !lib.module) return false;
+  return lib.api.IsThemeActive && lib.api.IsThemeActive() && lib.api.IsAppThemed && lib.api.IsAppThemed();
+}
+
+bool ProgramHasManifest() { return Lib().manifest; }
+bool UxThemeLoaded() { return Lib().module != nullptr; }
+
+const TUxThemeApi& UxThemeApi() {
+  ThemeLibrary& lib = Lib();
+  if (lib.themingSwitch && !lib.bound) BindUxTheme();
+  return lib.api;
+}
+
+int ComCtl32Version() {
+  static int version = -1;
+  if (version >= 0) return version;
+  version = 0;
+  // The loaded library is the one that counts (side-by-side version 6 with a manifest).
+  wchar_t path[MAX_PATH] = L"comctl32.dll";
+  if (HMODULE m = GetModuleHandleW(L"comctl32.dll")) GetModuleFileNameW(m, path, MAX_PATH);
+  DWORD ignored = 0;
+  DWORD size = GetFileVersionInfoSizeW(path, &ignored);
+  if (!size) return version;
+  std::vector<unsigned char> data(size);
+  VS_FIXEDFILEINFO* info = nullptr;
+  UINT len = 0;
+  if (GetFileVersionInfoW(path, 0, size, data.data()) &&
+      VerQueryValueW(data.data(), L"\\", (void**)&info, &len) && info && len >= sizeof *info)
+    version = (int)info->dwFileVersionMS;
+  return version;
+}
+
+bool IsComCtl6() {
+  static int known = -1;
+  if (known < 0) known = ComCtl32Version() > 0x5FFFF ? 1 : 0;
+  return known == 1;
+}
+
+int TextLengthForComCtl(const std::string& text, int comCtlVersion) {
+  return comCtlVersion > 0x5FFFF ? CharCount(text) : (int)text.size();
+}
+
+int TextLengthForMax(const std::string& text) { return IsComCtl6() ? CharCount(text) : (int)text.size(); }
+
+void DrawThemePart(HWND wnd, HDC dc, const wchar_t* themeClass, int part, int state, const RECT& r) {
+  const TUxThemeApi& a = UxThemeApi();
+  if (!a.OpenThemeData || !a.DrawThemeBackground || !a.CloseThemeData) return;
+  HTHEME theme = a.OpenThemeData(wnd, themeClass);
+  if (!theme) return;
+  a.DrawThemeBackground(theme, dc, part, state, &r, nullptr);
+  a.CloseThemeData(theme);
+}

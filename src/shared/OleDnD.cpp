@@ -159,7 +159,7 @@ class TDropTargetImpl final : public IDropTargetBroker {
     if (!ok && effect) *effect = DROPEFFECT_NONE;
   }
 
-  LONG refs_ = 1;
+  LONG refs_ = 0;
   TIDropTargetEvents events_;
   ComPtr<IDataObject> dataObject_;
   DWORD effect_ = 0;
@@ -177,9 +177,8 @@ struct OleRuntime {
 }  // namespace
 
 ComPtr<IDropTargetBroker> CreateDropTargetImpl() {
-  ComPtr<IDropTargetBroker> p;
-  p.Attach(new TDropTargetImpl);
-  return p;
+  // The pointer takes the first reference (ComPtr's constructor adds it).
+  return ComPtr<IDropTargetBroker>(new TDropTargetImpl);
 }
 
 // ---- The component ----

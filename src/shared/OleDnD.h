@@ -106,7 +106,7 @@ struct IDropTargetBroker : public IDropTarget {
   virtual DWORD STDMETHODCALLTYPE GetEffect() = 0;
 };
 
-// Creates the reference-counted OLE object (count 1, owned by the pointer).
+// Creates the reference-counted OLE object, held by the returned pointer alone.
 Microsoft::WRL::ComPtr<IDropTargetBroker> CreateDropTargetImpl();
 
 class TCustomOleDropTarget : public TCustomWinMessageSnatcher {

@@ -144,6 +144,8 @@ std::string HeadBytes(const std::string& s, int n) {
 }  // namespace
 
 TOrvanelLabel::TOrvanelLabel() {
+  // The strip sizes the label itself (alClient, or text width when scrolling).
+  SetAutoSize(false);
   picture_.OnChange = [this] { Refit(); };
 }
 

@@ -23,8 +23,10 @@ TColor MakeColor(BYTE red, BYTE green, BYTE blue) {
 
 namespace {
 
+// start + Trunc((end - start) / n * i), in whole numbers so that no rounding
+// of the division decides a row's colour.
 BYTE Blend(BYTE start, BYTE end, int n, int i) {
-  return (BYTE)(start + (int)std::trunc(((double)end - start) / n * i));
+  return (BYTE)(start + ((int)end - (int)start) * i / n);
 }
 
 }  // namespace

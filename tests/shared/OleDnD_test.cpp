@@ -109,7 +109,7 @@ class DropFixture : public ::testing::Test {
   POINT lastPoint = {-1, -1};
 };
 
-typedef std::vector<std::string> Log;
+typedef std::vector<std::string> Lines;
 
 }  // namespace
 
@@ -119,7 +119,7 @@ TEST_F(DropFixture, TextWithShiftAndCtrlGetsLink) {
   EXPECT_EQ((DWORD)DROPEFFECT_LINK,
             Enter(obj.Get(), MK_SHIFT | MK_CONTROL, DROPEFFECT_COPY | DROPEFFECT_LINK));
   EXPECT_EQ(text, target.CurrentItem());
-  EXPECT_EQ((Log{"enter:text", "enter:target"}), log);
+  EXPECT_EQ((Lines{"enter:text", "enter:target"}), log);
 }
 
 TEST_F(DropFixture, AWantedEffectTheItemRefusesFallsBackToCopy) {
@@ -153,7 +153,7 @@ TEST_F(DropFixture, AMoveOnlySourceFindsNoItem) {
   obj->OfferFiles({L"C:\\a.opml"});
   EXPECT_EQ((DWORD)DROPEFFECT_NONE, Enter(obj.Get(), 0, DROPEFFECT_MOVE));
   EXPECT_EQ(nullptr, target.CurrentItem());
-  EXPECT_EQ((Log{"enter:target"}), log);
+  EXPECT_EQ((Lines{"enter:target"}), log);
 }
 
 TEST_F(DropFixture, DragOverChoosesAgainWithTheEnteredObject) {
@@ -164,7 +164,7 @@ TEST_F(DropFixture, DragOverChoosesAgainWithTheEnteredObject) {
   EXPECT_EQ((DWORD)DROPEFFECT_LINK, Over(MK_SHIFT | MK_CONTROL, DROPEFFECT_COPY | DROPEFFECT_LINK));
   EXPECT_EQ((DWORD)DROPEFFECT_NONE, Over(0, DROPEFFECT_MOVE));
   EXPECT_EQ(nullptr, target.CurrentItem());
-  EXPECT_EQ((Log{"over:text", "over:target", "over:target"}), log);
+  EXPECT_EQ((Lines{"over:text", "over:target", "over:target"}), log);
 }
 
 TEST_F(DropFixture, ADropHandsTheObjectToTheItemThenTheComponent) {
@@ -175,7 +175,7 @@ TEST_F(DropFixture, ADropHandsTheObjectToTheItemThenTheComponent) {
   log.clear();
   DWORD effect = DROPEFFECT_COPY;
   EXPECT_EQ(S_OK, target.DropTarget()->Drop(obj.Get(), 0, POINTL{0, 0}, &effect));
-  EXPECT_EQ((Log{"drop:text", "drop:target"}), log);
+  EXPECT_EQ((Lines{"drop:text", "drop:target"}), log);
   EXPECT_EQ("http://example.jp/rss", dropped);
   EXPECT_EQ((DWORD)DROPEFFECT_NONE, effect);  // unless a handler sets one
   EXPECT_EQ(nullptr, target.DropTarget()->GetDataObject());
@@ -188,7 +188,7 @@ TEST_F(DropFixture, ADropAfterADragOverWithoutAnItemRunsOnlyTheComponent) {
   log.clear();
   DWORD effect = DROPEFFECT_MOVE;
   target.DropTarget()->Drop(obj.Get(), 0, POINTL{0, 0}, &effect);
-  EXPECT_EQ((Log{"drop:target"}), log);
+  EXPECT_EQ((Lines{"drop:target"}), log);
   EXPECT_EQ((DWORD)DROPEFFECT_NONE, effect);
 }
 
@@ -211,7 +211,7 @@ TEST_F(DropFixture, LeaveRunsOnlyTheComponentAndLetsGoOfTheObject) {
   EXPECT_EQ((DWORD)DROPEFFECT_COPY, target.DropTarget()->GetEffect());
   log.clear();
   EXPECT_EQ(S_OK, target.DropTarget()->DragLeave());
-  EXPECT_EQ((Log{"leave:target"}), log);
+  EXPECT_EQ((Lines{"leave:target"}), log);
   EXPECT_EQ(before, obj->RefCount());
   EXPECT_EQ(0u, target.DropTarget()->GetEffect());
   EXPECT_EQ(text, target.CurrentItem());
@@ -238,7 +238,7 @@ TEST_F(DropFixture, AnItemDeletedDuringADragIsForgotten) {
   log.clear();
   DWORD effect = DROPEFFECT_COPY;
   target.DropTarget()->Drop(obj.Get(), 0, POINTL{0, 0}, &effect);
-  EXPECT_EQ((Log{"drop:target"}), log);
+  EXPECT_EQ((Lines{"drop:target"}), log);
 }
 
 TEST(DropTargetFormats, AssigningTheCollectionWholeIsRefused) {

@@ -28,10 +28,20 @@ TBitmap Paint(TOrvanelLabel& label) {
   return bmp;
 }
 
+// Text is smoothed: a pixel counts as red (or blue) when that channel
+// dominates clearly.
+bool Near(TColor pixel, TColor c) {
+  for (int shift : {0, 8, 16}) {
+    int p = (pixel >> shift) & 0xFF, want = (c >> shift) & 0xFF;
+    if (want ? p < 0x90 : p > 0x60) return false;
+  }
+  return true;
+}
+
 bool ColumnsHold(TBitmap& bmp, int x0, int x1, TColor c) {
   for (int x = x0; x < x1; ++x)
     for (int y = 0; y < bmp.Height(); ++y)
-      if (bmp.Canvas().Pixel(x, y) == c) return true;
+      if (Near(bmp.Canvas().Pixel(x, y), c)) return true;
   return false;
 }
 

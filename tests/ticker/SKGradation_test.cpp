@@ -33,7 +33,7 @@ TBitmap PaintToBitmap(PaintablePanel& p) {
 TColor Expected(TColor from, TColor to, int n, int i) {
   auto mix = [&](int index) {
     int a = ColorComponent(index, from), b = ColorComponent(index, to);
-    return (BYTE)(a + (int)((double)(b - a) / n * i));
+    return (BYTE)(a + (b - a) * i / n);
   };
   return MakeColor(mix(2), mix(1), mix(0));
 }

@@ -6,9 +6,7 @@
 #include <cstring>
 
 Microsoft::WRL::ComPtr<TestDataObject> TestDataObject::Create() {
-  Microsoft::WRL::ComPtr<TestDataObject> p;
-  p.Attach(new TestDataObject);
-  return p;
+  return Microsoft::WRL::ComPtr<TestDataObject>(new TestDataObject);
 }
 
 void TestDataObject::Offer(CLIPFORMAT format, const std::string& bytes) { data_[format] = bytes; }

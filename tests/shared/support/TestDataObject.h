@@ -45,7 +45,7 @@ class TestDataObject : public IDataObject {
   TestDataObject() = default;
   virtual ~TestDataObject() = default;
   bool IsBroken(CLIPFORMAT f) const;
-  ULONG refs_ = 1;
+  ULONG refs_ = 0;
   std::map<CLIPFORMAT, std::string> data_;
   std::vector<CLIPFORMAT> broken_;
 };

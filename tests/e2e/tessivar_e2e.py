@@ -13,6 +13,7 @@ import email.utils
 import glob
 import http.server
 import os
+import signal
 import shutil
 import socketserver
 import subprocess
@@ -285,8 +286,17 @@ def wine_env(extra=None):
 
 def wine_start(exe, args, env=None):
     ensure_display()
+    # A session of its own, so a run over its time can be ended with all its
+    # Wine processes (which would otherwise keep the output pipe open).
     return subprocess.Popen([WINE_RUN, exe] + list(args), env=wine_env(env),
-                            stdout=subprocess.PIPE, stderr=subprocess.STDOUT)
+                            stdout=subprocess.PIPE, stderr=subprocess.STDOUT, start_new_session=True)
+
+
+def wine_kill(p):
+    try:
+        os.killpg(p.pid, signal.SIGKILL)
+    except ProcessLookupError:
+        pass
 
 
 def wine_run(exe, args, env=None, timeout=RUN_TIMEOUT):
@@ -294,7 +304,7 @@ def wine_run(exe, args, env=None, timeout=RUN_TIMEOUT):
     try:
         out, _ = p.communicate(timeout=timeout)
     except subprocess.TimeoutExpired:
-        p.kill()
+        wine_kill(p)
         p.communicate()
         raise AssertionError("%s %s did not end within %d s" % (exe, args, timeout))
     return p.returncode, out.decode("utf-8", "replace")

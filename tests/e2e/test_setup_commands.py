@@ -6,8 +6,8 @@ import shutil
 import tempfile
 import time
 
-from tessivar_e2e import (HERE, Install, Proxy, def_line, helper_exe, run_cases, scramble, wine_run,
-                          wine_start)
+from tessivar_e2e import (HERE, Install, Proxy, def_line, helper_exe, run_cases, scramble, wine_kill,
+                          wine_run, wine_start)
 
 EMBEDDED_LIST = os.path.join(HERE, "..", "..", "src", "resources", "TessivarOrvanel.def")
 
@@ -34,7 +34,7 @@ class HeldMutex:
             self.proc.communicate(timeout=30)
         finally:
             if self.proc.poll() is None:
-                self.proc.kill()
+                wine_kill(self.proc)
             shutil.rmtree(self.tmp, ignore_errors=True)
 
 
@@ -62,10 +62,14 @@ def refresh_while_a_refresh_runs_says_so(server):
         with HeldMutex():
             proc = inst.start("REFRESH")
             out = os.path.join(tmp, "box.txt")
-            rc, log = wine_run(helper_exe(), ["closebox", out, "60"])
-            assert rc == 0, "no message box: " + log
-            proc.communicate(timeout=60)
-            assert proc.returncode == 0
+            try:
+                rc, log = wine_run(helper_exe(), ["closebox", out, "60"])
+                assert rc == 0, "no message box: " + log
+                proc.communicate(timeout=60)
+                assert proc.returncode == 0
+            finally:
+                if proc.poll() is None:
+                    wine_kill(proc)
         text = open(out, "rb").read().decode("cp932")
         assert "ただいま自動更新中の為、手動更新はできません．" in text, text
         assert server.requests() == [] and inst.tic() is None

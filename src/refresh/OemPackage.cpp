@@ -10,6 +10,7 @@
 #include "classlib/Streams.h"
 #include "classlib/Text.h"
 #include "shared/S_FileUtils.h"
+#include "shared/S_Resource.h"
 #include "shared/S_string.h"
 #include "shared/Tessivar_Seihin.h"
 
@@ -28,11 +29,6 @@ struct BitmapDeleter {
   void operator()(HBITMAP__* b) const { DeleteObject(b); }
 };
 std::unique_ptr<HBITMAP__, BitmapDeleter> logoBitmap;
-
-struct ModuleFreer {
-  void operator()(HINSTANCE__* m) const { FreeLibrary(m); }
-};
-using OwnedModule = std::unique_ptr<HINSTANCE__, ModuleFreer>;
 
 struct ScreenDC {
   HDC dc = GetDC(nullptr);
@@ -83,25 +79,11 @@ bool DownloadToFileIf(const std::string& url, const std::string& target, const s
 
 }  // namespace
 
-bool LoadPackageResource(HMODULE module, const std::string& name, std::string& bytes) {
-  bytes.clear();
-  std::wstring wide = SjisToWide(name);
-  HRSRC found = FindResourceW(module, wide.c_str(), MAKEINTRESOURCEW(10));  // RT_RCDATA
-  if (!found) return false;
-  DWORD size = SizeofResource(module, found);
-  HGLOBAL loaded = LoadResource(module, found);
-  const void* data = loaded ? LockResource(loaded) : nullptr;
-  if (!data || size == 0) return false;
-  bytes.assign(static_cast<const char*>(data), size);
-  return true;
-}
-
 bool ReadOemPackage(const std::string& path, int mode) {
   bool result = false;
   if (!FileExists(path)) return false;
   try {
-    std::wstring wide = SjisToWide(path);
-    OwnedModule module(LoadLibraryExW(wide.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
+    OwnedModule module = LoadDataModule(path);
     if (!module) {
       MessageBeep(MB_OK);
       return false;

@@ -6,13 +6,11 @@
 
 #include <windows.h>
 
+#include "shared/S_Resource.h"  // LoadPackageResource
+
 extern const char OemPackageFileName[];    // "TessivarOrvanel.hddef"
 extern const char OemFileName[];           // "TessivarOrvanel.oem"
 extern const char SearchEngineFileName[];  // "TessivarOrvanel.cst"
-
-// Copies the RCDATA resource name of module (nullptr: the running program)
-// into bytes; true when it exists and is not empty.
-bool LoadPackageResource(HMODULE module, const std::string& name, std::string& bytes);
 
 // mode 0: OEMFILE into the OEM values (then the folders are settled), the
 // logo and, with custFile > 0, CSTFILE as ProgramFolder's engine list.

@@ -5,6 +5,7 @@
 #include "classlib/Streams.h"
 #include "classlib/Text.h"
 #include "shared/S_FileUtils.h"
+#include "shared/S_UxTheme.h"
 #include "shared/S_string.h"
 
 namespace {
@@ -93,4 +94,9 @@ bool CopyFileByStream(const std::string& source, const std::string& destination)
 std::string CutAtNul(const std::string& text) {
   size_t nul = text.find('\0');
   return nul == std::string::npos ? text : text.substr(0, nul);
+}
+
+void DisableWindowTheme(HWND window) {
+  if (!window || !ThemesInUse()) return;
+  if (auto setTheme = UxThemeApi().SetWindowTheme) setTheme(window, L" ", L" ");
 }

@@ -16,6 +16,9 @@ std::string MapText(const std::string& text, DWORD flags);
 // are compared in.
 std::string NormalizeForMatch(const std::string& text);
 
+// Turns the visual style off for the window when styles are in use.
+void DisableWindowTheme(HWND window);
+
 // Colour planes times bits per pixel of the screen.
 uint16_t ColorDepth();
 // The logical button, following swapped mouse buttons.

@@ -242,3 +242,103 @@ TEST_F(ButtonFixture, TheHoverWatchLeavesAButtonTheMouseSlippedOff) {
   }
   EXPECT_FALSE(a.MouseInControl());
 }
+
+// ---- The strip on the screen: gradation panel with the label inside ----
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "classlib/Application.h"
+#include "classlib/Forms.h"
+#include "ticker/SKGradation.h"
+
+namespace {
+
+void Pump(DWORD ms) {
+  DWORD start = GetTickCount();
+  while (GetTickCount() - start < ms) {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      TranslateMessage(&msg);
+      DispatchMessageW(&msg);
+    }
+    Sleep(10);
+  }
+}
+
+// Writes a 24-bit top-down bitmap file (for looking at a failed run).
+void SaveBitmap(TBitmap& bmp, const char* path) {
+  FILE* f = std::fopen(path, "wb");
+  if (!f) return;
+  const int stride = bmp.Stride(), size = stride * bmp.Height();
+  BITMAPFILEHEADER fh = {};
+  BITMAPINFOHEADER ih = {};
+  fh.bfType = 0x4D42;
+  fh.bfOffBits = sizeof fh + sizeof ih;
+  fh.bfSize = fh.bfOffBits + size;
+  ih.biSize = sizeof ih;
+  ih.biWidth = bmp.Width();
+  ih.biHeight = -bmp.Height();
+  ih.biPlanes = 1;
+  ih.biBitCount = 24;
+  std::fwrite(&fh, sizeof fh, 1, f);
+  std::fwrite(&ih, sizeof ih, 1, f);
+  GdiFlush();
+  std::fwrite(bmp.Bits(), 1, size, f);
+  std::fclose(f);
+}
+
+}  // namespace
+
+TEST(StripOnScreen, GradientRowsAndTheTwoTextColoursShow) {
+  Application.Initialize();
+  TForm form;
+  form.SetBorderStyle(bsNone);
+  form.SetBounds(40, 40, 300, 26);
+  form.SetColor(0xC9C9C9);
+  TSKGradationP strip;
+  strip.SetParent(&form);
+  strip.SetBounds(2, 3, 280, 20);
+  strip.SetBorderWidth(1);
+  strip.SetAutoPoint(0);
+  strip.SetGradationStep(20);
+  strip.SetStartColor(0xFFFFFF);
+  strip.SetEndColor(0x808080);
+  TOrvanelLabel message;
+  message.SetParent(&strip);
+  message.SetAlign(alClient);
+  message.SetTransparent(true);
+  message.SetLayout(tlCenter);
+  message.SetShowAccelChar(false);
+  message.Font().SetColor(clRed);
+  message.SetCommentColor(clBlue);
+  const std::string head = "ニュースの見出し";
+  message.SetTitleLength((int)head.size());
+  message.SetTitle(head + "　12/08 9:05 フィード");
+  form.Show();
+  Pump(400);
+
+  TBitmap shot(300, 26);
+  HDC screen = GetDC(nullptr);
+  BitBlt(shot.Canvas().Handle(), 0, 0, 300, 26, screen, 40, 40, SRCCOPY);
+  ReleaseDC(nullptr, screen);
+  if (const char* path = std::getenv("TESSIVAR_STRIP_SHOT")) SaveBitmap(shot, path);
+
+  // The strip's right end holds no text: row 0 start colour, row 19 the last step.
+  TCanvas& c = shot.Canvas();
+  EXPECT_EQ(0xFFFFFF, c.Pixel(2 + 275, 3 + 0));
+  const int last = 0xFF + (0x80 - 0xFF) * 19 / 21;
+  EXPECT_EQ(MakeColor(last, last, last), c.Pixel(2 + 275, 3 + 19));
+  EXPECT_EQ(0xC9C9C9, c.Pixel(0, 0));  // the form around it
+
+  // The text starts where the label's inset puts it; the title part ends one
+  // title width later, and the full-width blank keeps the two colours apart.
+  int start = 0;
+  while (start < 300 && !ColumnsHold(shot, start, start + 1, clRed)) ++start;
+  ASSERT_LT(start, 20);
+  const int split = start + TextWidthIn(message.Font(), head);
+  EXPECT_TRUE(ColumnsHold(shot, start, split, clRed));
+  EXPECT_FALSE(ColumnsHold(shot, 0, split, clBlue));
+  EXPECT_TRUE(ColumnsHold(shot, split, 282, clBlue));
+  EXPECT_FALSE(ColumnsHold(shot, split, 300, clRed));
+}

@@ -1,10 +1,12 @@
 // Small chores the end-to-end tests need inside Wine: the product's own
-// scrambling of an OEM key, holding a named mutex, and closing a message box.
+// scrambling of an OEM key, holding a named mutex, closing a message box, and
+// finding, capturing and messaging a program's top-level window.
 #include <windows.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "classlib/Text.h"
 #include "shared/Tessivar_Seihin.h"
@@ -68,6 +70,104 @@ int Scramble(char** argv) {
   return WriteBytes(argv[3], ScrambleText("C", text)) ? 0 : 2;
 }
 
+struct WindowQuery {
+  std::wstring cls, title;
+  std::vector<HWND> found;
+};
+
+BOOL CALLBACK CollectWindow(HWND w, LPARAM lp) {
+  auto* q = reinterpret_cast<WindowQuery*>(lp);
+  wchar_t buffer[256];
+  if (!GetClassNameW(w, buffer, 256) || lstrcmpiW(buffer, q->cls.c_str()) != 0) return TRUE;
+  int n = GetWindowTextW(w, buffer, 256);
+  if (std::wstring(buffer, n) == q->title) q->found.push_back(w);
+  return TRUE;
+}
+
+std::vector<HWND> FindWindows(const char* cls, const char* title) {
+  WindowQuery q{SjisToWide(cls), SjisToWide(title), {}};
+  EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&q));
+  return q.found;
+}
+
+// window <class> <title> <out> <max seconds>: waits for a visible window and
+// writes "count visible left top right bottom".
+int Window(char** argv) {
+  DWORD limit = static_cast<DWORD>(std::atoi(argv[5])) * 1000;
+  DWORD start = GetTickCount();
+  for (;;) {
+    std::vector<HWND> found = FindWindows(argv[2], argv[3]);
+    if (!found.empty() && IsWindowVisible(found[0])) {
+      RECT r;
+      GetWindowRect(found[0], &r);
+      char line[128];
+      std::snprintf(line, sizeof line, "%u %d %ld %ld %ld %ld\n", (unsigned)found.size(),
+                    IsWindowVisible(found[0]) ? 1 : 0, r.left, r.top, r.right, r.bottom);
+      return WriteBytes(argv[4], line) ? 0 : 2;
+    }
+    if (GetTickCount() - start >= limit) {
+      char line[32];
+      std::snprintf(line, sizeof line, "%u 0 0 0 0 0\n", (unsigned)found.size());
+      WriteBytes(argv[4], line);
+      return 1;
+    }
+    Sleep(100);
+  }
+}
+
+// capture <class> <title> <out.bmp>: the window's screen pixels as a 24-bit BMP.
+int Capture(char** argv) {
+  std::vector<HWND> found = FindWindows(argv[2], argv[3]);
+  if (found.empty()) return 1;
+  RECT r;
+  GetWindowRect(found[0], &r);
+  int w = r.right - r.left, h = r.bottom - r.top;
+  if (w <= 0 || h <= 0) return 1;
+  HDC screen = GetDC(nullptr);
+  HDC mem = CreateCompatibleDC(screen);
+  BITMAPINFO bi = {};
+  bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+  bi.bmiHeader.biWidth = w;
+  bi.bmiHeader.biHeight = h;  // bottom-up, as BMP files keep it
+  bi.bmiHeader.biPlanes = 1;
+  bi.bmiHeader.biBitCount = 24;
+  void* bits = nullptr;
+  HBITMAP bmp = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HGDIOBJ old = SelectObject(mem, bmp);
+  BitBlt(mem, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
+  GdiFlush();
+  int stride = (w * 3 + 3) & ~3;
+  BITMAPFILEHEADER fh = {};
+  fh.bfType = 0x4D42;
+  fh.bfOffBits = sizeof fh + sizeof bi.bmiHeader;
+  fh.bfSize = fh.bfOffBits + stride * h;
+  std::string file(reinterpret_cast<const char*>(&fh), sizeof fh);
+  file.append(reinterpret_cast<const char*>(&bi.bmiHeader), sizeof bi.bmiHeader);
+  file.append(static_cast<const char*>(bits), (size_t)stride * h);
+  SelectObject(mem, old);
+  DeleteObject(bmp);
+  DeleteDC(mem);
+  ReleaseDC(nullptr, screen);
+  return WriteBytes(argv[4], file) ? 0 : 2;
+}
+
+// send <class> <title> <message number> <wparam>: sends the message to every
+// matching window (5 s limit each); 1 when there is none.
+int Send(char** argv) {
+  std::vector<HWND> found = FindWindows(argv[2], argv[3]);
+  if (found.empty()) return 1;
+  UINT msg = static_cast<UINT>(std::strtoul(argv[4], nullptr, 0));
+  WPARAM wp = static_cast<WPARAM>(std::strtoul(argv[5], nullptr, 0));
+  for (HWND w : found) {
+    DWORD_PTR result = 0;
+    if (msg == WM_CLOSE)
+      PostMessageW(w, msg, wp, 0);
+    else
+      SendMessageTimeoutW(w, msg, wp, 0, SMTO_ABORTIFHUNG, 5000, &result);
+  }
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -75,6 +175,11 @@ int main(int argc, char** argv) {
   if (command == "scramble" && argc == 4) return Scramble(argv);
   if (command == "hold" && argc == 6) return Hold(argv);
   if (command == "closebox" && argc == 4) return CloseBox(argv);
-  std::fprintf(stderr, "usage: scramble TEXT OUT | hold MUTEX READY STOP SECONDS | closebox OUT SECONDS\n");
+  if (command == "window" && argc == 6) return Window(argv);
+  if (command == "capture" && argc == 5) return Capture(argv);
+  if (command == "send" && argc == 6) return Send(argv);
+  std::fprintf(stderr, "usage: scramble TEXT OUT | hold MUTEX READY STOP SECONDS | closebox OUT SECONDS |"
+               " window CLASS TITLE OUT SECONDS | capture CLASS TITLE OUT.BMP |"
+               " send CLASS TITLE MESSAGE WPARAM\n");
   return 64;
 }

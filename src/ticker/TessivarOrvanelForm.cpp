@@ -1,0 +1,901 @@
+#include "TessivarOrvanelForm.h"
+
+#include <algorithm>
+
+#include <oleauto.h>
+#include <shellapi.h>
+#include <wrl/client.h>
+
+#include "KeywordList.h"
+#include "TickerUtils.h"
+#include "classlib/Application.h"
+#include "classlib/Dialogs.h"
+#include "classlib/Screen.h"
+#include "classlib/Streams.h"
+#include "classlib/Text.h"
+#include "shared/MakerSite.h"
+#include "shared/S_FileUtils.h"
+#include "shared/S_Resource.h"
+#include "shared/S_UxTheme.h"
+#include "shared/S_string.h"
+#include "shared/Tessivar_Seihin.h"
+
+using Microsoft::WRL::ComPtr;
+
+TKvBandForm* KvBandForm = nullptr;
+
+namespace {
+
+const TColor kMagenta = 0xFF00FF;
+
+std::function<void(const std::string&)> shellOpenForTest;
+std::wstring browserProgId = L"InternetExplorer.Application";
+// The browser automation object, kept for the next link.
+ComPtr<IDispatch> browserObject;
+
+void OpenThroughShell(const std::string& url) {
+  if (shellOpenForTest) {
+    shellOpenForTest(url);
+    return;
+  }
+  ShellExecuteW(nullptr, nullptr, SjisToWide(url).c_str(), nullptr, nullptr, SW_SHOW);
+}
+
+bool CreateBrowserObject() {
+  browserObject.Reset();
+  CLSID clsid;
+  if (FAILED(CLSIDFromProgID(browserProgId.c_str(), &clsid))) return false;
+  return SUCCEEDED(CoCreateInstance(clsid, nullptr, CLSCTX_LOCAL_SERVER | CLSCTX_INPROC_SERVER,
+                                    IID_IDispatch, (void**)browserObject.GetAddressOf()));
+}
+
+DISPID DispatchId(IDispatch* object, const wchar_t* name) {
+  DISPID id = DISPID_UNKNOWN;
+  LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
+  if (FAILED(object->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id)))
+    return DISPID_UNKNOWN;
+  return id;
+}
+
+// Navigate(url), then Visible := true.
+bool DriveBrowserObject(const std::string& url) {
+  if (!browserObject) return false;
+  DISPID navigate = DispatchId(browserObject.Get(), L"Navigate");
+  DISPID visible = DispatchId(browserObject.Get(), L"Visible");
+  if (navigate == DISPID_UNKNOWN || visible == DISPID_UNKNOWN) return false;
+
+  VARIANT arg;
+  VariantInit(&arg);
+  arg.vt = VT_BSTR;
+  arg.bstrVal = SysAllocString(SjisToWide(url).c_str());
+  DISPPARAMS params = {&arg, nullptr, 1, 0};
+  HRESULT hr = browserObject->Invoke(navigate, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD,
+                                     &params, nullptr, nullptr, nullptr);
+  VariantClear(&arg);
+  if (FAILED(hr)) return false;
+
+  VARIANT on;
+  VariantInit(&on);
+  on.vt = VT_BOOL;
+  on.boolVal = VARIANT_TRUE;
+  DISPID named = DISPID_PROPERTYPUT;
+  DISPPARAMS put = {&on, &named, 1, 1};
+  return SUCCEEDED(browserObject->Invoke(visible, IID_NULL, LOCALE_USER_DEFAULT,
+                                         DISPATCH_PROPERTYPUT, &put, nullptr, nullptr, nullptr));
+}
+
+// The automation object is missing on current systems (and under Wine):
+// after a second failure the shell opens the link instead.
+void OpenWithBrowserObject(const std::string& url) {
+  bool shift = GetKeyState(VK_SHIFT) < 0;
+  if (shift || !browserObject) CreateBrowserObject();
+  if (DriveBrowserObject(url)) return;
+  if (CreateBrowserObject() && DriveBrowserObject(url)) return;
+  browserObject.Reset();
+  OpenThroughShell(url);
+}
+
+bool StartsWithNoCase(const std::string& s, const char* prefix) {
+  size_t n = strlen(prefix);
+  if (s.size() < n) return false;
+  for (size_t i = 0; i < n; ++i)
+    if (tolower((unsigned char)s[i]) != prefix[i]) return false;
+  return true;
+}
+
+// The design's glyphs: play, back, pause and search drawn on magenta.
+enum class GlyphKind { Play, Back, Pause, Search };
+
+void DrawDesignGlyph(TBitmap& glyph, GlyphKind kind) {
+  glyph.SetSize(18, 18);
+  TCanvas& c = glyph.Canvas();
+  c.Brush.Color = kMagenta;
+  c.Brush.Style = bsSolid;
+  c.FillRect(Rect(0, 0, 18, 18));
+  HDC dc = c.Handle();
+  BrushHandle brush(CreateSolidBrush(RGB(0x40, 0x40, 0x40)));
+  PenHandle pen(CreatePen(PS_SOLID, 1, RGB(0x40, 0x40, 0x40)));
+  SelectObjectScope b(dc, brush.get()), p(dc, pen.get());
+  switch (kind) {
+    case GlyphKind::Play: {
+      POINT pts[] = {{6, 4}, {13, 9}, {6, 14}};
+      Polygon(dc, pts, 3);
+      break;
+    }
+    case GlyphKind::Back: {
+      POINT pts[] = {{12, 4}, {5, 9}, {12, 14}};
+      Polygon(dc, pts, 3);
+      break;
+    }
+    case GlyphKind::Pause:
+      Rectangle(dc, 5, 4, 8, 14);
+      Rectangle(dc, 10, 4, 13, 14);
+      break;
+    case GlyphKind::Search: {
+      SelectObjectScope hollow(dc, GetStockObject(NULL_BRUSH));
+      PenHandle thick(CreatePen(PS_SOLID, 2, RGB(0x40, 0x40, 0x40)));
+      SelectObjectScope t(dc, thick.get());
+      Ellipse(dc, 3, 3, 11, 11);
+      MoveToEx(dc, 10, 10, nullptr);
+      LineTo(dc, 15, 15);
+      break;
+    }
+  }
+  glyph.TransparentMode = tmFixed;
+  glyph.TransparentColor = kMagenta;
+}
+
+int TextWidthIn(const TFont& font, const std::string& text) {
+  return text.empty() ? 0 : FontTextExtent(font, text).cx;
+}
+
+int Half(int d) { return d / 2 + (d % 2 != 0 ? 1 : 0); }
+
+BOOL GetVersionNumbers(DWORD& major, DWORD& minor) {
+  OSVERSIONINFOW info = {};
+  info.dwOSVersionInfoSize = sizeof info;
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+  BOOL ok = GetVersionExW(&info);
+#pragma GCC diagnostic pop
+  major = ok ? info.dwMajorVersion : 0;
+  minor = ok ? info.dwMinorVersion : 0;
+  return ok;
+}
+
+}  // namespace
+
+std::string GetModulePath() {
+  static const std::string path = [] {
+    std::wstring buffer(32768, L'\0');
+    DWORD n = GetModuleFileNameW(nullptr, &buffer[0], (DWORD)buffer.size());
+    buffer.resize(n);
+    return WideToSjis(buffer);
+  }();
+  return path;
+}
+
+void SetApplicationTitle(const std::string& text) { Application.SetTitle(text); }
+
+bool WindowsAbove4() {
+  DWORD major, minor;
+  GetVersionNumbers(major, minor);
+  return major > 4;
+}
+
+bool WindowsAbove5() {
+  DWORD major, minor;
+  GetVersionNumbers(major, minor);
+  return major > 5;
+}
+
+bool IsOpenableLink(const std::string& url) {
+  size_t rest;
+  if (StartsWithNoCase(url, "http://"))
+    rest = 7;
+  else if (StartsWithNoCase(url, "https://"))
+    rest = 8;
+  else
+    return false;
+  if (url.size() <= rest || url[rest] == '/') return false;  // no host
+  for (unsigned char ch : url)
+    if (ch <= 0x20 || ch == 0x7F || ch == '"') return false;
+  return true;
+}
+
+std::string BrowserParameters(const std::string& url) { return "\"" + url + "\""; }
+
+void OpenLink(const std::string& url) {
+  Screen.SetCursor(crAppStart);
+  try {
+    if (KvBandForm) {
+      KvBandForm->CloseSummaryHint();
+      KvBandForm->Repaint();
+    }
+    if (!IsOpenableLink(url)) {
+      MessageBeep(MB_OK);
+    } else if (TickerSettings.CommonBrows == 0) {
+      OpenThroughShell(url);
+    } else if (TickerSettings.CommonBrows == 1) {
+      OpenWithBrowserObject(url);
+    } else {
+      ShellExecuteW(nullptr, nullptr, SjisToWide(TickerSettings.CommonBrowsName).c_str(),
+                    SjisToWide(BrowserParameters(url)).c_str(), nullptr, SW_SHOW);
+    }
+  } catch (...) {
+    // A browser that cannot be started leaves the ticker as it was.
+  }
+  Screen.SetCursor(crDefault);
+}
+
+void SetShellOpenForTest(std::function<void(const std::string& url)> open) {
+  shellOpenForTest = std::move(open);
+}
+
+void SetBrowserProgIdForTest(const std::wstring& progId) {
+  browserProgId = progId;
+  browserObject.Reset();
+}
+
+// ---- the form ----
+
+TKvBandForm::TKvBandForm() {
+  SetWindowClassName(L"TKVBANDFORM");
+  SetBorderStyle(bsNone);
+  SetBorderIcons(0);
+  SetTransparentColorValue(clFuchsia);
+  Font().SetCharset(SHIFTJIS_CHARSET);
+  Font().SetHeight(-12);
+  SetCaption("Tessivar-Orvanel");
+  SetClientSize(380, 67);
+
+  FormRgn.SetParent(this);
+  FormRgn.SetVisible(false);
+  FormRgn.SetTransparent(true);
+  FormRgn.SetAutoSize(true);
+  FormRgn.OnMouseDown = nullptr;
+
+  TOrvanelSpeedButton* buttons[] = {&Image_Stop, &Image_Back, &Image_Next, &KeywordButton};
+  const GlyphKind kinds[] = {GlyphKind::Pause, GlyphKind::Back, GlyphKind::Play,
+                             GlyphKind::Search};
+  for (int i = 0; i < 4; ++i) {
+    TOrvanelSpeedButton& b = *buttons[i];
+    b.SetParent(this);
+    b.SetBounds(2, 2, 22, 22);
+    b.SetFlat(true);
+    b.SetCursor(crHandPoint);
+    DrawDesignGlyph(b.Glyph(), kinds[i]);
+    b.GlyphChanged();
+  }
+  Image_Stop.SetVisible(false);
+  Image_Back.SetVisible(false);
+  KeywordButton.SetGroupIndex(9999);
+  KeywordButton.SetAllowAllUp(true);
+
+  for (TImage* img : {&Image_Left, &Image_Right}) {
+    img->SetParent(this);
+    img->SetWidth(10);
+    img->SetVisible(false);
+  }
+  Image_Left.SetAlign(alLeft);
+  Image_Right.SetAlign(alRight);
+  for (TLabel* grip : {&LB_Left, &LB_Right}) {
+    grip->SetParent(this);
+    grip->SetAutoSize(false);
+    grip->SetWidth(3);
+    grip->SetCursor(crSizeWE);
+    grip->SetVisible(false);
+  }
+  LB_Left.SetAlign(alLeft);
+  LB_Right.SetAlign(alRight);
+
+  PL_Message.SetParent(this);
+  PL_Message.SetBounds(28, 3, 273, 20);
+  PL_Message.SetCursor(crHandPoint);
+  PL_Message.SetBorderWidth(1);
+  PL_Message.SetBevelOuter(bvNone);
+  PL_Message.DoubleBuffered = true;
+  PL_Message.OnPaint = [this](TObject* s) { PL_MessagePaint(s); };
+
+  Message.SetParent(&PL_Message);
+  Message.SetAlign(alClient);
+  Message.SetTransparent(true);
+  Message.SetLayout(tlCenter);
+  Message.SetShowAccelChar(false);
+  Message.SetCursor(crHandPoint);
+  Message.SetParentFont(false);
+
+  PL_Keyword.SetParent(&PL_Message);
+  PL_Keyword.SetVisible(false);
+  PL_Keyword.SetBevelOuter(bvNone);
+
+  Timer_FileCheck.SetEnabled(false);
+  Timer_FileCheck.SetInterval(300);
+  Timer_FileCheck.OnTimer = [this](TObject* s) { Timer_FileCheckTimer(s); };
+  Timer_ListRead.SetEnabled(false);
+  Timer_ListRead.SetInterval(0);
+  Timer_ListRead.OnTimer = [this](TObject* s) { Timer_ListReadTimer(s); };
+  Timer_Message.SetEnabled(false);
+  Timer_Message.SetInterval(200);
+  Timer_Help.SetEnabled(false);
+  Timer_Help.SetInterval(0);
+
+  BuildMenus();
+
+  TDFItem& text = OleDropTarget.Formats().Add();
+  text.SetFormatName("CF_TEXT");
+  text.DropEffects = TDropEffects{ekCopy, ekLink};
+
+  Display.OnStartRefresh = [] { StartRefresh(); };
+
+  OnCreate = [this](TObject* s) { FormCreate(s); };
+  OnDestroy = [this](TObject* s) { FormDestroy(s); };
+  OnShow = [this](TObject* s) { FormShow(s); };
+  OnResize = [this](TObject* s) { FormResize(s); };
+  OnPaint = [this](TObject* s) { FormPaint(s); };
+  OnCloseQuery = [](TObject*, bool& canClose) { canClose = true; };
+  KvBandForm = this;
+}
+
+TKvBandForm::~TKvBandForm() {
+  DoDestroy();
+  OleDropTarget.SetWinControl(nullptr);
+  if (KvBandForm == this) KvBandForm = nullptr;
+}
+
+void TKvBandForm::BuildMenus() {
+  TMenuItem& main = PopupMenu_Main.Items();
+  Refresh1 = main.Add("更新(&F)");
+  Refresh1->Tag = 0;
+  Mn_Reread = main.Add("再読込(&R)");
+  Mn_Reread->Tag = 1;
+  main.AddSeparator();
+  Mn_First = main.Add("先頭(&T)");
+  Mn_First->Tag = 5;
+  Mn_LoopBack = main.Add("巻き戻し(&B)");
+  Mn_LoopBack->Tag = 6;
+  Mn_Pause = main.Add("停止(&S)");
+  Mn_Pause->Tag = 7;
+  main.AddSeparator()->Tag = 2;
+  Mn_Kiji = main.Add("記事(&D)");
+  Mn_Kiji->Visible = false;
+  main.AddSeparator()->Tag = 4;
+  Mn_Setup = main.Add("設定(&E)...");
+  Mn_Setup->Tag = 3;
+  Mn_Option = main.Add("オプション(&O)");
+  Mn_Option->Visible = false;
+  Mn_Alpha = Mn_Option->Add("半透明(&C)");
+  Mn_Alpha_None = Mn_Alpha->Add("無(&N)");
+  Mn_Alpha_None->Tag = 0;
+  Mn_Alpha->AddSeparator();
+  const char* const captions[] = {"濃", "↓", "中", "↓", "薄"};
+  const int tags[] = {220, 190, 160, 130, 100};
+  for (int i = 0; i < 5; ++i) {
+    Mn_Alpha_Items[i] = Mn_Alpha->Add(captions[i]);
+    Mn_Alpha_Items[i]->Tag = tags[i];
+  }
+  for (TMenuItem* item : {Mn_Alpha_None, Mn_Alpha_Items[0], Mn_Alpha_Items[1], Mn_Alpha_Items[2],
+                          Mn_Alpha_Items[3], Mn_Alpha_Items[4]}) {
+    item->RadioItem = true;
+    item->OnClick = [this](TObject* s) { Mn_Alpha_100Click(s); };
+  }
+  Mn_StartUp = Mn_Option->Add("スタートアップに登録(&S)...");
+  Mn_StartUp->Visible = false;
+  Mn_Option->AddSeparator();
+  Mn_UnInst = Mn_Option->Add("アンインストール(&U)...");
+  Mn_UnInst->Visible = false;
+  main.AddSeparator();
+  Mn_Update = main.Add("最新版へアップデート(&U)...");
+  Mn_Update->Tag = 4;
+  Mn_HomePage = main.Add("ホームページ(&H)...");
+  Mn_HomePage->Tag = 9;
+  TessivarOrvanel1 = main.Add("このプログラムについて(&A)...");
+  TessivarOrvanel1->Tag = 10;
+  main.AddSeparator();
+  Mn_Exit = main.Add("終了(&X)", [this](TObject* s) { Mn_ExitClick(s); });
+  Mn_Exit->Visible = false;
+
+  TMenuItem& key = PopupMenu_Key.Items();
+  key.Add("検索(&F)");
+  key.Add("検索エンジン(&E)");
+  key.AddSeparator();
+  key.Add("閉じる(&X)");
+  PopupMenu_Main.AutoPopup = false;
+  PopupMenu_Key.AutoPopup = false;
+}
+
+void TKvBandForm::CreateParams(TCreateParams& p) {
+  TForm::CreateParams(p);
+  if (IsWindowsXPOrLater()) p.ClassStyle |= CS_DROPSHADOW;
+}
+
+void TKvBandForm::HandleMessage(TMessage& m) {
+  switch (m.Msg) {
+    case WM_GETMINMAXINFO:
+      reinterpret_cast<MINMAXINFO*>(m.LParam)->ptMinTrackSize.x = minTrackWidth_;
+      break;
+    case WM_QUERYENDSESSION:
+      m.Result = CloseQuery() ? TRUE : FALSE;
+      return;
+    case WM_ENDSESSION:
+      // The process may be ended once this returns: leave the loop now.
+      if (m.WParam) {
+        FormDestroy(this);
+        Application.Terminate();
+      }
+      m.Result = 0;
+      return;
+  }
+  TForm::HandleMessage(m);
+}
+
+bool TKvBandForm::LoadOemPackage(const std::string& path) {
+  bool result = false;
+  if (!FileExists(path)) return false;
+  try {
+    OwnedModule module = LoadDataModule(path);
+    if (!module) throw std::runtime_error("no package");
+    std::string bytes;
+    if (LoadPackageResource(module.get(), "OEMFILE", bytes)) {
+      result = true;
+      TMemoryStream settings(bytes);
+      LoadOemIni("", &settings);
+      const TTickerSettings& t = TickerSettings;
+      if (!(t.OemDateMode != 0 && t.OemDateFlag)) {
+        auto glyph = [&](int flag, const char* name, TOrvanelSpeedButton& button) {
+          if (flag > 0 && LoadPackageResource(module.get(), name, bytes)) {
+            TBitmap b;
+            if (b.LoadFromMemory(bytes.data(), bytes.size())) {
+              button.SetGlyph(b);
+              button.GlyphChanged();
+            }
+          }
+        };
+        glyph(t.playFile, "PLAYFILE", Image_Next);
+        glyph(t.pauseFile, "BACKFILE", Image_Back);
+        glyph(t.backFile, "PAUSEFILE", Image_Stop);
+        glyph(t.searchFile, "SEARCH", KeywordButton);
+        if (t.skinFile > 0 && LoadPackageResource(module.get(), "SKINFILE", bytes)) {
+          if (FormRgn.Picture().LoadFromMemory(bytes.data(), bytes.size())) {
+            FormRgn.Show();
+            SkinActive = true;
+          }
+        }
+      }
+    }
+  } catch (...) {
+    MessageBeep(MB_OK);
+  }
+  return result;
+}
+
+void TKvBandForm::LoadButtonGlyph(TOrvanelSpeedButton& button, const std::string& fileName) {
+  try {
+    if (FileExists(fileName)) {
+      TBitmap b;
+      if (b.LoadFromFile(fileName)) {
+        b.TransparentMode = tmFixed;
+        b.TransparentColor = kMagenta;
+        button.SetGlyph(b);
+        button.GlyphChanged();
+      }
+    }
+    TBitmap& g = button.Glyph();
+    button.SetHeight(std::max(ButtonHeight, g.Height() + 4));
+    button.SetWidth(std::max(button.Width(), g.Width() + 4));
+  } catch (...) {
+    // A broken picture leaves the design's glyph.
+  }
+}
+
+void TKvBandForm::CopyOemDefaultSettings() {
+  const std::string source = OemDataFolder + "TessivarOrvanel.ini";
+  if (!FileExists(TickerIniPath) && FileExists(source)) CopyFileSJ(source, TickerIniPath, false);
+}
+
+void TKvBandForm::FormCreate(TObject*) {
+  try {
+    TTickerSettings& t = TickerSettings;
+    DisableWindowTheme(Handle());
+    SetLeft(10);
+    SetTop(10);
+    if (BandServerMissing()) {
+      ApplyEditionDefaults();
+      t.UrlDesk = MakerDeskPage();
+      t.ProgName = "Tessivar-Ticker";
+    }
+    t.StartColorB = 0xFFFFFF;
+    t.EndColorB = 0xCCCCCC;
+    t.FontColorB = 0;
+    t.StartColorS = 0xFFFFFF;
+    t.EndColorS = 0xCCCCCC;
+    t.FontColorS = 0;
+    t.FontColorM = 0;
+    t.FontColorK = 0;
+    t.Label3D = true;
+    t.Label3DTop = 0x777777;
+    t.Label3DBotm = 0xDDDDDD;
+
+    bool oemFileUsed = false;
+    if (!LoadOemPackage(GetProgramFolder() + "TessivarOrvanel.hddef")) {
+      LoadOemIni(OemDataFolder + "TessivarOrvanel.oem");
+      oemFileUsed = !(t.OemDateMode != 0 && t.OemDateFlag);
+      if (oemFileUsed) {
+        if (t.skinFile > 0 && FileExists(OemDataFolder + "skin.bmp")) {
+          FormRgn.SetTransparent(true);
+          if (FormRgn.Picture().LoadFromFile(OemDataFolder + "skin.bmp")) {
+            FormRgn.Show();
+            SkinActive = true;
+          }
+        }
+        if (t.playFile > 0) LoadButtonGlyph(Image_Next, OemDataFolder + "play.bmp");
+        if (t.pauseFile > 0) LoadButtonGlyph(Image_Back, OemDataFolder + "back.bmp");
+        if (t.backFile > 0) LoadButtonGlyph(Image_Stop, OemDataFolder + "pause.bmp");
+        if (t.searchFile > 0) LoadButtonGlyph(KeywordButton, OemDataFolder + "search.bmp");
+      }
+    }
+    SetCaption(t.ProgName);
+    InitDataFolders();
+    // Only now is TickerIniPath known.
+    if (oemFileUsed) CopyOemDefaultSettings();
+
+    Display.StartupCountdown = 2;
+    Display.HoldTick = Display.ShownTick = TickCount();
+    PL_Keyword.SetAlign(alClient);
+    SetClientSize(300, PL_Message.Height() + 6);
+    SetFormStyle(fsStayOnTop);
+    SetColor((TColor)t.BodyColor);
+
+    if (!SkinActive) {
+      LB_Left.SetLeft(0);
+      LB_Left.Show();
+      Image_Left.SetLeft(LB_Left.Left() + LB_Left.Width() + 1);
+      Image_Left.Show();
+      Image_Right.Show();
+      LB_Right.SetLeft(Image_Right.Left() + Image_Right.Width() + 1);
+      LB_Right.Show();
+    }
+
+    Mn_Option->Visible = true;
+    Mn_StartUp->Visible = true;
+    Mn_UnInst->Visible = BandServerMissing() && FileExists(GetProgramFolder() + "TessivarInst.exe") &&
+                         DirectoryExists(GetTempFolder());
+    Mn_Exit->Visible = true;
+    Mn_Alpha->Visible = WindowsAbove4();
+
+    minTrackWidth_ = 200;
+    PopupMenu_Main.AutoPopup = true;
+    PopupMenu_Key.AutoPopup = true;
+    for (TControl* c : std::initializer_list<TControl*>{&Message, &Image_Next, &Image_Back,
+                                                        &Image_Stop, &KeywordButton, &FormRgn,
+                                                        &Image_Left, &Image_Right})
+      c->SetPopupMenu(&PopupMenu_Main);
+    PL_Keyword.SetColor((TColor)t.EditKeyColor);
+
+    AccessTickerIni(TickerIniPath, "R");
+    Display.SetScrollMode();
+
+    try {
+      TMenuItem* alpha = Mn_Alpha_None;
+      for (TMenuItem* item : Mn_Alpha_Items)
+        if (item->Tag == t.AlphaBrend) alpha = item;
+      Mn_Alpha_100Click(alpha);
+    } catch (...) {
+    }
+
+    Mn_HomePage->Caption = t.OemName + "ホームページ(&H)...";
+
+    Message.Font().SetName("Microsoft Sans Serif");
+    ApplyFontSize();
+    Message.Font().SetColor((TColor)t.FontColorB);
+    Message.Font().SetStyle(0);
+    Message.SetCommentColor((TColor)t.FontColorC);
+    Message.Top3D = (TColor)t.Label3DTop;
+    Message.Bottom3D = (TColor)t.Label3DBotm;
+    Message.SetHint(t.UrlHome);
+    Message.SetTitleLength(ByteLength(t.ProgName));
+    Message.SetTitle(TrimSpaces(t.ProgName + " " + t.OemName));
+    Display.CurrentLine.clear();
+
+    PL_Message.SetStartColor((TColor)t.StartColorB);
+    PL_Message.SetEndColor((TColor)t.EndColorB);
+
+    TOrvanelSpeedButton* states[] = {&Image_Next, &Image_Back, &Image_Stop};
+    int height = 0, width = 0;
+    for (TOrvanelSpeedButton* b : states) {
+      height = std::max(height, b->Glyph().Height());
+      width = std::max(width, b->Glyph().Width());
+    }
+    ButtonHeight = height > 0 ? height + 4 : 22;
+    const int buttonWidth = width > 0 ? width + 4 : 22;
+    for (TOrvanelSpeedButton* b : states) {
+      b->SetHeight(ButtonHeight);
+      b->SetWidth(buttonWidth);
+    }
+    KeywordButton.SetHeight(KeywordButton.Glyph().Height() + 4);
+    KeywordButton.SetWidth(KeywordButton.Glyph().Width() + 4);
+    PanelHeight = PL_Message.Height();
+    for (TOrvanelSpeedButton* b : states) b->SetLeft(2);
+    PL_Message.SetLeft(2 + Image_Next.Width() + 2);
+
+    PL_Message.SetAutoPoint(0);
+    PL_Message.SetAutoPointSet(true);
+    PL_Message.SetGradationStep(PanelHeight);
+
+    OleDropTarget.SetWinControl(this);
+
+    SetupDisplayTimer();
+    Timer_FileCheck.SetEnabled(true);
+  } catch (...) {
+    // A failing step leaves the design's values; the ticker still runs.
+  }
+}
+
+void TKvBandForm::FormDestroy(TObject*) {
+  if (Closing) return;
+  Closing = true;
+  try {
+    Timer_FileCheck.SetEnabled(false);
+    Timer_ListRead.SetEnabled(false);
+    Timer_Message.SetEnabled(false);
+    Timer_Help.SetEnabled(false);
+    CloseSummaryHint();
+  } catch (...) {
+  }
+}
+
+void TKvBandForm::FormShow(TObject*) {
+  if (Closing) return;
+  FormResize(this);
+}
+
+void TKvBandForm::FormResize(TObject*) {
+  if (Closing || LayoutBusy) return;
+  LayoutBusy = true;
+  try {
+    RECT r = ClientRect();
+    const int h = r.bottom - r.top;
+    for (TOrvanelSpeedButton* b : {&Image_Next, &Image_Back, &Image_Stop})
+      b->SetTop(r.top + Half(h - ButtonHeight));
+    KeywordButton.SetTop(r.top + Half(h - KeywordButton.Height()));
+    PL_Message.SetTop(r.top + Half(h - PanelHeight));
+    int left = 0, right = 0;
+    if (SkinActive) {
+      left = right = 10;
+    } else if (Image_Left.Visible()) {
+      left = Image_Left.Width() + LB_Left.Width();
+      right = Image_Right.Width() + LB_Right.Width();
+    }
+    for (TOrvanelSpeedButton* b : {&Image_Next, &Image_Back, &Image_Stop})
+      b->SetLeft(r.left + left);
+    KeywordButton.SetLeft(r.right - KeywordButton.Width() - right);
+    const int panelLeft = r.left + left + Image_Next.Width() + 2;
+    const int panelRight = KeywordButton.Visible() ? KeywordButton.Left() - 2 : r.right - right;
+    PL_Message.SetBounds(panelLeft, PL_Message.Top(), std::max(0, panelRight - panelLeft),
+                         PanelHeight);
+    if (Display.ScrollMode > 0) Message.SetHeight(PL_Message.ClientHeight());
+    Message.Refit();
+  } catch (...) {
+  }
+  LayoutBusy = false;
+}
+
+void TKvBandForm::FormPaint(TObject*) {
+  RECT r = ClientRect();
+  Frame3D(Canvas(), r, 0xF4F4F4, 0x7F7F7F, 1);
+}
+
+void TKvBandForm::PL_MessagePaint(TObject*) {
+  if (!TickerSettings.Label3D) return;
+  RECT r = PL_Message.ClientRect();
+  Frame3D(PL_Message.Canvas(), r, (TColor)TickerSettings.Label3DTop,
+          (TColor)TickerSettings.Label3DBotm, 1);
+}
+
+void TKvBandForm::StartRefresh() {
+  // Always the setup program beside the ticker, never a name from data.
+  std::wstring program = SjisToWide(GetProgramFolder() + "TessivarSetup.exe");
+  ShellExecuteW(nullptr, nullptr, program.c_str(), L"FEED", nullptr, SW_SHOW);
+}
+
+void TKvBandForm::RestartListRead(unsigned interval) {
+  Timer_ListRead.SetEnabled(false);
+  Timer_ListRead.SetInterval(interval);
+  Timer_ListRead.SetEnabled(true);
+}
+
+void TKvBandForm::SetScrollInterval() {
+  unsigned interval;
+  int step;
+  if (!Display.ScrollInterval(interval, step)) return;
+  Timer_ListRead.SetInterval(interval);
+  Timer_ListRead.Tag = step;
+}
+
+void TKvBandForm::SetupDisplayTimer() {
+  if (Closing) return;
+  Timer_ListRead.SetEnabled(false);
+  if (Display.ScrollMode > 0) {
+    Message.SetAlign(alNone);
+    Message.SetBounds(0, 0, Message.Width(), PL_Message.ClientHeight());
+    ApplyFontSize();
+    SetScrollInterval();
+    Timer_ListRead.SetInterval(Display.SetupDisplayTimer());
+    if (Display.Reverse) SetBackMode(false);
+  } else {
+    Message.SetAlign(alClient);
+    Timer_ListRead.SetInterval(Display.SetupDisplayTimer());
+  }
+  Timer_ListRead.SetEnabled(true);
+  Display.SpeedStep = 1;
+}
+
+void TKvBandForm::ApplyFontSize() {
+  if (Closing) return;
+  std::string title = Message.Title();
+  Message.SetTitle("");
+  Message.Font().SetSize(TickerSettings.TickerFontSize);
+  if (Display.ScrollMode > 0) {
+    int w = TextWidthIn(Message.Font(), title + "WWW");
+    if (!Message.Picture().Empty()) w += Message.Picture().Width() + 3;
+    Message.SetWidth(w);
+  }
+  Message.SetTitle(title);
+}
+
+void TKvBandForm::UpdateStateButtons() {
+  Image_Stop.SetVisible(Display.Paused);
+  Image_Back.SetVisible(!Display.Paused && Display.Reverse);
+  Image_Next.SetVisible(!Display.Paused && !Display.Reverse);
+  for (TOrvanelSpeedButton* b : {&Image_Stop, &Image_Back, &Image_Next})
+    if (b->Visible()) b->Repaint();
+}
+
+void TKvBandForm::SetBackMode(bool on) {
+  if (Closing || !Display.SetBackMode(on)) return;
+  UpdateStateButtons();
+  ShowNextNow();
+}
+
+void TKvBandForm::SetPaused(bool on) {
+  if (!Display.SetPaused(on)) return;
+  UpdateStateButtons();
+  if (Timer_ListRead.Enabled()) {
+    Timer_ListRead.SetEnabled(false);
+    Timer_ListRead.SetEnabled(true);
+  }
+}
+
+void TKvBandForm::ShowNextNow() {
+  if (Closing) return;
+  Timer_ListRead.SetEnabled(false);
+  Timer_ListReadTimer(nullptr);
+  Timer_ListRead.SetEnabled(true);
+}
+
+void TKvBandForm::ApplyColours() {
+  const bool icon = !Message.Picture().Empty() && Message.Picture().Width() > 0;
+  TColourSet set = ColourSetFor(Message.Tag, false, icon, TickerSettings);
+  Message.Font().SetColor((TColor)set.Font);
+  Message.Font().SetStyle(0);
+  PL_Message.SetStartColor((TColor)set.Start);
+  PL_Message.SetEndColor((TColor)set.End);
+  Message.Invalidate();
+}
+
+void TKvBandForm::CloseSummaryHint() { Timer_Help.SetEnabled(false); }
+
+void TKvBandForm::Mn_Alpha_100Click(TObject* sender) {
+  try {
+    auto* item = dynamic_cast<TMenuItem*>(sender);
+    if (!item) return;
+    TickerSettings.AlphaBrend = item->Tag;
+    if (item->Tag != 0) {
+      SetAlphaBlendValue((BYTE)item->Tag);
+      SetAlphaBlend(true);
+    } else {
+      SetAlphaBlend(false);
+    }
+    for (TMenuItem* other : {Mn_Alpha_None, Mn_Alpha_Items[0], Mn_Alpha_Items[1],
+                             Mn_Alpha_Items[2], Mn_Alpha_Items[3], Mn_Alpha_Items[4]})
+      other->Checked = other == item;
+    AccessTickerIni(TickerIniPath, "W");
+  } catch (...) {
+  }
+}
+
+void TKvBandForm::Mn_ExitClick(TObject*) { Close(); }
+
+void TKvBandForm::SetLabel(const TLabelText& text) {
+  Message.SetHint(text.Hint);
+  Message.SetTitleLength(text.TitleLength);
+  Message.SetTitle(text.Title);
+}
+
+void TKvBandForm::Timer_FileCheckTimer(TObject*) {
+  if (Closing) return;
+  try {
+    if (!firstTick_) {
+      firstTick_ = true;
+      SetVisible(true);
+    }
+    TFileCheckResult r = Display.FileCheck(Now(), LayoutBusy);
+    if (!r.Stopped) {
+      if (r.HasStatus) SetLabel(r.Status);
+      if (r.SettingsRead) ApplyFontSize();
+      if (r.ScrollModeChanged) SetupDisplayTimer();
+      if (Display.ScrollMode == 0 && Timer_ListRead.Interval() != Display.PagingInterval())
+        RestartListRead(Display.PagingInterval());
+      if (r.TickerReloaded) Mn_Kiji->Visible = false;
+    }
+    if (r.FileCheckInterval != 0) Timer_FileCheck.SetInterval(r.FileCheckInterval);
+  } catch (...) {
+  }
+  // Re-enabled on every path, or refreshes would stop for good.
+  if (!Closing) Timer_FileCheck.SetEnabled(true);
+}
+
+void TKvBandForm::Timer_ListReadTimer(TObject* sender) {
+  if (Closing || LayoutBusy || Display.Paused) return;
+  try {
+    const uint32_t now = TickCount();
+    if (PL_Keyword.Visible() && Display.KeywordBoxIdle(now)) {
+      PL_Keyword.Hide();
+      KeywordButton.SetDown(false);
+      Display.KeywordLastUse = 0;
+    }
+    bool due = true;
+    if (sender && Display.ScrollMode > 0) {
+      due = false;
+      TScrollInput in;
+      in.Left = Message.Left();
+      in.Step = Timer_ListRead.Tag;
+      in.LabelWidth = Message.Width();
+      in.StripWidth = PL_Message.ClientWidth();
+      in.TimerEnabled = Timer_ListRead.Enabled();
+      in.TimerInterval = Timer_ListRead.Interval();
+      TScrollResult r = Display.ScrollTick(in);
+      Message.SetLeft(r.Left);
+      if (r.RestInterval) RestartListRead(r.RestInterval);
+      due = r.NewItemDue;
+      if (r.ResumeScrolling) {
+        Timer_ListRead.SetEnabled(false);
+        SetScrollInterval();
+        Timer_ListRead.SetEnabled(true);
+      }
+    }
+    if (!due) return;
+    TShownItem item;
+    if (Display.TakeNextItem(item, now)) ShowItem(item, sender != nullptr);
+  } catch (...) {
+    // The next tick tries again.
+  }
+}
+
+void TKvBandForm::ShowItem(const TShownItem& item, bool withSender) {
+  if (!Message.Picture().Empty()) Message.Picture().Clear();
+  if (!item.IconPath.empty()) {
+    if (!Message.Picture().LoadFromFile(item.IconPath)) Message.Picture().Clear();
+  }
+  const bool picture = !Message.Picture().Empty() && Message.Picture().Width() > 0;
+  TLabelText text = item.Label;
+  if (picture) text.Title.clear();
+  if (Display.ScrollMode > 0) {
+    int w = TextWidthIn(Message.Font(), text.Title + "WWW");
+    if (picture) w += Message.Picture().Width() + 3;
+    Message.SetWidth(w);
+    if (!withSender) {
+      Timer_ListRead.SetInterval(1000);
+      Message.SetLeft(0);
+    }
+  }
+  Message.Tag = item.Tag;
+  SetLabel(text);
+  ApplyColours();
+  if (Display.ScrollMode == 0 && Timer_ListRead.Interval() != Display.PagingInterval())
+    RestartListRead(Display.PagingInterval());
+  if (Display.FileCheckDueNow()) {
+    Timer_FileCheck.SetEnabled(false);
+    Timer_FileCheckTimer(&Timer_FileCheck);
+  }
+}

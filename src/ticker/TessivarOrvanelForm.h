@@ -1,0 +1,117 @@
+// The ticker window: the news strip between the state buttons and the
+// keyword button, its two timers (file check and display), the OEM skin
+// pictures and colours, and the opening of links.
+#pragma once
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "L_OrvanelCompo.h"
+#include "SKGradation.h"
+#include "TickerDisplay.h"
+#include "classlib/Forms.h"
+#include "classlib/Image.h"
+#include "classlib/Label.h"
+#include "classlib/Menus.h"
+#include "classlib/Panel.h"
+#include "classlib/Timer.h"
+#include "shared/OleDnD.h"
+
+// Full path of the running program, cached.
+std::string GetModulePath();
+void SetApplicationTitle(const std::string& text);
+// The Windows major version is above 4 / above 5.
+bool WindowsAbove4();
+bool WindowsAbove5();
+
+// Only absolute http: and https: addresses without control characters,
+// blanks or quotes may be opened: a link comes from feed data and must
+// neither start a program nor add arguments to the browser's command line.
+bool IsOpenableLink(const std::string& url);
+// The browser program's parameters for a link: the address as one quoted argument.
+std::string BrowserParameters(const std::string& url);
+// Opens a link in the browser chosen by CommonBrows; beeps for a link that
+// may not be opened.
+void OpenLink(const std::string& url);
+
+// Tests replace the shell open and the automation object's ProgID.
+void SetShellOpenForTest(std::function<void(const std::string& url)> open);
+void SetBrowserProgIdForTest(const std::wstring& progId);
+
+class TKvBandForm : public TForm {
+ public:
+  TKvBandForm();
+  ~TKvBandForm() override;
+
+  // Components of the design.
+  TImage FormRgn;
+  TOrvanelSpeedButton Image_Stop, Image_Back, Image_Next, KeywordButton;
+  TImage Image_Left, Image_Right;
+  TLabel LB_Left, LB_Right;
+  TSKGradationP PL_Message;
+  TOrvanelLabel Message;
+  TPanel PL_Keyword;
+  TTimer Timer_FileCheck, Timer_ListRead, Timer_Message, Timer_Help;
+  TPopupMenu PopupMenu_Main, PopupMenu_Key;
+  TMenuItem *Refresh1, *Mn_Reread, *Mn_First, *Mn_LoopBack, *Mn_Pause, *Mn_Kiji, *Mn_Setup,
+      *Mn_Option, *Mn_Alpha, *Mn_StartUp, *Mn_UnInst, *Mn_Update, *Mn_HomePage,
+      *TessivarOrvanel1, *Mn_Exit;
+  TMenuItem* Mn_Alpha_None;
+  TMenuItem* Mn_Alpha_Items[5];  // 220, 190, 160, 130, 100
+  TOleDropTarget OleDropTarget;
+
+  // What is shown and when (no window needed).
+  TTickerDisplay Display;
+
+  bool Closing = false;
+  bool SkinActive = false;
+  bool LayoutBusy = false;
+  int ButtonHeight = 22;
+  int PanelHeight = 20;
+
+  void FormCreate(TObject* sender);
+  void FormDestroy(TObject* sender);
+  void FormShow(TObject* sender);
+  void FormResize(TObject* sender);
+  void FormPaint(TObject* sender);
+  void PL_MessagePaint(TObject* sender);
+
+  void Timer_FileCheckTimer(TObject* sender);
+  void Timer_ListReadTimer(TObject* sender);
+
+  void SetScrollInterval();
+  void SetupDisplayTimer();
+  void ApplyFontSize();
+  void UpdateStateButtons();
+  void SetBackMode(bool on);
+  void SetPaused(bool on);
+  void ShowNextNow();
+  // The colour set of the item on show (Message.Tag, icon), not hovering.
+  void ApplyColours();
+  void CloseSummaryHint();
+  void Mn_Alpha_100Click(TObject* sender);
+  void Mn_ExitClick(TObject* sender);
+
+  // True when an OEM package supplied the OEM settings.
+  bool LoadOemPackage(const std::string& path);
+  void LoadButtonGlyph(TOrvanelSpeedButton& button, const std::string& fileName);
+
+  // Starts ProgramFolder + "TessivarSetup.exe" "FEED".
+  static void StartRefresh();
+
+ protected:
+  void CreateParams(TCreateParams& p) override;
+  void HandleMessage(TMessage& m) override;
+
+ private:
+  void BuildMenus();
+  void ShowItem(const TShownItem& item, bool withSender);
+  void SetLabel(const TLabelText& text);
+  void RestartListRead(unsigned interval);
+  void CopyOemDefaultSettings();
+  bool firstTick_ = false;
+  int minTrackWidth_ = 0;
+};
+
+// The ticker window of the program (null before it exists and after it is gone).
+extern TKvBandForm* KvBandForm;

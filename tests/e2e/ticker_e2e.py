@@ -1,0 +1,160 @@
+"""Pieces of the ticker window scripts: a program folder with the ticker,
+the ticker file and settings written by the test, the ticker window found,
+captured and messaged through the helper, and pixels read from captures.
+"""
+
+import datetime
+import os
+import shutil
+import struct
+import subprocess
+import tempfile
+import time
+
+import tessivar_e2e as e2e
+
+CLASS = "TKVBANDFORM"
+TITLE = "TessivarTicker"
+SHOTS = "/tmp/shots"
+
+
+def day_number(t=None):
+    """Local time as the day number the ticker file keeps (days since 1899-12-30)."""
+    d = datetime.datetime.fromtimestamp(time.time() if t is None else t)
+    return (d - datetime.datetime(1899, 12, 30)).total_seconds() / 86400.0
+
+
+class Ticker:
+    """One install with the ticker beside the setup program."""
+
+    def __init__(self, server, oem=None, ini=None):
+        self.install = e2e.Install(server, oem)
+        shutil.copy(os.path.join(e2e.BIN, "TessivarOrvanel.exe"), self.install.prog)
+        self.exe = os.path.join(self.install.prog, "TessivarOrvanel.exe")
+        if ini is not None:
+            self.install.write_ini(ini)
+        self.procs = []
+
+    def write_tic(self, lines):
+        data = b"".join(e2e._encode("\t".join(map(str, f))) + b"\r\n" for f in lines)
+        self.install.write_bytes(self.install.path("TessivarOrvanel.tic"), data)
+
+    def start(self):
+        p = e2e.wine_start(self.exe, [], self.install.env)
+        self.procs.append(p)
+        return p
+
+    def close(self):
+        send(e2e_close=True)
+        for p in self.procs:
+            wait_exit(p, 20)
+        self.install.close()
+
+
+def helper(*args, timeout=60):
+    return e2e.wine_run(e2e.helper_exe(), [str(a) for a in args], timeout=timeout)
+
+
+def window(seconds=30):
+    """(count, visible, left, top, right, bottom) of the ticker window."""
+    tmp = tempfile.mkdtemp(prefix="tessivar-win-")
+    try:
+        out = os.path.join(tmp, "w.txt")
+        helper("window", CLASS, TITLE, out, seconds, timeout=seconds + 60)
+        if not os.path.exists(out):
+            return (0, 0, 0, 0, 0, 0)
+        return tuple(int(x) for x in open(out).read().split())
+    finally:
+        shutil.rmtree(tmp, ignore_errors=True)
+
+
+def send(message=None, wparam=0, e2e_close=False):
+    if e2e_close:
+        message = 0x10  # WM_CLOSE
+    rc, _ = helper("send", CLASS, TITLE, message, wparam)
+    return rc == 0
+
+
+def wait_exit(p, seconds):
+    try:
+        p.communicate(timeout=seconds)
+        return p.returncode
+    except subprocess.TimeoutExpired:
+        p.kill()
+        p.communicate()
+        return None
+
+
+class Bitmap:
+    """A 24-bit bottom-up BMP as the helper writes it."""
+
+    def __init__(self, path):
+        data = open(path, "rb").read()
+        self.path = path
+        offset = struct.unpack_from("<I", data, 10)[0]
+        self.width, self.height = struct.unpack_from("<ii", data, 18)
+        self.stride = (self.width * 3 + 3) & ~3
+        self.pixels = data[offset:]
+
+    def pixel(self, x, y):
+        """(r, g, b) at x, y counted from the top left."""
+        row = self.height - 1 - y
+        i = row * self.stride + x * 3
+        b, g, r = self.pixels[i:i + 3]
+        return (r, g, b)
+
+    def count(self, rgb, box=None, tolerance=0):
+        x0, y0, x1, y1 = box or (0, 0, self.width, self.height)
+        n = 0
+        for y in range(y0, y1):
+            for x in range(x0, x1):
+                p = self.pixel(x, y)
+                if all(abs(p[i] - rgb[i]) <= tolerance for i in range(3)):
+                    n += 1
+        return n
+
+    def columns_with(self, rgb, box, tolerance=40):
+        """x positions in box where some pixel is close to rgb."""
+        x0, y0, x1, y1 = box
+        xs = []
+        for x in range(x0, x1):
+            for y in range(y0, y1):
+                p = self.pixel(x, y)
+                if all(abs(p[i] - rgb[i]) <= tolerance for i in range(3)):
+                    xs.append(x)
+                    break
+        return xs
+
+
+def capture(name):
+    """Captures the ticker window; returns the Bitmap and keeps a PNG copy
+    in /tmp/shots for looking at."""
+    tmp = tempfile.mkdtemp(prefix="tessivar-shot-")
+    bmp = os.path.join(tmp, name + ".bmp")
+    rc, out = helper("capture", CLASS, TITLE, bmp)
+    if rc != 0 or not os.path.exists(bmp):
+        shutil.rmtree(tmp, ignore_errors=True)
+        return None
+    os.makedirs(SHOTS, exist_ok=True)
+    png = os.path.join(SHOTS, "ticker-%s.png" % name)
+    subprocess.run(["convert", bmp, "-scale", "300%", png], stdout=subprocess.DEVNULL,
+                   stderr=subprocess.DEVNULL, timeout=30)
+    return Bitmap(bmp)
+
+
+def wait_for_capture(name, good, seconds):
+    """Captures until good(bitmap) holds; the last capture either way."""
+    deadline = time.time() + seconds
+    shot = None
+    while True:
+        shot = capture(name) or shot
+        if shot is not None and good(shot):
+            return shot, True
+        if time.time() >= deadline:
+            return shot, False
+        time.sleep(0.5)
+
+
+def bgr(value):
+    """A colour value of the settings ($00BBGGRR) as (r, g, b)."""
+    return (value & 0xFF, (value >> 8) & 0xFF, (value >> 16) & 0xFF)

@@ -1155,25 +1155,29 @@ void TWinControl::HandleMessage(TMessage& m) {
 // ---- TGraphicControl ----
 TGraphicControl::TGraphicControl() { parentColor_ = true; }
 
+namespace {
+
+// Paint() draws on the control's canvas, lent the device context meanwhile.
+template <class PaintFn>
+void PaintOnCanvas(TCanvas& canvas, HDC dc, const TFont& font, TColor color, PaintFn paint) {
+  canvas.SetHandle(dc);
+  canvas.Font = font;
+  canvas.Brush.Color = color;
+  canvas.Brush.Style = bsSolid;
+  canvas.Brush.Pattern = nullptr;
+  SafeCall(paint);
+  canvas.SetHandle(nullptr);
+}
+
+}  // namespace
+
 void TGraphicControl::PaintTo(HDC dc) {
-  canvas_.SetHandle(dc);
-  canvas_.Font = font_;
-  canvas_.Brush.Color = color_;
-  canvas_.Brush.Style = bsSolid;
-  canvas_.Brush.Pattern = nullptr;
-  SafeCall([this] { Paint(); });
-  canvas_.SetHandle(nullptr);
+  PaintOnCanvas(canvas_, dc, font_, color_, [this] { Paint(); });
 }
 
 // ---- TCustomControl ----
 void TCustomControl::PaintWindow(HDC dc) {
-  canvas_.SetHandle(dc);
-  canvas_.Font = font_;
-  canvas_.Brush.Color = color_;
-  canvas_.Brush.Style = bsSolid;
-  canvas_.Brush.Pattern = nullptr;
-  SafeCall([this] { Paint(); });
-  canvas_.SetHandle(nullptr);
+  PaintOnCanvas(canvas_, dc, font_, color_, [this] { Paint(); });
 }
 
 void TCustomControl::Paint() {

@@ -371,9 +371,9 @@ std::unique_ptr<TXMLList> DomNodeToXMLList(IXMLDOMNodeList* nodes, bool readAttr
   return list;
 }
 
-std::unique_ptr<TXMLList> LoadXMLList(const std::string& bytes, bool readAttributes) {
-  IXMLDOMDocument* doc = nullptr;
-  if (!LoadXMLDocument(bytes, doc)) return nullptr;
+namespace {
+
+std::unique_ptr<TXMLList> ListOfDocument(IXMLDOMDocument* doc, bool readAttributes) {
   try {
     TComPtr<IXMLDOMNodeList> nodes;
     Check(doc->get_childNodes(nodes.Out()));
@@ -383,14 +383,16 @@ std::unique_ptr<TXMLList> LoadXMLList(const std::string& bytes, bool readAttribu
   }
 }
 
+}  // namespace
+
+std::unique_ptr<TXMLList> LoadXMLList(const std::string& bytes, bool readAttributes) {
+  IXMLDOMDocument* doc = nullptr;
+  if (!LoadXMLDocument(bytes, doc)) return nullptr;
+  return ListOfDocument(doc, readAttributes);
+}
+
 std::unique_ptr<TXMLList> LoadXMLList(IStream* source, bool readAttributes) {
   IXMLDOMDocument* doc = nullptr;
   if (!LoadXMLDocument(source, doc)) return nullptr;
-  try {
-    TComPtr<IXMLDOMNodeList> nodes;
-    Check(doc->get_childNodes(nodes.Out()));
-    return DomNodeToXMLList(nodes.Get(), readAttributes);
-  } catch (...) {
-    return nullptr;
-  }
+  return ListOfDocument(doc, readAttributes);
 }

@@ -13,6 +13,7 @@ void SetAppTitle(const std::string& title) { Application.SetTitle(title); }
 
 namespace {
 const UINT_PTR kHintShowTimer = 1, kHintHideTimer = 2;
+const int kMaxMessagesPerPump = 1000;
 
 LRESULT CALLBACK HintWndProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
   if (msg == WM_PAINT) {
@@ -131,7 +132,8 @@ bool TApplication::HandleMessage() {
 
 void TApplication::ProcessMessages() {
   MSG msg;
-  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+  // Bounded: a window that keeps posting to itself must not hold the caller.
+  for (int n = 0; n < kMaxMessagesPerPump && PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE); ++n) {
     if (msg.message == WM_QUIT) {
       terminated_ = true;
       PostQuitMessage((int)msg.wParam);  // keep it for the outer loop

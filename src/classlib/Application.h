@@ -32,11 +32,15 @@ class TApplication {
   bool MainFormOnTaskBar = true;
 
   void Run();  // shows the main form (ShowMainForm) and loops until Terminate
+  // Handles the pending messages (at most 1000). A WM_QUIT sets Terminated
+  // and is posted again for the loop that ends the program.
   void ProcessMessages();
   // Waits for and handles one message; false once WM_QUIT arrived.
   bool HandleMessage();
   void Terminate();
   bool Terminated() const { return terminated_; }
+  // Tests that simulate the end of a session go on in the same process.
+  void ClearTerminatedForTest() { terminated_ = false; }
 
   // Hands the error to OnException when set; otherwise beeps and keeps its
   // text in LastExceptionMessage (event handlers swallow their errors).

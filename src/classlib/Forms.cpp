@@ -12,9 +12,21 @@ TForm* GetParentForm(const TControl* c) {
   return dynamic_cast<TForm*>(const_cast<TControl*>(c));
 }
 
+namespace {
+std::string& FormFontName() {
+  static std::string name;
+  return name;
+}
+}  // namespace
+
+void SetDefaultFormFontName(const std::string& name) { FormFontName() = name; }
+
+const std::string& DefaultFormFontName() { return FormFontName(); }
+
 TForm::TForm() {
   visible_ = false;
   parentFont_ = false;
+  if (!FormFontName().empty()) font_.SetName(FormFontName());
   color_ = clBtnFace;
   left_ = 100;
   top_ = 100;

@@ -19,6 +19,11 @@ class TForm;
 // The form a control sits on (climbing Parent), or null.
 TForm* GetParentForm(const TControl* c);
 
+// Face name that forms created later start with (their controls follow it
+// through ParentFont); empty keeps the font's own default face.
+void SetDefaultFormFontName(const std::string& name);
+const std::string& DefaultFormFontName();
+
 class TForm : public TCustomControl {
  public:
   TForm();

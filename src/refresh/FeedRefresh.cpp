@@ -12,6 +12,7 @@
 #include "FeedParser.h"
 #include "HttpFetch.h"
 #include "MakerSite.h"
+#include "classlib/Application.h"
 #include "classlib/DateTime.h"
 #include "classlib/StringList.h"
 #include "shared/S_FileUtils.h"
@@ -20,8 +21,6 @@
 #include "shared/Tessivar_Seihin.h"
 
 namespace {
-
-bool terminated = false;
 
 struct CaseLess {
   bool operator()(const std::string& a, const std::string& b) const {
@@ -168,21 +167,11 @@ bool HourWindowContains(int start, int end) {
 }
 
 bool PumpAndCheckTerminated() {
-  MSG msg;
-  for (int n = 0; n < 1000 && !terminated && PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE); ++n) {
-    if (msg.message == WM_QUIT) {
-      terminated = true;
-      // Left in the queue for whichever loop ends the program.
-      PostQuitMessage(static_cast<int>(msg.wParam));
-      break;
-    }
-    TranslateMessage(&msg);
-    DispatchMessageW(&msg);
-  }
-  return terminated;
+  Application.ProcessMessages();
+  return Application.Terminated();
 }
 
-void ResetTerminatedForTest() { terminated = false; }
+void ResetTerminatedForTest() { Application.ClearTerminatedForTest(); }
 
 int CompareTickerLinesDesc(const std::vector<std::string>& list, int i, int j) {
   // Byte order of the ASCII-folded text: a TAB (undated line) stays below

@@ -6,6 +6,7 @@
 #include <mutex>
 #include <thread>
 
+#include "classlib/Application.h"
 #include "classlib/Text.h"
 #include "shared/FeedFiles.h"
 #include "shared/S_FileUtils.h"
@@ -282,35 +283,16 @@ void CancelJob(FetchJob& job) {
 }
 
 // Serves the GUI thread's queue while the worker downloads. Returns false when
-// the deadline passed or the application was told to quit (WM_QUIT is posted
-// again for the caller's own loop).
+// the deadline passed or the application was told to terminate.
 bool WaitPumping(HANDLE done, const FetchJob& job) {
-  bool quit = false;
-  WPARAM quitCode = 0;
-  bool finished = false;
-  while (!finished) {
+  for (;;) {
     DWORD elapsed = GetTickCount() - job.StartTick;
-    if (elapsed >= job.Limits.TotalMs) break;
+    if (elapsed >= job.Limits.TotalMs) return false;
     DWORD wait = std::min<DWORD>(job.Limits.TotalMs - elapsed, 50);
-    DWORD r = MsgWaitForMultipleObjects(1, &done, FALSE, wait, QS_ALLINPUT);
-    if (r == WAIT_OBJECT_0) {
-      finished = true;
-      break;
-    }
-    MSG msg;
-    for (int n = 0; n < 1000 && PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE); ++n) {
-      if (msg.message == WM_QUIT) {
-        quit = true;
-        quitCode = msg.wParam;
-        break;
-      }
-      TranslateMessage(&msg);
-      DispatchMessageW(&msg);
-    }
-    if (quit) break;
+    if (MsgWaitForMultipleObjects(1, &done, FALSE, wait, QS_ALLINPUT) == WAIT_OBJECT_0) return true;
+    Application.ProcessMessages();
+    if (Application.Terminated()) return false;
   }
-  if (quit) PostQuitMessage(static_cast<int>(quitCode));
-  return finished;
 }
 
 }  // namespace

@@ -8,8 +8,11 @@
 #include "MakerSite.h"
 #include "OemPackage.h"
 #include "SearchTemplate.h"
+#include "classlib/Application.h"
+#include "classlib/Forms.h"
 #include "classlib/StringList.h"
 #include "classlib/Text.h"
+#include "shared/L_Dialog.h"
 #include "shared/L_Mutex.h"
 #include "shared/S_FileUtils.h"
 #include "shared/S_Xml.h"
@@ -28,12 +31,6 @@ namespace {
 
 bool paramsRead = false;
 std::vector<std::string> params;
-
-// Stands in for the message dialog until it is part of the program.
-void ShowInformation(const std::string& text) {
-  MessageBoxW(nullptr, SjisToWide(text).c_str(), SjisToWide("情報").c_str(),
-              MB_OK | MB_ICONINFORMATION | MB_SETFOREGROUND);
-}
 
 void ReadOemData() {
   std::string id;
@@ -127,6 +124,8 @@ std::string CommandModeOf(const std::string& firstParam) {
 }
 
 void RunStartup() {
+  SetDefaultFormFontName("MS UI Gothic");
+  Application.Initialize();
   CharRefsEnabled = true;
   CheckCharacters = true;
   SetAgentHomePage(MakerHomePage());
@@ -145,7 +144,7 @@ void DispatchCommand() {
   }
   if (HasParamWord("REFRESH")) {
     if (MutexExists(FeedMutexName)) {
-      ShowInformation(RefreshBusyMessage);
+      ShowMsg(RefreshBusyMessage, mtInformation);
       return;
     }
     RunRefresh(true);

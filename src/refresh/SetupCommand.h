@@ -30,8 +30,9 @@ bool GetPrefixedParam(const std::string& prefix, std::string& value);
 // "URL" when text holds "\" or "://".
 std::string CommandModeOf(const std::string& firstParam);
 
-// Every start-up step up to the dispatch: XML options, the engine list,
-// the edition defaults, the OEM package or OEM file, the folders.
+// Every start-up step up to the dispatch: the forms' font, the application
+// object, XML options, the engine list, the edition defaults, the OEM package
+// or OEM file, the folders.
 void RunStartup();
 // Runs the job the command line asks for.
 void DispatchCommand();

@@ -1,13 +1,10 @@
 #include <windows.h>
-#include <commctrl.h>
 
 #include "SetupCommand.h"
 #include "shared/S_Xml.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   TComInit com;
-  INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_WIN95_CLASSES};
-  InitCommonControlsEx(&controls);
   try {
     RunStartup();
     DispatchCommand();

@@ -221,10 +221,41 @@ TEST_F(RefreshRun, TerminationDuringTheRunWritesNothing) {
   RefreshAllFeeds(24, true);
   EXPECT_FALSE(PathExists(folder_.File(TickerFileName)));
   EXPECT_FALSE(PathExists(folder_.File(MenuFileName)));
+  // The quit stays queued for the loop that ends the program.
   MSG msg;
-  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+  EXPECT_TRUE(PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+  for (int n = 0; n < 1000 && PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE); ++n) {
   }
   ResetTerminatedForTest();
+}
+
+namespace {
+int repostCount = 0;
+LRESULT CALLBACK RepostingProc(HWND h, UINT m, WPARAM w, LPARAM l) {
+  if (m != WM_APP) return DefWindowProcW(h, m, w, l);
+  ++repostCount;
+  PostMessageW(h, WM_APP, 0, 0);
+  return 0;
+}
+}  // namespace
+
+TEST(MessagePump, ServesMessagesButReturnsFromAWindowThatKeepsPosting) {
+  WNDCLASSW wc = {};
+  wc.lpfnWndProc = RepostingProc;
+  wc.hInstance = GetModuleHandleW(nullptr);
+  wc.lpszClassName = L"RepostingWindow";
+  RegisterClassW(&wc);
+  HWND w = CreateWindowW(L"RepostingWindow", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                         wc.hInstance, nullptr);
+  ASSERT_TRUE(w);
+  repostCount = 0;
+  PostMessageW(w, WM_APP, 0, 0);
+  EXPECT_FALSE(PumpAndCheckTerminated());
+  EXPECT_GT(repostCount, 0);
+  DestroyWindow(w);
+  MSG msg;
+  for (int n = 0; n < 1000 && PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE); ++n) {
+  }
 }
 
 TEST_F(RefreshRun, InformationFeedNeverStandsAlone) {

@@ -7,6 +7,7 @@
 
 #include <windows.h>
 
+#include "classlib/Application.h"
 #include "classlib/Text.h"
 #include "shared/FeedFiles.h"
 #include "shared/Tessivar_Seihin.h"
@@ -235,6 +236,35 @@ TEST_F(HttpFetch, TrickledHeadersAndBodiesAreGivenUpAtTheDeadline) {
     EXPECT_FALSE(f.Body) << path;
     EXPECT_FALSE(f.Received) << path;
     EXPECT_LT(GetTickCount() - start, 6000u) << path;
+  }
+}
+
+namespace {
+int quitTicks = 0;
+void CALLBACK QuitFromTimer(HWND, UINT, UINT_PTR id, DWORD) {
+  KillTimer(nullptr, id);
+  ++quitTicks;
+  PostQuitMessage(0);
+}
+}  // namespace
+
+TEST_F(HttpFetch, QuitWhileWaitingServesTheQueueAndAbandonsTheDownload) {
+  ScriptedResponse late = Ok("late");
+  late.DelayMs = 4000;
+  server.On("/late", late);
+  quitTicks = 0;
+  SetTimer(nullptr, 0, 100, QuitFromTimer);
+  DWORD start = GetTickCount();
+  Fetched f = Fetch(server.Url("/late"));
+  EXPECT_FALSE(f.Body);
+  EXPECT_EQ(1, quitTicks);
+  EXPECT_LT(GetTickCount() - start, 3000u);
+  EXPECT_TRUE(Application.Terminated());
+  // The quit stays queued for the loop that ends the program.
+  MSG msg;
+  EXPECT_TRUE(PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+  Application.ClearTerminatedForTest();
+  for (int n = 0; n < 1000 && PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE); ++n) {
   }
 }
 

@@ -2,6 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <windows.h>
+
+#include "classlib/Dialogs.h"
+#include "classlib/Forms.h"
+#include "classlib/Text.h"
+
 using Params = std::vector<std::string>;
 
 TEST(CommandLine, QuotesGroupAndBackslashesStay) {
@@ -38,4 +44,62 @@ TEST(UrlMode, PathsAndAddressesNameAFeed) {
   EXPECT_EQ("URL", CommandModeOf("http://example.test/rss"));
   EXPECT_EQ("", CommandModeOf("ADD"));
   EXPECT_EQ("", CommandModeOf(""));
+}
+
+namespace {
+
+struct BoxSeen {
+  bool ours = false;
+  std::string title, text, fontName, labelFontName;
+  int ticks = 0;
+};
+BoxSeen seen;
+
+BOOL CALLBACK FindOwnInformationBox(HWND w, LPARAM found) {
+  DWORD pid = 0;
+  GetWindowThreadProcessId(w, &pid);
+  wchar_t text[64];
+  int n = GetWindowTextW(w, text, 64);
+  if (pid != GetCurrentProcessId() || !IsWindowVisible(w) ||
+      WideToSjis(text, n > 0 ? n : 0) != "情報")
+    return TRUE;
+  *reinterpret_cast<HWND*>(found) = w;
+  return FALSE;
+}
+
+// Reads the box from this thread once it shows, then closes it; gives up
+// after 10 s.
+void CALLBACK ReadAndCloseBox(HWND, UINT, UINT_PTR id, DWORD) {
+  HWND box = nullptr;
+  EnumWindows(FindOwnInformationBox, reinterpret_cast<LPARAM>(&box));
+  if (!box && ++seen.ticks < 200) return;
+  KillTimer(nullptr, id);
+  if (!box) return;
+  if (auto* form = dynamic_cast<TMessageForm*>(TWinControl::FromHandle(box))) {
+    seen.ours = true;
+    seen.title = form->Caption();
+    seen.text = form->Message()->Caption();
+    seen.fontName = form->Font().Name();
+    seen.labelFontName = form->Message()->Font().Name();
+  }
+  PostMessageW(box, WM_CLOSE, 0, 0);
+}
+
+}  // namespace
+
+TEST(RefreshWord, WhileTheFeedMutexExistsTheBusyMessageIsShown) {
+  HANDLE held = CreateMutexW(nullptr, FALSE, L"TessivarFeed_Mutex");
+  ASSERT_TRUE(held);
+  SetDefaultFormFontName("MS UI Gothic");  // as the start-up does
+  SetCommandParamsForTest({"refresh"});
+  seen = BoxSeen();
+  SetTimer(nullptr, 0, 50, ReadAndCloseBox);
+  DispatchCommand();
+  SetDefaultFormFontName("");
+  CloseHandle(held);
+  EXPECT_TRUE(seen.ours) << "not the project's message form";
+  EXPECT_EQ("情報", seen.title);
+  EXPECT_EQ("ただいま自動更新中の為、手動更新はできません．", seen.text);
+  EXPECT_EQ("MS UI Gothic", seen.fontName);
+  EXPECT_EQ("MS UI Gothic", seen.labelFontName);
 }

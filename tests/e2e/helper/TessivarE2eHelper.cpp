@@ -43,16 +43,32 @@ BOOL CALLBACK CollectText(HWND child, LPARAM out) {
   return TRUE;
 }
 
-// closebox <out file> <max seconds>: the information box's texts, then closes it.
+// closebox <out file> <max seconds>: the visible information box of the
+// project's own message form (class TForm, title "情報"): its title and the
+// texts of its windowed children (the buttons; the message is painted), then
+// closes it.
 int CloseBox(char** argv) {
-  std::wstring title = SjisToWide("情報");
+  struct Search {
+    std::wstring title;
+    HWND found;
+    static BOOL CALLBACK Match(HWND w, LPARAM lp) {
+      auto* q = reinterpret_cast<Search*>(lp);
+      wchar_t text[256];
+      if (!IsWindowVisible(w) || !GetClassNameW(w, text, 256) || lstrcmpW(text, L"TForm") != 0)
+        return TRUE;
+      int n = GetWindowTextW(w, text, 256);
+      if (std::wstring(text, n > 0 ? n : 0) != q->title) return TRUE;
+      q->found = w;
+      return FALSE;
+    }
+  } search{SjisToWide("情報"), nullptr};
   DWORD limit = static_cast<DWORD>(std::atoi(argv[3])) * 1000;
   DWORD start = GetTickCount();
   while (GetTickCount() - start < limit) {
-    HWND box = FindWindowW(nullptr, title.c_str());
-    if (box) {
+    EnumWindows(Search::Match, reinterpret_cast<LPARAM>(&search));
+    if (HWND box = search.found) {
       Sleep(200);
-      std::string texts;
+      std::string texts = WideToSjis(search.title) + "\n";
       EnumChildWindows(box, CollectText, reinterpret_cast<LPARAM>(&texts));
       WriteBytes(argv[2], texts);
       PostMessageW(box, WM_CLOSE, 0, 0);

@@ -83,6 +83,11 @@ class DialogScript {
     }
     if (!acted_) {
       if (++shownTicks_ < 5) return;
+      // Under load the window manager may hand the box the focus late; keys
+      // go to the focused control, so wait for it (5 s at most).
+      HWND focus = GetFocus();
+      bool focused = focus && (focus == dialog_ || IsChild(dialog_, focus));
+      if (!focused && shownTicks_ < 100) return;
       acted_ = true;
       auto* form = dynamic_cast<TMessageForm*>(TWinControl::FromHandle(dialog_));
       if (form) action_(dialog_, form);

@@ -32,6 +32,7 @@ std::function<void(const std::string&)> shellOpenForTest;
 std::wstring browserProgId = L"InternetExplorer.Application";
 // The browser automation object, kept for the next link.
 ComPtr<IDispatch> browserObject;
+std::string appDataBaseForTest, profileBaseForTest;
 
 void OpenThroughShell(const std::string& url) {
   if (shellOpenForTest) {
@@ -203,7 +204,20 @@ bool IsOpenableLink(const std::string& url) {
   return true;
 }
 
-std::string BrowserParameters(const std::string& url) { return "\"" + url + "\""; }
+std::string BrowserParameters(const std::string& url) {
+  // Backslashes before the closing quote are doubled, or the browser would
+  // read them as an escaped quote. A trail byte 0x5C is no backslash.
+  size_t trailing = 0;
+  for (size_t i = 0; i < url.size(); ++i) {
+    if (IsLeadByte((unsigned char)url[i]) && i + 1 < url.size()) {
+      trailing = 0;
+      ++i;
+    } else {
+      trailing = url[i] == '\\' ? trailing + 1 : 0;
+    }
+  }
+  return "\"" + url + std::string(trailing, '\\') + "\"";
+}
 
 void OpenLink(const std::string& url) {
   Screen.SetCursor(crAppStart);
@@ -235,6 +249,11 @@ void SetShellOpenForTest(std::function<void(const std::string& url)> open) {
 void SetBrowserProgIdForTest(const std::wstring& progId) {
   browserProgId = progId;
   browserObject.Reset();
+}
+
+void SetDataFolderBasesForTest(const std::string& appDataFolder, const std::string& profileFolder) {
+  appDataBaseForTest = appDataFolder;
+  profileBaseForTest = profileFolder;
 }
 
 // ---- the form ----
@@ -535,7 +554,10 @@ void TKvBandForm::FormCreate(TObject*) {
       }
     }
     SetCaption(t.ProgName);
-    InitDataFolders();
+    if (appDataBaseForTest.empty())
+      InitDataFolders();
+    else
+      InitDataFoldersAt(appDataBaseForTest, profileBaseForTest);
     // Only now is TickerIniPath known.
     if (oemFileUsed) CopyOemDefaultSettings();
 
@@ -814,6 +836,7 @@ void TKvBandForm::SetLabel(const TLabelText& text) {
 
 void TKvBandForm::Timer_FileCheckTimer(TObject*) {
   if (Closing) return;
+  unsigned interval = kFileCheckInterval;
   try {
     if (!firstTick_) {
       firstTick_ = true;
@@ -828,11 +851,15 @@ void TKvBandForm::Timer_FileCheckTimer(TObject*) {
         RestartListRead(Display.PagingInterval());
       if (r.TickerReloaded) Mn_Kiji->Visible = false;
     }
-    if (r.FileCheckInterval != 0) Timer_FileCheck.SetInterval(r.FileCheckInterval);
+    if (r.FileCheckInterval != 0) interval = r.FileCheckInterval;
   } catch (...) {
   }
-  // Re-enabled on every path, or refreshes would stop for good.
-  if (!Closing) Timer_FileCheck.SetEnabled(true);
+  // Re-enabled on every path, or refreshes would stop for good; a paused
+  // window has no reason to look every 300 ms.
+  if (!Closing) {
+    Timer_FileCheck.SetInterval(interval);
+    Timer_FileCheck.SetEnabled(true);
+  }
 }
 
 void TKvBandForm::Timer_ListReadTimer(TObject* sender) {

@@ -37,6 +37,9 @@ void OpenLink(const std::string& url);
 // Tests replace the shell open and the automation object's ProgID.
 void SetShellOpenForTest(std::function<void(const std::string& url)> open);
 void SetBrowserProgIdForTest(const std::wstring& progId);
+// Tests settle the data folders under these base folders instead of the
+// user's (empty texts: the user's folders again).
+void SetDataFolderBasesForTest(const std::string& appDataFolder, const std::string& profileFolder);
 
 class TKvBandForm : public TForm {
  public:

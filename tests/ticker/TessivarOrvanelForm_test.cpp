@@ -1,0 +1,856 @@
+// The ticker window's own behaviour: links, creation from the edition, OEM
+// and settings files, the wiring of the display timers and destruction.
+//
+// The window reads files beside the program (the band server, the OEM
+// folder, an OEM package), which other test programs of this folder create
+// for a moment. So the window cases run in a copy of this program in a
+// private folder: the DISABLED_InFolder* cases run only there (the parent
+// starts the copy and reports its result; gtest leaves them out otherwise).
+// The same program also stands in for a browser: started with
+// TESSIVAR_STANDIN_LOG set, it logs its arguments and ends before any test
+// runs.
+#include "TessivarOrvanelForm.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <memory>
+#include <sstream>
+#include <vector>
+
+#include <jpeglib.h>
+#include <shellapi.h>
+
+#include "classlib/Dialogs.h"
+#include "classlib/Screen.h"
+#include "classlib/Text.h"
+#include "shared/MakerSite.h"
+#include "shared/S_FileUtils.h"
+#include "shared/Tessivar_Seihin.h"
+#include "support/TickerScratch.h"
+
+namespace {
+
+const wchar_t kStandInLogVar[] = L"TESSIVAR_STANDIN_LOG";
+const wchar_t kInFolderVar[] = L"TESSIVAR_FORM_IN_FOLDER";
+
+std::wstring EnvW(const wchar_t* name) {
+  wchar_t buffer[1024];
+  DWORD n = GetEnvironmentVariableW(name, buffer, 1024);
+  if (n == 0 || n >= 1024) return std::wstring();
+  return std::wstring(buffer, n);
+}
+
+// The browser stand-in: one line per start, the arguments after the program
+// name separated by U+0001.
+const bool kStandInDone = [] {
+  std::wstring log = EnvW(kStandInLogVar);
+  if (log.empty()) return false;
+  int argc = 0;
+  LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &argc);
+  std::wstring line;
+  for (int i = 1; argv && i < argc; ++i) {
+    if (i > 1) line += L'\x01';
+    line += argv[i];
+  }
+  line += L"\n";
+  HANDLE f = CreateFileW(log.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+                         0, nullptr);
+  if (f != INVALID_HANDLE_VALUE) {
+    DWORD written = 0;
+    WriteFile(f, line.data(), (DWORD)(line.size() * sizeof(wchar_t)), &written, nullptr);
+    CloseHandle(f);
+  }
+  ExitProcess(0);
+}();
+
+std::string ReadBytes(const std::string& path) {
+  std::ifstream in(SjisToWide(path).c_str(), std::ios::binary);
+  std::ostringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+void RemoveTree(const std::wstring& folder, int depth) {
+  if (depth > 6) return;
+  WIN32_FIND_DATAW found;
+  HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &found);
+  if (find != INVALID_HANDLE_VALUE) {
+    do {
+      std::wstring name = found.cFileName;
+      if (name == L"." || name == L"..") continue;
+      std::wstring full = folder + L"\\" + name;
+      if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+        RemoveTree(full, depth + 1);
+      else
+        DeleteFileW(full.c_str());
+    } while (FindNextFileW(find, &found));
+    FindClose(find);
+  }
+  RemoveDirectoryW(folder.c_str());
+}
+void RemoveTree(const std::string& folder) { RemoveTree(SjisToWide(DelBackslash(folder)), 0); }
+
+template <class Pred>
+bool WaitUntil(Pred pred, int ms) {
+  for (int waited = 0; waited < ms; waited += 50) {
+    if (pred()) return true;
+    Sleep(50);
+  }
+  return pred();
+}
+
+// A 24-bit BMP of one colour.
+std::string BmpBytes(int w, int h, COLORREF colour) {
+  const int stride = (w * 3 + 3) & ~3;
+  const int size = 54 + stride * h;
+  std::string b(size, '\0');
+  auto put32 = [&](int at, uint32_t v) {
+    for (int i = 0; i < 4; ++i) b[at + i] = (char)((v >> (8 * i)) & 0xFF);
+  };
+  b[0] = 'B';
+  b[1] = 'M';
+  put32(2, size);
+  put32(10, 54);
+  put32(14, 40);
+  put32(18, w);
+  put32(22, h);
+  b[26] = 1;
+  b[28] = 24;
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) {
+      int at = 54 + y * stride + x * 3;
+      b[at] = (char)GetBValue(colour);
+      b[at + 1] = (char)GetGValue(colour);
+      b[at + 2] = (char)GetRValue(colour);
+    }
+  return b;
+}
+
+// A real JPEG made by libjpeg.
+std::string JpegBytes(int w, int h) {
+  jpeg_compress_struct c;
+  jpeg_error_mgr err;
+  c.err = jpeg_std_error(&err);
+  jpeg_create_compress(&c);
+  unsigned char* out = nullptr;
+  unsigned long size = 0;
+  jpeg_mem_dest(&c, &out, &size);
+  c.image_width = w;
+  c.image_height = h;
+  c.input_components = 3;
+  c.in_color_space = JCS_RGB;
+  jpeg_set_defaults(&c);
+  jpeg_start_compress(&c, TRUE);
+  std::vector<unsigned char> row(w * 3, 0x80);
+  while (c.next_scanline < c.image_height) {
+    JSAMPROW r = row.data();
+    jpeg_write_scanlines(&c, &r, 1);
+  }
+  jpeg_finish_compress(&c);
+  std::string bytes((const char*)out, size);
+  jpeg_destroy_compress(&c);
+  free(out);
+  return bytes;
+}
+
+// ---- links ----
+
+TEST(IsOpenableLink, OnlyHttpAndHttpsWithAHost) {
+  for (const char* ok : {"http://example.com/", "https://example.com/a?b=1&c=2#x", "HTTP://EXAMPLE.COM",
+                         "HtTpS://example.com:8080/path", "http://例え.jp/ソ"})
+    EXPECT_TRUE(IsOpenableLink(ok)) << ok;
+  for (const char* refused :
+       {"", "http://", "https://", "http:///path", "http:example.com", "ftp://example.com/",
+        "javascript:alert(1)", "JavaScript://example.com/%0Aalert(1)", "file:///C:/Windows/",
+        "file://server/share", "\\\\server\\x", "C:\\x", "C:\\Windows\\notepad.exe",
+        "mailto:a@example.com", " http://example.com/", "http://example.com/a b",
+        "http://example.com/a\tb", "http://example.com/\r\n--flag", "http://example.com/\x7f",
+        "http://example.com/\"", "http://example.com/\" --new-window \"x",
+        "http://example.com/\x01"})
+    EXPECT_FALSE(IsOpenableLink(refused)) << refused;
+}
+
+class OpenLinkTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    TickerSettings = TTickerSettings();
+    SetShellOpenForTest([this](const std::string& url) {
+      opened.push_back(url);
+      cursorWhileOpening = Screen.Cursor();
+    });
+  }
+  void TearDown() override {
+    SetShellOpenForTest(nullptr);
+    SetBrowserProgIdForTest(L"InternetExplorer.Application");
+    TickerSettings = TTickerSettings();
+  }
+  std::vector<std::string> opened;
+  TCursor cursorWhileOpening = crDefault;
+};
+
+TEST_F(OpenLinkTest, ShellOpensTheLinkUnderTheBusyCursor) {
+  TickerSettings.CommonBrows = 0;
+  OpenLink("http://example.com/a?b=1");
+  ASSERT_EQ(opened, std::vector<std::string>{"http://example.com/a?b=1"});
+  EXPECT_EQ(cursorWhileOpening, crAppStart);
+  EXPECT_EQ(Screen.Cursor(), crDefault);
+}
+
+TEST_F(OpenLinkTest, AFailingOpenIsSwallowedAndTheCursorRestored) {
+  TickerSettings.CommonBrows = 0;
+  SetShellOpenForTest([](const std::string&) { throw std::runtime_error("no browser"); });
+  EXPECT_NO_THROW(OpenLink("http://example.com/"));
+  EXPECT_EQ(Screen.Cursor(), crDefault);
+}
+
+TEST_F(OpenLinkTest, MissingAutomationBrowserFallsBackToTheShell) {
+  TickerSettings.CommonBrows = 1;
+  SetBrowserProgIdForTest(L"Tessivar.NoSuchBrowser.Application");
+  OpenLink("https://example.com/one");
+  // No object is kept after the failure: the next link tries again, and
+  // falls back again.
+  OpenLink("https://example.com/two");
+  EXPECT_EQ(opened, (std::vector<std::string>{"https://example.com/one", "https://example.com/two"}));
+  EXPECT_EQ(Screen.Cursor(), crDefault);
+}
+
+TEST_F(OpenLinkTest, RefusedLinksOpenNothing) {
+  for (int mode : {0, 1}) {
+    TickerSettings.CommonBrows = mode;
+    SetBrowserProgIdForTest(L"Tessivar.NoSuchBrowser.Application");
+    for (const char* url : {"javascript:alert(1)", "file:///C:/", "C:\\Windows\\notepad.exe",
+                            "http://example.com/\" -x", ""})
+      OpenLink(url);
+    EXPECT_EQ(Screen.Cursor(), crDefault);
+  }
+  EXPECT_TRUE(opened.empty());
+}
+
+// The program named by CommonBrowsName: this test program as the stand-in.
+class NamedBrowserTest : public OpenLinkTest {
+ protected:
+  void SetUp() override {
+    OpenLinkTest::SetUp();
+    wchar_t temp[MAX_PATH];
+    GetTempPathW(MAX_PATH, temp);
+    log_ = std::wstring(temp) + L"TessivarStandIn_" + std::to_wstring(GetCurrentProcessId()) +
+           L".log";
+    DeleteFileW(log_.c_str());
+    SetEnvironmentVariableW(kStandInLogVar, log_.c_str());
+    TickerSettings.CommonBrows = 2;
+    TickerSettings.CommonBrowsName = GetModulePath();
+  }
+  void TearDown() override {
+    SetEnvironmentVariableW(kStandInLogVar, nullptr);
+    DeleteFileW(log_.c_str());
+    OpenLinkTest::TearDown();
+  }
+  // Each start's arguments.
+  std::vector<std::vector<std::wstring>> Starts() const {
+    std::string bytes = ReadBytes(WideToSjis(log_));
+    std::wstring text(bytes.size() / sizeof(wchar_t), L'\0');
+    if (!text.empty()) memcpy(&text[0], bytes.data(), text.size() * sizeof(wchar_t));
+    std::vector<std::vector<std::wstring>> starts;
+    std::wstringstream lines(text);
+    std::wstring line;
+    while (std::getline(lines, line)) {
+      std::vector<std::wstring> args;
+      std::wstringstream parts(line);
+      std::wstring part;
+      while (std::getline(parts, part, L'\x01')) args.push_back(part);
+      starts.push_back(args);
+    }
+    return starts;
+  }
+  std::vector<std::vector<std::wstring>> WaitForStarts(size_t count) const {
+    WaitUntil([&] { return Starts().size() >= count; }, 15000);
+    return Starts();
+  }
+  std::wstring log_;
+};
+
+TEST_F(NamedBrowserTest, GetsTheAddressAsOneArgument) {
+  const std::string urls[] = {"http://example.com/a?b=1&c=2|x^y%PATH%", "http://example.com/dir\\",
+                              "http://example.com/dir\\\\", "http://例え.jp/ソ"};
+  for (const std::string& url : urls) {
+    SCOPED_TRACE(url);
+    DeleteFileW(log_.c_str());
+    OpenLink(url);
+    EXPECT_EQ(Screen.Cursor(), crDefault);
+    auto starts = WaitForStarts(1);
+    ASSERT_EQ(starts.size(), 1u);
+    EXPECT_EQ(starts[0], std::vector<std::wstring>{SjisToWide(url)});
+  }
+  EXPECT_TRUE(opened.empty());
+}
+
+TEST_F(NamedBrowserTest, ARefusedLinkStartsNoBrowser) {
+  OpenLink("javascript:alert(1)");
+  OpenLink("http://example.com/\" --load-extension=C:\\evil");
+  OpenLink("http://example.com/ok");
+  auto starts = WaitForStarts(1);
+  Sleep(500);  // a wrongly started browser would have logged by now
+  starts = Starts();
+  ASSERT_EQ(starts.size(), 1u);
+  EXPECT_EQ(starts[0], std::vector<std::wstring>{L"http://example.com/ok"});
+}
+
+// ---- the window cases in a private copy of this program ----
+
+std::string TempFolderPath() {
+  wchar_t temp[MAX_PATH];
+  GetTempPathW(MAX_PATH, temp);
+  return WideToSjis(temp);
+}
+
+// Runs this program's DISABLED_InFolder* cases matching filter in a copy
+// inside a new folder, optionally with a band server beside it; the exit code, and
+// the copy's report in output.
+long RunInPrivateFolder(const std::string& filter, bool bandServer, std::string& output) {
+  static int counter = 0;
+  std::string folder = TempFolderPath() + "TessivarFormCopy_" +
+                       std::to_string(GetCurrentProcessId()) + "_" + std::to_string(++counter) +
+                       "\\";
+  RemoveTree(folder);
+  ForceFolder(DelBackslash(folder));
+  std::string exe = folder + ExtractFileName(GetModulePath());
+  if (!CopyFileSJ(GetModulePath(), exe, false)) return -3;
+  if (bandServer) WriteBytes(folder + "TessivarOrvanel32.dll", "MZ");
+  std::string report = folder + "report.txt";
+
+  SECURITY_ATTRIBUTES sa = {sizeof sa, nullptr, TRUE};
+  HANDLE out = CreateFileW(SjisToWide(report).c_str(), GENERIC_WRITE, FILE_SHARE_READ, &sa,
+                           CREATE_ALWAYS, 0, nullptr);
+  STARTUPINFOW si = {};
+  si.cb = sizeof si;
+  si.dwFlags = STARTF_USESTDHANDLES;
+  si.hStdInput = nullptr;
+  si.hStdOutput = si.hStdError = out;
+  std::wstring cmd = L"\"" + SjisToWide(exe) + L"\" --gtest_color=no --gtest_also_run_disabled_tests --gtest_filter=" +
+                     SjisToWide(filter);
+  SetEnvironmentVariableW(kInFolderVar, L"1");
+  PROCESS_INFORMATION pi = {};
+  BOOL started = CreateProcessW(SjisToWide(exe).c_str(), &cmd[0], nullptr, nullptr, TRUE, 0,
+                                nullptr, SjisToWide(folder).c_str(), &si, &pi);
+  SetEnvironmentVariableW(kInFolderVar, nullptr);
+  if (out != INVALID_HANDLE_VALUE) CloseHandle(out);
+  long code = -2;
+  if (started) {
+    CloseHandle(pi.hThread);
+    if (WaitForSingleObject(pi.hProcess, 240000) == WAIT_OBJECT_0) {
+      DWORD c = 0;
+      GetExitCodeProcess(pi.hProcess, &c);
+      code = (long)c;
+    } else {
+      TerminateProcess(pi.hProcess, 99);
+      WaitForSingleObject(pi.hProcess, 5000);
+      code = -1;
+    }
+    CloseHandle(pi.hProcess);
+  }
+  output = ReadBytes(report);
+  // The copy's image may stay locked for a moment after it ended.
+  WaitUntil(
+      [&] {
+        RemoveTree(folder);
+        return !DirectoryExists(DelBackslash(folder));
+      },
+      3000);
+  return code;
+}
+
+TEST(WindowInPrivateFolder, WithoutBandServer) {
+  std::string output;
+  long code = RunInPrivateFolder("DISABLED_InFolder*:-DISABLED_InFolderBand*", false, output);
+  EXPECT_EQ(code, 0) << output;
+  EXPECT_NE(output.find("[  PASSED  ]"), std::string::npos) << output;
+  EXPECT_EQ(output.find("[  SKIPPED ]"), std::string::npos) << output;
+  EXPECT_EQ(output.find("[  PASSED  ] 0 tests"), std::string::npos) << output;
+}
+
+TEST(WindowInPrivateFolder, WithBandServer) {
+  std::string output;
+  long code = RunInPrivateFolder("DISABLED_InFolderBand*", true, output);
+  EXPECT_EQ(code, 0) << output;
+  EXPECT_NE(output.find("[  PASSED  ]"), std::string::npos) << output;
+  EXPECT_EQ(output.find("[  SKIPPED ]"), std::string::npos) << output;
+  EXPECT_EQ(output.find("[  PASSED  ] 0 tests"), std::string::npos) << output;
+}
+
+// Base of the cases that run in the private copy: fresh settings, an empty
+// OEM folder and data folders of the case's own.
+class InFolder : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (EnvW(kInFolderVar) != L"1") GTEST_SKIP() << "runs in a private copy of the program";
+    static int counter = 0;
+    TickerSettings = TTickerSettings();
+    OemDataFolder = GetProgramFolder() + "OEM\\";
+    RemoveTree(OemDataFolder);
+    ForceFolder(DelBackslash(OemDataFolder));
+    base_ = GetProgramFolder() + "case" + std::to_string(++counter) + "\\";
+    ForceFolder(base_ + "AppData");
+    ForceFolder(base_ + "Profile\\AppData\\LocalLow");
+    SetDataFolderBasesForTest(base_ + "AppData", base_ + "Profile");
+    // The folders the window will settle on (the OEM file keeps LocalPath).
+    InitDataFoldersAt(base_ + "AppData", base_ + "Profile");
+    ForceFolder(DataFolder + "Graphic");
+  }
+  void TearDown() override {
+    if (form) form->FormDestroy(form.get());
+    form.reset();
+    SetDataFolderBasesForTest("", "");
+    if (!base_.empty()) RemoveTree(base_);
+    RemoveTree(OemDataFolder);
+    TickerSettings = TTickerSettings();
+  }
+
+  void Oem(const std::string& name, const std::string& bytes) {
+    WriteBytes(OemDataFolder + name, bytes);
+  }
+  void Settings(const std::string& text) { WriteBytes(TickerIniPath, text); }
+
+  TKvBandForm& Create() {
+    form = std::make_unique<TKvBandForm>();
+    form->DoCreate();
+    form->Display.OnStartRefresh = [this] { ++refreshes; };
+    return *form;
+  }
+
+  std::string TickerFile() const { return DataFolder + "TessivarOrvanel.tic"; }
+  // Writes the ticker file with a modification time that differs from the last one.
+  void WriteTicker(const std::string& text) {
+    WriteBytes(TickerFile(), text);
+    SetModifiedSecondsFromNow(TickerFile(), ++tickerAge_ * 10);
+  }
+  // One file-check run, as the timer would start it.
+  void FileCheck() { form->Timer_FileCheckTimer(&form->Timer_FileCheck); }
+
+  std::unique_ptr<TKvBandForm> form;
+  int refreshes = 0;
+  std::string base_;
+  int tickerAge_ = 0;
+};
+
+using DISABLED_InFolderCreate = InFolder;
+using DISABLED_InFolderBandCreate = InFolder;
+using DISABLED_InFolderDestroy = InFolder;
+
+TEST_F(DISABLED_InFolderCreate, WithoutBandServerTheTickerEditionDefaultsApply) {
+  ASSERT_TRUE(BandServerMissing());
+  TKvBandForm& f = Create();
+  const TTickerSettings& t = TickerSettings;
+  EXPECT_EQ(t.TickerScroll, 2);
+  EXPECT_TRUE(t.ScrollButton);
+  EXPECT_EQ(t.InfoLineInterval, 20);
+  EXPECT_EQ(t.ProgName, "Tessivar-Ticker");
+  EXPECT_EQ(t.UrlDesk, MakerDeskPage());
+  EXPECT_EQ(f.Display.ScrollMode, 2);
+  EXPECT_EQ(f.Timer_ListRead.Tag, 2);
+  EXPECT_TRUE(f.Timer_ListRead.Enabled());
+  // The first item rests TickerScrollTime seconds before it moves.
+  EXPECT_EQ(f.Timer_ListRead.Interval(), (unsigned)t.TickerScrollTime * 1000);
+  EXPECT_EQ(f.Caption(), "Tessivar-Ticker");
+  EXPECT_EQ(f.Message.Title(), "Tessivar-Ticker Pelmoriad");
+  EXPECT_EQ(f.Message.TitleLength(), 15);
+  EXPECT_EQ(f.Message.Hint(), t.UrlHome);
+  EXPECT_EQ(f.Mn_HomePage->Caption, "Pelmoriadホームページ(&H)...");
+  // Program colours, not the settings group's defaults.
+  EXPECT_EQ(f.Message.Font().Color(), (TColor)0);
+  EXPECT_EQ(f.PL_Message.StartColor(), (TColor)0xFFFFFF);
+  EXPECT_EQ(f.PL_Message.EndColor(), (TColor)0xCCCCCC);
+  // Hidden until the first file check, 300 pixels wide, on top.
+  EXPECT_FALSE(f.Visible());
+  EXPECT_EQ(f.ClientWidth(), 300);
+  EXPECT_EQ(f.ClientHeight(), f.PL_Message.Height() + 6);
+  EXPECT_EQ(f.FormStyle(), fsStayOnTop);
+  EXPECT_TRUE(f.Timer_FileCheck.Enabled());
+  EXPECT_EQ(f.Timer_FileCheck.Interval(), 300u);
+  // No skin: the drag and size grips show.
+  EXPECT_FALSE(f.SkinActive);
+  EXPECT_TRUE(f.LB_Left.Visible());
+  EXPECT_TRUE(f.Image_Left.Visible());
+  EXPECT_TRUE(f.Image_Right.Visible());
+  EXPECT_TRUE(f.LB_Right.Visible());
+  EXPECT_TRUE(f.Mn_Option->Visible);
+  EXPECT_TRUE(f.Mn_StartUp->Visible);
+  EXPECT_TRUE(f.Mn_Exit->Visible);
+  EXPECT_FALSE(f.Mn_UnInst->Visible);  // no installer beside the program
+  EXPECT_TRUE(f.PopupMenu_Main.AutoPopup);
+  EXPECT_EQ(f.Message.PopupMenu(), &f.PopupMenu_Main);
+  EXPECT_EQ(f.Image_Next.PopupMenu(), &f.PopupMenu_Main);
+  // The design glyphs are 18 x 18: buttons 22 x 22, the strip right of them.
+  EXPECT_EQ(f.ButtonHeight, 22);
+  EXPECT_EQ(f.Image_Next.Width(), 22);
+  EXPECT_EQ(f.PL_Message.Left(), 2 + 22 + 2);
+  EXPECT_EQ(f.PanelHeight, f.PL_Message.Height());
+  MINMAXINFO mm = {};
+  SendMessageW(f.Handle(), WM_GETMINMAXINFO, 0, (LPARAM)&mm);
+  EXPECT_EQ(mm.ptMinTrackSize.x, 200);
+  EXPECT_NE(GetClassLongW(f.Handle(), GCL_STYLE) & CS_DROPSHADOW, 0u);
+  wchar_t cls[64] = {};
+  GetClassNameW(f.Handle(), cls, 64);
+  EXPECT_STREQ(cls, L"TKVBANDFORM");
+}
+
+TEST_F(DISABLED_InFolderCreate, TheSettingsFileOverridesTheEditionDefaults) {
+  Settings("[Env]\r\nTickerScroll=0\r\nScrollButton=0\r\nTickerTime=7\r\n");
+  TKvBandForm& f = Create();
+  EXPECT_EQ(TickerSettings.TickerScroll, 0);
+  EXPECT_FALSE(TickerSettings.ScrollButton);
+  EXPECT_EQ(TickerSettings.InfoLineInterval, 20);  // not stored in the file
+  EXPECT_EQ(f.Display.ScrollMode, 0);
+  EXPECT_EQ(f.Message.Align(), alClient);
+  EXPECT_EQ(f.Timer_ListRead.Interval(), 7000u);
+}
+
+TEST_F(DISABLED_InFolderCreate, UninstallEntryNeedsTheInstallerBesideTheProgram) {
+  const std::string installer = GetProgramFolder() + "TessivarInst.exe";
+  WriteBytes(installer, "MZ");
+  Create();
+  DeleteFileSJ(installer);
+  EXPECT_TRUE(form->Mn_UnInst->Visible);
+}
+
+TEST_F(DISABLED_InFolderCreate, PauseFileKeyChangesOnlyTheBackButton) {
+  Oem("TessivarOrvanel.oem", "[Graphic]\r\npauseFile=1\r\nbackFile=0\r\n");
+  Oem("back.bmp", BmpBytes(30, 26, 0x00FF00));
+  Oem("pause.bmp", BmpBytes(40, 36, 0x0000FF));
+  Oem("play.bmp", BmpBytes(40, 36, 0x0000FF));
+  Oem("search.bmp", BmpBytes(40, 36, 0x0000FF));
+  Oem("skin.bmp", BmpBytes(300, 30, 0x0000FF));
+  TKvBandForm& f = Create();
+  EXPECT_EQ(f.Image_Back.Glyph().Width(), 30);
+  EXPECT_EQ(f.Image_Back.Glyph().Height(), 26);
+  EXPECT_EQ(f.Image_Back.Glyph().TransparentMode, tmFixed);
+  EXPECT_EQ(f.Image_Back.Glyph().TransparentColor, (TColor)0xFF00FF);
+  for (TOrvanelSpeedButton* design : {&f.Image_Stop, &f.Image_Next, &f.KeywordButton}) {
+    EXPECT_EQ(design->Glyph().Width(), 18);
+    EXPECT_EQ(design->Glyph().Height(), 18);
+  }
+  EXPECT_FALSE(f.SkinActive);
+  EXPECT_FALSE(f.FormRgn.Visible());
+  // The three state buttons take the largest glyph's size.
+  EXPECT_EQ(f.ButtonHeight, 30);
+  for (TOrvanelSpeedButton* b : {&f.Image_Stop, &f.Image_Back, &f.Image_Next}) {
+    EXPECT_EQ(b->Height(), 30);
+    EXPECT_EQ(b->Width(), 34);
+  }
+  EXPECT_EQ(f.KeywordButton.Width(), 22);
+  EXPECT_EQ(f.PL_Message.Left(), 2 + 34 + 2);
+}
+
+TEST_F(DISABLED_InFolderCreate, BackFileKeyGovernsThePauseButton) {
+  Oem("TessivarOrvanel.oem", "[Graphic]\r\nbackFile=1\r\nplayFile=1\r\nsearchFile=1\r\n");
+  Oem("back.bmp", BmpBytes(40, 36, 0x00FF00));
+  Oem("pause.bmp", BmpBytes(24, 20, 0x0000FF));
+  Oem("play.bmp", BmpBytes(26, 20, 0x0000FF));
+  Oem("search.bmp", BmpBytes(20, 16, 0x0000FF));
+  TKvBandForm& f = Create();
+  EXPECT_EQ(f.Image_Stop.Glyph().Width(), 24);
+  EXPECT_EQ(f.Image_Next.Glyph().Width(), 26);
+  EXPECT_EQ(f.KeywordButton.Glyph().Width(), 20);
+  EXPECT_EQ(f.Image_Back.Glyph().Width(), 18);
+  EXPECT_EQ(f.KeywordButton.Width(), 24);
+  EXPECT_EQ(f.KeywordButton.Height(), 20);
+}
+
+TEST_F(DISABLED_InFolderCreate, ASkinPictureHidesTheFourEdgeGrips) {
+  Oem("TessivarOrvanel.oem", "[Graphic]\r\nskinFile=1\r\n");
+  Oem("skin.bmp", BmpBytes(320, 30, 0xFF00FF));
+  TKvBandForm& f = Create();
+  EXPECT_TRUE(f.SkinActive);
+  EXPECT_TRUE(f.FormRgn.Visible());
+  EXPECT_EQ(f.FormRgn.Picture().Width(), 320);
+  for (TControl* grip : std::initializer_list<TControl*>{&f.LB_Left, &f.Image_Left,
+                                                         &f.Image_Right, &f.LB_Right})
+    EXPECT_FALSE(grip->Visible());
+}
+
+TEST_F(DISABLED_InFolderCreate, MissingOrBrokenSkinLeavesTheGrips) {
+  Oem("TessivarOrvanel.oem", "[Graphic]\r\nskinFile=1\r\nplayFile=1\r\n");
+  Oem("play.bmp", "not a bitmap");
+  TKvBandForm& f = Create();
+  EXPECT_FALSE(f.SkinActive);
+  EXPECT_TRUE(f.LB_Left.Visible());
+  EXPECT_EQ(f.Image_Next.Glyph().Width(), 18);
+}
+
+TEST_F(DISABLED_InFolderCreate, OemDefaultSettingsAreCopiedBeforeTheSettingsAreRead) {
+  ASSERT_NE(IniFolder, DataFolder);  // the settings live under LocalLow here
+  const std::string defaults = "[Env]\r\nTickerTime=9\r\nTickerScroll=0\r\n";
+  Oem("TessivarOrvanel.ini", defaults);
+  ASSERT_FALSE(FileExists(TickerIniPath));
+  TKvBandForm& f = Create();
+  EXPECT_TRUE(FileExists(TickerIniPath));
+  EXPECT_EQ(TickerSettings.TickerTime, 9);
+  EXPECT_EQ(TickerSettings.TickerScroll, 0);
+  EXPECT_EQ(f.Display.ScrollMode, 0);
+  EXPECT_TRUE(FileExists(OemDataFolder + "TessivarOrvanel.ini"));
+}
+
+TEST_F(DISABLED_InFolderCreate, AnExistingSettingsFileIsNotReplacedByTheOemDefaults) {
+  Oem("TessivarOrvanel.ini", "[Env]\r\nTickerTime=9\r\n");
+  Settings("[Env]\r\nTickerTime=7\r\n");
+  Create();
+  EXPECT_EQ(TickerSettings.TickerTime, 7);
+}
+
+TEST_F(DISABLED_InFolderCreate, OemFileNamesTheProductAndItsFolders) {
+  Oem("TessivarOrvanel.oem",
+      "[Def]\r\nOemName=テスト配信\r\nProgName=テスト ティッカー\r\nLocalPath=TessivarFormOem\r\n");
+  Oem("TessivarOrvanel.ini", "[Env]\r\nTickerTime=11\r\n");
+  TKvBandForm& f = Create();
+  EXPECT_EQ(f.Caption(), "テスト ティッカー");
+  EXPECT_EQ(f.Message.Title(), "テスト ティッカー テスト配信");
+  EXPECT_EQ(f.Message.TitleLength(), (int)std::string("テスト ティッカー").size());
+  // The folders follow the OEM file's LocalPath, and the defaults went there.
+  EXPECT_NE(DataFolder.find("\\TessivarFormOem\\"), std::string::npos) << DataFolder;
+  EXPECT_EQ(TickerSettings.TickerTime, 11);
+}
+
+TEST_F(DISABLED_InFolderCreate, TranslucencyOnlyForTheMenuValues) {
+  Settings("[Env]\r\nAlphaBrend=175\r\n");
+  TKvBandForm& f = Create();
+  EXPECT_FALSE(f.AlphaBlend());
+  EXPECT_TRUE(f.Mn_Alpha_None->Checked);
+  EXPECT_EQ(TickerSettings.AlphaBrend, 0);
+  form->FormDestroy(form.get());
+  form.reset();
+
+  Settings("[Env]\r\nAlphaBrend=160\r\n");
+  TKvBandForm& g = Create();
+  EXPECT_TRUE(g.AlphaBlend());
+  EXPECT_EQ(g.AlphaBlendValue(), 160);
+  EXPECT_TRUE(g.Mn_Alpha_Items[2]->Checked);
+  EXPECT_FALSE(g.Mn_Alpha_None->Checked);
+}
+
+TEST_F(DISABLED_InFolderBandCreate, WithBandServerTheBandDefaultsStay) {
+  ASSERT_FALSE(BandServerMissing());
+  const std::string installer = GetProgramFolder() + "TessivarInst.exe";
+  WriteBytes(installer, "MZ");
+  TKvBandForm& f = Create();
+  DeleteFileSJ(installer);
+  EXPECT_EQ(TickerSettings.InfoLineInterval, 15);
+  EXPECT_EQ(TickerSettings.TickerScroll, 0);
+  EXPECT_FALSE(TickerSettings.ScrollButton);
+  EXPECT_EQ(TickerSettings.ProgName, "Tessivar-Orvanel");
+  EXPECT_FALSE(f.Mn_UnInst->Visible);
+  EXPECT_EQ(f.Display.ScrollMode, 0);
+}
+
+// ---- display wiring ----
+
+const char kItem[] = "45000.5\tFeed\tTitle A\thttp://example.com/a\t\tdesc\r\n";
+
+std::string InfoLine(const std::string& icon) {
+  return "0\tInfo\tInfo text\thttp://example.com/info\t*\t\t" + icon + "\r\n";
+}
+
+class DISABLED_InFolderDisplayTest : public InFolder {
+ protected:
+  void SetUp() override {
+    InFolder::SetUp();
+    if (IsSkipped()) return;
+    Create();
+    // The window is asked to show but stays unmapped: a shown window would
+    // take the focus from the keyboard tests that run beside this one.
+    form->OnShow = [this](TObject*) {
+      ++shows;
+      form->SetVisible(false);
+    };
+    // Distinct colours, so the icon's black on white shows.
+    TickerSettings.InfoLineInterval = 2;
+    TickerSettings.FontColorS = 0x0000FF;
+    TickerSettings.StartColorS = 0x00FFFF;
+    TickerSettings.EndColorS = 0x00CCCC;
+    TickerSettings.FontColorB = 0x00AA00;
+  }
+  int shows = 0;
+  // Shows items until an information line is on show (bounded).
+  bool ShowUntilInformation() {
+    for (int i = 0; i < 4; ++i) {
+      form->ShowNextNow();
+      if (form->Message.Tag == 1) return true;
+    }
+    return false;
+  }
+};
+
+TEST_F(DISABLED_InFolderDisplayTest, InformationIconShowsAsPictureBlackOnWhite) {
+  WriteBytes(DataFolder + "Graphic\\info.jpg", JpegBytes(16, 12));
+  WriteTicker(std::string(kItem) + InfoLine("info.jpg"));
+  FileCheck();
+  ASSERT_EQ(form->Display.TickerLines.size(), 1u);
+  ASSERT_EQ(form->Display.InfoLines.size(), 1u);
+
+  form->ShowNextNow();
+  EXPECT_EQ(form->Message.Tag, 0);
+  EXPECT_TRUE(form->Message.Picture().Empty());
+  EXPECT_EQ(form->Message.Font().Color(), (TColor)0x00AA00);
+
+  ASSERT_TRUE(ShowUntilInformation());
+  TKvBandForm& f = *form;
+  ASSERT_FALSE(f.Message.Picture().Empty());
+  EXPECT_EQ(f.Message.Picture().Width(), 16);
+  EXPECT_EQ(f.Message.Picture().Height(), 12);
+  EXPECT_EQ(f.Message.Title(), "");
+  EXPECT_EQ(f.Message.Hint(), "http://example.com/info");
+  EXPECT_EQ(f.Message.Font().Color(), (TColor)0);
+  EXPECT_EQ(f.PL_Message.StartColor(), (TColor)0xFFFFFF);
+  EXPECT_EQ(f.PL_Message.EndColor(), (TColor)0xFFFFFF);
+  // Scrolling: the label is as wide as "WWW" plus the picture and a gap.
+  ASSERT_GT(f.Display.ScrollMode, 0);
+  EXPECT_EQ(f.Message.Width(), FontTextExtent(f.Message.Font(), "WWW").cx + 16 + 3);
+  EXPECT_EQ(f.Message.Left(), 0);
+
+  // The next ordinary item drops the picture again.
+  f.ShowNextNow();
+  EXPECT_EQ(f.Message.Tag, 0);
+  EXPECT_TRUE(f.Message.Picture().Empty());
+  EXPECT_NE(f.Message.Title().find("Title A"), std::string::npos);
+  EXPECT_EQ(f.Message.Font().Color(), (TColor)0x00AA00);
+}
+
+TEST_F(DISABLED_InFolderDisplayTest, MissingOrBrokenIconShowsTheText) {
+  WriteBytes(DataFolder + "Graphic\\broken.jpg", "\xFF\xD8\xFF garbage");
+  for (const char* icon : {"missing.jpg", "broken.jpg", ""}) {
+    SCOPED_TRACE(icon);
+    WriteTicker(std::string(kItem) + InfoLine(icon));
+    FileCheck();
+    ASSERT_TRUE(ShowUntilInformation());
+    EXPECT_TRUE(form->Message.Picture().Empty());
+    EXPECT_EQ(form->Message.Title(), "Info text　Info");
+    EXPECT_EQ(form->Message.Font().Color(), (TColor)0x0000FF);
+    EXPECT_EQ(form->PL_Message.StartColor(), (TColor)0x00FFFF);
+    EXPECT_EQ(form->PL_Message.EndColor(), (TColor)0x00CCCC);
+  }
+}
+
+TEST_F(DISABLED_InFolderDisplayTest, TheFirstFileCheckShowsTheWindow) {
+  ASSERT_EQ(shows, 0);
+  FileCheck();
+  EXPECT_EQ(shows, 1);
+  FileCheck();
+  EXPECT_EQ(shows, 1);  // only the first run
+}
+
+TEST_F(DISABLED_InFolderDisplayTest, FileCheckEnablesItselfAgainOnEveryPath) {
+  auto check = [&](const char* path) {
+    SCOPED_TRACE(path);
+    form->Timer_FileCheck.SetEnabled(false);
+    form->Timer_FileCheck.SetInterval(300);
+    FileCheck();
+    EXPECT_TRUE(form->Timer_FileCheck.Enabled());
+    EXPECT_EQ(form->Timer_FileCheck.Interval(), 20000u);
+  };
+  check("first run");
+  check("plain run");
+  WriteTicker(kItem);
+  check("ticker file reloaded");
+  form->Display.StartupCountdown = 0;
+  TickerSettings.RefreshNow = 0;
+  const int before = refreshes;
+  check("refresh started");
+  EXPECT_EQ(refreshes, before + 1);
+  form->Display.OnStartRefresh = [] { throw std::runtime_error("cannot start"); };
+  TickerSettings.RefreshNow = 0;
+  check("refresh failed");
+  form->SetPaused(true);
+  check("paused");
+  form->SetPaused(false);
+  form->LayoutBusy = true;
+  check("laying out");
+  form->LayoutBusy = false;
+}
+
+TEST_F(DISABLED_InFolderDisplayTest, PausedTheChangedTickerFileWaits) {
+  WriteTicker(kItem);
+  FileCheck();
+  ASSERT_EQ(form->Display.TickerLines.size(), 1u);
+  form->SetPaused(true);
+  WriteTicker(std::string(kItem) + kItem);
+  FileCheck();
+  EXPECT_EQ(form->Display.TickerLines.size(), 1u);
+  // Nor does the display timer show anything.
+  const std::string title = form->Message.Title();
+  form->Timer_ListReadTimer(&form->Timer_ListRead);
+  form->Timer_ListReadTimer(nullptr);
+  EXPECT_EQ(form->Message.Title(), title);
+  EXPECT_TRUE(form->Image_Stop.Visible());
+  EXPECT_FALSE(form->Image_Next.Visible());
+  form->SetPaused(false);
+  FileCheck();
+  EXPECT_EQ(form->Display.TickerLines.size(), 2u);
+  EXPECT_TRUE(form->Image_Next.Visible());
+}
+
+TEST_F(DISABLED_InFolderDisplayTest, AChangedTickerFileIsFetchedByTheNextShownItem) {
+  WriteTicker(kItem);
+  FileCheck();
+  form->ShowNextNow();
+  WriteTicker(std::string(kItem) + "45000\tFeed\tTitle B\thttp://example.com/b\t\t\r\n");
+  form->Timer_FileCheck.SetEnabled(false);
+  form->ShowNextNow();
+  EXPECT_EQ(form->Display.TickerLines.size(), 2u);
+  EXPECT_TRUE(form->Timer_FileCheck.Enabled());
+  EXPECT_EQ(form->Timer_FileCheck.Interval(), 20000u);
+}
+
+TEST_F(DISABLED_InFolderDisplayTest, EmptyTickerFileSaysSoOnTheStrip) {
+  WriteTicker("");
+  FileCheck();
+  EXPECT_EQ(form->Message.Title(), "新しい記事はありません Pelmoriad");
+  EXPECT_EQ(form->Message.TitleLength(), 22);
+  EXPECT_EQ(form->Message.Hint(), TickerSettings.UrlHome);
+}
+
+TEST_F(DISABLED_InFolderDisplayTest, ScrollModeChangeInTheSettingsSwitchesToPaging) {
+  ASSERT_EQ(form->Display.ScrollMode, 2);
+  FileCheck();
+  Settings("[Env]\r\nTickerScroll=0\r\nTickerTime=6\r\n");
+  SetModifiedSecondsFromNow(TickerIniPath, 30);
+  FileCheck();
+  EXPECT_EQ(form->Display.ScrollMode, 0);
+  EXPECT_EQ(form->Message.Align(), alClient);
+  EXPECT_EQ(form->Timer_ListRead.Interval(), 6000u);
+  EXPECT_TRUE(form->Timer_ListRead.Enabled());
+}
+
+// ---- destruction ----
+
+TEST_F(DISABLED_InFolderDestroy, AfterDestroyNothingReacts) {
+  TKvBandForm& f = Create();
+  f.Timer_Message.SetEnabled(true);
+  f.Timer_Help.SetEnabled(true);
+  WriteTicker(kItem);
+  const std::string title = f.Message.Title();
+
+  f.FormDestroy(&f);
+  EXPECT_TRUE(f.Closing);
+  for (TTimer* t : {&f.Timer_FileCheck, &f.Timer_ListRead, &f.Timer_Message, &f.Timer_Help})
+    EXPECT_FALSE(t->Enabled());
+
+  FileCheck();
+  EXPECT_FALSE(f.Visible());
+  EXPECT_FALSE(f.Timer_FileCheck.Enabled());
+  EXPECT_TRUE(f.Display.TickerLines.empty());
+  f.Display.TickerLines.push_back(kItem);
+  f.Timer_ListReadTimer(&f.Timer_ListRead);
+  f.Timer_ListReadTimer(nullptr);
+  f.ShowNextNow();
+  f.SetupDisplayTimer();
+  f.SetBackMode(true);
+  f.ApplyFontSize();
+  EXPECT_EQ(f.Message.Title(), title);
+  EXPECT_FALSE(f.Display.Reverse);
+  EXPECT_FALSE(f.Timer_ListRead.Enabled());
+  EXPECT_FALSE(f.Timer_FileCheck.Enabled());
+  f.FormDestroy(&f);  // a second time is harmless
+  EXPECT_TRUE(f.Closing);
+}
+
+}  // namespace

@@ -4,92 +4,26 @@
 #include <string>
 #include <vector>
 
-extern "C" {
-#include <jpeglib.h>
-}
-
 #include "classlib/Application.h"
 #include "classlib/ExtCtrls.h"
 #include "classlib/Forms.h"
 #include "classlib/Screen.h"
 #include "classlib/StdCtrls.h"
 #include "classlib/Text.h"
+#include "common/TestFiles.h"
+#include "common/TestImages.h"
+#include "common/TestMessages.h"
 
 namespace {
 
-std::string TempPath(const std::string& name) {
-  wchar_t dir[MAX_PATH];
-  GetTempPathW(MAX_PATH, dir);
-  return WideToSjis(dir) + name;
+std::string TempPath(const std::string& name) { return TempFolderPath() + name; }
+
+// A 24-bit BMP whose pixels are red left of the middle, else blue.
+std::string MakeBmp(int w, int h) {
+  return BmpBytes(w, h, [w](int x, int) { return x < w / 2 ? RGB(255, 0, 0) : RGB(0, 0, 255); });
 }
 
-void WriteBytes(const std::string& path, const std::vector<unsigned char>& data) {
-  HANDLE h = CreateFileW(SjisToWide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  ASSERT_NE(h, INVALID_HANDLE_VALUE);
-  DWORD n;
-  WriteFile(h, data.data(), (DWORD)data.size(), &n, nullptr);
-  CloseHandle(h);
-}
-
-void Put32(std::vector<unsigned char>& v, size_t at, uint32_t x) {
-  for (int i = 0; i < 4; ++i) v[at + i] = (unsigned char)(x >> (8 * i));
-}
-
-// A 24-bit bottom-up BMP whose pixel (x, y) is red left of the middle, else blue.
-std::vector<unsigned char> MakeBmp(int w, int h) {
-  int stride = (w * 3 + 3) & ~3;
-  std::vector<unsigned char> v(54 + stride * h, 0);
-  v[0] = 'B';
-  v[1] = 'M';
-  Put32(v, 2, (uint32_t)v.size());
-  Put32(v, 10, 54);
-  Put32(v, 14, 40);
-  Put32(v, 18, w);
-  Put32(v, 22, h);
-  v[26] = 1;
-  v[28] = 24;
-  for (int y = 0; y < h; ++y)
-    for (int x = 0; x < w; ++x) {
-      unsigned char* p = &v[54 + y * stride + x * 3];
-      if (x < w / 2)
-        p[2] = 255;
-      else
-        p[0] = 255;
-    }
-  return v;
-}
-
-std::vector<unsigned char> MakeJpeg(int w, int h) {
-  jpeg_compress_struct c;
-  jpeg_error_mgr err;
-  c.err = jpeg_std_error(&err);
-  jpeg_create_compress(&c);
-  unsigned char* out = nullptr;
-  unsigned long size = 0;
-  jpeg_mem_dest(&c, &out, &size);
-  c.image_width = w;
-  c.image_height = h;
-  c.input_components = 3;
-  c.in_color_space = JCS_RGB;
-  jpeg_set_defaults(&c);
-  jpeg_set_quality(&c, 90, TRUE);
-  jpeg_start_compress(&c, TRUE);
-  std::vector<unsigned char> row(w * 3);
-  for (int x = 0; x < w; ++x) {
-    row[x * 3] = 0;
-    row[x * 3 + 1] = 200;
-    row[x * 3 + 2] = 0;
-  }
-  while (c.next_scanline < c.image_height) {
-    JSAMPROW r = row.data();
-    jpeg_write_scanlines(&c, &r, 1);
-  }
-  jpeg_finish_compress(&c);
-  std::vector<unsigned char> v(out, out + size);
-  jpeg_destroy_compress(&c);
-  free(out);
-  return v;
-}
+std::string MakeJpeg(int w, int h) { return JpegBytes(w, h, RGB(0, 200, 0), 90); }
 
 // Counts the pixels of a window that are close to colour c.
 int CountPixels(HWND h, COLORREF c, std::vector<bool>* mask = nullptr) {
@@ -112,20 +46,11 @@ int CountPixels(HWND h, COLORREF c, std::vector<bool>* mask = nullptr) {
   return n;
 }
 
-void Pump(DWORD ms) {
-  DWORD start = GetTickCount();
-  while (GetTickCount() - start < ms) {
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
-    Sleep(10);
-  }
-}
-
 }  // namespace
 
 TEST(Pictures, BitmapFileLoadsWithItsSizeAndPixels) {
   std::string path = TempPath("classlib_test.bmp");
-  WriteBytes(path, MakeBmp(7, 5));
+  WriteWholeFile(path, MakeBmp(7, 5));
   TPicture pic;
   ASSERT_TRUE(pic.LoadFromFile(path));
   EXPECT_EQ(pic.Width(), 7);
@@ -140,7 +65,7 @@ TEST(Pictures, BitmapFileLoadsWithItsSizeAndPixels) {
 
 TEST(Pictures, JpegFileDecodesThroughLibjpeg) {
   std::string path = TempPath("classlib_test.jpg");
-  WriteBytes(path, MakeJpeg(33, 17));
+  WriteWholeFile(path, MakeJpeg(33, 17));
   TPicture pic;
   ASSERT_TRUE(pic.LoadFromFile(path));
   EXPECT_EQ(pic.Width(), 33);
@@ -157,22 +82,22 @@ TEST(Pictures, MissingOrBrokenFilesGiveAnEmptyPicture) {
   EXPECT_FALSE(pic.LoadFromFile(TempPath("no_such_picture.bmp")));
   EXPECT_TRUE(pic.Empty());
 
-  std::vector<unsigned char> bmp = MakeBmp(40, 40);
+  std::string bmp = MakeBmp(40, 40);
   bmp.resize(200);  // truncated pixel data
   std::string path = TempPath("classlib_broken.bmp");
-  WriteBytes(path, bmp);
+  WriteWholeFile(path, bmp);
   EXPECT_FALSE(pic.LoadFromFile(path));
   EXPECT_TRUE(pic.Empty());
 
-  std::vector<unsigned char> jpg = MakeJpeg(16, 16);
+  std::string jpg = MakeJpeg(16, 16);
   jpg.resize(30);  // the header alone, cut short
   std::string jpath = TempPath("classlib_broken.jpg");
-  WriteBytes(jpath, jpg);
+  WriteWholeFile(jpath, jpg);
   EXPECT_FALSE(pic.LoadFromFile(jpath));
   EXPECT_TRUE(pic.Empty());
 
   std::string garbage = TempPath("classlib_garbage.ico");
-  WriteBytes(garbage, {1, 2, 3, 4, 5, 6, 7});
+  WriteWholeFile(garbage, std::string("\x01\x02\x03\x04\x05\x06\x07"));
   EXPECT_FALSE(pic.LoadFromFile(garbage));
   for (const std::string& p : {path, jpath, garbage}) DeleteFileW(SjisToWide(p).c_str());
 }
@@ -185,11 +110,11 @@ TEST(Pictures, ImageDrawsItsPictureStretched) {
   img.SetParent(&f);
   img.SetAlign(alClient);
   img.SetStretch(true);
-  std::vector<unsigned char> bmp = MakeBmp(4, 4);
+  std::string bmp = MakeBmp(4, 4);
   ASSERT_TRUE(img.Picture().LoadFromMemory(bmp.data(), bmp.size()));
   f.Show();
   UpdateWindow(f.Handle());
-  Pump(100);
+  PumpMessagesFor(100);
   int red = CountPixels(f.Handle(), RGB(255, 0, 0));
   int blue = CountPixels(f.Handle(), RGB(0, 0, 255));
   EXPECT_GT(red, 2500);
@@ -244,14 +169,14 @@ TEST(Fonts, PaintedLabelShowsJapaneseGlyphsNotBoxes) {
     LabelForm f("日");
     f.Show();
     UpdateWindow(f.Handle());
-    Pump(50);
+    PumpMessagesFor(50);
     inkFirst = CountPixels(f.Handle(), RGB(255, 0, 0), &first);
   }
   {
     LabelForm f("本");
     f.Show();
     UpdateWindow(f.Handle());
-    Pump(50);
+    PumpMessagesFor(50);
     inkSecond = CountPixels(f.Handle(), RGB(255, 0, 0), &second);
   }
   EXPECT_GT(inkFirst, 20);
@@ -262,9 +187,9 @@ TEST(Fonts, PaintedLabelShowsJapaneseGlyphsNotBoxes) {
   LabelForm f("日本語のニュースティッカー");
   f.Show();
   UpdateWindow(f.Handle());
-  Pump(50);
+  PumpMessagesFor(50);
   EXPECT_GT(CountPixels(f.Handle(), RGB(255, 0, 0)), 200);
-  if (const char* hold = getenv("CLASSLIB_HOLD_MS")) Pump((DWORD)atoi(hold));
+  if (const char* hold = getenv("CLASSLIB_HOLD_MS")) PumpMessagesFor((DWORD)atoi(hold));
 }
 
 TEST(Canvas, TextWidthGrowsWithTheText) {

@@ -5,24 +5,12 @@
 
 #include "Streams.h"
 #include "Text.h"
+#include "common/TestFiles.h"
 
 namespace {
 
 std::string TempPath(const char *name) {
-  wchar_t dir[MAX_PATH];
-  GetTempPathW(MAX_PATH, dir);
-  return WideToSjis(dir) + "tsv_ini_" + std::to_string(GetCurrentProcessId()) + "_" + name;
-}
-
-void WriteBytes(const std::string &path, const std::string &bytes) {
-  TMemoryStream m(bytes);
-  m.SaveToFile(path);
-}
-
-std::string ReadBytes(const std::string &path) {
-  TMemoryStream m;
-  m.LoadFromFile(path);
-  return m.Data();
+  return TempFolderPath() + "tsv_ini_" + std::to_string(GetCurrentProcessId()) + "_" + name;
 }
 
 void Fill(TMemIniFile &ini, const std::string &text) {
@@ -140,7 +128,7 @@ TEST(MemIniFile, MissingFileIsEmptyAndUpdateFileWritesIt) {
   EXPECT_EQ(ini.ReadString("A", "b", "d"), "d");
   ini.WriteString("A", "b", "\x93\xfa\x96\x7b");
   ini.UpdateFile();
-  EXPECT_EQ(ReadBytes(path), "[A]\r\nb=\x93\xfa\x96\x7b\r\n\r\n");
+  EXPECT_EQ(ReadWholeFile(path), "[A]\r\nb=\x93\xfa\x96\x7b\r\n\r\n");
   TMemIniFile back(path);
   EXPECT_EQ(back.ReadString("a", "B", ""), "\x93\xfa\x96\x7b");
   DeleteFileW(SjisToWide(path).c_str());
@@ -148,7 +136,7 @@ TEST(MemIniFile, MissingFileIsEmptyAndUpdateFileWritesIt) {
 
 TEST(MemIniFile, LockedFileThrowsOpenError) {
   std::string path = TempPath("locked.ini");
-  WriteBytes(path, "[A]\r\nb=1\r\n");
+  WriteWholeFile(path, "[A]\r\nb=1\r\n");
   HANDLE h = CreateFileW(SjisToWide(path).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                          OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(h, INVALID_HANDLE_VALUE);
@@ -159,7 +147,7 @@ TEST(MemIniFile, LockedFileThrowsOpenError) {
 
 TEST(DirectIniFile, ReadsAndWritesStraightOnTheFile) {
   std::string path = TempPath("direct\x93\xfa.ini");
-  WriteBytes(path, "[Env]\r\nRefreshTime=45\r\nName=\x93\xfa\x96\x7b\r\n[Other]\r\nX=1\r\n");
+  WriteWholeFile(path, "[Env]\r\nRefreshTime=45\r\nName=\x93\xfa\x96\x7b\r\n[Other]\r\nX=1\r\n");
   TIniFile ini(path);
   EXPECT_EQ(ini.ReadInteger("env", "refreshtime", 0), 45);
   EXPECT_EQ(ini.ReadString("Env", "Name", ""), "\x93\xfa\x96\x7b");

@@ -5,19 +5,12 @@
 
 #include "Streams.h"
 #include "Text.h"
+#include "common/TestFiles.h"
 
 namespace {
 
 std::string TempPath(const char* name) {
-  wchar_t dir[MAX_PATH];
-  GetTempPathW(MAX_PATH, dir);
-  return WideToSjis(dir) + "tsv_sl_" + std::to_string(GetCurrentProcessId()) + "_" + name;
-}
-
-std::string ReadBytes(const std::string& path) {
-  TMemoryStream m;
-  m.LoadFromFile(path);
-  return m.Data();
+  return TempFolderPath() + "tsv_sl_" + std::to_string(GetCurrentProcessId()) + "_" + name;
 }
 
 }  // namespace
@@ -53,7 +46,7 @@ TEST(StringListFiles, RoundTripsThroughAJapaneseFileName) {
   list.Add("");
   list.Add("last");
   list.SaveToFile(path);
-  EXPECT_EQ(ReadBytes(path), "\x93\xfa\x96\x7b\x8c\xea\r\n\r\nlast\r\n");
+  EXPECT_EQ(ReadWholeFile(path), "\x93\xfa\x96\x7b\x8c\xea\r\n\r\nlast\r\n");
   TStringList back;
   back.LoadFromFile(path);
   EXPECT_EQ(back.Text(), list.Text());

@@ -3,15 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdlib>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "FeedDates.h"
 #include "FeedFiles.h"
 #include "shared/S_Xml.h"
+#include "common/TestFiles.h"
 
 namespace {
 
@@ -77,13 +75,10 @@ std::string Item(const std::string& title, const std::string& link, const std::s
 }
 
 std::string ReadFixture(const std::string& name) {
-  const char* root = std::getenv("TESSIVAR_SOURCE");
-  std::string path = std::string(root ? root : ".") + "/tests/refresh/fixtures/" + name;
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream bytes;
-  bytes << in.rdbuf();
-  EXPECT_FALSE(bytes.str().empty()) << path;
-  return bytes.str();
+  std::string path = SourceFile("tests/refresh/fixtures/" + name);
+  std::string bytes = ReadWholeFile(path);
+  EXPECT_FALSE(bytes.empty()) << path;
+  return bytes;
 }
 
 }  // namespace

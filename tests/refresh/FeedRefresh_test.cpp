@@ -9,7 +9,8 @@
 #include "shared/FeedFiles.h"
 #include "shared/S_Xml.h"
 #include "shared/Tessivar_Seihin.h"
-#include "support/ScratchFolder.h"
+#include "common/TestFiles.h"
+#include "common/TestMessages.h"
 
 namespace {
 
@@ -224,8 +225,7 @@ TEST_F(RefreshRun, TerminationDuringTheRunWritesNothing) {
   // The quit stays queued for the loop that ends the program.
   MSG msg;
   EXPECT_TRUE(PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
-  for (int n = 0; n < 1000 && PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE); ++n) {
-  }
+  DiscardQueuedMessages();
   ResetTerminatedForTest();
 }
 
@@ -253,9 +253,7 @@ TEST(MessagePump, ServesMessagesButReturnsFromAWindowThatKeepsPosting) {
   EXPECT_FALSE(PumpAndCheckTerminated());
   EXPECT_GT(repostCount, 0);
   DestroyWindow(w);
-  MSG msg;
-  for (int n = 0; n < 1000 && PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE); ++n) {
-  }
+  DiscardQueuedMessages();
 }
 
 TEST_F(RefreshRun, InformationFeedNeverStandsAlone) {

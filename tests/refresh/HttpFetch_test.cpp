@@ -11,6 +11,8 @@
 #include "classlib/Text.h"
 #include "shared/FeedFiles.h"
 #include "shared/Tessivar_Seihin.h"
+#include "common/TestFiles.h"
+#include "common/TestMessages.h"
 
 namespace {
 
@@ -264,8 +266,7 @@ TEST_F(HttpFetch, QuitWhileWaitingServesTheQueueAndAbandonsTheDownload) {
   MSG msg;
   EXPECT_TRUE(PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
   Application.ClearTerminatedForTest();
-  for (int n = 0; n < 1000 && PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE); ++n) {
-  }
+  DiscardQueuedMessages();
 }
 
 TEST_F(HttpFetch, EndlessOrOversizedBodyFails) {
@@ -288,9 +289,8 @@ TEST_F(HttpFetch, EndlessOrOversizedBodyFails) {
 }
 
 TEST_F(HttpFetch, LocalPathIsReadFromDiskAndAMissingOneGivesNothing) {
-  wchar_t buf[MAX_PATH];
-  GetTempPathW(MAX_PATH, buf);
-  std::string path = WideToSjis(buf) + "HttpFetchLocal" + std::to_string(GetCurrentProcessId()) + ".xml";
+  std::string path =
+      TempFolderPath() + "HttpFetchLocal" + std::to_string(GetCurrentProcessId()) + ".xml";
   ASSERT_TRUE(SaveDataFile(path, "<rdf/>"));
   Fetched f = Fetch(path);
   ASSERT_TRUE(f.Body);

@@ -10,7 +10,7 @@
 #include "classlib/Text.h"
 #include "shared/S_FileUtils.h"
 #include "shared/Tessivar_Seihin.h"
-#include "support/ScratchFolder.h"
+#include "common/TestFiles.h"
 
 namespace {
 

@@ -12,7 +12,7 @@
 #include "classlib/DateTime.h"
 #include "shared/S_FileUtils.h"
 #include "shared/Tessivar_Seihin.h"
-#include "support/ScratchFolder.h"
+#include "common/TestFiles.h"
 
 namespace {
 

@@ -8,19 +8,12 @@
 #include <windows.h>
 
 #include "classlib/Text.h"
+#include "common/TestFiles.h"
 
 namespace {
 
 // "あ" in Shift-JIS: two bytes.
 const std::string Wide = "\x82\xA0";
-
-std::string TempDir() {
-  wchar_t buf[MAX_PATH];
-  GetTempPathW(MAX_PATH, buf);
-  std::string dir = WideToSjis(buf) + "FeedFilesTest" + std::to_string(GetCurrentProcessId()) + "\\";
-  CreateDirectoryW(SjisToWide(dir).c_str(), nullptr);
-  return dir;
-}
 
 std::string ReadAll(const std::string& path) {
   std::string bytes;
@@ -161,9 +154,10 @@ class DataFileSave : public ::testing::Test {
  protected:
   void SetUp() override {
     SetSaveRetryPauseForTest(10);
-    dir_ = TempDir();
+    dir_ = scratch_.Path();
   }
   void TearDown() override { SetSaveRetryPauseForTest(1000); }
+  ScratchFolder scratch_{"FeedFilesTest"};
   std::string dir_;
 };
 

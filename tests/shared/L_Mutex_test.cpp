@@ -10,6 +10,8 @@
 #include <string>
 
 #include "Text.h"
+#include "common/TestFiles.h"
+#include "common/TestMessages.h"
 
 namespace {
 
@@ -112,15 +114,6 @@ HWND WaitForWindow(const std::string& cls, const std::string& title) {
   return nullptr;
 }
 
-template <class Pred>
-bool WaitUntil(Pred pred, int ms = 5000) {
-  for (int waited = 0; waited < ms; waited += 50) {
-    if (pred()) return true;
-    Sleep(50);
-  }
-  return pred();
-}
-
 // A running first copy: it holds the mutex and shows a window of the class.
 class FirstCopy {
  public:
@@ -212,14 +205,8 @@ int RunChildAction(const std::string& action) {
   return first ? kFirstCopy : kSecondCopy;
 }
 
-bool FileExists(const std::string& path) {
-  return GetFileAttributesW(SjisToWide(path).c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
 std::string TempFile(const char* stem) {
-  wchar_t dir[MAX_PATH];
-  GetTempPathW(MAX_PATH, dir);
-  std::string path = WideToSjis(dir) + UniqueName(stem) + ".txt";
+  std::string path = TempFolderPath() + UniqueName(stem) + ".txt";
   DeleteFileW(SjisToWide(path).c_str());
   return path;
 }
@@ -283,7 +270,7 @@ TEST(SingleInstance, EndFlagEndsSecondProcessAfterItsCleanUp) {
   second.flags = mxEndProcess;
   second.marker = TempFile("cleanup");
   EXPECT_EQ(RunChild(second), 0);
-  EXPECT_TRUE(FileExists(second.marker));
+  EXPECT_TRUE(PathExists(second.marker));
   DeleteFileW(SjisToWide(second.marker).c_str());
 }
 

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "common/PopupControl.h"
+
 namespace {
 
 const UINT kProbe = WM_APP + 7;
@@ -165,16 +167,6 @@ TEST(SnatcherChain, AProcedureInstalledLaterStillReachesTheControlAfterTheUnhook
 }
 
 namespace {
-
-// A top-level window of the layer's own class.
-class PopupControl : public TWinControl {
- protected:
-  void CreateParams(TCreateParams& p) override {
-    TWinControl::CreateParams(p);
-    p.Style = WS_POPUP;
-    p.WndParent = nullptr;
-  }
-};
 
 class CountingWinSnatcher : public TCustomWinMessageSnatcher {
  public:

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "common/PopupControl.h"
 #include "shared/DataObjects.h"
 #include "support/TestDataObject.h"
 
@@ -44,13 +45,11 @@ TEST(DropEffectConversions, SetsAndBitsRoundTripIgnoringOtherBits) {
 
 namespace {
 
-// A top-level window of the layer's own class.
-class PopupControl : public TWinControl {
+// A popup at a known place on the screen.
+class PlacedPopup : public PopupControl {
  protected:
   void CreateParams(TCreateParams& p) override {
-    TWinControl::CreateParams(p);
-    p.Style = WS_POPUP;
-    p.WndParent = nullptr;
+    PopupControl::CreateParams(p);
     p.X = 100;
     p.Y = 50;
     p.Width = 200;
@@ -218,7 +217,7 @@ TEST_F(DropFixture, LeaveRunsOnlyTheComponentAndLetsGoOfTheObject) {
 }
 
 TEST_F(DropFixture, ThePointReachesHandlersInClientCoordinates) {
-  PopupControl window;
+  PlacedPopup window;
   target.SetWinControl(&window);
   POINT origin = window.ClientToScreen(POINT{0, 0});
   auto obj = TestDataObject::Create();
@@ -258,7 +257,7 @@ TEST(DropTargetFormats, AnItemWithoutANameShowsTheDefault) {
 // window is refused.
 TEST(DropTargetRegistration, BoundWindowIsRegisteredAcrossRecreationAndRevokedOnUnbind) {
   TOleDropTarget target;
-  PopupControl window;
+  PlacedPopup window;
   target.SetWinControl(&window);
   ComPtr<IDropTargetBroker> probe = CreateDropTargetImpl();
   HWND first = window.HandleIfAllocated();
@@ -275,7 +274,7 @@ TEST(DropTargetRegistration, BoundWindowIsRegisteredAcrossRecreationAndRevokedOn
 }
 
 TEST(DropTargetRegistration, TheRegistrationLetsGoOfTheObject) {
-  PopupControl window;
+  PlacedPopup window;
   ComPtr<IDropTargetBroker> kept;
   {
     TOleDropTarget target;

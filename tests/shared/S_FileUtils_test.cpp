@@ -6,59 +6,22 @@
 
 #include "classlib/Text.h"
 #include "shared/S_ShellFolder.h"
+#include "common/TestFiles.h"
 
 namespace {
 
 std::string ReadAll(const std::string& name) {
-  std::string data;
-  HANDLE h = CreateFileW(SjisToWide(name).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                         OPEN_EXISTING, 0, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return "<missing>";
-  char buffer[4096];
-  DWORD got = 0;
-  while (ReadFile(h, buffer, sizeof buffer, &got, nullptr) && got > 0) data.append(buffer, got);
-  CloseHandle(h);
-  return data;
-}
-
-void WriteAll(const std::string& name, const std::string& data) {
-  HANDLE h = CreateFileW(SjisToWide(name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0,
-                         nullptr);
-  ASSERT_NE(h, INVALID_HANDLE_VALUE) << name;
-  DWORD written = 0;
-  WriteFile(h, data.data(), (DWORD)data.size(), &written, nullptr);
-  CloseHandle(h);
-}
-
-void RemoveTree(const std::wstring& folder, int depth = 0) {
-  if (depth > 8) return;
-  WIN32_FIND_DATAW found;
-  HANDLE h = FindFirstFileW((folder + L"\\*").c_str(), &found);
-  if (h != INVALID_HANDLE_VALUE) {
-    do {
-      std::wstring name = found.cFileName;
-      if (name == L"." || name == L"..") continue;
-      std::wstring path = folder + L"\\" + name;
-      if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-        RemoveTree(path, depth + 1);
-      } else {
-        SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-        DeleteFileW(path.c_str());
-      }
-    } while (FindNextFileW(h, &found));
-    FindClose(h);
-  }
-  RemoveDirectoryW(folder.c_str());
+  return PathExists(name) ? ReadWholeFile(name) : "<missing>";
 }
 
 class FileUtilsTest : public ::testing::Test {
  protected:
   void SetUp() override {
     dir_ = TempFolder() + "S_FileUtils_test_" + IntToStrSafe(GetCurrentProcessId());
-    RemoveTree(SjisToWide(dir_));
+    RemoveTree(dir_);
     ASSERT_TRUE(CreateDirectoryW(SjisToWide(dir_).c_str(), nullptr));
   }
-  void TearDown() override { RemoveTree(SjisToWide(dir_)); }
+  void TearDown() override { RemoveTree(dir_); }
   std::string Path(const std::string& name) const { return dir_ + "\\" + name; }
 
   std::string dir_;
@@ -110,7 +73,7 @@ TEST(Version, ReadsTheJapaneseBlockOfThisProgram) {
 }
 
 TEST_F(FileUtilsTest, VersionOfAFileWithoutABlockLeavesTheValues) {
-  WriteAll(Path("plain.txt"), "no resources here");
+  WriteWholeFile(Path("plain.txt"), "no resources here");
   Currency numeric = 77;
   std::string display = "keep";
   int build = 9;
@@ -128,7 +91,7 @@ TEST_F(FileUtilsTest, CopyOfAMissingSourceFailsAndCreatesNothing) {
 }
 
 TEST_F(FileUtilsTest, CopyOfAnEmptySourceMakesAnEmptyFile) {
-  WriteAll(Path("empty"), "");
+  WriteWholeFile(Path("empty"), "");
   EXPECT_TRUE(CopyFileBlocks(Path("empty"), Path("copy")));
   EXPECT_EQ(ReadAll(Path("copy")), "");
 }
@@ -136,27 +99,27 @@ TEST_F(FileUtilsTest, CopyOfAnEmptySourceMakesAnEmptyFile) {
 TEST_F(FileUtilsTest, CopySpanningSeveralBlocksIsExact) {
   std::string data;
   for (int i = 0; i < 3 * 2048 + 5; ++i) data += char(i * 7 + 1);
-  WriteAll(Path(kHyo + ".dat"), data);
-  WriteAll(Path("copy"), std::string(20000, 'x'));  // longer file is replaced whole
+  WriteWholeFile(Path(kHyo + ".dat"), data);
+  WriteWholeFile(Path("copy"), std::string(20000, 'x'));  // longer file is replaced whole
   EXPECT_TRUE(CopyFileBlocks(Path(kHyo + ".dat"), Path("copy")));
   EXPECT_EQ(ReadAll(Path("copy")), data);
 }
 
 TEST_F(FileUtilsTest, CopyOntoItselfFailsAndKeepsTheFile) {
-  WriteAll(Path("self"), "precious");
+  WriteWholeFile(Path("self"), "precious");
   EXPECT_FALSE(CopyFileBlocks(Path("self"), Path("self")));
   EXPECT_FALSE(CopyFileBlocks(Path("self"), dir_ + "\\.\\self"));
   EXPECT_EQ(ReadAll(Path("self")), "precious");
 }
 
 TEST_F(FileUtilsTest, CopyIntoAMissingFolderFails) {
-  WriteAll(Path("src"), "abc");
+  WriteWholeFile(Path("src"), "abc");
   EXPECT_FALSE(CopyFileBlocks(Path("src"), Path("no\\such\\copy")));
 }
 
 TEST_F(FileUtilsTest, BlockLoopReportsAWriteThatFails) {
   std::string data(5000, 'z');
-  WriteAll(Path("src"), data);
+  WriteWholeFile(Path("src"), data);
   HANDLE in = CreateFileW(SjisToWide(Path("src")).c_str(), GENERIC_READ, FILE_SHARE_READ,
                           nullptr, OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(in, INVALID_HANDLE_VALUE);
@@ -184,7 +147,7 @@ TEST_F(FileUtilsTest, OpenOrCreateFileCreatesOrOpensWithoutTruncating) {
   file.Close();
   EXPECT_TRUE(FileExists(Path("new")));
 
-  WriteAll(Path("old"), "kept");
+  WriteWholeFile(Path("old"), "kept");
   EXPECT_EQ(OpenOrCreateFile(Path("old"), file, 1), 0);
   file.Close();
   EXPECT_EQ(ReadAll(Path("old")), "kept");
@@ -194,7 +157,7 @@ TEST_F(FileUtilsTest, OpenOrCreateFileCreatesOrOpensWithoutTruncating) {
 }
 
 TEST_F(FileUtilsTest, WininitWithoutFileGetsANewSection) {
-  WriteAll(Path("new.exe"), "x");
+  WriteWholeFile(Path("new.exe"), "x");
   std::string ini = Path("Wininit.ini");
   ASSERT_TRUE(AddWininitRenameTo(ini, Path("new.exe"), Path("old.exe")));
   std::string shortSource = GetShortPathSJ(Path("new.exe"));
@@ -204,9 +167,9 @@ TEST_F(FileUtilsTest, WininitWithoutFileGetsANewSection) {
 }
 
 TEST_F(FileUtilsTest, WininitSectionIsAppendedAfterOtherSections) {
-  WriteAll(Path("gone.tmp"), "x");
+  WriteWholeFile(Path("gone.tmp"), "x");
   std::string ini = Path("Wininit.ini");
-  WriteAll(ini, "[Other]\r\nKey=1\r\n");
+  WriteWholeFile(ini, "[Other]\r\nKey=1\r\n");
   ASSERT_TRUE(AddWininitRenameTo(ini, Path("gone.tmp"), ""));
   EXPECT_EQ(ReadAll(ini),
             "[Other]\r\nKey=1\r\n[Rename]\r\nNul=" + GetShortPathSJ(Path("gone.tmp")) + "\r\n");
@@ -215,7 +178,7 @@ TEST_F(FileUtilsTest, WininitSectionIsAppendedAfterOtherSections) {
 TEST_F(FileUtilsTest, WininitNewLinesGoFirstInAnExistingSection) {
   ForceFolder(Path("folder"));
   std::string ini = Path("Wininit.ini");
-  WriteAll(ini, "[a]\nx=1\n[rename]\nNul=C:\\OLD.TMP\n[b]\n");
+  WriteWholeFile(ini, "[a]\nx=1\n[rename]\nNul=C:\\OLD.TMP\n[b]\n");
   ASSERT_TRUE(AddWininitRenameTo(ini, Path("folder"), ""));
   EXPECT_EQ(ReadAll(ini), "[a]\r\nx=1\r\n[rename]\r\nDirNul=" + GetShortPathSJ(Path("folder")) +
                               "\r\nNul=C:\\OLD.TMP\r\n[b]\r\n");
@@ -285,7 +248,7 @@ void ForgetPendingRenames(const std::wstring& marker) {
 
 TEST_F(FileUtilsTest, ReplaceOnRebootIsRecordedOrFailsCleanly) {
   std::string name = "reboot_" + IntToStrSafe(GetCurrentProcessId()) + ".tmp";
-  WriteAll(Path(name), "new");
+  WriteWholeFile(Path(name), "new");
   bool recorded = ReplaceFileOnReboot(Path(name), Path("target.exe"));
   bool deleteRecorded = ReplaceFileOnReboot(Path(name), "");
   std::wstring marker = SjisToWide(name);
@@ -325,7 +288,7 @@ TEST_F(FileUtilsTest, SmallWrappersTakeJapaneseNames) {
   EXPECT_FALSE(FileExists(name));
   EXPECT_EQ(FileAgeDateTime(name), 0);
   EXPECT_EQ(FileSizeSJ(name), -1);
-  WriteAll(name, "12345");
+  WriteWholeFile(name, "12345");
   EXPECT_TRUE(FileExists(name));
   EXPECT_FALSE(DirectoryExists(name));
   EXPECT_TRUE(DirectoryExists(dir_));

@@ -3,37 +3,19 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include "classlib/Streams.h"
 #include "classlib/Text.h"
+#include "common/TestFiles.h"
 
 namespace {
 
-class ScratchFolder {
+// A private folder that can count its files.
+class IniScratch : public ScratchFolder {
  public:
-  ScratchFolder() {
-    wchar_t dir[MAX_PATH];
-    GetTempPathW(MAX_PATH, dir);
-    path_ = WideToSjis(dir) + "tsv_sini_" + std::to_string(GetCurrentProcessId()) + "\\";
-    CreateDirectoryW(SjisToWide(path_).c_str(), nullptr);
-  }
-  ~ScratchFolder() {
-    WIN32_FIND_DATAW fd;
-    std::wstring w = SjisToWide(path_);
-    HANDLE h = FindFirstFileW((w + L"*").c_str(), &fd);
-    if (h != INVALID_HANDLE_VALUE) {
-      do {
-        SetFileAttributesW((w + fd.cFileName).c_str(), FILE_ATTRIBUTE_NORMAL);
-        DeleteFileW((w + fd.cFileName).c_str());
-      } while (FindNextFileW(h, &fd));
-      FindClose(h);
-    }
-    RemoveDirectoryW(w.c_str());
-  }
-  const std::string& Path() const { return path_; }
+  IniScratch() : ScratchFolder("tsv_sini") {}
   int FileCount() const {
     int n = 0;
     WIN32_FIND_DATAW fd;
-    HANDLE h = FindFirstFileW((SjisToWide(path_) + L"*").c_str(), &fd);
+    HANDLE h = FindFirstFileW((SjisToWide(Path()) + L"*").c_str(), &fd);
     if (h == INVALID_HANDLE_VALUE) return 0;
     do {
       if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) ++n;
@@ -41,35 +23,21 @@ class ScratchFolder {
     FindClose(h);
     return n;
   }
-
- private:
-  std::string path_;
 };
-
-void WriteBytes(const std::string& path, const std::string& bytes) {
-  TMemoryStream m(bytes);
-  m.SaveToFile(path);
-}
-
-std::string ReadBytes(const std::string& path) {
-  TMemoryStream m;
-  m.LoadFromFile(path);
-  return m.Data();
-}
 
 }  // namespace
 
 TEST(OpenIniFile, MissingFileGivesAnEmptyInMemoryIni) {
-  ScratchFolder dir;
+  IniScratch dir;
   auto ini = OpenIniFile(dir.Path() + "none.ini");
   ASSERT_NE(dynamic_cast<TMemIniFile*>(ini.get()), nullptr);
   EXPECT_EQ(ini->ReadString("A", "b", "d"), "d");
 }
 
 TEST(OpenIniFile, LockedFileFallsBackToTheDirectKindAfterThreeTries) {
-  ScratchFolder dir;
+  IniScratch dir;
   std::string path = dir.Path() + "locked.ini";
-  WriteBytes(path, "[A]\r\nb=1\r\n");
+  WriteWholeFile(path, "[A]\r\nb=1\r\n");
   HANDLE h = CreateFileW(SjisToWide(path).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                          OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(h, INVALID_HANDLE_VALUE);
@@ -84,35 +52,35 @@ TEST(OpenIniFile, LockedFileFallsBackToTheDirectKindAfterThreeTries) {
 }
 
 TEST(SaveIniFile, WritesTheWholeTextAndLeavesNoTemporaryFile) {
-  ScratchFolder dir;
+  IniScratch dir;
   std::string path = dir.Path() + "\x90\xdd\x92\xe8.ini";  // 設定
-  WriteBytes(path, std::string(5000, 'x'));
+  WriteWholeFile(path, std::string(5000, 'x'));
   TMemIniFile mem(path);
   mem.Clear();
   mem.WriteString("Env", "Name", "\x93\xfa\x96\x7b");
   ASSERT_TRUE(SaveIniFile(mem));
-  EXPECT_EQ(ReadBytes(path), "[Env]\r\nName=\x93\xfa\x96\x7b\r\n\r\n");
+  EXPECT_EQ(ReadWholeFile(path), "[Env]\r\nName=\x93\xfa\x96\x7b\r\n\r\n");
   EXPECT_EQ(dir.FileCount(), 1);
 }
 
 TEST(SaveIniFile, FailedSaveLeavesThePreviousFile) {
-  ScratchFolder dir;
+  IniScratch dir;
   std::string path = dir.Path() + "ro.ini";
   const std::string before = "[Env]\r\nA=1\r\n";
-  WriteBytes(path, before);
+  WriteWholeFile(path, before);
   SetFileAttributesW(SjisToWide(path).c_str(), FILE_ATTRIBUTE_READONLY);
   TMemIniFile mem(path);
   mem.WriteString("Env", "A", "2");
   EXPECT_FALSE(SaveIniFile(mem));
-  EXPECT_EQ(ReadBytes(path), before);
+  EXPECT_EQ(ReadWholeFile(path), before);
   EXPECT_EQ(dir.FileCount(), 1);
 }
 
 TEST(SaveIniFile, FileHeldOpenByAnotherWriterIsLeftAsItWas) {
-  ScratchFolder dir;
+  IniScratch dir;
   std::string path = dir.Path() + "busy.ini";
   const std::string before = "[Env]\r\nA=1\r\n";
-  WriteBytes(path, before);
+  WriteWholeFile(path, before);
   TMemIniFile mem(path);
   mem.WriteString("Env", "A", "2");
   HANDLE h =
@@ -120,21 +88,21 @@ TEST(SaveIniFile, FileHeldOpenByAnotherWriterIsLeftAsItWas) {
   ASSERT_NE(h, INVALID_HANDLE_VALUE);
   EXPECT_FALSE(SaveIniFile(mem));
   CloseHandle(h);
-  EXPECT_EQ(ReadBytes(path), before);
+  EXPECT_EQ(ReadWholeFile(path), before);
   EXPECT_EQ(dir.FileCount(), 1);
 }
 
 TEST(SaveIniFile, MissingFolderFails) {
-  ScratchFolder dir;
+  IniScratch dir;
   TMemIniFile mem(dir.Path() + "no\\such\\x.ini");
   mem.WriteString("A", "b", "c");
   EXPECT_FALSE(SaveIniFile(mem));
 }
 
 TEST(SaveIniFile, DirectKindIsFlushed) {
-  ScratchFolder dir;
+  IniScratch dir;
   std::string path = dir.Path() + "direct.ini";
-  WriteBytes(path, "[A]\r\nb=1\r\n");
+  WriteWholeFile(path, "[A]\r\nb=1\r\n");
   TIniFile ini(path);
   ini.WriteString("A", "b", "2");
   EXPECT_TRUE(SaveIniFile(ini));

@@ -3,31 +3,14 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <optional>
+
 #include "classlib/IniFiles.h"
 #include "classlib/Streams.h"
 #include "classlib/Text.h"
+#include "common/TestFiles.h"
 
 namespace {
-
-void RemoveTree(const std::wstring& dir) {
-  WIN32_FIND_DATAW fd;
-  HANDLE h = FindFirstFileW((dir + L"\\*").c_str(), &fd);
-  if (h != INVALID_HANDLE_VALUE) {
-    do {
-      std::wstring name = fd.cFileName;
-      if (name == L"." || name == L"..") continue;
-      std::wstring full = dir + L"\\" + name;
-      if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-        RemoveTree(full);
-      } else {
-        SetFileAttributesW(full.c_str(), FILE_ATTRIBUTE_NORMAL);
-        DeleteFileW(full.c_str());
-      }
-    } while (FindNextFileW(h, &fd));
-    FindClose(h);
-  }
-  RemoveDirectoryW(dir.c_str());
-}
 
 bool FolderExists(const std::string& path) {
   DWORD a = GetFileAttributesW(SjisToWide(path).c_str());
@@ -39,17 +22,6 @@ bool FilePresent(const std::string& path) {
   return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-void WriteBytes(const std::string& path, const std::string& bytes) {
-  TMemoryStream m(bytes);
-  m.SaveToFile(path);
-}
-
-std::string ReadBytes(const std::string& path) {
-  TMemoryStream m;
-  m.LoadFromFile(path);
-  return m.Data();
-}
-
 const std::string kNul(1, '\0');
 
 // A scratch user: application data and profile folders of its own, the
@@ -57,12 +29,9 @@ const std::string kNul(1, '\0');
 class SettingsTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    wchar_t dir[MAX_PATH];
-    GetTempPathW(MAX_PATH, dir);
-    root_ = WideToSjis(dir) + "tsv_seihin_" + std::to_string(GetCurrentProcessId()) + "_" +
-            ::testing::UnitTest::GetInstance()->current_test_info()->name();
-    RemoveTree(SjisToWide(root_));
-    CreateDirectoryW(SjisToWide(root_).c_str(), nullptr);
+    scratch_.emplace(std::string("tsv_seihin_") +
+                     ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    root_ = scratch_->Path().substr(0, scratch_->Path().size() - 1);
     appData_ = root_ + "\\Roaming";
     profile_ = root_ + "\\Profile";
     CreateDirectoryW(SjisToWide(appData_).c_str(), nullptr);
@@ -70,7 +39,7 @@ class SettingsTest : public ::testing::Test {
     TickerSettings = TTickerSettings();
   }
   void TearDown() override {
-    RemoveTree(SjisToWide(root_));
+    scratch_.reset();
     TickerSettings = TTickerSettings();
   }
   void MakeLocalLow() {
@@ -80,7 +49,8 @@ class SettingsTest : public ::testing::Test {
   void Init() { InitDataFoldersAt(appData_, profile_); }
   std::string RoamingIni() const { return DataFolder + "TessivarOrvanel.ini"; }
 
-  std::string root_, appData_, profile_;
+  std::optional<ScratchFolder> scratch_;
+  std::string root_, appData_, profile_;  // without trailing backslashes
 };
 
 void SetEveryStoredValue() {
@@ -180,7 +150,7 @@ TEST_F(SettingsTest, EveryKeyRoundTrips) {
   ASSERT_TRUE(AccessTickerIni(TickerIniPath, "R"));
   ExpectEveryStoredValue();
 
-  std::string text = ReadBytes(TickerIniPath);
+  std::string text = ReadWholeFile(TickerIniPath);
   EXPECT_NE(text.find("[Run]\r\nRefreshNow=45306.123456789\r\n"), std::string::npos);
   EXPECT_NE(text.find("TickerSpeedUp=1\r\nTickerScrollTaskBar=0\r\n"), std::string::npos);
   EXPECT_NE(text.find("[Key]\r\nStr1=kw0\r\n"), std::string::npos);
@@ -225,7 +195,7 @@ TEST_F(SettingsTest, MissingFileKeepsCurrentValuesButClearsSearchAndKeywords) {
 
 TEST_F(SettingsTest, EmptyFileKeepsPort8080) {
   Init();
-  WriteBytes(TickerIniPath, "");
+  WriteWholeFile(TickerIniPath, "");
   ASSERT_TRUE(AccessTickerIni(TickerIniPath, "G"));
   EXPECT_EQ(TickerSettings.ProxyPort, 8080);
   EXPECT_EQ(TickerSettings.RefreshTime, 60);
@@ -233,7 +203,7 @@ TEST_F(SettingsTest, EmptyFileKeepsPort8080) {
 
 TEST_F(SettingsTest, UnknownSectionsAndKeysSurviveAFullWrite) {
   Init();
-  WriteBytes(TickerIniPath,
+  WriteWholeFile(TickerIniPath,
              "[Sz_KvBandForm]\r\nLeft=10\r\n[Env]\r\nFuture=\x93\xfa\r\nRefreshTime=30\r\n");
   ASSERT_TRUE(AccessTickerIni(TickerIniPath, "R"));
   EXPECT_EQ(TickerSettings.RefreshTime, 30);
@@ -247,7 +217,7 @@ TEST_F(SettingsTest, UnknownSectionsAndKeysSurviveAFullWrite) {
 
 TEST_F(SettingsTest, SearchModeWritesOnlyQueryAndDate) {
   Init();
-  WriteBytes(TickerIniPath,
+  WriteWholeFile(TickerIniPath,
              "[Env]\r\nRefreshTime=30\r\n[Search]\r\nName=Old\r\nUrl=http://old/\r\nQuery=q0\r\n");
   TickerSettings.SearchName = "New";
   TickerSettings.SearchUrl = "http://new/";
@@ -267,11 +237,11 @@ TEST_F(SettingsTest, RoamingCopyIsReadWhileTheLocalFileIsMissing) {
   MakeLocalLow();
   Init();
   ASSERT_NE(TickerIniPath, RoamingIni());
-  WriteBytes(RoamingIni(), "[Env]\r\nRefreshTime=33\r\n");
+  WriteWholeFile(RoamingIni(), "[Env]\r\nRefreshTime=33\r\n");
   ASSERT_TRUE(AccessTickerIni(TickerIniPath, "R"));
   EXPECT_EQ(TickerSettings.RefreshTime, 33);
 
-  WriteBytes(TickerIniPath, "[Env]\r\nRefreshTime=44\r\n");
+  WriteWholeFile(TickerIniPath, "[Env]\r\nRefreshTime=44\r\n");
   ASSERT_TRUE(AccessTickerIni(TickerIniPath, "R"));
   EXPECT_EQ(TickerSettings.RefreshTime, 44);
 }
@@ -281,7 +251,7 @@ TEST_F(SettingsTest, SearchModeOnARoamingOnlyUserKeepsEverySetting) {
   Init();
   SetEveryStoredValue();
   ASSERT_TRUE(AccessTickerIni(RoamingIni(), "W"));
-  WriteBytes(RoamingIni(), ReadBytes(RoamingIni()) + "[Sz_KvBandForm]\r\nTop=7\r\n");
+  WriteWholeFile(RoamingIni(), ReadWholeFile(RoamingIni()) + "[Sz_KvBandForm]\r\nTop=7\r\n");
   TickerSettings = TTickerSettings();
   ASSERT_TRUE(AccessTickerIni(TickerIniPath, "R"));
   TickerSettings.SearchDate = "20240309";
@@ -298,7 +268,7 @@ TEST_F(SettingsTest, SearchModeOnARoamingOnlyUserKeepsEverySetting) {
 TEST_F(SettingsTest, FullWriteOnARoamingOnlyUserKeepsItsOtherSections) {
   MakeLocalLow();
   Init();
-  WriteBytes(RoamingIni(), "[Sz_KvBandForm]\r\nTop=7\r\n[Env]\r\nRefreshTime=33\r\n");
+  WriteWholeFile(RoamingIni(), "[Sz_KvBandForm]\r\nTop=7\r\n[Env]\r\nRefreshTime=33\r\n");
   ASSERT_TRUE(AccessTickerIni(TickerIniPath, "R"));
   ASSERT_TRUE(AccessTickerIni(TickerIniPath, "W"));
   TMemIniFile local(TickerIniPath);
@@ -310,7 +280,7 @@ TEST_F(SettingsTest, GarbledFileKeepsTheDefaultOfEveryUnreadableValue) {
   Init();
   std::string junk;
   for (int i = 0; i < 512; ++i) junk += (char)(i * 37 + 11);
-  WriteBytes(TickerIniPath,
+  WriteWholeFile(TickerIniPath,
              "\xEF\xBB\xBF[Env]\r\nRefreshTime=abc\r\nKeepTime=$30\r\nTickerSpeedUp=yes\r\n" +
                  junk + "\r\nTickerTime=" + std::string(100000, '9') +
                  "\r\nInternetProxy=" + junk.substr(0, 40) +
@@ -325,7 +295,7 @@ TEST_F(SettingsTest, GarbledFileKeepsTheDefaultOfEveryUnreadableValue) {
   EXPECT_EQ(t.TickerScrollTime, 3);
 
   // Truncated in the middle of a line.
-  WriteBytes(TickerIniPath, "[Env]\r\nRefreshTime=25\r\nKeepT");
+  WriteWholeFile(TickerIniPath, "[Env]\r\nRefreshTime=25\r\nKeepT");
   TickerSettings = TTickerSettings();
   ASSERT_TRUE(AccessTickerIni(TickerIniPath, "R"));
   EXPECT_EQ(t.RefreshTime, 25);
@@ -339,7 +309,7 @@ TEST_F(SettingsTest, KeywordsAreTrimmedOfAsciiAndFullWidthBlanks) {
   ASSERT_TRUE(AccessTickerIni(TickerIniPath, "W"));
   TMemIniFile ini(TickerIniPath);
   EXPECT_EQ(ini.ReadString("Key", "Str1", ""), "\x8c\xea");
-  WriteBytes(TickerIniPath, "[Key]\r\nStr3=\x81\x40x\x81\x40\r\n");
+  WriteWholeFile(TickerIniPath, "[Key]\r\nStr3=\x81\x40x\x81\x40\r\n");
   ASSERT_TRUE(AccessTickerIni(TickerIniPath, "R"));
   EXPECT_EQ(TickerSettings.HighlightKeywords[1], "");
   EXPECT_EQ(TickerSettings.HighlightKeywords[2], "x");
@@ -348,13 +318,13 @@ TEST_F(SettingsTest, KeywordsAreTrimmedOfAsciiAndFullWidthBlanks) {
 TEST_F(SettingsTest, FailedSaveReportsFalseAndLeavesTheFile) {
   Init();
   const std::string before = "[Env]\r\nRefreshTime=30\r\n";
-  WriteBytes(TickerIniPath, before);
+  WriteWholeFile(TickerIniPath, before);
   SetFileAttributesW(SjisToWide(TickerIniPath).c_str(), FILE_ATTRIBUTE_READONLY);
   TickerSettings.RefreshTime = 10;
   EXPECT_FALSE(AccessTickerIni(TickerIniPath, "W"));
   EXPECT_FALSE(AccessTickerIni(TickerIniPath, "S"));
   EXPECT_TRUE(AccessTickerIni(TickerIniPath, "X"));
-  EXPECT_EQ(ReadBytes(TickerIniPath), before);
+  EXPECT_EQ(ReadWholeFile(TickerIniPath), before);
 }
 
 TEST(ScrambleText, RoundTripsEveryTextUpTo127BytesWithNuls) {
@@ -441,7 +411,7 @@ TEST_F(SettingsTest, ProxyPortZeroIsStoredEmptyAndHostWithoutNulTakesAll) {
   ASSERT_TRUE(AccessTickerIni(TickerIniPath, "R"));
   EXPECT_EQ(TickerSettings.ProxyPort, 0);
 
-  WriteBytes(TickerIniPath, "[Env]\r\nInternetProxy=" + ScrambleText("C", "onlyhost") + "\r\n");
+  WriteWholeFile(TickerIniPath, "[Env]\r\nInternetProxy=" + ScrambleText("C", "onlyhost") + "\r\n");
   ASSERT_TRUE(AccessTickerIni(TickerIniPath, "R"));
   EXPECT_EQ(TickerSettings.ProxyHost, "onlyhost");
   EXPECT_EQ(TickerSettings.ProxyPort, 0);
@@ -468,7 +438,7 @@ TEST(EditionDefaults, MissingBandServerChangesThreeDefaults) {
   EXPECT_TRUE(TickerSettings.ScrollButton);
   EXPECT_EQ(TickerSettings.InfoLineInterval, 20);
 
-  WriteBytes(dll, "MZ");
+  WriteWholeFile(dll, "MZ");
   TickerSettings = TTickerSettings();
   EXPECT_FALSE(BandServerMissing());
   ApplyEditionDefaults();
@@ -594,7 +564,7 @@ TEST_F(SettingsTest, NoOemSourceKeepsEveryDefault) {
 
 TEST_F(SettingsTest, OemFileSetsEveryValueWhileTheDateIsToday) {
   std::string path = root_ + "\\TessivarOrvanel.oem";
-  WriteBytes(path, FullOemText(1, Day(Date())));
+  WriteWholeFile(path, FullOemText(1, Day(Date())));
   LoadOemIni(path, nullptr);
   EXPECT_FALSE(TickerSettings.OemDateFlag);
   EXPECT_EQ(TickerSettings.OemDateMode, 1);
@@ -603,7 +573,7 @@ TEST_F(SettingsTest, OemFileSetsEveryValueWhileTheDateIsToday) {
 
 TEST_F(SettingsTest, OemStreamIsUsedInsteadOfTheFile) {
   std::string path = root_ + "\\TessivarOrvanel.oem";
-  WriteBytes(path, "[Def]\r\nOemName=FromFile\r\n");
+  WriteWholeFile(path, "[Def]\r\nOemName=FromFile\r\n");
   TMemoryStream stream(FullOemText(0, ""));
   LoadOemIni(path, &stream);
   ExpectOemBranding(true);
@@ -677,7 +647,7 @@ TEST_F(SettingsTest, GarbledOemFileKeepsDefaults) {
   std::string path = root_ + "\\bad.oem";
   std::string junk;
   for (int i = 0; i < 2048; ++i) junk += (char)(i * 13 + 5);
-  WriteBytes(path, junk + "\r\n[TickerCol]\r\nBodyColor=red\r\n[Def]\r\nOemDateMode=x\r\n");
+  WriteWholeFile(path, junk + "\r\n[TickerCol]\r\nBodyColor=red\r\n[Def]\r\nOemDateMode=x\r\n");
   LoadOemIni(path, nullptr);
   ExpectOemDefaults();
   EXPECT_EQ(TickerSettings.OemDateMode, 0);

@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "common/TestMessages.h"
+
 namespace {
 
 int TextWidthIn(const TFont& font, const std::string& s) {
@@ -234,12 +236,7 @@ TEST_F(ButtonFixture, TheHoverWatchLeavesAButtonTheMouseSlippedOff) {
   a.Perform(CM_MOUSEENTER);
   ASSERT_TRUE(a.MouseInControl());
   SetCursorPos(5, 5);  // off the host, no leave message sent
-  DWORD start = GetTickCount();
-  while (a.MouseInControl() && GetTickCount() - start < 2000) {
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
-    Sleep(10);
-  }
+  PumpUntil([&] { return !a.MouseInControl(); }, 2000);
   EXPECT_FALSE(a.MouseInControl());
 }
 
@@ -253,18 +250,6 @@ TEST_F(ButtonFixture, TheHoverWatchLeavesAButtonTheMouseSlippedOff) {
 #include "ticker/SKGradation.h"
 
 namespace {
-
-void Pump(DWORD ms) {
-  DWORD start = GetTickCount();
-  while (GetTickCount() - start < ms) {
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      TranslateMessage(&msg);
-      DispatchMessageW(&msg);
-    }
-    Sleep(10);
-  }
-}
 
 // Writes a 24-bit top-down bitmap file (for looking at a failed run).
 void SaveBitmap(TBitmap& bmp, const char* path) {
@@ -316,7 +301,7 @@ TEST(StripOnScreen, GradientRowsAndTheTwoTextColoursShow) {
   message.SetTitleLength((int)head.size());
   message.SetTitle(head + "　12/08 9:05 フィード");
   form.Show();
-  Pump(400);
+  PumpMessagesFor(400);
 
   TBitmap shot(300, 26);
   HDC screen = GetDC(nullptr);

@@ -13,13 +13,10 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <fstream>
 #include <memory>
 #include <sstream>
 #include <vector>
 
-#include <jpeglib.h>
 #include <shellapi.h>
 
 #include "classlib/Dialogs.h"
@@ -28,6 +25,8 @@
 #include "shared/MakerSite.h"
 #include "shared/S_FileUtils.h"
 #include "shared/Tessivar_Seihin.h"
+#include "common/TestImages.h"
+#include "common/TestMessages.h"
 #include "support/TickerScratch.h"
 
 namespace {
@@ -64,96 +63,6 @@ const bool kStandInDone = [] {
   }
   ExitProcess(0);
 }();
-
-std::string ReadBytes(const std::string& path) {
-  std::ifstream in(SjisToWide(path).c_str(), std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
-void RemoveTree(const std::wstring& folder, int depth) {
-  if (depth > 6) return;
-  WIN32_FIND_DATAW found;
-  HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &found);
-  if (find != INVALID_HANDLE_VALUE) {
-    do {
-      std::wstring name = found.cFileName;
-      if (name == L"." || name == L"..") continue;
-      std::wstring full = folder + L"\\" + name;
-      if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-        RemoveTree(full, depth + 1);
-      else
-        DeleteFileW(full.c_str());
-    } while (FindNextFileW(find, &found));
-    FindClose(find);
-  }
-  RemoveDirectoryW(folder.c_str());
-}
-void RemoveTree(const std::string& folder) { RemoveTree(SjisToWide(DelBackslash(folder)), 0); }
-
-template <class Pred>
-bool WaitUntil(Pred pred, int ms) {
-  for (int waited = 0; waited < ms; waited += 50) {
-    if (pred()) return true;
-    Sleep(50);
-  }
-  return pred();
-}
-
-// A 24-bit BMP of one colour.
-std::string BmpBytes(int w, int h, COLORREF colour) {
-  const int stride = (w * 3 + 3) & ~3;
-  const int size = 54 + stride * h;
-  std::string b(size, '\0');
-  auto put32 = [&](int at, uint32_t v) {
-    for (int i = 0; i < 4; ++i) b[at + i] = (char)((v >> (8 * i)) & 0xFF);
-  };
-  b[0] = 'B';
-  b[1] = 'M';
-  put32(2, size);
-  put32(10, 54);
-  put32(14, 40);
-  put32(18, w);
-  put32(22, h);
-  b[26] = 1;
-  b[28] = 24;
-  for (int y = 0; y < h; ++y)
-    for (int x = 0; x < w; ++x) {
-      int at = 54 + y * stride + x * 3;
-      b[at] = (char)GetBValue(colour);
-      b[at + 1] = (char)GetGValue(colour);
-      b[at + 2] = (char)GetRValue(colour);
-    }
-  return b;
-}
-
-// A real JPEG made by libjpeg.
-std::string JpegBytes(int w, int h) {
-  jpeg_compress_struct c;
-  jpeg_error_mgr err;
-  c.err = jpeg_std_error(&err);
-  jpeg_create_compress(&c);
-  unsigned char* out = nullptr;
-  unsigned long size = 0;
-  jpeg_mem_dest(&c, &out, &size);
-  c.image_width = w;
-  c.image_height = h;
-  c.input_components = 3;
-  c.in_color_space = JCS_RGB;
-  jpeg_set_defaults(&c);
-  jpeg_start_compress(&c, TRUE);
-  std::vector<unsigned char> row(w * 3, 0x80);
-  while (c.next_scanline < c.image_height) {
-    JSAMPROW r = row.data();
-    jpeg_write_scanlines(&c, &r, 1);
-  }
-  jpeg_finish_compress(&c);
-  std::string bytes((const char*)out, size);
-  jpeg_destroy_compress(&c);
-  free(out);
-  return bytes;
-}
 
 // ---- links ----
 
@@ -233,10 +142,8 @@ class NamedBrowserTest : public OpenLinkTest {
  protected:
   void SetUp() override {
     OpenLinkTest::SetUp();
-    wchar_t temp[MAX_PATH];
-    GetTempPathW(MAX_PATH, temp);
-    log_ = std::wstring(temp) + L"TessivarStandIn_" + std::to_wstring(GetCurrentProcessId()) +
-           L".log";
+    log_ = SjisToWide(TempFolderPath() + "TessivarStandIn_" +
+                      std::to_string(GetCurrentProcessId()) + ".log");
     DeleteFileW(log_.c_str());
     SetEnvironmentVariableW(kStandInLogVar, log_.c_str());
     TickerSettings.CommonBrows = 2;
@@ -249,7 +156,7 @@ class NamedBrowserTest : public OpenLinkTest {
   }
   // Each start's arguments.
   std::vector<std::vector<std::wstring>> Starts() const {
-    std::string bytes = ReadBytes(WideToSjis(log_));
+    std::string bytes = ReadWholeFile(WideToSjis(log_));
     std::wstring text(bytes.size() / sizeof(wchar_t), L'\0');
     if (!text.empty()) memcpy(&text[0], bytes.data(), text.size() * sizeof(wchar_t));
     std::vector<std::vector<std::wstring>> starts;
@@ -299,12 +206,6 @@ TEST_F(NamedBrowserTest, ARefusedLinkStartsNoBrowser) {
 
 // ---- the window cases in a private copy of this program ----
 
-std::string TempFolderPath() {
-  wchar_t temp[MAX_PATH];
-  GetTempPathW(MAX_PATH, temp);
-  return WideToSjis(temp);
-}
-
 // Runs this program's DISABLED_InFolder* cases matching filter in a copy
 // inside a new folder, optionally with a band server beside it; the exit code, and
 // the copy's report in output.
@@ -317,7 +218,7 @@ long RunInPrivateFolder(const std::string& filter, bool bandServer, std::string&
   ForceFolder(DelBackslash(folder));
   std::string exe = folder + ExtractFileName(GetModulePath());
   if (!CopyFileSJ(GetModulePath(), exe, false)) return -3;
-  if (bandServer) WriteBytes(folder + "TessivarOrvanel32.dll", "MZ");
+  if (bandServer) WriteWholeFile(folder + "TessivarOrvanel32.dll", "MZ");
   std::string report = folder + "report.txt";
 
   SECURITY_ATTRIBUTES sa = {sizeof sa, nullptr, TRUE};
@@ -350,7 +251,7 @@ long RunInPrivateFolder(const std::string& filter, bool bandServer, std::string&
     }
     CloseHandle(pi.hProcess);
   }
-  output = ReadBytes(report);
+  output = ReadWholeFile(report);
   // The copy's image may stay locked for a moment after it ended.
   WaitUntil(
       [&] {
@@ -408,9 +309,9 @@ class InFolder : public ::testing::Test {
   }
 
   void Oem(const std::string& name, const std::string& bytes) {
-    WriteBytes(OemDataFolder + name, bytes);
+    WriteWholeFile(OemDataFolder + name, bytes);
   }
-  void Settings(const std::string& text) { WriteBytes(TickerIniPath, text); }
+  void Settings(const std::string& text) { WriteWholeFile(TickerIniPath, text); }
 
   TKvBandForm& Create() {
     form = std::make_unique<TKvBandForm>();
@@ -422,7 +323,7 @@ class InFolder : public ::testing::Test {
   std::string TickerFile() const { return DataFolder + "TessivarOrvanel.tic"; }
   // Writes the ticker file with a modification time that differs from the last one.
   void WriteTicker(const std::string& text) {
-    WriteBytes(TickerFile(), text);
+    WriteWholeFile(TickerFile(), text);
     SetModifiedSecondsFromNow(TickerFile(), ++tickerAge_ * 10);
   }
   // One file-check run, as the timer would start it.
@@ -508,7 +409,7 @@ TEST_F(DISABLED_InFolderCreate, TheSettingsFileOverridesTheEditionDefaults) {
 
 TEST_F(DISABLED_InFolderCreate, UninstallEntryNeedsTheInstallerBesideTheProgram) {
   const std::string installer = GetProgramFolder() + "TessivarInst.exe";
-  WriteBytes(installer, "MZ");
+  WriteWholeFile(installer, "MZ");
   Create();
   DeleteFileSJ(installer);
   EXPECT_TRUE(form->Mn_UnInst->Visible);
@@ -631,7 +532,7 @@ TEST_F(DISABLED_InFolderCreate, TranslucencyOnlyForTheMenuValues) {
 TEST_F(DISABLED_InFolderBandCreate, WithBandServerTheBandDefaultsStay) {
   ASSERT_FALSE(BandServerMissing());
   const std::string installer = GetProgramFolder() + "TessivarInst.exe";
-  WriteBytes(installer, "MZ");
+  WriteWholeFile(installer, "MZ");
   TKvBandForm& f = Create();
   DeleteFileSJ(installer);
   EXPECT_EQ(TickerSettings.InfoLineInterval, 15);
@@ -681,7 +582,7 @@ class DISABLED_InFolderDisplayTest : public InFolder {
 };
 
 TEST_F(DISABLED_InFolderDisplayTest, InformationIconShowsAsPictureBlackOnWhite) {
-  WriteBytes(DataFolder + "Graphic\\info.jpg", JpegBytes(16, 12));
+  WriteWholeFile(DataFolder + "Graphic\\info.jpg", JpegBytes(16, 12, RGB(0x80, 0x80, 0x80)));
   WriteTicker(std::string(kItem) + InfoLine("info.jpg"));
   FileCheck();
   ASSERT_EQ(form->Display.TickerLines.size(), 1u);
@@ -716,7 +617,7 @@ TEST_F(DISABLED_InFolderDisplayTest, InformationIconShowsAsPictureBlackOnWhite) 
 }
 
 TEST_F(DISABLED_InFolderDisplayTest, MissingOrBrokenIconShowsTheText) {
-  WriteBytes(DataFolder + "Graphic\\broken.jpg", "\xFF\xD8\xFF garbage");
+  WriteWholeFile(DataFolder + "Graphic\\broken.jpg", "\xFF\xD8\xFF garbage");
   for (const char* icon : {"missing.jpg", "broken.jpg", ""}) {
     SCOPED_TRACE(icon);
     WriteTicker(std::string(kItem) + InfoLine(icon));

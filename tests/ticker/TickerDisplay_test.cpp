@@ -158,8 +158,8 @@ TEST_F(DisplayTest, KeywordHitsOnTitleOrDescriptionButNeverOnInformation) {
 
 TEST_F(DisplayTest, InformationIconMustBeAPlainExistingNameInGraphic) {
   TickerScratch scratch("ticker_display_icon");
-  WriteBytes(scratch.File("Graphic\\icon.bmp"), "BM");
-  WriteBytes(scratch.File("outside.bmp"), "BM");
+  WriteWholeFile(scratch.File("Graphic\\icon.bmp"), "BM");
+  WriteWholeFile(scratch.File("outside.bmp"), "BM");
   display.TickerLines = {Line("a")};
   display.InfoLines = {Line("i1", "*", "", "\ticon.bmp"), Line("i2", "*", "", "\t..\\outside.bmp"),
                        Line("i3", "*", "", "\tmissing.bmp")};
@@ -397,7 +397,7 @@ class FileCheckTest : public DisplayTest {
   }
 
   void WriteTicker(const std::string& bytes, int secondsFromNow) {
-    WriteBytes(scratch.TickerFile(), bytes);
+    WriteWholeFile(scratch.TickerFile(), bytes);
     SetModifiedSecondsFromNow(scratch.TickerFile(), secondsFromNow);
   }
 
@@ -507,7 +507,7 @@ TEST_F(FileCheckTest, PausedOrLayingOutDoesNothing) {
 }
 
 TEST_F(FileCheckTest, ChangedSettingsAreReadAgain) {
-  WriteBytes(TickerIniPath, "[Env]\r\nTickerScroll=3\r\n[Key]\r\nStr1=news\r\n");
+  WriteWholeFile(TickerIniPath, "[Env]\r\nTickerScroll=3\r\n[Key]\r\nStr1=news\r\n");
   SetModifiedSecondsFromNow(TickerIniPath, -5);
   TFileCheckResult r = display.FileCheck(now, false);
   EXPECT_TRUE(r.SettingsRead);
@@ -522,7 +522,8 @@ TEST_F(FileCheckTest, ChangedSettingsAreReadAgain) {
 TEST_F(FileCheckTest, GarbledFilesAreReadWithoutHarm) {
   std::string binary;
   for (int i = 0; i < 4096; ++i) binary += (char)(i * 37);
-  WriteBytes(TickerIniPath, binary + std::string(1024 * 1024, 'x') + "\r\n[Env]\r\nTickerTime=\xFF");
+  WriteWholeFile(TickerIniPath,
+                 binary + std::string(1024 * 1024, 'x') + "\r\n[Env]\r\nTickerTime=\xFF");
   SetModifiedSecondsFromNow(TickerIniPath, -5);
   WriteTicker(binary + "\r\n" + std::string(1024 * 1024, '\t') + "\r\n" + Line("ok"), -5);
   TFileCheckResult r = display.FileCheck(now, false);
@@ -571,7 +572,7 @@ TEST_F(MutexWatchTest, AChangedFileIsReloadedWhileTheRefreshRuns) {
   EXPECT_TRUE(display.FileCheck(now, false).TickerReloaded);
   EXPECT_FALSE(display.FileCheckDueNow());
   // A changed settings file counts as well.
-  WriteBytes(TickerIniPath, "[Env]\r\n");
+  WriteWholeFile(TickerIniPath, "[Env]\r\n");
   SetModifiedSecondsFromNow(TickerIniPath, -3);
   EXPECT_TRUE(display.FileCheckDueNow());
   CloseHandle(feed);

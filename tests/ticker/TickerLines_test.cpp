@@ -16,9 +16,9 @@ std::string Line(const std::string& title, const std::string& mark = "") {
 
 TEST(LoadTickerLines, TakesTrailingInformationLinesLastFirst) {
   TickerScratch scratch("ticker_lines_info");
-  WriteBytes(scratch.TickerFile(), Line("a") + "\r\n" + Line("mid", "*") + "\r\n" + Line("b", "$") +
-                                       "\r\n" + Line("i1", "*") + "\r\n" + Line("i2", "*") +
-                                       "\r\n" + Line("i3", "*") + "\r\n");
+  WriteWholeFile(scratch.TickerFile(), Line("a") + "\r\n" + Line("mid", "*") + "\r\n" +
+                                           Line("b", "$") + "\r\n" + Line("i1", "*") + "\r\n" +
+                                           Line("i2", "*") + "\r\n" + Line("i3", "*") + "\r\n");
   TTickerFileLines loaded;
   ASSERT_TRUE(LoadTickerLines(scratch.TickerFile(), loaded));
   ASSERT_EQ(3u, loaded.TickerLines.size());
@@ -31,7 +31,7 @@ TEST(LoadTickerLines, TakesTrailingInformationLinesLastFirst) {
 
 TEST(LoadTickerLines, AFileOfInformationLinesOnlyLeavesNoItems) {
   TickerScratch scratch("ticker_lines_only_info");
-  WriteBytes(scratch.TickerFile(), Line("i1", "*") + "\r\n" + Line("i2", "*"));
+  WriteWholeFile(scratch.TickerFile(), Line("i1", "*") + "\r\n" + Line("i2", "*"));
   TTickerFileLines loaded;
   ASSERT_TRUE(LoadTickerLines(scratch.TickerFile(), loaded));
   EXPECT_TRUE(loaded.TickerLines.empty());
@@ -42,7 +42,7 @@ TEST(LoadTickerLines, FailsForAMissingOrLockedFile) {
   TickerScratch scratch("ticker_lines_locked");
   TTickerFileLines loaded;
   EXPECT_FALSE(LoadTickerLines(scratch.TickerFile(), loaded));
-  WriteBytes(scratch.TickerFile(), Line("a"));
+  WriteWholeFile(scratch.TickerFile(), Line("a"));
   HANDLE lock = CreateFileW(SjisToWide(scratch.TickerFile()).c_str(), GENERIC_READ, 0, nullptr,
                             OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(INVALID_HANDLE_VALUE, lock);
@@ -58,7 +58,7 @@ TEST(LoadTickerLines, ReadsGarbledBytesWithoutHarm) {
   std::string binary;
   for (int i = 0; i < 256; ++i) binary += (char)i;
   std::string huge(3 * 1024 * 1024, '\x82');  // lead bytes without trail bytes
-  WriteBytes(scratch.TickerFile(), binary + "\n" + huge + "\r\n\r\n" + "\t\t\t\t*");
+  WriteWholeFile(scratch.TickerFile(), binary + "\n" + huge + "\r\n\r\n" + "\t\t\t\t*");
   TTickerFileLines loaded;
   ASSERT_TRUE(LoadTickerLines(scratch.TickerFile(), loaded));
   // The binary run holds LF and CR itself, so it splits into lines too.

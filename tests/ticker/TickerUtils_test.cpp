@@ -60,7 +60,7 @@ TEST(GetTempFolder, NamesAnExistingFolderWithoutTrailingBackslash) {
 TEST(CopyFileByStream, CopiesBytesAndFailsForAMissingSource) {
   TickerScratch scratch("ticker_utils");
   const std::string bytes("a\0b\r\n\x82\xA0", 7);
-  WriteBytes(scratch.File("from.bin"), bytes);
+  WriteWholeFile(scratch.File("from.bin"), bytes);
   ASSERT_TRUE(CopyFileByStream(scratch.File("from.bin"), scratch.File("to.bin")));
   EXPECT_EQ(7, FileSizeSJ(scratch.File("to.bin")));
   EXPECT_FALSE(CopyFileByStream(scratch.File("missing.bin"), scratch.File("x.bin")));

@@ -34,7 +34,7 @@ std::string UniqueName(const char* stem) {
          std::to_string(++counter);
 }
 
-struct ChildSpec {
+struct ChildPlan {
   std::string action;  // check, exists, hold, hold-owned
   std::string mutex;
   std::string windowClass;
@@ -46,14 +46,14 @@ struct ChildSpec {
 
 class Child {
  public:
-  explicit Child(const ChildSpec& spec) {
-    SetEnv(kActionVar, spec.action);
-    SetEnv(L"TESSIVAR_MUTEX_NAME", spec.mutex);
-    SetEnv(L"TESSIVAR_MUTEX_CLASS", spec.windowClass);
-    SetEnv(L"TESSIVAR_MUTEX_TITLE", spec.title);
-    SetEnv(L"TESSIVAR_MUTEX_FLAGS", std::to_string(spec.flags));
-    SetEnv(L"TESSIVAR_MUTEX_MIN", spec.minimised ? "1" : "");
-    SetEnv(L"TESSIVAR_MUTEX_MARKER", spec.marker);
+  explicit Child(const ChildPlan& plan) {
+    SetEnv(kActionVar, plan.action);
+    SetEnv(L"TESSIVAR_MUTEX_NAME", plan.mutex);
+    SetEnv(L"TESSIVAR_MUTEX_CLASS", plan.windowClass);
+    SetEnv(L"TESSIVAR_MUTEX_TITLE", plan.title);
+    SetEnv(L"TESSIVAR_MUTEX_FLAGS", std::to_string(plan.flags));
+    SetEnv(L"TESSIVAR_MUTEX_MIN", plan.minimised ? "1" : "");
+    SetEnv(L"TESSIVAR_MUTEX_MARKER", plan.marker);
     wchar_t exe[MAX_PATH];
     GetModuleFileNameW(nullptr, exe, MAX_PATH);
     std::wstring cmd = L"\"" + std::wstring(exe) + L"\" --gtest_filter=ChildProcess.Act";
@@ -97,8 +97,8 @@ class Child {
   DWORD pid_ = 0;
 };
 
-long RunChild(const ChildSpec& spec) {
-  Child child(spec);
+long RunChild(const ChildPlan& plan) {
+  Child child(plan);
   if (!child.Started()) return -2;
   return child.Wait();
 }
@@ -119,7 +119,7 @@ class FirstCopy {
  public:
   FirstCopy(const std::string& mutex, const std::string& cls, const std::string& title,
             bool minimised, bool owned = false)
-      : cls_(cls), title_(title), child_(Spec(mutex, cls, title, minimised, owned)) {
+      : cls_(cls), title_(title), child_(Plan(mutex, cls, title, minimised, owned)) {
     window_ = WaitForWindow(cls, title);
   }
   ~FirstCopy() {
@@ -134,9 +134,9 @@ class FirstCopy {
   }
 
  private:
-  static ChildSpec Spec(const std::string& mutex, const std::string& cls, const std::string& title,
+  static ChildPlan Plan(const std::string& mutex, const std::string& cls, const std::string& title,
                         bool minimised, bool owned) {
-    ChildSpec s;
+    ChildPlan s;
     s.action = owned ? "hold-owned" : "hold";
     s.mutex = mutex;
     s.windowClass = cls;
@@ -250,7 +250,7 @@ TEST(SingleInstance, FirstCopyHoldsAndSecondProcessIsTold) {
   ASSERT_TRUE(guard.CheckInstance(name, "", 0, ""));
   EXPECT_TRUE(guard.HoldsMutex());
 
-  ChildSpec second;
+  ChildPlan second;
   second.action = "check";
   second.mutex = name;
   EXPECT_EQ(RunChild(second), kSecondCopy);
@@ -264,7 +264,7 @@ TEST(SingleInstance, EndFlagEndsSecondProcessAfterItsCleanUp) {
   TMutex guard;
   ASSERT_TRUE(guard.CheckInstance(name, "", 0, ""));
 
-  ChildSpec second;
+  ChildPlan second;
   second.action = "check";
   second.mutex = name;
   second.flags = mxEndProcess;
@@ -292,7 +292,7 @@ TEST(SingleInstance, MessageFlagShowsTheDefaultMessageBox) {
   TMutex guard;
   ASSERT_TRUE(guard.CheckInstance(name, "", 0, ""));
 
-  ChildSpec second;
+  ChildPlan second;
   second.action = "check";
   second.mutex = name;
   second.flags = mxMessage;
@@ -333,10 +333,10 @@ TEST(MutexExists, ChildSeesThisProcessMutex) {
   std::string name = UniqueName("TessivarTest_Mutex");
   TMutex guard;
   ASSERT_TRUE(guard.CheckInstance(name, "", 0, ""));
-  ChildSpec spec;
-  spec.action = "exists";
-  spec.mutex = name;
-  EXPECT_EQ(RunChild(spec), kFirstCopy);
+  ChildPlan plan;
+  plan.action = "exists";
+  plan.mutex = name;
+  EXPECT_EQ(RunChild(plan), kFirstCopy);
   EXPECT_TRUE(guard.HoldsMutex());
 }
 
@@ -407,7 +407,7 @@ TEST(WindowSearch, SecondTickerRestoresFirstAndEnds) {
   ASSERT_NE(first.Window(), nullptr);
   ASSERT_TRUE(WaitUntil([&] { return IsIconic(first.Window()) != 0; }));
 
-  ChildSpec second;
+  ChildPlan second;
   second.action = "check";
   second.mutex = name;
   second.windowClass = "TKVBANDFORM";

@@ -720,6 +720,22 @@ void TKvBandForm::StartRefresh() {
   ShellExecuteW(nullptr, nullptr, program.c_str(), L"FEED", nullptr, SW_SHOW);
 }
 
+bool TKvBandForm::ShowsPicture() {
+  return !Message.Picture().Empty() && Message.Picture().Width() > 0;
+}
+
+// Measured once per item: the text, room to leave the strip, and the picture.
+int TKvBandForm::ScrollLabelWidth(const std::string& title) {
+  int w = TextWidthIn(Message.Font(), title + "WWW");
+  if (!Message.Picture().Empty()) w += Message.Picture().Width() + 3;
+  return w;
+}
+
+void TKvBandForm::KeepPagingInterval() {
+  if (Display.ScrollMode == 0 && Timer_ListRead.Interval() != Display.PagingInterval())
+    RestartListRead(Display.PagingInterval());
+}
+
 void TKvBandForm::RestartListRead(unsigned interval) {
   Timer_ListRead.SetEnabled(false);
   Timer_ListRead.SetInterval(interval);
@@ -757,11 +773,7 @@ void TKvBandForm::ApplyFontSize() {
   std::string title = Message.Title();
   Message.SetTitle("");
   Message.Font().SetSize(TickerSettings.TickerFontSize);
-  if (Display.ScrollMode > 0) {
-    int w = TextWidthIn(Message.Font(), title + "WWW");
-    if (!Message.Picture().Empty()) w += Message.Picture().Width() + 3;
-    Message.SetWidth(w);
-  }
+  if (Display.ScrollMode > 0) Message.SetWidth(ScrollLabelWidth(title));
   Message.SetTitle(title);
 }
 
@@ -796,8 +808,7 @@ void TKvBandForm::ShowNextNow() {
 }
 
 void TKvBandForm::ApplyColours() {
-  const bool icon = !Message.Picture().Empty() && Message.Picture().Width() > 0;
-  TColourSet set = ColourSetFor(Message.Tag, false, icon, TickerSettings);
+  TColourSet set = ColourSetFor(Message.Tag, false, ShowsPicture(), TickerSettings);
   Message.Font().SetColor((TColor)set.Font);
   Message.Font().SetStyle(0);
   PL_Message.SetStartColor((TColor)set.Start);
@@ -847,8 +858,7 @@ void TKvBandForm::Timer_FileCheckTimer(TObject*) {
       if (r.HasStatus) SetLabel(r.Status);
       if (r.SettingsRead) ApplyFontSize();
       if (r.ScrollModeChanged) SetupDisplayTimer();
-      if (Display.ScrollMode == 0 && Timer_ListRead.Interval() != Display.PagingInterval())
-        RestartListRead(Display.PagingInterval());
+      KeepPagingInterval();
       if (r.TickerReloaded) Mn_Kiji->Visible = false;
     }
     if (r.FileCheckInterval != 0) interval = r.FileCheckInterval;
@@ -904,13 +914,10 @@ void TKvBandForm::ShowItem(const TShownItem& item, bool withSender) {
   if (!item.IconPath.empty()) {
     if (!Message.Picture().LoadFromFile(item.IconPath)) Message.Picture().Clear();
   }
-  const bool picture = !Message.Picture().Empty() && Message.Picture().Width() > 0;
   TLabelText text = item.Label;
-  if (picture) text.Title.clear();
+  if (ShowsPicture()) text.Title.clear();
   if (Display.ScrollMode > 0) {
-    int w = TextWidthIn(Message.Font(), text.Title + "WWW");
-    if (picture) w += Message.Picture().Width() + 3;
-    Message.SetWidth(w);
+    Message.SetWidth(ScrollLabelWidth(text.Title));
     if (!withSender) {
       Timer_ListRead.SetInterval(1000);
       Message.SetLeft(0);
@@ -919,8 +926,7 @@ void TKvBandForm::ShowItem(const TShownItem& item, bool withSender) {
   Message.Tag = item.Tag;
   SetLabel(text);
   ApplyColours();
-  if (Display.ScrollMode == 0 && Timer_ListRead.Interval() != Display.PagingInterval())
-    RestartListRead(Display.PagingInterval());
+  KeepPagingInterval();
   if (Display.FileCheckDueNow()) {
     Timer_FileCheck.SetEnabled(false);
     Timer_FileCheckTimer(&Timer_FileCheck);

@@ -111,6 +111,10 @@ class TKvBandForm : public TForm {
   void ShowItem(const TShownItem& item, bool withSender);
   void SetLabel(const TLabelText& text);
   void RestartListRead(unsigned interval);
+  // Paging: the display interval follows back mode and TickerTime.
+  void KeepPagingInterval();
+  bool ShowsPicture();  // Message holds a picture of non-zero width
+  int ScrollLabelWidth(const std::string& title);
   void CopyOemDefaultSettings();
   bool firstTick_ = false;
   int minTrackWidth_ = 0;

@@ -195,10 +195,10 @@ TScrollResult TTickerDisplay::ScrollTick(const TScrollInput& in) {
   return r;
 }
 
-bool TTickerDisplay::ReloadTickerFile() {
+bool TTickerDisplay::ReloadTickerFile(uint64_t age) {
   const std::string path = TickerFilePath();
   // The age is taken before the read, so a change during it is seen next time.
-  uint64_t age = FileWriteTime(path);
+  if (age == 0) age = FileWriteTime(path);
   if (age == 0) return false;
   TTickerFileLines loaded;
   if (!LoadTickerLines(path, loaded)) return false;
@@ -212,6 +212,12 @@ bool TTickerDisplay::ReloadTickerFile() {
     NextIndex = Reverse ? (int)TickerLines.size() - 1 : 0;
   }
   return true;
+}
+
+void TTickerDisplay::ReadSettings() {
+  AccessTickerIni(TickerIniPath, "R");
+  SetScrollMode();
+  RebuildKeywordList();
 }
 
 TFileCheckResult TTickerDisplay::FileCheck(TDateTime now, bool layoutBusy) {
@@ -235,10 +241,8 @@ TFileCheckResult TTickerDisplay::FileCheck(TDateTime now, bool layoutBusy) {
         r.Status = StatusText("データ取得中です", 16);
         CurrentLine.clear();
       }
-      AccessTickerIni(TickerIniPath, "R");
-      SetScrollMode();
+      ReadSettings();
       TickerSettings.RefreshNow = now;
-      RebuildKeywordList();
       AccessTickerIni(TickerIniPath, "W");
       if (uint64_t age = FileWriteTime(TickerIniPath)) IniAge = age;
       r.SettingsRead = true;
@@ -248,14 +252,12 @@ TFileCheckResult TTickerDisplay::FileCheck(TDateTime now, bool layoutBusy) {
     uint64_t iniAge = FileWriteTime(TickerIniPath);
     if (iniAge != 0 && iniAge != IniAge) {
       IniAge = iniAge;
-      AccessTickerIni(TickerIniPath, "R");
-      SetScrollMode();
-      RebuildKeywordList();
+      ReadSettings();
       r.SettingsRead = true;
     }
     r.ScrollModeChanged = ScrollMode != scrollModeBefore;
     uint64_t ticAge = FileWriteTime(TickerFilePath());
-    if (ticAge != 0 && ticAge != TicAge && ReloadTickerFile()) {
+    if (ticAge != 0 && ticAge != TicAge && ReloadTickerFile(ticAge)) {
       r.TickerReloaded = true;
       if (TickerLines.empty() && InfoLines.empty()) {
         r.HasStatus = true;

@@ -164,8 +164,9 @@ class TTickerDisplay {
   // (a refresh or the settings dialog has ended, or a file changed). The
   // window then disables Timer_FileCheck and runs its handler.
   bool FileCheckDueNow();
-  // Loads the ticker file; keeps everything (TicAge too) when it fails.
-  bool ReloadTickerFile();
+  // Loads the ticker file (age: its write time when already known); keeps
+  // everything (TicAge too) when it fails.
+  bool ReloadTickerFile(uint64_t age = 0);
 
   // Wheel stepping, before the window shows the line with ShowNextNow;
   // false for a zero delta.
@@ -183,5 +184,7 @@ class TTickerDisplay {
 
  private:
   void Step(int& index) const;
+  // The settings file, the scroll mode and the keyword list, read again.
+  void ReadSettings();
   bool NextIsInfoLine() const;
 };

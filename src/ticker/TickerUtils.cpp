@@ -2,22 +2,12 @@
 
 #include <vector>
 
+#include "classlib/Screen.h"
 #include "classlib/Streams.h"
 #include "classlib/Text.h"
 #include "shared/S_FileUtils.h"
 #include "shared/S_UxTheme.h"
 #include "shared/S_string.h"
-
-namespace {
-
-struct ScreenDC {
-  HDC dc = GetDC(nullptr);
-  ~ScreenDC() {
-    if (dc) ReleaseDC(nullptr, dc);
-  }
-};
-
-}  // namespace
 
 int InStrCharFrom(int start, const std::string& text, const std::string& part) {
   if (start < 2) return InStrChar(text, part);
@@ -45,11 +35,7 @@ std::string NormalizeForMatch(const std::string& text) {
   return MapText(text, LCMAP_UPPERCASE | LCMAP_KATAKANA | LCMAP_HALFWIDTH);
 }
 
-uint16_t ColorDepth() {
-  ScreenDC screen;
-  if (!screen.dc) return 0;
-  return (uint16_t)(GetDeviceCaps(screen.dc, PLANES) * GetDeviceCaps(screen.dc, BITSPIXEL));
-}
+uint16_t ColorDepth() { return (uint16_t)Screen.ColorDepth(); }
 
 bool IsMouseButtonDown(int virtualKey) {
   if (GetSystemMetrics(SM_SWAPBUTTON)) {

@@ -116,6 +116,13 @@ bool TApplication::PreTranslate(MSG& msg) {
   return false;
 }
 
+void TApplication::Dispatch(MSG& msg) {
+  if (!PreTranslate(msg)) {
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+  }
+}
+
 bool TApplication::HandleMessage() {
   MSG msg;
   BOOL r = GetMessageW(&msg, nullptr, 0, 0);
@@ -123,10 +130,7 @@ bool TApplication::HandleMessage() {
     terminated_ = true;
     return false;
   }
-  if (!PreTranslate(msg)) {
-    TranslateMessage(&msg);
-    DispatchMessageW(&msg);
-  }
+  Dispatch(msg);
   return true;
 }
 
@@ -139,10 +143,7 @@ void TApplication::ProcessMessages() {
       PostQuitMessage((int)msg.wParam);  // keep it for the outer loop
       return;
     }
-    if (!PreTranslate(msg)) {
-      TranslateMessage(&msg);
-      DispatchMessageW(&msg);
-    }
+    Dispatch(msg);
   }
 }
 

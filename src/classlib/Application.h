@@ -76,6 +76,7 @@ class TApplication {
   void MouseOver(TControl* c);  // the control the mouse is over (for hints)
 
  private:
+  void Dispatch(MSG& msg);  // PreTranslate, else translate and dispatch
   void ShowHintNow();
   static LRESULT CALLBACK AppWndProc(HWND h, UINT msg, WPARAM wp, LPARAM lp);
   std::string title_;

@@ -299,6 +299,15 @@ int TCanvas::DrawText(const std::string& text, RECT& r, UINT flags) {
   return DrawTextW(dc_, w.c_str(), (int)w.size(), &r, flags);
 }
 
+void TCanvas::DrawDisabledText(const std::string& text, RECT& r, UINT flags) {
+  OffsetRect(&r, 1, 1);
+  Font.SetColor(clBtnHighlight);
+  DrawText(text, r, flags);
+  OffsetRect(&r, -1, -1);
+  Font.SetColor(clBtnShadow);
+  DrawText(text, r, flags);
+}
+
 void TCanvas::FillRect(const RECT& r) {
   if (!dc_ || Brush.Style == bsClear) return;
   if (Brush.Pattern) {

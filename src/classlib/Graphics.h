@@ -196,6 +196,9 @@ class TCanvas {
   int TextHeight(const std::string& text) { return TextExtent(text).cy; }
   // DrawTextW with the text converted; returns the height; r updated by DT_CALCRECT.
   int DrawText(const std::string& text, RECT& r, UINT flags);
+  // The etched look of a disabled caption: a highlight copy one pixel down
+  // and right under a shadow copy; the font colour is left at the shadow.
+  void DrawDisabledText(const std::string& text, RECT& r, UINT flags);
   void FillRect(const RECT& r);
   void FrameRect(const RECT& r);  // brush colour
   void Rectangle(int l, int t, int r, int b);

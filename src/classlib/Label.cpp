@@ -56,14 +56,10 @@ void TLabel::DoDrawText(RECT& r, UINT flags) {
   std::string text = text_;
   if ((flags & DT_CALCRECT) && (text.empty() || (showAccelChar_ && text == "&"))) text = " ";
   canvas_.Font = font_;
-  if (!enabled_ && !(flags & DT_CALCRECT)) {
-    OffsetRect(&r, 1, 1);
-    canvas_.Font.SetColor(clBtnHighlight);
+  if (!enabled_ && !(flags & DT_CALCRECT))
+    canvas_.DrawDisabledText(text, r, flags);
+  else
     canvas_.DrawText(text, r, flags);
-    OffsetRect(&r, -1, -1);
-    canvas_.Font.SetColor(clBtnShadow);
-  }
-  canvas_.DrawText(text, r, flags);
 }
 
 void TLabel::Paint() {

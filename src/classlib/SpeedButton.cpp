@@ -91,10 +91,15 @@ void TSpeedButton::MouseDown(TMouseButton b, TShiftState s, int x, int y) {
   }
 }
 
+// The bottom edge row still counts, as the button always took it.
+bool TSpeedButton::HitsButton(int x, int y) const {
+  return x >= 0 && x < width_ && y >= 0 && y <= height_;
+}
+
 void TSpeedButton::MouseMove(TShiftState s, int x, int y) {
   TGraphicControl::MouseMove(s, x, y);
   if (!dragging_) return;
-  bool inside = x >= 0 && x < width_ && y >= 0 && y <= height_;
+  bool inside = HitsButton(x, y);
   TButtonState ns = down_ ? bsExclusive : bsUp;
   if (inside) ns = down_ ? bsExclusive : bsDown;
   if (ns != state_) {
@@ -107,7 +112,7 @@ void TSpeedButton::MouseUp(TMouseButton b, TShiftState s, int x, int y) {
   TGraphicControl::MouseUp(b, s, x, y);
   if (!dragging_) return;
   dragging_ = false;
-  bool doClick = x >= 0 && x < width_ && y >= 0 && y <= height_;
+  bool doClick = HitsButton(x, y);
   if (groupIndex_ == 0) {
     state_ = bsUp;
     Invalidate();
@@ -213,27 +218,24 @@ void TSpeedButton::DrawGlyphAndCaption(RECT r, POINT offset, TButtonState state)
   int total = horizontal ? gw + spacing + ts.cx : gh + spacing + ts.cy;
   int avail = horizontal ? r.right - r.left : r.bottom - r.top;
   int start = Margin >= 0 ? Margin : (avail - total) / 2;
+  // Along the layout axis glyph and caption follow each other from start;
+  // across it each is centred on its own.
+  auto centre = [](LONG lo, LONG hi, int len) { return lo + ((hi - lo) - len) / 2; };
+  auto follow = [&](LONG lo, bool glyphFirst, int glyphLen, int textLen, LONG& g, LONG& t) {
+    LONG& first = glyphFirst ? g : t;
+    LONG& second = glyphFirst ? t : g;
+    first = lo + start;
+    second = first + (glyphFirst ? glyphLen : textLen) + spacing;
+  };
   POINT gp, tp;
   if (horizontal) {
-    gp.y = r.top + ((r.bottom - r.top) - gh) / 2;
-    tp.y = r.top + ((r.bottom - r.top) - ts.cy) / 2;
-    if (Layout == blGlyphLeft) {
-      gp.x = r.left + start;
-      tp.x = gp.x + gw + spacing;
-    } else {
-      tp.x = r.left + start;
-      gp.x = tp.x + ts.cx + spacing;
-    }
+    gp.y = centre(r.top, r.bottom, gh);
+    tp.y = centre(r.top, r.bottom, ts.cy);
+    follow(r.left, Layout == blGlyphLeft, gw, ts.cx, gp.x, tp.x);
   } else {
-    gp.x = r.left + ((r.right - r.left) - gw) / 2;
-    tp.x = r.left + ((r.right - r.left) - ts.cx) / 2;
-    if (Layout == blGlyphTop) {
-      gp.y = r.top + start;
-      tp.y = gp.y + gh + spacing;
-    } else {
-      tp.y = r.top + start;
-      gp.y = tp.y + ts.cy + spacing;
-    }
+    gp.x = centre(r.left, r.right, gw);
+    tp.x = centre(r.left, r.right, ts.cx);
+    follow(r.top, Layout == blGlyphTop, gh, ts.cy, gp.y, tp.y);
   }
   if (gw && gh) {
     int index = state == bsDisabled ? 1 : state == bsDown ? 2 : state == bsExclusive ? 3 : 0;
@@ -246,13 +248,9 @@ void TSpeedButton::DrawGlyphAndCaption(RECT r, POINT offset, TButtonState state)
   }
   if (ts.cx) {
     RECT tr = Bounds(tp.x + offset.x, tp.y + offset.y, ts.cx, ts.cy);
-    if (state == bsDisabled) {
-      OffsetRect(&tr, 1, 1);
-      canvas_.Font.SetColor(clBtnHighlight);
+    if (state == bsDisabled)
+      canvas_.DrawDisabledText(text_, tr, DT_SINGLELINE);
+    else
       canvas_.DrawText(text_, tr, DT_SINGLELINE);
-      OffsetRect(&tr, -1, -1);
-      canvas_.Font.SetColor(clBtnShadow);
-    }
-    canvas_.DrawText(text_, tr, DT_SINGLELINE);
   }
 }

@@ -50,6 +50,8 @@ class TSpeedButton : public TGraphicControl {
   static HBRUSH DitherBrush();
   void UpdateExclusive();
   void UpdateState();
+  // Whether a mouse position (client coordinates) counts as on the button.
+  bool HitsButton(int x, int y) const;
 
   TBitmap glyph_;
   bool down_ = false;

@@ -49,7 +49,7 @@ std::string WideText(const TStgMedium& medium) {
   size_t max = lock.Size() / sizeof(wchar_t);
   size_t n = 0;
   while (n < max && p[n]) ++n;
-  return WideToSjis(std::wstring(p, n));
+  return WideToSjis(p, (int)n);
 }
 
 }  // namespace
@@ -100,6 +100,6 @@ void GetDataObjectFiles(IDataObject* dataObject, TStringList& list) {
     UINT len = DragQueryFileW(drop, i, nullptr, 0);
     std::vector<wchar_t> name(len + 1);
     UINT got = DragQueryFileW(drop, i, name.data(), len + 1);
-    list.Add(WideToSjis(std::wstring(name.data(), got)));
+    list.Add(WideToSjis(name.data(), (int)got));
   }
 }

@@ -11,14 +11,10 @@ namespace {
 TColor g_colorOverride = clNone;
 TColor g_fontColorOverride = clNone;
 
-bool IsLineBreak(char c) { return c == '\r' || c == '\n'; }
-
-std::string TrimLineBreaks(std::string text) {
-  while (!text.empty() && (IsLineBreak(text.back()) || IsLineBreak(text.front()))) {
-    while (!text.empty() && IsLineBreak(text.back())) text.pop_back();
-    while (!text.empty() && IsLineBreak(text.front())) text.erase(0, 1);
-  }
-  return text;
+std::string TrimLineBreaks(const std::string& text) {
+  size_t first = text.find_first_not_of("\r\n");
+  if (first == std::string::npos) return std::string();
+  return text.substr(first, text.find_last_not_of("\r\n") - first + 1);
 }
 
 int Round(double x) { return (int)std::lround(x); }
@@ -106,23 +102,27 @@ TMsgDlg& GetMsgDlg() {
   return dialog;
 }
 
-void ShowMsg(const std::string& text, TMsgDlgType dlgType) {
+namespace {
+
+// The shared dialog made ready for one message over the active form.
+TMsgDlg& PrepareMsgDlg(const std::string& text, TMsgDlgType dlgType, TMsgDlgButtons buttons) {
   Screen.SetCursor(crDefault);
   TMsgDlg& dialog = GetMsgDlg();
   dialog.SetCenterForm(Application.ActiveForm());
   dialog.SetCaption(text);
-  dialog.Buttons = {mbOK};
+  dialog.Buttons = buttons;
   dialog.DlgType = dlgType;
-  dialog.Execute();
+  return dialog;
+}
+
+}  // namespace
+
+void ShowMsg(const std::string& text, TMsgDlgType dlgType) {
+  PrepareMsgDlg(text, dlgType, {mbOK}).Execute();
 }
 
 bool ConfirmMsg(const std::string& text, TMsgDlgType dlgType, bool cancelFocus) {
-  Screen.SetCursor(crDefault);
-  TMsgDlg& dialog = GetMsgDlg();
-  dialog.SetCenterForm(Application.ActiveForm());
-  dialog.SetCaption(text);
-  dialog.Buttons = {mbYes, mbCancel};
-  dialog.DlgType = dlgType;
+  TMsgDlg& dialog = PrepareMsgDlg(text, dlgType, {mbYes, mbCancel});
   dialog.CancelFocus = cancelFocus;
   TModalResult result;
   try {

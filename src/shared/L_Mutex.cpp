@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <memory>
 
+#include "S_FileUtils.h"
 #include "S_string.h"
 #include "Text.h"
 
@@ -17,14 +18,7 @@ const char kDefaultMessage[] = "このアプリケーションは既に起動し
 
 // The program's own name, as the class library titles its message boxes.
 std::wstring ApplicationTitle() {
-  wchar_t path[MAX_PATH] = {};
-  DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
-  std::wstring name(path, n);
-  size_t slash = name.find_last_of(L"\\/");
-  if (slash != std::wstring::npos) name.erase(0, slash + 1);
-  size_t dot = name.find_last_of(L'.');
-  if (dot != std::wstring::npos) name.erase(dot);
-  return name;
+  return SjisToWide(ChangeFileExt(ExtractFileName(ProgramFilePath()), ""));
 }
 
 // Static destructors (module clean-ups) run before the process goes.

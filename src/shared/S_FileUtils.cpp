@@ -349,10 +349,6 @@ bool CopyFileSJ(const std::string& from, const std::string& to, bool failIfExist
          CopyFileW(SjisToWide(from).c_str(), SjisToWide(to).c_str(), failIfExists);
 }
 
-bool RemoveDirSJ(const std::string& name) {
-  return !name.empty() && RemoveDirectoryW(SjisToWide(name).c_str());
-}
-
 TDateTime FileAgeDateTime(const std::string& name) {
   WIN32_FILE_ATTRIBUTE_DATA data = {};
   if (name.empty() ||

@@ -66,7 +66,6 @@ bool DirectoryExists(const std::string& name);
 bool DeleteFileSJ(const std::string& name);
 bool RenameFileSJ(const std::string& from, const std::string& to);
 bool CopyFileSJ(const std::string& from, const std::string& to, bool failIfExists);
-bool RemoveDirSJ(const std::string& name);
 // Last write time as a local day number; 0 when the file is missing.
 TDateTime FileAgeDateTime(const std::string& name);
 // -1 when the file is missing.

@@ -2,6 +2,8 @@
 
 #include <vector>
 
+#include "S_FileUtils.h"
+
 namespace {
 
 struct ThemeLibrary {
@@ -21,12 +23,8 @@ ThemeLibrary& Lib() {
 }
 
 bool ManifestBesideProgram() {
-  wchar_t path[MAX_PATH + 16];
-  DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
-  if (n == 0 || n >= MAX_PATH) return false;
-  lstrcatW(path, L".manifest");
-  DWORD attr = GetFileAttributesW(path);
-  return attr != INVALID_FILE_ATTRIBUTES && !(attr & FILE_ATTRIBUTE_DIRECTORY);
+  std::string program = ProgramFilePath();
+  return !program.empty() && FileExists(program + ".manifest");
 }
 
 template <class F>

@@ -277,18 +277,7 @@ TTickerSettings::TTickerSettings()
 TTickerSettings TickerSettings;
 
 std::string GetProgramFolder() {
-  static const std::string folder = [] {
-    std::wstring path(MAX_PATH, L'\0');
-    for (;;) {
-      DWORD n = GetModuleFileNameW(nullptr, &path[0], (DWORD)path.size());
-      if (n < path.size()) {
-        path.resize(n);
-        break;
-      }
-      path.resize(path.size() * 2);
-    }
-    return AddBackslash(ExtractFilePath(WideToSjis(path)));
-  }();
+  static const std::string folder = AddBackslash(ExtractFilePath(ProgramFilePath()));
   return folder;
 }
 

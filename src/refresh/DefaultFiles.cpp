@@ -9,29 +9,6 @@
 
 namespace {
 
-// Lines of a text ended by CR LF, LF or CR.
-std::vector<std::string> TextLines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::string line;
-  for (size_t i = 0; i < text.size(); ++i) {
-    char c = text[i];
-    if (c == '\r' || c == '\n') {
-      lines.push_back(line);
-      line.clear();
-      if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
-    } else {
-      line += c;
-    }
-  }
-  if (!line.empty()) lines.push_back(line);
-  return lines;
-}
-
-bool SaveIfFeedList(const std::string& text, bool webOnly, const std::string& path) {
-  std::vector<TFeedListEntry> feeds = TakeFeedLines(text, webOnly);
-  return !feeds.empty() && SaveFeedList(path, feeds);
-}
-
 bool TakeMakerFeedList(const std::string& path) {
   bool received = false;
   std::string lastModified;
@@ -45,8 +22,9 @@ bool TakeOemFolderFeedList(const std::string& path) {
   const std::string oemList = OemDataFolder + FeedListFileName;
   std::string text;
   if (!ReadDataFile(oemList, text)) return false;
-  // The installation's own file: local feeds in it are the distributor's choice.
-  return !TakeFeedLines(text, false).empty() && CopyFileBlocks(oemList, path);
+  // The installation's own file: local feeds in it are the distributor's
+  // choice, and it is taken as it stands.
+  return !TakeFeedLines(text, false).empty() && SaveDataFile(path, text);
 }
 
 }  // namespace
@@ -66,7 +44,7 @@ bool WriteResourceFile(const std::string& name, const std::string& path, bool fo
 
 std::vector<TFeedListEntry> TakeFeedLines(const std::string& text, bool webOnly) {
   std::vector<TFeedListEntry> feeds;
-  for (const std::string& line : TextLines(text)) {
+  for (const std::string& line : SplitDataText(text)) {
     TFeedListEntry entry = ParseFeedListLine(line);
     entry.FeedUrl = TrimSpaces(entry.FeedUrl);
     if (entry.FeedUrl.empty()) continue;
@@ -74,6 +52,11 @@ std::vector<TFeedListEntry> TakeFeedLines(const std::string& text, bool webOnly)
     feeds.push_back(entry);
   }
   return feeds;
+}
+
+bool SaveIfFeedList(const std::string& text, bool webOnly, const std::string& path) {
+  std::vector<TFeedListEntry> feeds = TakeFeedLines(text, webOnly);
+  return !feeds.empty() && SaveFeedList(path, feeds);
 }
 
 void EnsureFeedList() {

@@ -14,6 +14,9 @@ bool WriteResourceFile(const std::string& name, const std::string& path, bool fo
 // webOnly keeps only http: and https: addresses, so a list from elsewhere can
 // never turn a feed into a local or network path. Empty: not a feed list.
 std::vector<TFeedListEntry> TakeFeedLines(const std::string& text, bool webOnly);
+// Saves the feed lines of text as the feed list path; false (and nothing
+// written) when it holds none.
+bool SaveIfFeedList(const std::string& text, bool webOnly, const std::string& path);
 
 // Makes sure DataFolder holds a feed list. When it is missing the ticker
 // file is deleted and the list comes from, in order: the maker's default

@@ -4,7 +4,6 @@
 
 #include "FeedDates.h"
 #include "FeedFiles.h"
-#include "classlib/Text.h"
 #include "shared/S_Html.h"
 #include "shared/S_string.h"
 
@@ -40,10 +39,7 @@ bool SameName(const std::string& name, const char* wanted) {
 bool SameTextIgnoringCase(const std::string& a, const std::string& b) {
   if (a == b) return true;
   if (IsAscii(a) && IsAscii(b)) return AsciiLower(a) == AsciiLower(b);
-  std::wstring wa = SjisToWide(a), wb = SjisToWide(b);
-  return CompareStringW(MAKELCID(MAKELANGID(LANG_JAPANESE, SUBLANG_JAPANESE_JAPAN), SORT_DEFAULT),
-                        NORM_IGNORECASE, wa.data(), (int)wa.size(), wb.data(),
-                        (int)wb.size()) == CSTR_EQUAL;
+  return SameTextNoCase(a, b);
 }
 
 bool IsElement(const TXMLItemType& node) {

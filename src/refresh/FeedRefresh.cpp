@@ -50,11 +50,6 @@ std::unique_ptr<TXMLList> ParseFeedBody(std::string& body) {
   return tree;
 }
 
-std::string FieldOf(const std::string& line, int index, int maxFields) {
-  std::vector<std::string> fields = SplitDataLine(line, maxFields);
-  return index < (int)fields.size() ? fields[index] : std::string();
-}
-
 // Old lines worth keeping when this run found few: not information or
 // ranking lines, younger than keepHours, not already there, and of a feed
 // that was fetched in this run.
@@ -95,19 +90,24 @@ void AddInfoFeeds(std::vector<std::string>& list) {
     AddInfoFeed(MakerInfoFeedUrl(), "Pelmoriad", cache, 999, list);
 }
 
+struct OldMenuLine {
+  std::string FeedUrl;
+  std::string Line;  // carried over as it stands
+};
+
 struct FeedRun {
   int keepHours;
+  // "REFRESH", or no ticker file yet; only other runs send If-Modified-Since.
   bool manual;
-  bool conditional;
   std::vector<std::string> newLines, rankingLines, newMenu;
   std::set<std::string, CaseLess> fetchedNames;
-  std::vector<std::string> oldMenu;
+  std::vector<OldMenuLine> oldMenu;
   bool listChanged = false;
 };
 
 // Fetches one checked feed in its window; false when the run must end.
-bool FetchFeed(FeedRun& run, std::string& defLine, std::vector<std::string>& feedMenu) {
-  TFeedListEntry entry = ParseFeedListLine(defLine);
+bool FetchFeed(FeedRun& run, TFeedListEntry& entry, std::string& defLine,
+               std::vector<std::string>& feedMenu) {
   run.fetchedNames.insert(entry.FeedName);
   TFeedContext context = MakeFeedContext();
   context.FeedName = entry.FeedName;
@@ -124,7 +124,7 @@ bool FetchFeed(FeedRun& run, std::string& defLine, std::vector<std::string>& fee
   std::string lastModified;
   std::optional<std::string> body =
       FetchUrl(entry.FeedUrl, received, lastModified, false,
-               run.conditional ? entry.LastModified : std::string());
+               run.manual ? std::string() : entry.LastModified);
   if (PumpAndCheckTerminated()) return false;
   if (!body || body->empty()) return true;
 
@@ -145,9 +145,16 @@ bool FetchFeed(FeedRun& run, std::string& defLine, std::vector<std::string>& fee
   return true;
 }
 
+void ReadOldMenu(const std::string& menuPath, std::vector<OldMenuLine>& oldMenu) {
+  std::vector<std::string> lines;
+  ReadDataLines(menuPath, lines);
+  oldMenu.reserve(lines.size());
+  for (std::string& line : lines) oldMenu.push_back({ParseMenuLine(line).FeedUrl, std::move(line)});
+}
+
 void CarryOverMenu(FeedRun& run, const std::string& feedUrl) {
-  for (const std::string& line : run.oldMenu) {
-    if (SameTextSJ(FieldOf(line, 0, MenuMaxFields), feedUrl)) run.newMenu.push_back(line);
+  for (const OldMenuLine& old : run.oldMenu) {
+    if (SameTextSJ(old.FeedUrl, feedUrl)) run.newMenu.push_back(old.Line);
   }
 }
 
@@ -187,7 +194,7 @@ void AddInfoFeed(const std::string& url, const std::string& feedName, const std:
     std::string lastModified;
     std::optional<std::string> body = FetchUrl(url, received, lastModified, false, "");
     if (!body || body->empty()) return;
-    const std::string raw = *body;
+    const std::string& raw = *body;
     std::unique_ptr<TXMLList> tree = LoadXMLList(raw, true);
     if (!tree) return;
     std::vector<std::string> lines;
@@ -215,13 +222,11 @@ void RefreshAllFeeds(int keepHours, bool manual) {
     const std::string tickerPath = DataFolder + TickerFileName;
     const std::string menuPath = DataFolder + MenuFileName;
     const std::string listPath = DataFolder + FeedListFileName;
-    const bool tickerExists = FileExists(tickerPath);
     FeedRun run;
-    run.manual = manual || !tickerExists;
+    run.manual = manual || !FileExists(tickerPath);
     run.keepHours = std::max(keepHours, 24);
-    run.conditional = !run.manual && tickerExists;
 
-    ReadDataLines(menuPath, run.oldMenu);
+    ReadOldMenu(menuPath, run.oldMenu);
     std::vector<std::string> feedList;
     if (!ReadDataLines(listPath, feedList)) return;
 
@@ -231,7 +236,7 @@ void RefreshAllFeeds(int keepHours, bool manual) {
       if (!entry.IsChecked()) continue;
       const std::string feedUrl = entry.FeedUrl;
       if (HourWindowContains(entry.StartHour - 1, entry.EndHour - 1)) {
-        if (!FetchFeed(run, defLine, feedMenu)) return;
+        if (!FetchFeed(run, entry, defLine, feedMenu)) return;
       }
       if (PumpAndCheckTerminated()) return;
       if (!feedMenu.empty())
@@ -255,7 +260,8 @@ void RefreshAllFeeds(int keepHours, bool manual) {
       for (int k : order) sorted.push_back(std::move(list[k]));
       list.swap(sorted);
       list.insert(list.end(), run.rankingLines.begin(), run.rankingLines.end());
-      if (!run.manual && (int)list.size() < TickerSettings.TickerMaxLines && FileExists(tickerPath))
+      // Not manual means the ticker file was there at the start.
+      if (!run.manual && (int)list.size() < TickerSettings.TickerMaxLines)
         KeepOldLines(list, tickerPath, run.keepHours, run.fetchedNames);
       AddInfoFeeds(list);
       SaveDataLines(tickerPath, list);

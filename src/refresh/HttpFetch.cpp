@@ -9,7 +9,6 @@
 #include "classlib/Application.h"
 #include "classlib/Text.h"
 #include "shared/FeedFiles.h"
-#include "shared/S_FileUtils.h"
 #include "shared/S_string.h"
 #include "shared/Tessivar_Seihin.h"
 
@@ -445,7 +444,7 @@ std::optional<std::string> FetchUrl(const std::string& url, bool& received,
   try {
     if (InStrChar(url, "\\") > 0) {
       std::string bytes;
-      if (!FileExists(url) || !ReadDataFile(url, bytes) || bytes.size() > g_limits.MaxBytes)
+      if (!ReadDataFile(url, bytes) || bytes.size() > g_limits.MaxBytes)
         return std::nullopt;
       received = true;
       return bytes;

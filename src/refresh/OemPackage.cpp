@@ -2,7 +2,6 @@
 
 #include <cstring>
 #include <memory>
-#include <vector>
 
 #include "DefaultFiles.h"
 #include "FeedFiles.h"
@@ -105,10 +104,9 @@ bool ReadOemPackage(const std::string& path, int mode) {
       }
     } else if (mode == 1 && !BrandingEnded()) {
       // The package may have come from the web: only web feeds are taken.
-      if (LoadPackageResource(module.get(), "DEFFILE", bytes)) {
-        std::vector<TFeedListEntry> feeds = TakeFeedLines(bytes, true);
-        if (!feeds.empty() && SaveFeedList(DataFolder + FeedListFileName, feeds)) result = true;
-      }
+      if (LoadPackageResource(module.get(), "DEFFILE", bytes) &&
+          SaveIfFeedList(bytes, true, DataFolder + FeedListFileName))
+        result = true;
     }
   } catch (...) {
     MessageBeep(MB_OK);

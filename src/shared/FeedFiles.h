@@ -67,6 +67,10 @@ std::string CutRawSummary(const std::string& raw);
 std::string FinishTitle(const std::string& stripped);
 std::string FinishSummary(const std::string& stripped);
 
+// The lines of a text ended by CR LF, LF or CR; a last line without an end
+// counts, an empty one after the last end does not.
+std::vector<std::string> SplitDataText(const std::string& text);
+
 // Splits a line at every TAB (no trimming) into exactly maxFields fields;
 // missing fields are empty.
 std::vector<std::string> SplitDataLine(const std::string& line, int maxFields);

@@ -108,6 +108,9 @@ bool IsCharRef(const std::string& s, int pos);  // pos is 1-based
 std::string DecodeCharRefs(const std::string& s);
 std::string EscapeXmlText(const std::string& s, bool keepCharRefs);
 std::string EscapeXmlQuot(const std::string& s, bool keepCharRefs);
+// Equal with letter case ignored by the Japanese locale's rules.
+bool SameTextNoCase(const std::string& a, const std::string& b);
+// SameTextNoCase of the texts without their leading and trailing blanks.
 bool SameTrimText(const std::string& a, const std::string& b);
 
 // The message that replaces a text holding bytes that are not Shift-JIS.

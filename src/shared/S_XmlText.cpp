@@ -3,6 +3,7 @@
 #include <utility>
 #include <vector>
 
+#include "S_Resource.h"
 #include "S_Xml.h"
 #include "S_string.h"
 #include "classlib/Text.h"
@@ -15,15 +16,10 @@ const int MaxSubstitutionPairs = 51;
 
 std::vector<std::pair<wchar_t, wchar_t>> LoadSubstitutionTable() {
   std::vector<std::pair<wchar_t, wchar_t>> table;
-  HRSRC res = FindResourceExW(nullptr, (LPCWSTR)RT_RCDATA, L"UNICODETBL",
-                              MAKELANGID(LANG_JAPANESE, SUBLANG_JAPANESE_JAPAN));
-  if (!res) res = FindResourceW(nullptr, L"UNICODETBL", (LPCWSTR)RT_RCDATA);
-  if (!res) return table;
-  HGLOBAL data = LoadResource(nullptr, res);
-  const unsigned char* p = data ? (const unsigned char*)LockResource(data) : nullptr;
-  DWORD size = SizeofResource(nullptr, res);
-  if (!p || size < 2) return table;
-  size_t units = (size - 2) / 2;  // the byte-order mark is skipped unchecked
+  std::string bytes;
+  if (!LoadPackageResource(nullptr, "UNICODETBL", bytes) || bytes.size() < 2) return table;
+  const unsigned char* p = (const unsigned char*)bytes.data();
+  size_t units = (bytes.size() - 2) / 2;  // the byte-order mark is skipped unchecked
   auto unit = [&](size_t i) { return (wchar_t)(p[2 + 2 * i] | p[3 + 2 * i] << 8); };
   for (size_t i = 0; i + 1 < units && table.size() < MaxSubstitutionPairs; i += 2)
     table.emplace_back(unit(i), unit(i + 1));
@@ -167,10 +163,14 @@ std::string EscapeXmlQuot(const std::string& s, bool keepCharRefs) {
   return EscapeWith(s, keepCharRefs, true);
 }
 
-bool SameTrimText(const std::string& a, const std::string& b) {
+bool SameTextNoCase(const std::string& a, const std::string& b) {
   if (a == b) return true;
-  std::wstring wa = SjisToWide(TrimSpaces(a)), wb = SjisToWide(TrimSpaces(b));
+  std::wstring wa = SjisToWide(a), wb = SjisToWide(b);
   return CompareStringW(MAKELCID(MAKELANGID(LANG_JAPANESE, SUBLANG_JAPANESE_JAPAN), SORT_DEFAULT),
                         NORM_IGNORECASE, wa.data(), (int)wa.size(), wb.data(), (int)wb.size()) ==
          CSTR_EQUAL;
+}
+
+bool SameTrimText(const std::string& a, const std::string& b) {
+  return a == b || SameTextNoCase(TrimSpaces(a), TrimSpaces(b));
 }

@@ -17,9 +17,7 @@ using UniqueHandle = std::unique_ptr<void, HandleCloser>;
 const char kDefaultMessage[] = "このアプリケーションは既に起動しています。";
 
 // The program's own name, as the class library titles its message boxes.
-std::wstring ApplicationTitle() {
-  return SjisToWide(ChangeFileExt(ExtractFileName(ProgramFilePath()), ""));
-}
+std::wstring ApplicationTitle() { return SjisToWide(ProgramName()); }
 
 // Static destructors (module clean-ups) run before the process goes.
 [[noreturn]] void EndProcess() { std::exit(0); }

@@ -441,6 +441,8 @@ std::string GetShortPathSJ(const std::string& name) {
   return shortName.empty() ? name : shortName;
 }
 
+std::string ProgramName() { return ChangeFileExt(ExtractFileName(ProgramFilePath()), ""); }
+
 std::string ProgramFilePath() {
   std::wstring buffer(MAX_PATH, L'\0');
   for (int tries = 0; tries < 6; ++tries) {

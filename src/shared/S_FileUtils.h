@@ -77,5 +77,7 @@ std::string ChangeFileExt(const std::string& name, const std::string& ext);
 std::string ExpandFileName(const std::string& name);
 std::string GetShortPathSJ(const std::string& name);   // name itself when it fails
 std::string ProgramFilePath();                          // the running exe
+// The running program's file name without its extension (message titles).
+std::string ProgramName();
 std::string WindowsFolder();                            // without trailing backslash
 std::string TempFolder();                               // with trailing backslash

@@ -5,6 +5,7 @@
 
 #include <stdexcept>
 
+#include "S_FileUtils.h"
 #include "S_XmlDecl.h"
 #include "classlib/Text.h"
 
@@ -67,11 +68,8 @@ void ShowParserMissing() {
   std::wstring text = SjisToWide(
       "Microsoft XML Parser がインストールされていません。\r\n"
       "Microsoft Internet Explorer4.01以上(推奨 5.01以上)のブラウザをインストールしてください。");
-  wchar_t path[MAX_PATH] = L"";
-  GetModuleFileNameW(nullptr, path, MAX_PATH);
-  PathStripPathW(path);
-  PathRemoveExtensionW(path);
-  MessageBoxW(GetActiveWindow(), text.c_str(), path, MB_OK | MB_ICONINFORMATION);
+  MessageBoxW(GetActiveWindow(), text.c_str(), SjisToWide(ProgramName()).c_str(),
+              MB_OK | MB_ICONINFORMATION);
 }
 
 IXMLDOMDocument* CreateDomDocument() {

@@ -167,12 +167,7 @@ BOOL GetVersionNumbers(DWORD& major, DWORD& minor) {
 }  // namespace
 
 std::string GetModulePath() {
-  static const std::string path = [] {
-    std::wstring buffer(32768, L'\0');
-    DWORD n = GetModuleFileNameW(nullptr, &buffer[0], (DWORD)buffer.size());
-    buffer.resize(n);
-    return WideToSjis(buffer);
-  }();
+  static const std::string path = ProgramFilePath();
   return path;
 }
 

@@ -50,11 +50,6 @@ const std::string& NodeText(const TXMLItemType& node) {
   return node.Text.empty() ? node.CDataText : node.Text;
 }
 
-bool StartsWithNoCase(const std::string& s, const char* prefix) {
-  std::string p = prefix;
-  return s.size() >= p.size() && AsciiLower(s.substr(0, p.size())) == p;
-}
-
 void ReadLinkElement(const TXMLItemType& node, std::string& link) {
   const TXMLList* attributes = node.Attributes.get();
   std::string href;

@@ -70,14 +70,6 @@ class RequestHandle {
   HINTERNET h_;
 };
 
-bool StartsWithNoCase(const std::string& s, const char* prefix) {
-  size_t n = strlen(prefix);
-  if (s.size() < n) return false;
-  for (size_t i = 0; i < n; ++i)
-    if (tolower(static_cast<unsigned char>(s[i])) != tolower(static_cast<unsigned char>(prefix[i])))
-      return false;
-  return true;
-}
 
 std::string Base64(const std::string& in) {
   static const char table[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
@@ -309,20 +301,6 @@ std::string PercentEncode(const std::string& s) {
     }
   }
   return out;
-}
-
-bool IsWebAddress(const std::string& url) {
-  size_t skip;
-  if (StartsWithNoCase(url, "http://"))
-    skip = 7;
-  else if (StartsWithNoCase(url, "https://"))
-    skip = 8;
-  else
-    return false;
-  if (url.size() <= skip || url[skip] == '/' || url[skip] == '?' || url[skip] == '#') return false;
-  for (unsigned char c : url)
-    if (c == '\\' || c < 0x21 || c == 0x7F) return false;
-  return true;
 }
 
 namespace {

@@ -5,6 +5,8 @@
 #include <optional>
 #include <string>
 
+#include "shared/S_string.h"
+
 #include <windows.h>
 #include <wininet.h>
 
@@ -35,8 +37,6 @@ int GetStatusCode(HINTERNET request);
 // with it, case ignored, blanks trimmed; empty when no line matches.
 std::string GetHeaderValue(const std::string& rawHeaders, const std::string& name);
 
-// True for an absolute "http://" or "https://" address without a backslash.
-bool IsWebAddress(const std::string& url);
 // Resolves a redirect's Location against the URL that sent it; empty when the
 // result would not be a web address (file:, UNC or drive paths, other schemes).
 std::string ResolveLocation(const std::string& baseUrl, const std::string& location);

@@ -3,6 +3,7 @@
 #include <array>
 #include <charconv>
 #include <cmath>
+#include <cctype>
 #include <cstring>
 
 #include <windows.h>
@@ -372,4 +373,26 @@ int SplitStr(const std::string& s, char delimiter, bool trim, std::vector<std::s
   }
   for (int slot = count + 1; slot <= lastSlot; ++slot) pieces[(size_t)slot].clear();
   return count;
+}
+
+bool StartsWithNoCase(const std::string& s, const char* prefix) {
+  const size_t n = strlen(prefix);
+  if (s.size() < n) return false;
+  for (size_t i = 0; i < n; ++i)
+    if (tolower((unsigned char)s[i]) != tolower((unsigned char)prefix[i])) return false;
+  return true;
+}
+
+bool IsWebAddress(const std::string& url, const char* refused) {
+  size_t skip;
+  if (StartsWithNoCase(url, "http://"))
+    skip = 7;
+  else if (StartsWithNoCase(url, "https://"))
+    skip = 8;
+  else
+    return false;
+  if (url.size() <= skip || strchr("/?#", url[skip])) return false;  // no host
+  for (unsigned char c : url)
+    if (c < 0x21 || c == 0x7F || strchr(refused, c)) return false;
+  return true;
 }

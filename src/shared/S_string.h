@@ -39,6 +39,12 @@ Currency StrToCurrLoose(const std::string& s);
 double StrToFloatLoose(const std::string& s);
 std::string HexText(int n);
 
+// ASCII letters compare without case; every other byte must match.
+bool StartsWithNoCase(const std::string& s, const char* prefix);
+// "http://" or "https://" with a host, and no blank, control byte or byte of
+// refused anywhere.
+bool IsWebAddress(const std::string& url, const char* refused = "\\");
+
 std::string TrimRightSJ(const std::string& s);
 std::string TrimLeftSJ(const std::string& s);
 std::string TrimSpaces(const std::string& s);

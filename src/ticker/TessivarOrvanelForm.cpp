@@ -96,14 +96,6 @@ void OpenWithBrowserObject(const std::string& url) {
   OpenThroughShell(url);
 }
 
-bool StartsWithNoCase(const std::string& s, const char* prefix) {
-  size_t n = strlen(prefix);
-  if (s.size() < n) return false;
-  for (size_t i = 0; i < n; ++i)
-    if (tolower((unsigned char)s[i]) != prefix[i]) return false;
-  return true;
-}
-
 // The design's glyphs: play, back, pause and search drawn on magenta.
 enum class GlyphKind { Play, Back, Pause, Search };
 
@@ -185,19 +177,8 @@ bool WindowsAbove5() {
   return major > 5;
 }
 
-bool IsOpenableLink(const std::string& url) {
-  size_t rest;
-  if (StartsWithNoCase(url, "http://"))
-    rest = 7;
-  else if (StartsWithNoCase(url, "https://"))
-    rest = 8;
-  else
-    return false;
-  if (url.size() <= rest || url[rest] == '/') return false;  // no host
-  for (unsigned char ch : url)
-    if (ch <= 0x20 || ch == 0x7F || ch == '"') return false;
-  return true;
-}
+// A quote would end the browser's quoted parameter early.
+bool IsOpenableLink(const std::string& url) { return IsWebAddress(url, "\""); }
 
 std::string BrowserParameters(const std::string& url) {
   // Backslashes before the closing quote are doubled, or the browser would

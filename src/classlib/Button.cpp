@@ -7,6 +7,13 @@ TButton::TButton() {
   clickOnMouseUp_ = false;
 }
 
+void TButton::Create(const TButtonValues& v) {
+  default_ = v.Default;
+  Cancel = v.Cancel;
+  ModalResult = v.ModalResult;
+  TWinControl::Create(v);
+}
+
 void TButton::CreateParams(TCreateParams& p) {
   TWinControl::CreateParams(p);
   p.SysClass = L"BUTTON";
@@ -38,6 +45,12 @@ TCheckBox::TCheckBox() {
   TabStop = true;
   clickOnMouseUp_ = false;
   parentColor_ = true;
+}
+
+void TCheckBox::Create(const TCheckBoxValues& v) {
+  state_ = v.Checked ? cbChecked : cbUnchecked;
+  AllowGrayed = v.AllowGrayed;
+  TWinControl::Create(v);
 }
 
 void TCheckBox::CreateParams(TCreateParams& p) {

@@ -3,9 +3,24 @@
 #include "Controls.h"
 #include "Forms.h"
 
+struct TButtonValues : TWinControlValues {
+  bool Default = false;
+  bool Cancel = false;
+  TModalResult ModalResult = mrNone;
+};
+
+template <class Self, class V = TButtonValues>
+struct TButtonArgsOf : TWinControlArgsOf<Self, V> {
+  CREATE_ARG(Default)
+  CREATE_ARG(Cancel)
+  CREATE_ARG(ModalResult)
+};
+struct TButtonArgs : TButtonArgsOf<TButtonArgs> {};
+
 class TButton : public TWinControl {
  public:
   TButton();
+  void Create(const TButtonValues& v);
   // Enter clicks the default button of the form, Escape the cancel button.
   bool Default() const { return default_; }
   void SetDefault(bool v);
@@ -22,9 +37,23 @@ class TButton : public TWinControl {
 
 enum TCheckBoxState { cbUnchecked, cbChecked, cbGrayed };
 
+struct TCheckBoxValues : TWinControlValues {
+  bool Checked = false;
+  bool AllowGrayed = false;
+};
+
+template <class Self, class V = TCheckBoxValues>
+struct TCheckBoxArgsOf : TWinControlArgsOf<Self, V> {
+  CREATE_ARG(Checked)
+  CREATE_ARG(AllowGrayed)
+};
+struct TCheckBoxArgs : TCheckBoxArgsOf<TCheckBoxArgs> {};
+
 class TCheckBox : public TWinControl {
  public:
   TCheckBox();
+  // The state is set without raising OnClick.
+  void Create(const TCheckBoxValues& v);
   bool Checked() const { return state_ == cbChecked; }
   void SetChecked(bool v) { SetState(v ? cbChecked : cbUnchecked); }
   TCheckBoxState State() const;

@@ -16,6 +16,19 @@ TComboBox::TComboBox() {
   clickOnMouseUp_ = false;
 }
 
+void TComboBox::Create(const TComboBoxValues& v) {
+  style_ = v.Style;
+  maxLength_ = v.MaxLength;
+  DropDownCount = v.DropDownCount;
+  if (!v.Items.empty()) SetItems(v.Items);
+  SetItemIndex(v.ItemIndex);
+  TakeEvent(OnChange, v.OnChange);
+  TakeEvent(OnSelect, v.OnSelect);
+  TakeEvent(OnDropDown, v.OnDropDown);
+  TakeEvent(OnCloseUp, v.OnCloseUp);
+  TWinControl::Create(v);
+}
+
 int TComboBox::DropHeight() const {
   if (style_ == csSimple) return height_;
   int item = std::abs(font_.Height()) + 4;

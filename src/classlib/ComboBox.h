@@ -7,9 +7,33 @@
 
 enum TComboBoxStyle { csDropDown, csSimple, csDropDownList, csOwnerDrawFixed };
 
+struct TComboBoxValues : TWinControlValues {
+  TComboBoxStyle Style = csDropDown;
+  std::vector<std::string> Items;
+  int ItemIndex = -1;
+  int MaxLength = 0;
+  int DropDownCount = 8;
+  TNotifyEvent OnChange, OnSelect, OnDropDown, OnCloseUp;
+};
+
+template <class Self, class V = TComboBoxValues>
+struct TComboBoxArgsOf : TWinControlArgsOf<Self, V> {
+  CREATE_ARG(Style)
+  CREATE_ARG(Items)
+  CREATE_ARG(ItemIndex)
+  CREATE_ARG(MaxLength)
+  CREATE_ARG(DropDownCount)
+  CREATE_ARG(OnChange)
+  CREATE_ARG(OnSelect)
+  CREATE_ARG(OnDropDown)
+  CREATE_ARG(OnCloseUp)
+};
+struct TComboBoxArgs : TComboBoxArgsOf<TComboBoxArgs> {};
+
 class TComboBox : public TWinControl {
  public:
   TComboBox();
+  void Create(const TComboBoxValues& v);
 
   TComboBoxStyle Style() const { return style_; }
   void SetStyle(TComboBoxStyle s);  // recreates the window

@@ -109,6 +109,47 @@ TControl::~TControl() {
   parent_ = nullptr;
 }
 
+void TControl::Create(const TControlValues& v) {
+  ApplyValues(v);
+  SetParent(v.Parent);
+  ApplyFontValues(v);
+}
+
+void TControl::ApplyValues(const TControlValues& v) {
+  if (v.Font) SetFont(*v.Font);
+  SetBounds(v.Left.value_or(left_), v.Top.value_or(top_), v.Width < 0 ? width_ : v.Width,
+            v.Height < 0 ? height_ : v.Height);
+  if (!v.Name.empty()) Name = v.Name;
+  if (v.Tag) Tag = v.Tag;
+  if (!v.Caption.empty()) SetCaption(v.Caption);
+  if (!v.Hint.empty()) SetHint(v.Hint);
+  if (v.ShowHint) ShowHint = true;
+  if (v.Visible) SetVisible(*v.Visible);
+  SetEnabled(v.Enabled);
+  if (v.Color != clDefault) SetColor(v.Color);
+  if (v.ParentColor) SetParentColor(*v.ParentColor);
+  if (v.Cursor != crDefault) SetCursor(v.Cursor);
+  if (v.PopupMenu) SetPopupMenu(v.PopupMenu);
+  TakeEvent(OnClick, v.OnClick);
+  TakeEvent(OnDblClick, v.OnDblClick);
+  TakeEvent(OnResize, v.OnResize);
+  TakeEvent(OnMouseEnter, v.OnMouseEnter);
+  TakeEvent(OnMouseLeave, v.OnMouseLeave);
+  TakeEvent(OnMouseDown, v.OnMouseDown);
+  TakeEvent(OnMouseUp, v.OnMouseUp);
+  TakeEvent(OnMouseMove, v.OnMouseMove);
+  SetAlign(v.Align);
+}
+
+void TControl::ApplyFontValues(const TControlValues& v) {
+  if (v.FontColor == clDefault && !v.FontHeight && !v.FontStyle) return;
+  TFont f = font_;
+  if (v.FontColor != clDefault) f.SetColor(v.FontColor);
+  if (v.FontHeight) f.SetHeight(v.FontHeight);
+  if (v.FontStyle) f.SetStyle(*v.FontStyle);
+  SetFont(f);
+}
+
 void TControl::AddFreeNotification(const void* key, std::function<void()> fn) {
   RemoveFreeNotification(key);
   freeNotes_.push_back({key, std::move(fn)});
@@ -383,6 +424,19 @@ TWinControl::~TWinControl() {
   controls_.clear();
   if (captureControl_) captureControl_ = nullptr;
   DestroyWnd();
+}
+
+void TWinControl::Create(const TWinControlValues& v) {
+  if (v.TabStop) TabStop = *v.TabStop;
+  if (v.DoubleBuffered) DoubleBuffered = true;
+  TakeEvent(OnEnter, v.OnEnter);
+  TakeEvent(OnExit, v.OnExit);
+  TakeEvent(OnKeyDown, v.OnKeyDown);
+  TakeEvent(OnKeyUp, v.OnKeyUp);
+  TakeEvent(OnKeyPress, v.OnKeyPress);
+  TakeEvent(OnMouseWheel, v.OnMouseWheel);
+  TControl::Create(v);
+  if (v.TabOrder >= 0) SetTabOrder(v.TabOrder);
 }
 
 TWinControl* TWinControl::FromHandle(HWND h) {

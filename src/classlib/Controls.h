@@ -1,7 +1,9 @@
 // The control base classes: bounds, alignment, events, and the HWND wrapper.
 #pragma once
 #include <functional>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <windows.h>
@@ -103,6 +105,99 @@ class TPopupMenu;
 // never further (handlers run inside window procedures).
 void SafeCall(const std::function<void()>& f);
 
+// A member function as an event handler: .OnClick(Handler(this, &TSetForm::SB_NewClick)).
+template <class T, class... A>
+std::function<void(A...)> Handler(T* object, void (T::*method)(A...)) {
+  return [object, method](A... a) { (object->*method)(std::forward<A>(a)...); };
+}
+
+// An event of the creation values replaces the control's only when set.
+template <class E>
+void TakeEvent(E& event, const E& value) {
+  if (value) event = value;
+}
+
+// Creation values. Each control class has a struct of values with defaults
+// (TEditValues) and an Args type whose setters of the same names chain, so
+// that a form creates a control in one line:
+//   ED_Url.Create(TEditArgs().Parent(this).Bounds(8, 8, 200).MaxLength(255));
+// Create applies the values through the ordinary setters and sets the parent
+// last, so a window is made once with its final styles. Unset values keep
+// the control's own defaults.
+#define CREATE_ARG(field)                          \
+  Self& field(decltype(V::field) value) {          \
+    V::field = std::move(value);                   \
+    return static_cast<Self&>(*this);              \
+  }
+
+struct TControlValues {
+  TWinControl* Parent = nullptr;
+  std::optional<int> Left, Top;
+  int Width = -1, Height = -1;  // -1: the control's own size
+  std::string Caption, Name, Hint;
+  int Tag = 0;
+  TAlign Align = alNone;
+  std::optional<bool> Visible;
+  bool Enabled = true;
+  bool ShowHint = false;
+  TColor Color = clDefault;  // clDefault: the control's own
+  std::optional<bool> ParentColor;
+  // Changes to the font taken from the parent (clDefault, 0: unchanged).
+  std::optional<TFont> Font;
+  TColor FontColor = clDefault;
+  int FontHeight = 0;
+  std::optional<TFontStyles> FontStyle;
+  TCursor Cursor = crDefault;
+  TPopupMenu* PopupMenu = nullptr;
+  TNotifyEvent OnClick, OnDblClick, OnResize, OnMouseEnter, OnMouseLeave;
+  TMouseEvent OnMouseDown, OnMouseUp;
+  TMouseMoveEvent OnMouseMove;
+};
+
+template <class Self, class V>
+struct TControlArgsOf : V {
+  CREATE_ARG(Parent)
+  CREATE_ARG(Left)
+  CREATE_ARG(Top)
+  CREATE_ARG(Width)
+  CREATE_ARG(Height)
+  CREATE_ARG(Caption)
+  CREATE_ARG(Name)
+  CREATE_ARG(Hint)
+  CREATE_ARG(Tag)
+  CREATE_ARG(Align)
+  CREATE_ARG(Visible)
+  CREATE_ARG(Enabled)
+  CREATE_ARG(ShowHint)
+  CREATE_ARG(Color)
+  CREATE_ARG(ParentColor)
+  CREATE_ARG(Font)
+  CREATE_ARG(FontColor)
+  CREATE_ARG(FontHeight)
+  CREATE_ARG(FontStyle)
+  CREATE_ARG(Cursor)
+  CREATE_ARG(PopupMenu)
+  CREATE_ARG(OnClick)
+  CREATE_ARG(OnDblClick)
+  CREATE_ARG(OnResize)
+  CREATE_ARG(OnMouseEnter)
+  CREATE_ARG(OnMouseLeave)
+  CREATE_ARG(OnMouseDown)
+  CREATE_ARG(OnMouseUp)
+  CREATE_ARG(OnMouseMove)
+  Self& Bounds(int left, int top, int width = -1, int height = -1) {
+    V::Left = left;
+    V::Top = top;
+    V::Width = width;
+    V::Height = height;
+    return static_cast<Self&>(*this);
+  }
+  Self& Place(TWinControl* parent, int left, int top, int width = -1, int height = -1) {
+    V::Parent = parent;
+    return Bounds(left, top, width, height);
+  }
+};
+
 class TControl : public TObject {
  public:
   TControl();
@@ -112,6 +207,9 @@ class TControl : public TObject {
 
   std::string Name;
   int Tag = 0;
+
+  // Applies the creation values; the parent comes last.
+  void Create(const TControlValues& v);
 
   TWinControl* Parent() const { return parent_; }
   virtual void SetParent(TWinControl* p);
@@ -220,6 +318,10 @@ class TControl : public TObject {
   virtual void BoundsChanged(bool sized);
   void RequestAlign();
   void InvalidateRect(const RECT& r);  // in control coordinates
+  // The values of Create other than the parent, and the font changes that
+  // follow it.
+  void ApplyValues(const TControlValues& v);
+  void ApplyFontValues(const TControlValues& v);
 
   friend class TWinControl;
   TWinControl* parent_ = nullptr;
@@ -258,10 +360,37 @@ struct TCreateParams {
   std::wstring SysClass;  // a system class ("BUTTON", "EDIT"...) to subclass instead
 };
 
+struct TWinControlValues : TControlValues {
+  std::optional<bool> TabStop;
+  int TabOrder = -1;  // -1: after the parent's other windows
+  bool DoubleBuffered = false;
+  TNotifyEvent OnEnter, OnExit;
+  TKeyEvent OnKeyDown, OnKeyUp;
+  TKeyPressEvent OnKeyPress;
+  TMouseWheelEvent OnMouseWheel;
+};
+
+template <class Self, class V>
+struct TWinControlArgsOf : TControlArgsOf<Self, V> {
+  CREATE_ARG(TabStop)
+  CREATE_ARG(TabOrder)
+  CREATE_ARG(DoubleBuffered)
+  CREATE_ARG(OnEnter)
+  CREATE_ARG(OnExit)
+  CREATE_ARG(OnKeyDown)
+  CREATE_ARG(OnKeyUp)
+  CREATE_ARG(OnKeyPress)
+  CREATE_ARG(OnMouseWheel)
+};
+struct TWinControlArgs : TWinControlArgsOf<TWinControlArgs, TWinControlValues> {};
+struct TControlArgs : TControlArgsOf<TControlArgs, TControlValues> {};
+
 class TWinControl : public TControl {
  public:
   TWinControl();
   ~TWinControl() override;
+
+  void Create(const TWinControlValues& v);
 
   HWND Handle();  // creates the window (and the parents') when needed
   bool HandleAllocated() const { return hwnd_ != nullptr; }

@@ -10,6 +10,16 @@ TEdit::TEdit() {
   clickOnMouseUp_ = false;
 }
 
+void TEdit::Create(const TEditValues& v) {
+  maxLength_ = v.MaxLength;
+  readOnly_ = v.ReadOnly;
+  passwordChar_ = v.PasswordChar;
+  AutoSelect = v.AutoSelect;
+  BorderStyle = v.BorderStyle;
+  TakeEvent(OnChange, v.OnChange);
+  TWinControl::Create(v);
+}
+
 void TEdit::CreateParams(TCreateParams& p) {
   TWinControl::CreateParams(p);
   p.SysClass = L"EDIT";
@@ -113,6 +123,14 @@ TMemo::TMemo() {
   height_ = 89;
   multiLine_ = true;
   AutoSelect = false;
+}
+
+void TMemo::Create(const TMemoValues& v) {
+  ScrollBars = v.ScrollBars;
+  WordWrap = v.WordWrap;
+  WantReturns = v.WantReturns;
+  if (!v.Lines.empty()) SetLines(v.Lines);
+  TEdit::Create(v);
 }
 
 void TMemo::CreateParams(TCreateParams& p) {

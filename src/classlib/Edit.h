@@ -7,9 +7,32 @@
 
 enum TEditBorderStyle { ebsNone, ebsSingle };
 
+struct TEditValues : TWinControlValues {
+  int MaxLength = 0;
+  bool ReadOnly = false;
+  char PasswordChar = 0;
+  bool AutoSelect = true;
+  TEditBorderStyle BorderStyle = ebsSingle;
+  TNotifyEvent OnChange;
+};
+
+template <class Self, class V = TEditValues>
+struct TEditArgsOf : TWinControlArgsOf<Self, V> {
+  CREATE_ARG(MaxLength)
+  CREATE_ARG(ReadOnly)
+  CREATE_ARG(PasswordChar)
+  CREATE_ARG(AutoSelect)
+  CREATE_ARG(BorderStyle)
+  CREATE_ARG(OnChange)
+  // The edit's text is its caption.
+  Self& Text(std::string text) { return this->Caption(std::move(text)); }
+};
+struct TEditArgs : TEditArgsOf<TEditArgs> {};
+
 class TEdit : public TWinControl {
  public:
   TEdit();
+  void Create(const TEditValues& v);
 
   std::string Text() const override;
   void SetText(const std::string& s) override;
@@ -50,9 +73,27 @@ class TEdit : public TWinControl {
 
 enum TScrollStyle { ssNone, ssHorizontal, ssVertical, ssBoth };
 
+struct TMemoValues : TEditValues {
+  TMemoValues() { AutoSelect = false; }
+  TScrollStyle ScrollBars = ssNone;
+  bool WordWrap = true;
+  bool WantReturns = true;
+  std::vector<std::string> Lines;
+};
+
+template <class Self, class V = TMemoValues>
+struct TMemoArgsOf : TEditArgsOf<Self, V> {
+  CREATE_ARG(ScrollBars)
+  CREATE_ARG(WordWrap)
+  CREATE_ARG(WantReturns)
+  CREATE_ARG(Lines)
+};
+struct TMemoArgs : TMemoArgsOf<TMemoArgs> {};
+
 class TMemo : public TEdit {
  public:
   TMemo();
+  void Create(const TMemoValues& v);
   std::vector<std::string> Lines() const;  // the text split at CR LF
   void SetLines(const std::vector<std::string>& lines);
   TScrollStyle ScrollBars = ssNone;

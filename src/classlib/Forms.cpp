@@ -42,6 +42,29 @@ TForm::~TForm() {
   DestroyWnd();
 }
 
+void TForm::Create(const TFormValues& v) {
+  if (!v.WindowClassName.empty()) className_ = v.WindowClassName;
+  borderStyle_ = v.BorderStyle;
+  borderIcons_ = v.BorderIcons;
+  formStyle_ = v.FormStyle;
+  Position = v.Position;
+  KeyPreview = v.KeyPreview;
+  transparentColorValue_ = v.TransparentColorValue;
+  TakeEvent(OnCreate, v.OnCreate);
+  TakeEvent(OnDestroy, v.OnDestroy);
+  TakeEvent(OnShow, v.OnShow);
+  TakeEvent(OnHide, v.OnHide);
+  TakeEvent(OnActivate, v.OnActivate);
+  TakeEvent(OnDeactivate, v.OnDeactivate);
+  TakeEvent(OnPaint, v.OnPaint);
+  TakeEvent(OnClose, v.OnClose);
+  TakeEvent(OnCloseQuery, v.OnCloseQuery);
+  TWinControl::Create(v);
+  if (v.ClientWidth >= 0 || v.ClientHeight >= 0)
+    SetClientSize(v.ClientWidth >= 0 ? v.ClientWidth : ClientWidth(),
+                  v.ClientHeight >= 0 ? v.ClientHeight : ClientHeight());
+}
+
 void TForm::DoCreate() {
   if (created_) return;
   created_ = true;

@@ -24,10 +24,54 @@ TForm* GetParentForm(const TControl* c);
 void SetDefaultFormFontName(const std::string& name);
 const std::string& DefaultFormFontName();
 
+struct TFormValues : TWinControlValues {
+  std::wstring WindowClassName;  // empty: "TForm"
+  TFormBorderStyle BorderStyle = bsSizeable;
+  TBorderIcons BorderIcons = biSystemMenu | biMinimize | biMaximize;
+  TFormStyle FormStyle = fsNormal;
+  TPosition Position = poDesigned;
+  bool KeyPreview = false;
+  int ClientWidth = -1, ClientHeight = -1;  // -1: from Width and Height
+  TColor TransparentColorValue = clBlack;
+  TNotifyEvent OnCreate, OnDestroy, OnShow, OnHide, OnActivate, OnDeactivate, OnPaint;
+  std::function<void(TObject*, TCloseAction&)> OnClose;
+  std::function<void(TObject*, bool& canClose)> OnCloseQuery;
+};
+
+template <class Self, class V = TFormValues>
+struct TFormArgsOf : TWinControlArgsOf<Self, V> {
+  CREATE_ARG(WindowClassName)
+  CREATE_ARG(BorderStyle)
+  CREATE_ARG(BorderIcons)
+  CREATE_ARG(FormStyle)
+  CREATE_ARG(Position)
+  CREATE_ARG(KeyPreview)
+  CREATE_ARG(ClientWidth)
+  CREATE_ARG(ClientHeight)
+  CREATE_ARG(TransparentColorValue)
+  CREATE_ARG(OnCreate)
+  CREATE_ARG(OnDestroy)
+  CREATE_ARG(OnShow)
+  CREATE_ARG(OnHide)
+  CREATE_ARG(OnActivate)
+  CREATE_ARG(OnDeactivate)
+  CREATE_ARG(OnPaint)
+  CREATE_ARG(OnClose)
+  CREATE_ARG(OnCloseQuery)
+  Self& ClientSize(int width, int height) {
+    V::ClientWidth = width;
+    V::ClientHeight = height;
+    return static_cast<Self&>(*this);
+  }
+};
+struct TFormArgs : TFormArgsOf<TFormArgs> {};
+
 class TForm : public TCustomControl {
  public:
   TForm();
   ~TForm() override;
+  // Before the window exists (a form's constructor).
+  void Create(const TFormValues& v);
 
   // The window class name; set before the window is created (the ticker's
   // single-instance search needs "TKVBANDFORM").

@@ -6,6 +6,11 @@ TGroupBox::TGroupBox() {
   parentColor_ = true;
 }
 
+void TGroupBox::Create(const TGroupBoxValues& v) {
+  Ctl3D = v.Ctl3D;
+  TCustomControl::Create(v);
+}
+
 void TGroupBox::CreateParams(TCreateParams& p) {
   TCustomControl::CreateParams(p);
   p.WinClassName = L"TGroupBox";

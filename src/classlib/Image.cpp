@@ -8,6 +8,15 @@ TImage::TImage() {
   picture_.OnChange = [this] { PictureChanged(); };
 }
 
+void TImage::Create(const TImageValues& v) {
+  stretch_ = v.Stretch;
+  center_ = v.Center;
+  transparent_ = v.Transparent;
+  proportional_ = v.Proportional;
+  autoSize_ = v.AutoSize;
+  TGraphicControl::Create(v);
+}
+
 void TImage::PictureChanged() {
   if (autoSize_ && !picture_.Empty()) SetBounds(left_, top_, picture_.Width(), picture_.Height());
   Invalidate();

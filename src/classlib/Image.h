@@ -2,9 +2,28 @@
 #pragma once
 #include "Controls.h"
 
+struct TImageValues : TControlValues {
+  bool Stretch = false;
+  bool Center = false;
+  bool Transparent = false;
+  bool Proportional = false;
+  bool AutoSize = false;
+};
+
+template <class Self, class V = TImageValues>
+struct TImageArgsOf : TControlArgsOf<Self, V> {
+  CREATE_ARG(Stretch)
+  CREATE_ARG(Center)
+  CREATE_ARG(Transparent)
+  CREATE_ARG(Proportional)
+  CREATE_ARG(AutoSize)
+};
+struct TImageArgs : TImageArgsOf<TImageArgs> {};
+
 class TImage : public TGraphicControl {
  public:
   TImage();
+  void Create(const TImageValues& v);
   TPicture& Picture() { return picture_; }
   bool Stretch() const { return stretch_; }
   void SetStretch(bool v);

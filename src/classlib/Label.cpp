@@ -8,6 +8,18 @@ TLabel::TLabel() {
   parentColor_ = true;
 }
 
+void TLabel::Create(const TLabelValues& v) {
+  transparent_ = v.Transparent;
+  autoSize_ = v.AutoSize;
+  alignment_ = v.Alignment;
+  layout_ = v.Layout;
+  wordWrap_ = v.WordWrap;
+  showAccelChar_ = v.ShowAccelChar;
+  if (v.FocusControl) FocusControl = v.FocusControl;
+  TGraphicControl::Create(v);
+  AdjustBounds();
+}
+
 void TLabel::SetTransparent(bool v) {
   if (v == transparent_) return;
   transparent_ = v;

@@ -6,9 +6,32 @@ enum TTextLayout { tlTop, tlCenter, tlBottom };
 
 class TWinControl;
 
+struct TLabelValues : TControlValues {
+  bool Transparent = false;
+  bool AutoSize = true;
+  TAlignment Alignment = taLeftJustify;
+  TTextLayout Layout = tlTop;
+  bool WordWrap = false;
+  bool ShowAccelChar = true;
+  TWinControl* FocusControl = nullptr;
+};
+
+template <class Self, class V = TLabelValues>
+struct TLabelArgsOf : TControlArgsOf<Self, V> {
+  CREATE_ARG(Transparent)
+  CREATE_ARG(AutoSize)
+  CREATE_ARG(Alignment)
+  CREATE_ARG(Layout)
+  CREATE_ARG(WordWrap)
+  CREATE_ARG(ShowAccelChar)
+  CREATE_ARG(FocusControl)
+};
+struct TLabelArgs : TLabelArgsOf<TLabelArgs> {};
+
 class TLabel : public TGraphicControl {
  public:
   TLabel();
+  void Create(const TLabelValues& v);
 
   bool Transparent() const { return transparent_; }
   void SetTransparent(bool v);

@@ -12,6 +12,16 @@ TListBox::TListBox() {
   clickOnMouseUp_ = false;
 }
 
+void TListBox::Create(const TListBoxValues& v) {
+  Style = v.Style;
+  MultiSelect = v.MultiSelect;
+  SetItemHeight(v.ItemHeight);
+  if (!v.Items.empty()) SetItems(v.Items);
+  SetItemIndex(v.ItemIndex);
+  TakeEvent(OnDrawItem, v.OnDrawItem);
+  TWinControl::Create(v);
+}
+
 void TListBox::CreateParams(TCreateParams& p) {
   TWinControl::CreateParams(p);
   p.SysClass = L"LISTBOX";

@@ -10,9 +10,30 @@ enum TListBoxStyle { lbStandard, lbOwnerDrawFixed };
 enum : unsigned { odSelected = 1, odFocused = 2, odDisabled = 4 };
 typedef unsigned TOwnerDrawState;
 
+struct TListBoxValues : TWinControlValues {
+  TListBoxStyle Style = lbStandard;
+  bool MultiSelect = false;
+  int ItemHeight = 16;
+  std::vector<std::string> Items;
+  int ItemIndex = -1;
+  std::function<void(TObject*, int index, RECT rect, TOwnerDrawState state)> OnDrawItem;
+};
+
+template <class Self, class V = TListBoxValues>
+struct TListBoxArgsOf : TWinControlArgsOf<Self, V> {
+  CREATE_ARG(Style)
+  CREATE_ARG(MultiSelect)
+  CREATE_ARG(ItemHeight)
+  CREATE_ARG(Items)
+  CREATE_ARG(ItemIndex)
+  CREATE_ARG(OnDrawItem)
+};
+struct TListBoxArgs : TListBoxArgsOf<TListBoxArgs> {};
+
 class TListBox : public TWinControl {
  public:
   TListBox();
+  void Create(const TListBoxValues& v);
 
   TListBoxStyle Style = lbStandard;  // before the window exists
   bool MultiSelect = false;          // before the window exists

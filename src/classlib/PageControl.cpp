@@ -16,6 +16,11 @@ TTabSheet::~TTabSheet() {
   page_ = nullptr;
 }
 
+void TTabSheet::Create(const TTabSheetValues& v) {
+  tabVisible_ = v.TabVisible;
+  TCustomControl::Create(v);
+}
+
 void TTabSheet::SetParent(TWinControl* p) {
   if (page_ && page_ != p) {
     page_->RemovePage(this);
@@ -77,6 +82,13 @@ TPageControl::TPageControl() {
 TPageControl::~TPageControl() {
   for (TTabSheet* p : pages_) p->page_ = nullptr;
   pages_.clear();
+}
+
+void TPageControl::Create(const TPageControlValues& v) {
+  MultiLine = v.MultiLine;
+  TakeEvent(OnChange, v.OnChange);
+  TakeEvent(OnChanging, v.OnChanging);
+  TWinControl::Create(v);
 }
 
 void TPageControl::CreateParams(TCreateParams& p) {

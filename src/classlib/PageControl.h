@@ -6,10 +6,22 @@
 
 class TPageControl;
 
+// The parent of a tab sheet is its page control; Visible follows the page.
+struct TTabSheetValues : TWinControlValues {
+  bool TabVisible = true;
+};
+
+template <class Self, class V = TTabSheetValues>
+struct TTabSheetArgsOf : TWinControlArgsOf<Self, V> {
+  CREATE_ARG(TabVisible)
+};
+struct TTabSheetArgs : TTabSheetArgsOf<TTabSheetArgs> {};
+
 class TTabSheet : public TCustomControl {
  public:
   TTabSheet();
   ~TTabSheet() override;
+  void Create(const TTabSheetValues& v);
   // The parent must be a TPageControl (or null).
   void SetParent(TWinControl* p) override;
   TPageControl* PageControl() const { return page_; }
@@ -25,10 +37,25 @@ class TTabSheet : public TCustomControl {
   bool tabVisible_ = true;
 };
 
+struct TPageControlValues : TWinControlValues {
+  bool MultiLine = false;
+  TNotifyEvent OnChange;
+  std::function<void(TObject*, bool& allowChange)> OnChanging;
+};
+
+template <class Self, class V = TPageControlValues>
+struct TPageControlArgsOf : TWinControlArgsOf<Self, V> {
+  CREATE_ARG(MultiLine)
+  CREATE_ARG(OnChange)
+  CREATE_ARG(OnChanging)
+};
+struct TPageControlArgs : TPageControlArgsOf<TPageControlArgs> {};
+
 class TPageControl : public TWinControl {
  public:
   TPageControl();
   ~TPageControl() override;
+  void Create(const TPageControlValues& v);
   int PageCount() const { return (int)pages_.size(); }
   TTabSheet* Pages(int i) const { return pages_[i]; }
   TTabSheet* ActivePage() const { return active_; }

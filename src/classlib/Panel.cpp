@@ -6,6 +6,16 @@ TPanel::TPanel() {
   color_ = clBtnFace;
 }
 
+void TPanel::Create(const TPanelValues& v) {
+  bevelOuter_ = v.BevelOuter;
+  bevelInner_ = v.BevelInner;
+  bevelWidth_ = v.BevelWidth;
+  borderWidth_ = v.BorderWidth;
+  alignment_ = v.Alignment;
+  TCustomControl::Create(v);
+  Realign();
+}
+
 void TPanel::SetBevelOuter(TBevelCut b) {
   bevelOuter_ = b;
   Realign();

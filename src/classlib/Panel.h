@@ -4,9 +4,28 @@
 
 enum TBevelCut { bvNone, bvLowered, bvRaised };
 
+struct TPanelValues : TWinControlValues {
+  TBevelCut BevelOuter = bvRaised;
+  TBevelCut BevelInner = bvNone;
+  int BevelWidth = 1;
+  int BorderWidth = 0;
+  TAlignment Alignment = taCenter;
+};
+
+template <class Self, class V = TPanelValues>
+struct TPanelArgsOf : TWinControlArgsOf<Self, V> {
+  CREATE_ARG(BevelOuter)
+  CREATE_ARG(BevelInner)
+  CREATE_ARG(BevelWidth)
+  CREATE_ARG(BorderWidth)
+  CREATE_ARG(Alignment)
+};
+struct TPanelArgs : TPanelArgsOf<TPanelArgs> {};
+
 class TPanel : public TCustomControl {
  public:
   TPanel();
+  void Create(const TPanelValues& v);
   TBevelCut BevelOuter() const { return bevelOuter_; }
   void SetBevelOuter(TBevelCut b);
   TBevelCut BevelInner() const { return bevelInner_; }

@@ -10,6 +10,21 @@ TSpeedButton::TSpeedButton() {
 
 TSpeedButton::~TSpeedButton() = default;
 
+void TSpeedButton::Create(const TSpeedButtonValues& v) {
+  if (v.Glyph) glyph_ = *v.Glyph;
+  NumGlyphs = v.NumGlyphs;
+  groupIndex_ = v.GroupIndex;
+  allowAllUp_ = v.AllowAllUp;
+  flat_ = v.Flat;
+  transparent_ = v.Transparent;
+  Layout = v.Layout;
+  Margin = v.Margin;
+  Spacing = v.Spacing;
+  TGraphicControl::Create(v);
+  UpdateExclusive();
+  if (v.Down) SetDown(true);
+}
+
 void TSpeedButton::SetGlyph(const TBitmap& b) {
   glyph_ = b;
   Invalidate();

@@ -5,10 +5,39 @@
 enum TButtonState { bsUp, bsDisabled, bsDown, bsExclusive };
 enum TButtonLayout { blGlyphLeft, blGlyphRight, blGlyphTop, blGlyphBottom };
 
+struct TSpeedButtonValues : TControlValues {
+  const TBitmap* Glyph = nullptr;  // copied
+  int NumGlyphs = 1;
+  int GroupIndex = 0;
+  bool Down = false;
+  bool AllowAllUp = false;
+  bool Flat = false;
+  bool Transparent = true;
+  TButtonLayout Layout = blGlyphLeft;
+  int Margin = -1;
+  int Spacing = 4;
+};
+
+template <class Self, class V = TSpeedButtonValues>
+struct TSpeedButtonArgsOf : TControlArgsOf<Self, V> {
+  CREATE_ARG(Glyph)
+  CREATE_ARG(NumGlyphs)
+  CREATE_ARG(GroupIndex)
+  CREATE_ARG(Down)
+  CREATE_ARG(AllowAllUp)
+  CREATE_ARG(Flat)
+  CREATE_ARG(Transparent)
+  CREATE_ARG(Layout)
+  CREATE_ARG(Margin)
+  CREATE_ARG(Spacing)
+};
+struct TSpeedButtonArgs : TSpeedButtonArgsOf<TSpeedButtonArgs> {};
+
 class TSpeedButton : public TGraphicControl {
  public:
   TSpeedButton();
   ~TSpeedButton() override;
+  void Create(const TSpeedButtonValues& v);
 
   // The glyph; its transparent colour is the bottom-left pixel unless fixed.
   TBitmap& Glyph() { return glyph_; }

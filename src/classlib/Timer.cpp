@@ -40,6 +40,14 @@ struct TimerWindow {
 
 TTimer::TTimer() { Update(); }
 
+void TTimer::Create(const TTimerValues& v) {
+  enabled_ = v.Enabled;
+  interval_ = v.Interval;
+  Tag = v.Tag;
+  OnTimer = v.OnTimer;
+  Update();
+}
+
 TTimer::~TTimer() {
   enabled_ = false;
   Update();

@@ -2,9 +2,26 @@
 #pragma once
 #include "Controls.h"
 
+struct TTimerValues {
+  unsigned Interval = 1000;
+  bool Enabled = true;
+  int Tag = 0;
+  TNotifyEvent OnTimer;
+};
+
+struct TTimerArgs : TTimerValues {
+  using Self = TTimerArgs;
+  using V = TTimerValues;
+  CREATE_ARG(Interval)
+  CREATE_ARG(Enabled)
+  CREATE_ARG(Tag)
+  CREATE_ARG(OnTimer)
+};
+
 class TTimer : public TObject {
  public:
   TTimer();
+  void Create(const TTimerValues& v);
   ~TTimer() override;
   TTimer(const TTimer&) = delete;
   TTimer& operator=(const TTimer&) = delete;

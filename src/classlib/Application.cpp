@@ -241,13 +241,12 @@ void TApplication::ShowHintNow() {
   if (!hintWnd_) return;
   SetWindowTextW(hintWnd_, w.c_str());
   TFont font;
-  HDC dc = GetDC(hintWnd_);
   RECT r = {0, 0, 300, 0};
   {
-    SelectObjectScope sel(dc, font.Handle());
-    DrawTextW(dc, w.c_str(), (int)w.size(), &r, DT_CALCRECT | DT_NOPREFIX | DT_WORDBREAK);
+    WindowDC dc(hintWnd_);
+    SelectObjectScope sel(dc.get(), font.Handle());
+    DrawTextW(dc.get(), w.c_str(), (int)w.size(), &r, DT_CALCRECT | DT_NOPREFIX | DT_WORDBREAK);
   }
-  ReleaseDC(hintWnd_, dc);
   POINT p;
   GetCursorPos(&p);
   SetWindowPos(hintWnd_, HWND_TOPMOST, p.x, p.y + 20, r.right + 6, r.bottom + 6, SWP_NOACTIVATE | SWP_SHOWWINDOW);

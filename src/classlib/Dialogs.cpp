@@ -60,14 +60,11 @@ SIZE DialogUnits(const TFont& font) {
 // Height and width of the text when wrapped at half the screen width.
 RECT MessageRect(const TFont& font, const std::string& msg) {
   RECT r = Rect(0, 0, std::max(100, Screen.Width() / 2), 0);
-  HDC dc = GetDC(nullptr);
-  {
-    SelectObjectScope use(dc, font.Handle());
-    std::wstring w = SjisToWide(msg);
-    DrawTextW(dc, w.c_str(), (int)w.size(), &r,
-              DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS | DT_NOPREFIX);
-  }
-  ReleaseDC(nullptr, dc);
+  WindowDC screen;
+  SelectObjectScope use(screen.get(), font.Handle());
+  std::wstring w = SjisToWide(msg);
+  DrawTextW(screen.get(), w.c_str(), (int)w.size(), &r,
+            DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS | DT_NOPREFIX);
   return r;
 }
 
@@ -75,13 +72,10 @@ RECT MessageRect(const TFont& font, const std::string& msg) {
 
 SIZE FontTextExtent(const TFont& font, const std::string& text) {
   SIZE s = {0, 0};
-  HDC dc = GetDC(nullptr);
-  {
-    SelectObjectScope use(dc, font.Handle());
-    std::wstring w = SjisToWide(text);
-    GetTextExtentPoint32W(dc, w.c_str(), (int)w.size(), &s);
-  }
-  ReleaseDC(nullptr, dc);
+  WindowDC screen;
+  SelectObjectScope use(screen.get(), font.Handle());
+  std::wstring w = SjisToWide(text);
+  GetTextExtentPoint32W(screen.get(), w.c_str(), (int)w.size(), &s);
   return s;
 }
 

@@ -16,17 +16,18 @@ COLORREF ColorToRGB(TColor c) {
 bool ReadFileBytes(const std::string& path, std::vector<unsigned char>& out) {
   out.clear();
   if (path.empty()) return false;
-  HANDLE h = CreateFileW(SjisToWide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                         nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return false;
+  KernelHandle h(CreateFileW(SjisToWide(path).c_str(), GENERIC_READ,
+                             FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                             FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!h) return false;
   LARGE_INTEGER size;
-  bool ok = GetFileSizeEx(h, &size) && size.QuadPart < 256 * 1024 * 1024;
+  bool ok = GetFileSizeEx(h.get(), &size) && size.QuadPart < 256 * 1024 * 1024;
   if (ok) {
     out.resize((size_t)size.QuadPart);
     DWORD got = 0;
-    ok = out.empty() || (ReadFile(h, out.data(), (DWORD)out.size(), &got, nullptr) && got == out.size());
+    ok = out.empty() ||
+         (ReadFile(h.get(), out.data(), (DWORD)out.size(), &got, nullptr) && got == out.size());
   }
-  CloseHandle(h);
   if (!ok) out.clear();
   return ok;
 }
@@ -34,9 +35,8 @@ bool ReadFileBytes(const std::string& path, std::vector<unsigned char>& out) {
 static int ScreenPixelsPerInch() {
   static int ppi = 0;
   if (!ppi) {
-    HDC dc = GetDC(nullptr);
-    ppi = GetDeviceCaps(dc, LOGPIXELSY);
-    ReleaseDC(nullptr, dc);
+    WindowDC screen;
+    ppi = GetDeviceCaps(screen.get(), LOGPIXELSY);
     if (ppi <= 0) ppi = 96;
   }
   return ppi;
@@ -59,9 +59,8 @@ static bool FaceInstalled(const std::wstring& face, BYTE charset) {
   lf.lfCharSet = charset;
   lstrcpynW(lf.lfFaceName, face.c_str(), LF_FACESIZE);
   bool found = false;
-  HDC dc = GetDC(nullptr);
-  EnumFontFamiliesExW(dc, &lf, FaceFound, (LPARAM)&found, 0);
-  ReleaseDC(nullptr, dc);
+  WindowDC screen;
+  EnumFontFamiliesExW(screen.get(), &lf, FaceFound, (LPARAM)&found, 0);
   known[key] = found;
   return found;
 }
@@ -278,17 +277,16 @@ void TCanvas::TextRect(const RECT& r, int x, int y, const std::string& text) {
 
 SIZE TCanvas::TextExtent(const std::string& text) {
   SIZE sz = {0, 0};
-  HDC dc = dc_;
-  bool own = !dc;
-  if (own) dc = GetDC(nullptr);
-  HGDIOBJ old = SelectObject(dc, Font.Handle());
-  if (!own && !oldFont_) oldFont_ = old;
   std::wstring w = SjisToWide(text);
-  GetTextExtentPoint32W(dc, w.c_str(), (int)w.size(), &sz);
-  if (own) {
-    SelectObject(dc, old);
-    ReleaseDC(nullptr, dc);
+  if (!dc_) {
+    WindowDC screen;
+    SelectObjectScope font(screen.get(), Font.Handle());
+    GetTextExtentPoint32W(screen.get(), w.c_str(), (int)w.size(), &sz);
+    return sz;
   }
+  HGDIOBJ old = SelectObject(dc_, Font.Handle());
+  if (!oldFont_) oldFont_ = old;
+  GetTextExtentPoint32W(dc_, w.c_str(), (int)w.size(), &sz);
   return sz;
 }
 
@@ -430,8 +428,7 @@ std::unique_ptr<TGraphic> TBitmap::Clone() const { return std::make_unique<TBitm
 
 void TBitmap::CloseCanvas() {
   if (canvas_) canvas_->SetHandle(nullptr);
-  if (dc_ && dcOld_) SelectObject(dc_->get(), dcOld_);
-  dcOld_ = nullptr;
+  selected_.reset();
   canvas_.reset();
   dc_.reset();
 }
@@ -454,12 +451,9 @@ void TBitmap::SetSize(int w, int h) {
   bi.bmiHeader.biBitCount = 24;
   bi.bmiHeader.biCompression = BI_RGB;
   void* bits = nullptr;
-  HBITMAP b = CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-  if (!b || !bits) {
-    if (b) DeleteObject(b);
-    return;
-  }
-  bmp_.reset(b);
+  BitmapHandle b(CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
+  if (!b || !bits) return;
+  bmp_ = std::move(b);
   bits_ = (unsigned char*)bits;
   w_ = w;
   h_ = h;
@@ -482,7 +476,7 @@ void TBitmap::Assign(HBITMAP source) {
 TCanvas& TBitmap::Canvas() {
   if (!canvas_) {
     dc_ = std::make_unique<MemoryDC>(nullptr);
-    if (bmp_) dcOld_ = SelectObject(dc_->get(), bmp_.get());
+    if (bmp_) selected_ = std::make_unique<SelectObjectScope>(dc_->get(), bmp_.get());
     canvas_ = std::make_unique<TCanvas>(dc_->get());
   }
   return *canvas_;
@@ -502,14 +496,14 @@ void TBitmap::Draw(HDC dc, const RECT& r) const { DrawPart(dc, r, Rect(0, 0, w_,
 void TBitmap::DrawPart(HDC dc, const RECT& r, const RECT& s) const {
   if (!bmp_) return;
   std::unique_ptr<MemoryDC> own;
+  std::unique_ptr<SelectObjectScope> selected;
   HDC src;
-  HGDIOBJ old = nullptr;
   if (dc_) {
     src = dc_->get();
   } else {
     own = std::make_unique<MemoryDC>(dc);
     src = own->get();
-    old = SelectObject(src, bmp_.get());
+    selected = std::make_unique<SelectObjectScope>(src, bmp_.get());
   }
   int w = r.right - r.left, h = r.bottom - r.top;
   int sw = s.right - s.left, sh = s.bottom - s.top;
@@ -523,7 +517,6 @@ void TBitmap::DrawPart(HDC dc, const RECT& r, const RECT& s) const {
     StretchBlt(dc, r.left, r.top, w, h, src, s.left, s.top, sw, sh, SRCCOPY);
     SetStretchBltMode(dc, mode);
   }
-  if (old) SelectObject(src, old);
 }
 
 bool TBitmap::LoadFromFile(const std::string& path) {
@@ -588,36 +581,34 @@ bool TBitmap::LoadFromMemory(const void* data, size_t size) {
 }
 
 // ---- TIcon ----
-TIcon::~TIcon() {
-  if (icon_) DestroyIcon(icon_);
-}
+TIcon::~TIcon() = default;
 
 void TIcon::SetHandle(HICON icon) {
-  if (icon_ && icon_ != icon) DestroyIcon(icon_);
-  icon_ = icon;
+  if (icon != icon_.get()) icon_.reset(icon);
   w_ = h_ = 0;
   ICONINFO ii;
-  if (icon_ && GetIconInfo(icon_, &ii)) {
+  if (icon_ && GetIconInfo(icon_.get(), &ii)) {
+    BitmapHandle color(ii.hbmColor), mask(ii.hbmMask);
     BITMAP bm = {};
-    if (ii.hbmColor && GetObjectW(ii.hbmColor, sizeof bm, &bm)) {
+    if (color && GetObjectW(color.get(), sizeof bm, &bm)) {
       w_ = bm.bmWidth;
       h_ = bm.bmHeight;
-    } else if (ii.hbmMask && GetObjectW(ii.hbmMask, sizeof bm, &bm)) {
+    } else if (mask && GetObjectW(mask.get(), sizeof bm, &bm)) {
       w_ = bm.bmWidth;
       h_ = bm.bmHeight / 2;
     }
-    if (ii.hbmColor) DeleteObject(ii.hbmColor);
-    if (ii.hbmMask) DeleteObject(ii.hbmMask);
   }
 }
 
 void TIcon::Draw(HDC dc, const RECT& r) const {
-  if (icon_) DrawIconEx(dc, r.left, r.top, icon_, r.right - r.left, r.bottom - r.top, 0, nullptr, DI_NORMAL);
+  if (icon_)
+    DrawIconEx(dc, r.left, r.top, icon_.get(), r.right - r.left, r.bottom - r.top, 0, nullptr,
+               DI_NORMAL);
 }
 
 std::unique_ptr<TGraphic> TIcon::Clone() const {
   auto c = std::make_unique<TIcon>();
-  if (icon_) c->SetHandle(CopyIcon(icon_));
+  if (icon_) c->SetHandle(CopyIcon(icon_.get()));
   c->Transparent = Transparent;
   return c;
 }
@@ -835,7 +826,7 @@ BufferedPaint::BufferedPaint(HDC target, const RECT& rect)
     : target_(target), rect_(rect), mem_(target) {
   int w = std::max(1, (int)(rect.right - rect.left)), h = std::max(1, (int)(rect.bottom - rect.top));
   bmp_.reset(CreateCompatibleBitmap(target, w, h));
-  old_ = SelectObject(mem_.get(), bmp_.get());
+  selected_ = SelectObjectScope(mem_.get(), bmp_.get());
   SetWindowOrgEx(mem_.get(), rect.left, rect.top, &oldOrigin_);
 }
 
@@ -843,5 +834,4 @@ BufferedPaint::~BufferedPaint() {
   BitBlt(target_, rect_.left, rect_.top, rect_.right - rect_.left, rect_.bottom - rect_.top,
          mem_.get(), rect_.left, rect_.top, SRCCOPY);
   SetWindowOrgEx(mem_.get(), oldOrigin_.x, oldOrigin_.y, nullptr);
-  SelectObject(mem_.get(), old_);
 }

@@ -7,6 +7,8 @@
 
 #include <windows.h>
 
+#include "Handles.h"
+
 // $00BBGGRR; a set top bit means a system colour (0x80000000 | COLOR_x).
 typedef int TColor;
 
@@ -39,71 +41,6 @@ const TColor clInfoBk = (TColor)(0x80000000 | COLOR_INFOBK);
 
 // System colours resolved through GetSysColor; clNone/clDefault give black.
 COLORREF ColorToRGB(TColor c);
-
-// ---- GDI handle ownership ----
-template <class H>
-class GdiHandle {
- public:
-  GdiHandle() = default;
-  explicit GdiHandle(H h) : h_(h) {}
-  ~GdiHandle() { reset(); }
-  GdiHandle(GdiHandle&& o) noexcept : h_(o.release()) {}
-  GdiHandle& operator=(GdiHandle&& o) noexcept {
-    if (this != &o) reset(o.release());
-    return *this;
-  }
-  GdiHandle(const GdiHandle&) = delete;
-  GdiHandle& operator=(const GdiHandle&) = delete;
-  H get() const { return h_; }
-  H release() {
-    H h = h_;
-    h_ = nullptr;
-    return h;
-  }
-  void reset(H h = nullptr) {
-    if (h_) DeleteObject((HGDIOBJ)h_);
-    h_ = h;
-  }
-  explicit operator bool() const { return h_ != nullptr; }
-
- private:
-  H h_ = nullptr;
-};
-typedef GdiHandle<HFONT> FontHandle;
-typedef GdiHandle<HBRUSH> BrushHandle;
-typedef GdiHandle<HPEN> PenHandle;
-typedef GdiHandle<HBITMAP> BitmapHandle;
-typedef GdiHandle<HRGN> RegionHandle;
-
-// A memory DC that deletes itself.
-class MemoryDC {
- public:
-  explicit MemoryDC(HDC compatible = nullptr) : dc_(CreateCompatibleDC(compatible)) {}
-  ~MemoryDC() {
-    if (dc_) DeleteDC(dc_);
-  }
-  MemoryDC(const MemoryDC&) = delete;
-  MemoryDC& operator=(const MemoryDC&) = delete;
-  HDC get() const { return dc_; }
-
- private:
-  HDC dc_;
-};
-
-// Selects an object into a DC for a scope.
-class SelectObjectScope {
- public:
-  SelectObjectScope(HDC dc, HGDIOBJ obj) : dc_(dc), old_(obj ? SelectObject(dc, obj) : nullptr) {}
-  ~SelectObjectScope() {
-    if (old_) SelectObject(dc_, old_);
-  }
-  SelectObjectScope(const SelectObjectScope&) = delete;
-  SelectObjectScope& operator=(const SelectObjectScope&) = delete;
-
- private:
-  HDC dc_;
-  HGDIOBJ old_;
-};
 
 // ---- Fonts ----
 enum TFontStyle : unsigned { fsBold = 1, fsItalic = 2, fsUnderline = 4, fsStrikeOut = 8 };
@@ -285,8 +222,8 @@ class TBitmap : public TGraphic {
   unsigned char* bits_ = nullptr;
   int w_ = 0, h_ = 0;
   std::unique_ptr<MemoryDC> dc_;
+  std::unique_ptr<SelectObjectScope> selected_;
   std::unique_ptr<TCanvas> canvas_;
-  HGDIOBJ dcOld_ = nullptr;
 };
 
 class TIcon : public TGraphic {
@@ -300,13 +237,13 @@ class TIcon : public TGraphic {
   bool Empty() const override { return !icon_; }
   void Draw(HDC dc, const RECT& r) const override;
   std::unique_ptr<TGraphic> Clone() const override;
-  HICON Handle() const { return icon_; }
+  HICON Handle() const { return icon_.get(); }
   void SetHandle(HICON icon);  // takes ownership (a copy is made of shared icons)
   bool LoadFromFile(const std::string& path);
   bool LoadFromMemory(const void* data, size_t size);  // .ico data, first image
 
  private:
-  HICON icon_ = nullptr;
+  IconHandle icon_;
   int w_ = 0, h_ = 0;
 };
 
@@ -379,7 +316,7 @@ class BufferedPaint {
   RECT rect_;
   MemoryDC mem_;
   BitmapHandle bmp_;
-  HGDIOBJ old_ = nullptr;
+  SelectObjectScope selected_{nullptr, nullptr};
   POINT oldOrigin_{};
 };
 

@@ -94,12 +94,13 @@ void TLabel::Paint() {
 
 void TLabel::AdjustBounds() {
   if (!autoSize_) return;
-  HDC dc = GetDC(nullptr);
-  canvas_.SetHandle(dc);
   RECT r = Rect(0, 0, wordWrap_ ? width_ : 0, 0);
-  DoDrawText(r, DrawTextFlags() | DT_CALCRECT);
-  canvas_.SetHandle(nullptr);
-  ReleaseDC(nullptr, dc);
+  {
+    WindowDC screen;
+    canvas_.SetHandle(screen.get());
+    DoDrawText(r, DrawTextFlags() | DT_CALCRECT);
+    canvas_.SetHandle(nullptr);
+  }
   int w = wordWrap_ ? width_ : r.right - r.left;
   int l = left_;
   if (!wordWrap_ && alignment_ == taRightJustify) l = left_ + width_ - w;

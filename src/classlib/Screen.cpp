@@ -23,17 +23,13 @@ RECT TScreen::DesktopRect() const {
 }
 
 int TScreen::PixelsPerInch() const {
-  HDC dc = GetDC(nullptr);
-  int ppi = GetDeviceCaps(dc, LOGPIXELSY);
-  ReleaseDC(nullptr, dc);
-  return ppi;
+  WindowDC screen;
+  return GetDeviceCaps(screen.get(), LOGPIXELSY);
 }
 
 int TScreen::ColorDepth() const {
-  HDC dc = GetDC(nullptr);
-  int bits = GetDeviceCaps(dc, PLANES) * GetDeviceCaps(dc, BITSPIXEL);
-  ReleaseDC(nullptr, dc);
-  return bits;
+  WindowDC screen;
+  return GetDeviceCaps(screen.get(), PLANES) * GetDeviceCaps(screen.get(), BITSPIXEL);
 }
 
 POINT TMouse::CursorPos() const {

@@ -49,9 +49,9 @@ int64_t TStream::CopyFrom(TStream& source, int64_t count) {
 TFileStream::TFileStream(const std::string& fileName, unsigned mode) : fileName_(fileName) {
   std::wstring wide = SjisToWide(fileName);
   if (mode == fmCreate) {
-    handle_ = CreateFileW(wide.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                          FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (handle_ == INVALID_HANDLE_VALUE) throw EFCreateError("cannot create file " + fileName);
+    handle_.reset(CreateFileW(wide.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!handle_) throw EFCreateError("cannot create file " + fileName);
     return;
   }
   DWORD access = GENERIC_READ;
@@ -60,24 +60,22 @@ TFileStream::TFileStream(const std::string& fileName, unsigned mode) : fileName_
   DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE;
   if ((mode & 0xF0) == fmShareExclusive) share = 0;
   if ((mode & 0xF0) == fmShareDenyWrite) share = FILE_SHARE_READ;
-  handle_ = CreateFileW(wide.c_str(), access, share, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
-                        nullptr);
-  if (handle_ == INVALID_HANDLE_VALUE) throw EFOpenError("cannot open file " + fileName);
+  handle_.reset(CreateFileW(wide.c_str(), access, share, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!handle_) throw EFOpenError("cannot open file " + fileName);
 }
 
-TFileStream::~TFileStream() {
-  if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
-}
+TFileStream::~TFileStream() = default;
 
 int TFileStream::Read(void* buffer, int count) {
   DWORD done = 0;
-  if (count <= 0 || !ReadFile(handle_, buffer, (DWORD)count, &done, nullptr)) return 0;
+  if (count <= 0 || !ReadFile(handle_.get(), buffer, (DWORD)count, &done, nullptr)) return 0;
   return (int)done;
 }
 
 int TFileStream::Write(const void* buffer, int count) {
   DWORD done = 0;
-  if (count <= 0 || !WriteFile(handle_, buffer, (DWORD)count, &done, nullptr)) return 0;
+  if (count <= 0 || !WriteFile(handle_.get(), buffer, (DWORD)count, &done, nullptr)) return 0;
   return (int)done;
 }
 
@@ -85,16 +83,16 @@ int64_t TFileStream::Seek(int64_t offset, TSeekOrigin origin) {
   LARGE_INTEGER move, now;
   move.QuadPart = offset;
   DWORD how = origin == soBeginning ? FILE_BEGIN : origin == soCurrent ? FILE_CURRENT : FILE_END;
-  if (!SetFilePointerEx(handle_, move, &now, how)) return -1;
+  if (!SetFilePointerEx(handle_.get(), move, &now, how)) return -1;
   return now.QuadPart;
 }
 
 void TFileStream::SetSize(int64_t size) {
   Seek(size, soBeginning);
-  if (!SetEndOfFile(handle_)) throw EStreamError("cannot set size of " + fileName_);
+  if (!SetEndOfFile(handle_.get())) throw EStreamError("cannot set size of " + fileName_);
 }
 
-bool TFileStream::Flush() { return FlushFileBuffers(handle_) != 0; }
+bool TFileStream::Flush() { return FlushFileBuffers(handle_.get()) != 0; }
 
 int TMemoryStream::Read(void* buffer, int count) {
   if (count <= 0 || pos_ >= data_.size()) return 0;

@@ -7,6 +7,8 @@
 #include <stdexcept>
 #include <string>
 
+#include "Handles.h"
+
 class EStreamError : public std::runtime_error {
  public:
   explicit EStreamError(const std::string& what) : std::runtime_error(what) {}
@@ -69,11 +71,11 @@ class TFileStream : public TStream {
   void SetSize(int64_t size) override;
   // FlushFileBuffers; false when the system refused.
   bool Flush();
-  HANDLE Handle() const { return handle_; }
+  HANDLE Handle() const { return handle_.get(); }
   const std::string& FileName() const { return fileName_; }
 
  private:
-  HANDLE handle_ = INVALID_HANDLE_VALUE;
+  KernelHandle handle_;
   std::string fileName_;
 };
 

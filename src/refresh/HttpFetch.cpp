@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "classlib/Application.h"
+#include "classlib/Handles.h"
 #include "classlib/Text.h"
 #include "shared/FeedFiles.h"
 #include "shared/S_string.h"
@@ -46,7 +47,7 @@ struct FetchJob {
 
   std::atomic<bool> Cancelled{false};
   std::mutex Lock;
-  HINTERNET Internet = nullptr;  // guarded by Lock; closed by whoever gets there first
+  InternetHandle Internet;  // guarded by Lock; closed by whoever gets there first
 
   bool Ok = false;
   bool Received = false;
@@ -55,21 +56,6 @@ struct FetchJob {
   std::string RedirectTarget;
   bool CredentialsHanded = false;
 };
-
-class RequestHandle {
- public:
-  explicit RequestHandle(HINTERNET h) : h_(h) {}
-  ~RequestHandle() {
-    if (h_) InternetCloseHandle(h_);
-  }
-  RequestHandle(const RequestHandle&) = delete;
-  RequestHandle& operator=(const RequestHandle&) = delete;
-  HINTERNET get() const { return h_; }
-
- private:
-  HINTERNET h_;
-};
-
 
 std::string Base64(const std::string& in) {
   static const char table[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
@@ -204,8 +190,8 @@ void RunRequests(FetchJob& job, HINTERNET internet) {
   std::string url = job.Url;
   for (int pass = 0; pass <= MaxRedirects; ++pass) {
     if (TimeIsUp(job)) return;
-    RequestHandle request(OpenRequest(job, internet, url, flags));
-    if (!request.get()) return;
+    InternetHandle request(OpenRequest(job, internet, url, flags));
+    if (!request) return;
     SetTimeouts(request.get(), job.Limits);
     int status = GetStatusCode(request.get());
     if (status == 200) {
@@ -246,31 +232,27 @@ void RunFetch(const std::shared_ptr<FetchJob>& job) {
     proxy = SjisToWide(job->Proxy.Host + ":" + std::to_string(job->Proxy.Port));
     bypass = L"<local>";
   }
-  HINTERNET internet =
-      InternetOpenW(SjisToWide(job->Agent).c_str(), access, proxy.empty() ? nullptr : proxy.c_str(),
-                    bypass.empty() ? nullptr : bypass.c_str(), 0);
-  if (!internet) return;
+  InternetHandle opened(InternetOpenW(SjisToWide(job->Agent).c_str(), access,
+                                      proxy.empty() ? nullptr : proxy.c_str(),
+                                      bypass.empty() ? nullptr : bypass.c_str(), 0));
+  if (!opened) return;
+  HINTERNET internet = opened.get();
   SetTimeouts(internet, job->Limits);
   {
     std::lock_guard<std::mutex> hold(job->Lock);
-    if (job->Cancelled) {
-      InternetCloseHandle(internet);
-      return;
-    }
-    job->Internet = internet;
+    if (job->Cancelled) return;
+    job->Internet = std::move(opened);
   }
   RunRequests(*job, internet);
   std::lock_guard<std::mutex> hold(job->Lock);
-  if (job->Internet) InternetCloseHandle(job->Internet);
-  job->Internet = nullptr;
+  job->Internet.reset();
 }
 
 void CancelJob(FetchJob& job) {
   std::lock_guard<std::mutex> hold(job.Lock);
   job.Cancelled = true;
   // Closing the session handle aborts the calls blocked on it.
-  if (job.Internet) InternetCloseHandle(job.Internet);
-  job.Internet = nullptr;
+  job.Internet.reset();
 }
 
 // Serves the GUI thread's queue while the worker downloads. Returns false when
@@ -439,28 +421,25 @@ std::optional<std::string> FetchUrl(const std::string& url, bool& received,
     job->Agent = AgentName();
     job->StartTick = GetTickCount();
 
-    HANDLE done = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    KernelHandle done(CreateEventW(nullptr, TRUE, FALSE, nullptr));
     if (!done) return std::nullopt;
     // The worker owns a duplicate so the event outlives an abandoned wait.
-    HANDLE workerDone = nullptr;
-    if (!DuplicateHandle(GetCurrentProcess(), done, GetCurrentProcess(), &workerDone, 0, FALSE,
-                         DUPLICATE_SAME_ACCESS)) {
-      CloseHandle(done);
+    KernelHandle workerDone;
+    if (!DuplicateHandle(GetCurrentProcess(), done.get(), GetCurrentProcess(), workerDone.put(), 0,
+                         FALSE, DUPLICATE_SAME_ACCESS))
       return std::nullopt;
-    }
     // The blocking WinInet calls run on a worker so that a server that never
     // answers or trickles cannot hold this thread past the deadline.
-    std::thread([job, workerDone] {
+    std::thread([job, workerDone = std::move(workerDone)] {
       RunFetch(job);
-      SetEvent(workerDone);
-      CloseHandle(workerDone);
+      SetEvent(workerDone.get());
     }).detach();
-    bool finished = WaitPumping(done, *job);
+    bool finished = WaitPumping(done.get(), *job);
     if (!finished) {
       CancelJob(*job);
-      WaitForSingleObject(done, 500);  // let it clean up; give up on it otherwise
+      WaitForSingleObject(done.get(), 500);  // let it clean up; give up on it otherwise
     }
-    CloseHandle(done);
+    done.reset();
     if (!finished) return std::nullopt;
 
     if (job->CredentialsHanded) {

@@ -6,6 +6,7 @@
 #include "DefaultFiles.h"
 #include "FeedFiles.h"
 #include "HttpFetch.h"
+#include "classlib/Handles.h"
 #include "classlib/Streams.h"
 #include "classlib/Text.h"
 #include "shared/S_FileUtils.h"
@@ -24,17 +25,7 @@ unsigned downloadRetryPause = 200;
 // further tries once this much time has gone, so one download stays bounded.
 unsigned downloadBudget = DefaultFetchLimits().TotalMs;
 
-struct BitmapDeleter {
-  void operator()(HBITMAP__* b) const { DeleteObject(b); }
-};
-std::unique_ptr<HBITMAP__, BitmapDeleter> logoBitmap;
-
-struct ScreenDC {
-  HDC dc = GetDC(nullptr);
-  ~ScreenDC() {
-    if (dc) ReleaseDC(nullptr, dc);
-  }
-};
+BitmapHandle logoBitmap;
 
 // A Windows bitmap file held in memory; null when the bytes are not one.
 HBITMAP BitmapFromFileBytes(const std::string& bytes) {
@@ -45,10 +36,10 @@ HBITMAP BitmapFromFileBytes(const std::string& bytes) {
   if (file.bfType != 0x4D42 || info->bmiHeader.biSize < sizeof(BITMAPINFOHEADER) ||
       file.bfOffBits >= bytes.size() || file.bfOffBits < sizeof file + info->bmiHeader.biSize)
     return nullptr;
-  ScreenDC screen;
-  if (!screen.dc) return nullptr;
-  return CreateDIBitmap(screen.dc, &info->bmiHeader, CBM_INIT, bytes.data() + file.bfOffBits, info,
-                        DIB_RGB_COLORS);
+  WindowDC screen;
+  if (!screen) return nullptr;
+  return CreateDIBitmap(screen.get(), &info->bmiHeader, CBM_INIT, bytes.data() + file.bfOffBits,
+                        info, DIB_RGB_COLORS);
 }
 
 bool BrandingEnded() { return TickerSettings.OemDateMode != 0 && TickerSettings.OemDateFlag; }
@@ -82,7 +73,7 @@ bool ReadOemPackage(const std::string& path, int mode) {
   bool result = false;
   if (!FileExists(path)) return false;
   try {
-    OwnedModule module = LoadDataModule(path);
+    ModuleHandle module = LoadDataModule(path);
     if (!module) {
       MessageBeep(MB_OK);
       return false;

@@ -5,8 +5,8 @@
 
 #include <windows.h>
 #include <objidl.h>
-#include <wrl/client.h>
 
+#include "classlib/Handles.h"
 #include "classlib/StringList.h"
 
 // A failed OLE call, with its result.
@@ -29,13 +29,14 @@ class TStgMedium {
 
 class TDataObjectReader {
  public:
-  explicit TDataObjectReader(IDataObject* dataObject) : dataObject_(dataObject) {}
+  explicit TDataObjectReader(IDataObject* dataObject)
+      : dataObject_(ComPtr<IDataObject>::Share(dataObject)) {}
   // Offered as global memory, content aspect, any index.
   bool HasFormat(CLIPFORMAT format) const;
-  IDataObject* DataObject() const { return dataObject_.Get(); }
+  IDataObject* DataObject() const { return dataObject_.get(); }
 
  private:
-  Microsoft::WRL::ComPtr<IDataObject> dataObject_;
+  ComPtr<IDataObject> dataObject_;
 };
 
 // Throws EOleSysError when the data object refuses.

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include "classlib/Handles.h"
 #include "classlib/Text.h"
 #include "shared/S_string.h"
 
@@ -17,26 +18,6 @@ namespace {
 constexpr int SaveTries = 3;
 unsigned g_savePauseMs = 1000;
 
-class FileHandle {
- public:
-  explicit FileHandle(HANDLE h) : h_(h) {}
-  ~FileHandle() {
-    if (h_ != INVALID_HANDLE_VALUE) CloseHandle(h_);
-  }
-  FileHandle(const FileHandle&) = delete;
-  FileHandle& operator=(const FileHandle&) = delete;
-  HANDLE get() const { return h_; }
-  bool ok() const { return h_ != INVALID_HANDLE_VALUE; }
-  bool Close() {
-    bool closed = CloseHandle(h_) != 0;
-    h_ = INVALID_HANDLE_VALUE;
-    return closed;
-  }
-
- private:
-  HANDLE h_;
-};
-
 std::string JoinFields(const std::vector<std::string>& fields) {
   std::string out;
   for (size_t i = 0; i < fields.size(); ++i) {
@@ -47,9 +28,9 @@ std::string JoinFields(const std::vector<std::string>& fields) {
 }
 
 bool WriteWhole(const std::wstring& path, const std::string& bytes) {
-  FileHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file.ok()) return false;
+  KernelHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return false;
   size_t done = 0;
   while (done < bytes.size()) {
     DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1 << 20));
@@ -59,7 +40,7 @@ bool WriteWhole(const std::wstring& path, const std::string& bytes) {
     done += written;
   }
   if (!FlushFileBuffers(file.get())) return false;
-  return file.Close();
+  return file.close();
 }
 
 // Writes beside the target and swaps it in, so a reader never sees half a file.
@@ -181,10 +162,10 @@ std::string BuildMenuLine(const std::string& feedUrl, const std::string& feedNam
 
 bool ReadDataFile(const std::string& path, std::string& bytes) {
   bytes.clear();
-  FileHandle file(CreateFileW(SjisToWide(path).c_str(), GENERIC_READ,
-                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file.ok()) return false;
+  KernelHandle file(CreateFileW(SjisToWide(path).c_str(), GENERIC_READ,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return false;
   LARGE_INTEGER size;
   if (!GetFileSizeEx(file.get(), &size) || size.QuadPart > 0x7FFFFFFF) return false;
   try {

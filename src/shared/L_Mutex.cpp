@@ -1,18 +1,12 @@
 #include "L_Mutex.h"
 
 #include <cstdlib>
-#include <memory>
 
 #include "S_FileUtils.h"
 #include "S_string.h"
 #include "Text.h"
 
 namespace {
-
-struct HandleCloser {
-  void operator()(HANDLE h) const { CloseHandle(h); }
-};
-using UniqueHandle = std::unique_ptr<void, HandleCloser>;
 
 const char kDefaultMessage[] = "このアプリケーションは既に起動しています。";
 
@@ -50,23 +44,22 @@ TMutex::~TMutex() { ReleaseHandle(); }
 
 void TMutex::ReleaseHandle() {
   if (!handle_) return;
-  ReleaseMutex(handle_);
-  CloseHandle(handle_);
-  handle_ = nullptr;
+  ReleaseMutex(handle_.get());
+  handle_.reset();
 }
 
 bool TMutex::OpenOrCreate() {
   ReleaseHandle();
   std::wstring name = SjisToWide(MutexName);
-  UniqueHandle opened(OpenMutexW(MUTEX_ALL_ACCESS, FALSE, name.c_str()));
+  KernelHandle opened(OpenMutexW(MUTEX_ALL_ACCESS, FALSE, name.c_str()));
   if (opened) return true;
-  handle_ = CreateMutexW(nullptr, FALSE, name.c_str());
+  handle_.reset(CreateMutexW(nullptr, FALSE, name.c_str()));
   if (!handle_) {
     // A mutex of another user's session exists but may not be opened: that
     // copy runs all the same.
     return GetLastError() == ERROR_ACCESS_DENIED;
   }
-  if (WaitForSingleObject(handle_, 10000) == WAIT_TIMEOUT) EndProcess();
+  if (WaitForSingleObject(handle_.get(), 10000) == WAIT_TIMEOUT) EndProcess();
   return false;
 }
 
@@ -121,8 +114,8 @@ bool CheckSingleInstance(const std::string& mutexName, const std::string& window
 }
 
 bool MutexExists(const std::string& name) {
-  UniqueHandle opened(OpenMutexW(MUTEX_ALL_ACCESS, FALSE, SjisToWide(name).c_str()));
-  return opened != nullptr;
+  KernelHandle opened(OpenMutexW(MUTEX_ALL_ACCESS, FALSE, SjisToWide(name).c_str()));
+  return bool(opened);
 }
 
 HWND FindWindowByClassAndTitle(const std::string& windowClass, const std::string& titlePart) {

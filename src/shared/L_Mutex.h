@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string>
 
+#include "classlib/Handles.h"
+
 class TMutex {
  public:
   TMutex() = default;
@@ -20,7 +22,7 @@ class TMutex {
   // True when another copy holds the mutex.
   bool OpenOrCreate();
   void ReleaseHandle();
-  bool HoldsMutex() const { return handle_ != nullptr; }
+  bool HoldsMutex() const { return bool(handle_); }
 
   std::string WindowClass;
   std::string WindowTitle;
@@ -29,7 +31,7 @@ class TMutex {
   uint8_t Flags = 0;
 
  private:
-  HANDLE handle_ = nullptr;
+  KernelHandle handle_;
 };
 
 enum : uint8_t {

@@ -6,8 +6,6 @@
 #include "classlib/Text.h"
 #include "shared/DataObjects.h"
 
-using Microsoft::WRL::ComPtr;
-
 // ---- Format names and effect conversions ----
 
 CLIPFORMAT ClipboardFormatByName(const std::string& name) {
@@ -99,7 +97,7 @@ class TDropTargetImpl final : public IDropTargetBroker {
   STDMETHODIMP DragEnter(IDataObject* dataObject, DWORD keyState, POINTL pt,
                          DWORD* effect) override {
     if (!effect) return E_INVALIDARG;
-    dataObject_ = dataObject;
+    dataObject_ = ComPtr<IDataObject>::Share(dataObject);
     effect_ = *effect;
     HRESULT result = S_OK;
     Run([&] {
@@ -122,24 +120,24 @@ class TDropTargetImpl final : public IDropTargetBroker {
     Run([&] {
       if (events_.DragLeave) events_.DragLeave(result);
     }, nullptr);
-    dataObject_.Reset();
+    dataObject_.reset();
     return result;
   }
   STDMETHODIMP Drop(IDataObject* dataObject, DWORD keyState, POINTL pt, DWORD* effect) override {
     if (!effect) return E_INVALIDARG;
-    dataObject_ = dataObject;
+    dataObject_ = ComPtr<IDataObject>::Share(dataObject);
     HRESULT result = S_OK;
     *effect = DROPEFFECT_NONE;
     effect_ = 0;
     Run([&] {
       if (events_.Drop) events_.Drop(dataObject, keyState, Pt(pt), *effect, result);
     }, effect);
-    dataObject_.Reset();
+    dataObject_.reset();
     return result;
   }
 
   TIDropTargetEvents* STDMETHODCALLTYPE GetEvents() override { return &events_; }
-  IDataObject* STDMETHODCALLTYPE GetDataObject() override { return dataObject_.Get(); }
+  IDataObject* STDMETHODCALLTYPE GetDataObject() override { return dataObject_.get(); }
   DWORD STDMETHODCALLTYPE GetEffect() override { return effect_; }
 
  private:
@@ -159,7 +157,7 @@ class TDropTargetImpl final : public IDropTargetBroker {
     if (!ok && effect) *effect = DROPEFFECT_NONE;
   }
 
-  LONG refs_ = 0;
+  LONG refs_ = 1;
   TIDropTargetEvents events_;
   ComPtr<IDataObject> dataObject_;
   DWORD effect_ = 0;
@@ -177,7 +175,7 @@ struct OleRuntime {
 }  // namespace
 
 ComPtr<IDropTargetBroker> CreateDropTargetImpl() {
-  // The pointer takes the first reference (ComPtr's constructor adds it).
+  // The pointer takes over the reference a new object starts with.
   return ComPtr<IDropTargetBroker>(new TDropTargetImpl);
 }
 
@@ -239,7 +237,7 @@ void TCustomOleDropTarget::DragEnterOrOver(IDataObject* dataObject, DWORD keySta
   currentItem_ = nullptr;
   effect = DropEffectsToValue({ChooseFormat(dataObject, keyState, effect)});
   TDragContext ctx;
-  ctx.DataObject = dataObject;
+  ctx.DataObject = ComPtr<IDataObject>::Share(dataObject);
   ctx.KeyState = keyState;
   ctx.Point = ClientPoint(pt);
   ctx.Effect = effect;
@@ -257,7 +255,7 @@ void TCustomOleDropTarget::DragEnterOrOver(IDataObject* dataObject, DWORD keySta
 void TCustomOleDropTarget::DropHere(DWORD keyState, POINT pt, DWORD& effect, HRESULT& result) {
   effect = dropTarget_->GetEffect();
   TDragContext ctx;
-  ctx.DataObject = dropTarget_->GetDataObject();
+  ctx.DataObject = ComPtr<IDataObject>::Share(dropTarget_->GetDataObject());
   ctx.KeyState = keyState;
   ctx.Point = ClientPoint(pt);
   ctx.Effect = effect;
@@ -269,7 +267,9 @@ void TCustomOleDropTarget::DropHere(DWORD keyState, POINT pt, DWORD& effect, HRE
   result = ctx.Result;
 }
 
-void TCustomOleDropTarget::RegisterTarget(HWND handle) { RegisterDragDrop(handle, dropTarget_.Get()); }
+void TCustomOleDropTarget::RegisterTarget(HWND handle) {
+  RegisterDragDrop(handle, dropTarget_.get());
+}
 
 void TCustomOleDropTarget::RevokeTarget(HWND handle) { RevokeDragDrop(handle); }
 

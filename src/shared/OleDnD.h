@@ -9,8 +9,8 @@
 
 #include <windows.h>
 #include <ole2.h>
-#include <wrl/client.h>
 
+#include "classlib/Handles.h"
 #include "shared/MSGSnatchers.h"
 
 enum TDropEffect { ekNone, ekCopy, ekMove, ekLink };
@@ -37,7 +37,7 @@ class TDropEffects {
 };
 
 struct TDragContext {
-  Microsoft::WRL::ComPtr<IDataObject> DataObject;
+  ComPtr<IDataObject> DataObject;
   DWORD KeyState = 0;  // MK_ flags
   POINT Point = {0, 0};  // client coordinates of the bound control
   DWORD Effect = DROPEFFECT_NONE;
@@ -107,7 +107,7 @@ struct IDropTargetBroker : public IDropTarget {
 };
 
 // Creates the reference-counted OLE object, held by the returned pointer alone.
-Microsoft::WRL::ComPtr<IDropTargetBroker> CreateDropTargetImpl();
+ComPtr<IDropTargetBroker> CreateDropTargetImpl();
 
 class TCustomOleDropTarget : public TCustomWinMessageSnatcher {
  public:
@@ -118,7 +118,7 @@ class TCustomOleDropTarget : public TCustomWinMessageSnatcher {
   // The collection is edited item by item; assigning it whole throws.
   void SetFormats(const TDFItems& formats);
   TDFItem* CurrentItem() const { return currentItem_; }
-  IDropTargetBroker* DropTarget() const { return dropTarget_.Get(); }
+  IDropTargetBroker* DropTarget() const { return dropTarget_.get(); }
   // The effect for the first listed format that the data offers with an
   // effect both sides allow; sets CurrentItem.
   TDropEffect ChooseFormat(IDataObject* dataObject, DWORD keyState, DWORD offered);
@@ -139,7 +139,7 @@ class TCustomOleDropTarget : public TCustomWinMessageSnatcher {
 
   TDFItems formats_;
   TDFItem* currentItem_ = nullptr;
-  Microsoft::WRL::ComPtr<IDropTargetBroker> dropTarget_;
+  ComPtr<IDropTargetBroker> dropTarget_;
 };
 
 class TOleDropTarget : public TCustomOleDropTarget {

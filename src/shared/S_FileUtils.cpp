@@ -8,17 +8,6 @@
 
 namespace {
 
-struct Handle {
-  HANDLE h;
-  explicit Handle(HANDLE handle) : h(handle) {}
-  ~Handle() {
-    if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
-  }
-  Handle(const Handle&) = delete;
-  Handle& operator=(const Handle&) = delete;
-  bool Ok() const { return h != INVALID_HANDLE_VALUE; }
-};
-
 bool IsPathDelimiter(wchar_t c) { return c == L'\\' || c == L'/'; }
 
 bool DirectoryExistsW(const std::wstring& path) {
@@ -64,25 +53,25 @@ std::string ShortPathOrNearest(const std::string& name) {
 }
 
 bool ReadWholeFile(const std::string& name, std::string& data) {
-  Handle file(CreateFileW(SjisToWide(name).c_str(), GENERIC_READ,
-                          FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                          FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file.Ok()) return false;
+  KernelHandle file(CreateFileW(SjisToWide(name).c_str(), GENERIC_READ,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return false;
   data.clear();
   char buffer[4096];
   DWORD got = 0;
-  while (ReadFile(file.h, buffer, sizeof buffer, &got, nullptr) && got > 0)
+  while (ReadFile(file.get(), buffer, sizeof buffer, &got, nullptr) && got > 0)
     data.append(buffer, got);
   return true;
 }
 
 bool WriteTo(const std::wstring& name, const std::string& data) {
-  Handle file(CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                          FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file.Ok()) return false;
+  KernelHandle file(CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return false;
   DWORD written = 0;
-  return WriteFile(file.h, data.data(), (DWORD)data.size(), &written, nullptr) &&
-         written == data.size() && FlushFileBuffers(file.h);
+  return WriteFile(file.get(), data.data(), (DWORD)data.size(), &written, nullptr) &&
+         written == data.size() && FlushFileBuffers(file.get());
 }
 
 // Through a temporary file, so that a failed save leaves the old file whole.
@@ -125,25 +114,6 @@ bool SameTextAscii(const std::string& a, const std::string& b) {
 std::string LastTwo(const std::string& s) { return RightBytes("00" + s, 2); }
 
 }  // namespace
-
-OpenedFile& OpenedFile::operator=(OpenedFile&& other) noexcept {
-  if (this != &other) {
-    Close();
-    handle_ = other.Release();
-  }
-  return *this;
-}
-
-HANDLE OpenedFile::Release() {
-  HANDLE h = handle_;
-  handle_ = INVALID_HANDLE_VALUE;
-  return h;
-}
-
-void OpenedFile::Close() {
-  if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
-  handle_ = INVALID_HANDLE_VALUE;
-}
 
 void ForceFolder(const std::string& path) {
   if (!ForceFolderW(SjisToWide(path))) MessageBeep(0);
@@ -205,17 +175,17 @@ bool AddWininitRenameTo(const std::string& iniPath, const std::string& source,
   }
 }
 
-int OpenOrCreateFile(const std::string& name, OpenedFile& file, int /*recordSize*/) {
-  file.Close();
+int OpenOrCreateFile(const std::string& name, KernelHandle& file, int /*recordSize*/) {
+  file.reset();
   if (name.empty()) return ERROR_INVALID_NAME;
-  HANDLE h = CreateFileW(SjisToWide(name).c_str(), GENERIC_READ | GENERIC_WRITE,
+  file.reset(CreateFileW(SjisToWide(name).c_str(), GENERIC_READ | GENERIC_WRITE,
                          FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
-                         FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (h == INVALID_HANDLE_VALUE) {
+                         FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) {
     DWORD error = GetLastError();
+    file.reset();
     return error ? (int)error : ERROR_ACCESS_DENIED;
   }
-  file = OpenedFile(h);
   return 0;
 }
 
@@ -246,16 +216,16 @@ bool CopyFileBlocks(const std::string& source, const std::string& destination) {
   std::wstring to = SjisToWide(destination);
   bool ok;
   {
-    Handle in(CreateFileW(SjisToWide(source).c_str(), GENERIC_READ,
-                          FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                          FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!in.Ok()) return false;
+    KernelHandle in(CreateFileW(SjisToWide(source).c_str(), GENERIC_READ,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!in) return false;
     // Opened without truncation first: a destination that is the source
     // under another spelling must not be emptied.
-    Handle out(CreateFileW(to.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
-                           FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!out.Ok() || SameFile(in.h, out.h)) return false;
-    ok = SetEndOfFile(out.h) && CopyHandleBlocks(in.h, out.h);
+    KernelHandle out(CreateFileW(to.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!out || SameFile(in.get(), out.get())) return false;
+    ok = SetEndOfFile(out.get()) && CopyHandleBlocks(in.get(), out.get());
   }
   // A truncated copy is worse than none: callers take true as a whole file.
   if (!ok) DeleteFileW(to.c_str());

@@ -5,27 +5,8 @@
 #include <windows.h>
 
 #include "classlib/DateTime.h"
+#include "classlib/Handles.h"
 #include "shared/S_string.h"
-
-// Owns a file handle opened by OpenOrCreateFile; closed on destruction.
-class OpenedFile {
- public:
-  OpenedFile() = default;
-  explicit OpenedFile(HANDLE h) : handle_(h) {}
-  ~OpenedFile() { Close(); }
-  OpenedFile(OpenedFile&& other) noexcept : handle_(other.Release()) {}
-  OpenedFile& operator=(OpenedFile&& other) noexcept;
-  OpenedFile(const OpenedFile&) = delete;
-  OpenedFile& operator=(const OpenedFile&) = delete;
-
-  bool IsOpen() const { return handle_ != INVALID_HANDLE_VALUE; }
-  HANDLE Get() const { return handle_; }
-  HANDLE Release();
-  void Close();
-
- private:
-  HANDLE handle_ = INVALID_HANDLE_VALUE;
-};
 
 // Creates the folder and any missing parents; beeps when that fails.
 void ForceFolder(const std::string& path);
@@ -41,7 +22,7 @@ bool AddWininitRenameTo(const std::string& iniPath, const std::string& source,
 // Opens read/write when the file exists, else creates it. 0 on success, else
 // the Win32 error code; file is left open on success. recordSize is kept
 // for callers' sake and does not change the opening.
-int OpenOrCreateFile(const std::string& name, OpenedFile& file, int recordSize);
+int OpenOrCreateFile(const std::string& name, KernelHandle& file, int recordSize);
 // Copies in 2048-byte blocks; false on any failure, including a short
 // write, and then no partial destination is left behind.
 bool CopyFileBlocks(const std::string& source, const std::string& destination);

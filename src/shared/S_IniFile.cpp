@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "classlib/Handles.h"
 #include "classlib/Streams.h"
 #include "classlib/Text.h"
 
@@ -34,14 +35,14 @@ bool WriteAndReplace(const std::string& fileName, const std::string& text) {
   wchar_t temp[MAX_PATH + 16];
   if (!GetTempFileNameW(FolderOf(target).c_str(), L"tsv", 0, temp)) return false;
   TempFileGuard guard(temp);
-  HANDLE h =
-      CreateFileW(temp, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return false;
+  KernelHandle h(
+      CreateFileW(temp, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!h) return false;
   DWORD done = 0;
-  bool ok = text.empty() ||
-            (WriteFile(h, text.data(), (DWORD)text.size(), &done, nullptr) && done == text.size());
-  ok = FlushFileBuffers(h) && ok;
-  ok = CloseHandle(h) && ok;
+  bool ok = text.empty() || (WriteFile(h.get(), text.data(), (DWORD)text.size(), &done, nullptr) &&
+                             done == text.size());
+  ok = FlushFileBuffers(h.get()) && ok;
+  ok = h.close() && ok;
   if (!ok) return false;
   if (!MoveFileExW(temp, target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
     return false;

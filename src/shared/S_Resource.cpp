@@ -15,7 +15,7 @@ bool LoadPackageResource(HMODULE module, const std::string& name, std::string& b
   return true;
 }
 
-OwnedModule LoadDataModule(const std::string& path) {
+ModuleHandle LoadDataModule(const std::string& path) {
   std::wstring wide = SjisToWide(path);
-  return OwnedModule(LoadLibraryExW(wide.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
+  return ModuleHandle(LoadLibraryExW(wide.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
 }

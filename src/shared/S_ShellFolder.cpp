@@ -4,6 +4,7 @@
 #include <shlobj.h>
 
 #include "S_string.h"
+#include "classlib/Handles.h"
 #include "classlib/Text.h"
 
 namespace {
@@ -11,21 +12,6 @@ namespace {
 struct ItemIdList {
   LPITEMIDLIST pidl = nullptr;
   ~ItemIdList() { CoTaskMemFree(pidl); }
-};
-
-struct Library {
-  HMODULE handle;
-  explicit Library(const wchar_t* name) : handle(LoadLibraryW(name)) {}
-  ~Library() {
-    if (handle) FreeLibrary(handle);
-  }
-};
-
-struct RegKey {
-  HKEY handle = nullptr;
-  ~RegKey() {
-    if (handle) RegCloseKey(handle);
-  }
 };
 
 std::string FromShell(int csidl) {
@@ -40,9 +26,9 @@ std::string FromShell(int csidl) {
 // Older systems lack some CSIDLs in the shell itself; shfolder.dll knows them.
 std::string FromShFolder(int csidl) {
   typedef HRESULT(WINAPI * GetFolderPathW)(HWND, int, HANDLE, DWORD, LPWSTR);
-  Library shfolder(L"shfolder.dll");
-  if (!shfolder.handle) return std::string();
-  auto proc = (GetFolderPathW)(void*)GetProcAddress(shfolder.handle, "SHGetFolderPathW");
+  ModuleHandle shfolder(LoadLibraryW(L"shfolder.dll"));
+  if (!shfolder) return std::string();
+  auto proc = (GetFolderPathW)(void*)GetProcAddress(shfolder.get(), "SHGetFolderPathW");
   if (!proc) return std::string();
   wchar_t buffer[MAX_PATH + 1] = {};
   if (FAILED(proc(nullptr, csidl, nullptr, 0, buffer))) return std::string();
@@ -59,14 +45,14 @@ std::string GetSpecialFolder(int csidl) {
 }
 
 std::string GetProgramFilesDirFromRegistry() {
-  RegKey key;
+  RegistryKey key;
   if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion", 0,
-                    KEY_READ, &key.handle) != ERROR_SUCCESS)
+                    KEY_READ, key.put()) != ERROR_SUCCESS)
     return std::string();
   wchar_t buffer[MAX_PATH + 1] = {};
   DWORD type = 0;
   DWORD size = sizeof buffer - sizeof(wchar_t);
-  if (RegQueryValueExW(key.handle, L"ProgramFilesDir", nullptr, &type, (BYTE*)buffer, &size) !=
+  if (RegQueryValueExW(key.get(), L"ProgramFilesDir", nullptr, &type, (BYTE*)buffer, &size) !=
           ERROR_SUCCESS ||
       (type != REG_SZ && type != REG_EXPAND_SZ))
     return std::string();

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "S_FileUtils.h"
+#include "classlib/Handles.h"
 
 namespace {
 
@@ -10,11 +11,8 @@ struct ThemeLibrary {
   bool themingSwitch = IsWindowsXPOrLater();
   bool bound = false;
   bool manifest = false;
-  HMODULE module = nullptr;
+  ModuleHandle module;
   TUxThemeApi api;
-  ~ThemeLibrary() {
-    if (module) FreeLibrary(module);
-  }
 };
 
 ThemeLibrary& Lib() {
@@ -51,22 +49,22 @@ void BindUxTheme() {
                    FindResourceW(self, MAKEINTRESOURCEW(2), MAKEINTRESOURCEW(24)) || ManifestBesideProgram();
   }
   if (!lib.manifest || lib.module) return;
-  lib.module = LoadLibraryW(L"UXTHEME.DLL");
+  lib.module.reset(LoadLibraryW(L"UXTHEME.DLL"));
   if (!lib.module) return;
   TUxThemeApi& a = lib.api;
-  Bind(lib.module, a.IsThemeActive, "IsThemeActive");
-  Bind(lib.module, a.IsAppThemed, "IsAppThemed");
-  Bind(lib.module, a.OpenThemeData, "OpenThemeData");
-  Bind(lib.module, a.CloseThemeData, "CloseThemeData");
-  Bind(lib.module, a.DrawThemeBackground, "DrawThemeBackground");
-  Bind(lib.module, a.DrawThemeText, "DrawThemeText");
-  Bind(lib.module, a.DrawThemeLine, "DrawThemeLine");
-  Bind(lib.module, a.DrawThemeEdge, "DrawThemeEdge");
-  Bind(lib.module, a.DrawThemeBorder, "DrawThemeBorder");
-  Bind(lib.module, a.DrawThemeIcon, "DrawThemeIcon");
-  Bind(lib.module, a.GetThemeColor, "GetThemeColor");
-  Bind(lib.module, a.SetWindowTheme, "SetWindowTheme");
-  Bind(lib.module, a.GetThemeInt, "GetThemeInt");
+  Bind(lib.module.get(), a.IsThemeActive, "IsThemeActive");
+  Bind(lib.module.get(), a.IsAppThemed, "IsAppThemed");
+  Bind(lib.module.get(), a.OpenThemeData, "OpenThemeData");
+  Bind(lib.module.get(), a.CloseThemeData, "CloseThemeData");
+  Bind(lib.module.get(), a.DrawThemeBackground, "DrawThemeBackground");
+  Bind(lib.module.get(), a.DrawThemeText, "DrawThemeText");
+  Bind(lib.module.get(), a.DrawThemeLine, "DrawThemeLine");
+  Bind(lib.module.get(), a.DrawThemeEdge, "DrawThemeEdge");
+  Bind(lib.module.get(), a.DrawThemeBorder, "DrawThemeBorder");
+  Bind(lib.module.get(), a.DrawThemeIcon, "DrawThemeIcon");
+  Bind(lib.module.get(), a.GetThemeColor, "GetThemeColor");
+  Bind(lib.module.get(), a.SetWindowTheme, "SetWindowTheme");
+  Bind(lib.module.get(), a.GetThemeInt, "GetThemeInt");
 }
 
 bool ThemesInUse() {
@@ -78,7 +76,7 @@ bool ThemesInUse() {
 }
 
 bool ProgramHasManifest() { return Lib().manifest; }
-bool UxThemeLoaded() { return Lib().module != nullptr; }
+bool UxThemeLoaded() { return bool(Lib().module); }
 
 const TUxThemeApi& UxThemeApi() {
   ThemeLibrary& lib = Lib();

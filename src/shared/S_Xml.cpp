@@ -7,6 +7,7 @@
 
 #include "S_FileUtils.h"
 #include "S_XmlDecl.h"
+#include "classlib/Handles.h"
 #include "classlib/Text.h"
 
 TParseError LastParseError;
@@ -14,28 +15,6 @@ bool CharRefsEnabled = true;
 bool CheckCharacters = true;
 
 namespace {
-
-template <class T>
-class TComPtr {
- public:
-  TComPtr() = default;
-  ~TComPtr() { Reset(); }
-  TComPtr(const TComPtr&) = delete;
-  TComPtr& operator=(const TComPtr&) = delete;
-  T* operator->() const { return p_; }
-  T* Get() const { return p_; }
-  T** Out() {
-    Reset();
-    return &p_;
-  }
-  void Reset() {
-    if (p_) p_->Release();
-    p_ = nullptr;
-  }
-
- private:
-  T* p_ = nullptr;
-};
 
 class TBstr {
  public:
@@ -101,8 +80,8 @@ bool SetSafeProperties(IXMLDOMDocument* doc) {
       FAILED(doc->get_resolveExternals(&resolving)) || resolving != VARIANT_FALSE)
     return false;
   doc->put_validateOnParse(VARIANT_FALSE);
-  TComPtr<IXMLDOMDocument2> doc2;
-  if (SUCCEEDED(doc->QueryInterface(IidDomDocument2, (void**)doc2.Out()))) {
+  ComPtr<IXMLDOMDocument2> doc2;
+  if (SUCCEEDED(doc->QueryInterface(IidDomDocument2, doc2.put_void()))) {
     VARIANT v;
     V_VT(&v) = VT_BOOL;
     V_BOOL(&v) = VARIANT_TRUE;
@@ -113,9 +92,9 @@ bool SetSafeProperties(IXMLDOMDocument* doc) {
 }
 
 void ReadParseError(IXMLDOMDocument* doc, HRESULT loadResult) {
-  TComPtr<IXMLDOMParseError> err;
+  ComPtr<IXMLDOMParseError> err;
   long code = 0;
-  if (SUCCEEDED(doc->get_parseError(err.Out())) && err.Get()) err->get_errorCode(&code);
+  if (SUCCEEDED(doc->get_parseError(err.put())) && err.get()) err->get_errorCode(&code);
   if (code == 0) {
     Refuse(FAILED(loadResult) ? loadResult : E_FAIL, L"load failed");
     return;
@@ -161,16 +140,16 @@ void AddDefaultNamespace(IXMLDOMNode* node, TXMLList& attributes) {
 
 // Returns whether the element is to be kept as markup.
 bool ReadAttributes(IXMLDOMNode* node, TXMLItemType& rec) {
-  TComPtr<IXMLDOMNamedNodeMap> attrs;
+  ComPtr<IXMLDOMNamedNodeMap> attrs;
   long count = 0;
-  if (FAILED(node->get_attributes(attrs.Out())) || !attrs.Get()) return false;
+  if (FAILED(node->get_attributes(attrs.put())) || !attrs.get()) return false;
   Check(attrs->get_length(&count));
   if (count <= 0) return false;
   bool markup = false;
   rec.Attributes = std::make_shared<TXMLList>();
   for (long i = 0; i < count; ++i) {
-    TComPtr<IXMLDOMNode> attr;
-    if (FAILED(attrs->get_item(i, attr.Out())) || !attr.Get()) {
+    ComPtr<IXMLDOMNode> attr;
+    if (FAILED(attrs->get_item(i, attr.put())) || !attr.get()) {
       AddDefaultNamespace(node, *rec.Attributes);
       continue;
     }
@@ -181,7 +160,7 @@ bool ReadAttributes(IXMLDOMNode* node, TXMLItemType& rec) {
     a.Name = WideToSjis(name.Str());
     a.Text = ConvertChecked(value.Str());
     rec.Attributes->AddItem(a);
-    if (IsMarkupType(attr.Get(), name.Str())) markup = true;
+    if (IsMarkupType(attr.get(), name.Str())) markup = true;
   }
   return markup;
 }
@@ -189,15 +168,15 @@ bool ReadAttributes(IXMLDOMNode* node, TXMLItemType& rec) {
 void KeepAsMarkup(IXMLDOMNode* node, TXMLItemType& rec) {
   rec.NodeType = 3;
   try {
-    TComPtr<IXMLDOMNodeList> kids;
+    ComPtr<IXMLDOMNodeList> kids;
     long count = 0;
-    Check(node->get_childNodes(kids.Out()));
+    Check(node->get_childNodes(kids.put()));
     Check(kids->get_length(&count));
     std::wstring markup;
     for (long i = 0; i < count; ++i) {
-      TComPtr<IXMLDOMNode> kid;
+      ComPtr<IXMLDOMNode> kid;
       TBstr xml;
-      Check(kids->get_item(i, kid.Out()));
+      Check(kids->get_item(i, kid.put()));
       Check(kid->get_xml(xml.Out()));
       markup += xml.Str();
     }
@@ -214,10 +193,10 @@ void WalkDomNodes(IXMLDOMNodeList* nodes, TXMLList& list, TXMLItemType& parent,
   long count = 0;
   Check(nodes->get_length(&count));
   for (long i = 0; i < count; ++i) {
-    TComPtr<IXMLDOMNode> node;
+    ComPtr<IXMLDOMNode> node;
     DOMNodeType type;
-    Check(nodes->get_item(i, node.Out()));
-    if (!node.Get()) continue;
+    Check(nodes->get_item(i, node.put()));
+    if (!node.get()) continue;
     Check(node->get_nodeType(&type));
     if (type != NODE_ELEMENT && type != NODE_TEXT && type != NODE_CDATA_SECTION) continue;
     TXMLItemType fresh;
@@ -228,18 +207,18 @@ void WalkDomNodes(IXMLDOMNodeList* nodes, TXMLList& list, TXMLItemType& parent,
       TBstr name;
       Check(node->get_nodeName(name.Out()));
       rec.Name = WideToSjis(name.Str());
-      if (readAttributes && ReadAttributes(node.Get(), rec)) {
-        KeepAsMarkup(node.Get(), rec);
+      if (readAttributes && ReadAttributes(node.get(), rec)) {
+        KeepAsMarkup(node.get(), rec);
         continue;
       }
       VARIANT_BOOL hasKids = VARIANT_FALSE;
       Check(node->hasChildNodes(&hasKids));
       // Deeper levels are cut off so that the walk cannot run out of stack.
       if (hasKids != VARIANT_FALSE && depth + 1 < MaxXmlTreeDepth) {
-        TComPtr<IXMLDOMNodeList> kids;
-        Check(node->get_childNodes(kids.Out()));
+        ComPtr<IXMLDOMNodeList> kids;
+        Check(node->get_childNodes(kids.put()));
         rec.Children = std::make_shared<TXMLList>();
-        WalkDomNodes(kids.Get(), *rec.Children, rec, &rec, depth + 1, readAttributes);
+        WalkDomNodes(kids.get(), *rec.Children, rec, &rec, depth + 1, readAttributes);
       }
     } else {
       TBstr text;
@@ -333,16 +312,15 @@ bool LoadXMLDocument(const std::string& bytes, IXMLDOMDocument*& document) {
     Refuse(E_FAIL, prepared.Reason);
     return false;
   }
-  TComPtr<IStream> stream;
-  *stream.Out() =
-      SHCreateMemStream((const BYTE*)prepared.Bytes.data(), (UINT)prepared.Bytes.size());
-  if (!stream.Get()) {
+  ComPtr<IStream> stream(
+      SHCreateMemStream((const BYTE*)prepared.Bytes.data(), (UINT)prepared.Bytes.size()));
+  if (!stream.get()) {
     Refuse(E_OUTOFMEMORY, L"out of memory");
     return false;
   }
   VARIANT source;
   V_VT(&source) = VT_UNKNOWN;
-  V_UNKNOWN(&source) = stream.Get();
+  V_UNKNOWN(&source) = stream.get();
   VARIANT_BOOL ok = VARIANT_FALSE;
   HRESULT hr = SharedDomDocument->load(source, &ok);
   if (FAILED(hr) || ok == VARIANT_FALSE) {
@@ -373,9 +351,9 @@ namespace {
 
 std::unique_ptr<TXMLList> ListOfDocument(IXMLDOMDocument* doc, bool readAttributes) {
   try {
-    TComPtr<IXMLDOMNodeList> nodes;
-    Check(doc->get_childNodes(nodes.Out()));
-    return DomNodeToXMLList(nodes.Get(), readAttributes);
+    ComPtr<IXMLDOMNodeList> nodes;
+    Check(doc->get_childNodes(nodes.put()));
+    return DomNodeToXMLList(nodes.get(), readAttributes);
   } catch (...) {
     return nullptr;
   }

@@ -4,12 +4,12 @@
 
 #include <oleauto.h>
 #include <shellapi.h>
-#include <wrl/client.h>
 
 #include "KeywordList.h"
 #include "TickerUtils.h"
 #include "classlib/Application.h"
 #include "classlib/Dialogs.h"
+#include "classlib/Handles.h"
 #include "classlib/Screen.h"
 #include "classlib/Streams.h"
 #include "classlib/Text.h"
@@ -19,8 +19,6 @@
 #include "shared/S_UxTheme.h"
 #include "shared/S_string.h"
 #include "shared/Tessivar_Seihin.h"
-
-using Microsoft::WRL::ComPtr;
 
 TKvBandForm* KvBandForm = nullptr;
 
@@ -43,11 +41,11 @@ void OpenThroughShell(const std::string& url) {
 }
 
 bool CreateBrowserObject() {
-  browserObject.Reset();
+  browserObject.reset();
   CLSID clsid;
   if (FAILED(CLSIDFromProgID(browserProgId.c_str(), &clsid))) return false;
   return SUCCEEDED(CoCreateInstance(clsid, nullptr, CLSCTX_LOCAL_SERVER | CLSCTX_INPROC_SERVER,
-                                    IID_IDispatch, (void**)browserObject.GetAddressOf()));
+                                    IID_IDispatch, browserObject.put_void()));
 }
 
 DISPID DispatchId(IDispatch* object, const wchar_t* name) {
@@ -61,8 +59,8 @@ DISPID DispatchId(IDispatch* object, const wchar_t* name) {
 // Navigate(url), then Visible := true.
 bool DriveBrowserObject(const std::string& url) {
   if (!browserObject) return false;
-  DISPID navigate = DispatchId(browserObject.Get(), L"Navigate");
-  DISPID visible = DispatchId(browserObject.Get(), L"Visible");
+  DISPID navigate = DispatchId(browserObject.get(), L"Navigate");
+  DISPID visible = DispatchId(browserObject.get(), L"Visible");
   if (navigate == DISPID_UNKNOWN || visible == DISPID_UNKNOWN) return false;
 
   VARIANT arg;
@@ -92,7 +90,7 @@ void OpenWithBrowserObject(const std::string& url) {
   if (shift || !browserObject) CreateBrowserObject();
   if (DriveBrowserObject(url)) return;
   if (CreateBrowserObject() && DriveBrowserObject(url)) return;
-  browserObject.Reset();
+  browserObject.reset();
   OpenThroughShell(url);
 }
 
@@ -224,7 +222,7 @@ void SetShellOpenForTest(std::function<void(const std::string& url)> open) {
 
 void SetBrowserProgIdForTest(const std::wstring& progId) {
   browserProgId = progId;
-  browserObject.Reset();
+  browserObject.reset();
 }
 
 void SetDataFolderBasesForTest(const std::string& appDataFolder, const std::string& profileFolder) {
@@ -428,7 +426,7 @@ bool TKvBandForm::LoadOemPackage(const std::string& path) {
   bool result = false;
   if (!FileExists(path)) return false;
   try {
-    OwnedModule module = LoadDataModule(path);
+    ModuleHandle module = LoadDataModule(path);
     if (!module) throw std::runtime_error("no package");
     std::string bytes;
     if (LoadPackageResource(module.get(), "OEMFILE", bytes)) {

@@ -9,8 +9,6 @@
 #include "shared/DataObjects.h"
 #include "support/TestDataObject.h"
 
-using Microsoft::WRL::ComPtr;
-
 TEST(ClipboardFormatByName, StandardNamesGiveTheirNumbers) {
   EXPECT_EQ(1, ClipboardFormatByName("CF_TEXT"));
   EXPECT_EQ(13, ClipboardFormatByName("CF_UNICODETEXT"));
@@ -78,7 +76,7 @@ class DropFixture : public ::testing::Test {
     target.OnDragOver = [this](TObject* s, TDragContext&) { Log("over:", s); };
     target.OnDrop = [this](TObject* s, TDragContext& c) {
       Log("drop:", s);
-      if (c.DataObject) dropped = GetDataObjectText(c.DataObject.Get());
+      if (c.DataObject) dropped = GetDataObjectText(c.DataObject.get());
     };
     target.OnDragLeave = [this](TObject* s, HRESULT&) { Log("leave:", s); };
   }
@@ -116,7 +114,7 @@ TEST_F(DropFixture, TextWithShiftAndCtrlGetsLink) {
   auto obj = TestDataObject::Create();
   obj->OfferText("x");
   EXPECT_EQ((DWORD)DROPEFFECT_LINK,
-            Enter(obj.Get(), MK_SHIFT | MK_CONTROL, DROPEFFECT_COPY | DROPEFFECT_LINK));
+            Enter(obj.get(), MK_SHIFT | MK_CONTROL, DROPEFFECT_COPY | DROPEFFECT_LINK));
   EXPECT_EQ(text, target.CurrentItem());
   EXPECT_EQ((Lines{"enter:text", "enter:target"}), log);
 }
@@ -125,13 +123,14 @@ TEST_F(DropFixture, AWantedEffectTheItemRefusesFallsBackToCopy) {
   auto obj = TestDataObject::Create();
   obj->OfferText("x");
   EXPECT_EQ((DWORD)DROPEFFECT_COPY,
-            Enter(obj.Get(), MK_SHIFT, DROPEFFECT_COPY | DROPEFFECT_MOVE | DROPEFFECT_LINK));
+            Enter(obj.get(), MK_SHIFT, DROPEFFECT_COPY | DROPEFFECT_MOVE | DROPEFFECT_LINK));
 }
 
 TEST_F(DropFixture, CtrlAloneGivesCopy) {
   auto obj = TestDataObject::Create();
   obj->OfferFiles({L"C:\\a.opml"});
-  EXPECT_EQ((DWORD)DROPEFFECT_COPY, Enter(obj.Get(), MK_CONTROL, DROPEFFECT_COPY | DROPEFFECT_LINK));
+  EXPECT_EQ((DWORD)DROPEFFECT_COPY,
+            Enter(obj.get(), MK_CONTROL, DROPEFFECT_COPY | DROPEFFECT_LINK));
   EXPECT_EQ(files, target.CurrentItem());
 }
 
@@ -139,10 +138,10 @@ TEST_F(DropFixture, TheFirstListedFittingFormatWins) {
   auto obj = TestDataObject::Create();
   obj->OfferText("x");
   obj->OfferFiles({L"C:\\a.opml"});
-  Enter(obj.Get(), 0, DROPEFFECT_COPY);
+  Enter(obj.get(), 0, DROPEFFECT_COPY);
   EXPECT_EQ(files, target.CurrentItem());
   // Link is not allowed for files, so text is the first that fits.
-  EXPECT_EQ((DWORD)DROPEFFECT_LINK, Enter(obj.Get(), 0, DROPEFFECT_LINK));
+  EXPECT_EQ((DWORD)DROPEFFECT_LINK, Enter(obj.get(), 0, DROPEFFECT_LINK));
   EXPECT_EQ(text, target.CurrentItem());
 }
 
@@ -150,7 +149,7 @@ TEST_F(DropFixture, AMoveOnlySourceFindsNoItem) {
   auto obj = TestDataObject::Create();
   obj->OfferText("x");
   obj->OfferFiles({L"C:\\a.opml"});
-  EXPECT_EQ((DWORD)DROPEFFECT_NONE, Enter(obj.Get(), 0, DROPEFFECT_MOVE));
+  EXPECT_EQ((DWORD)DROPEFFECT_NONE, Enter(obj.get(), 0, DROPEFFECT_MOVE));
   EXPECT_EQ(nullptr, target.CurrentItem());
   EXPECT_EQ((Lines{"enter:target"}), log);
 }
@@ -158,7 +157,7 @@ TEST_F(DropFixture, AMoveOnlySourceFindsNoItem) {
 TEST_F(DropFixture, DragOverChoosesAgainWithTheEnteredObject) {
   auto obj = TestDataObject::Create();
   obj->OfferText("x");
-  Enter(obj.Get(), 0, DROPEFFECT_COPY | DROPEFFECT_LINK);
+  Enter(obj.get(), 0, DROPEFFECT_COPY | DROPEFFECT_LINK);
   log.clear();
   EXPECT_EQ((DWORD)DROPEFFECT_LINK, Over(MK_SHIFT | MK_CONTROL, DROPEFFECT_COPY | DROPEFFECT_LINK));
   EXPECT_EQ((DWORD)DROPEFFECT_NONE, Over(0, DROPEFFECT_MOVE));
@@ -169,11 +168,11 @@ TEST_F(DropFixture, DragOverChoosesAgainWithTheEnteredObject) {
 TEST_F(DropFixture, ADropHandsTheObjectToTheItemThenTheComponent) {
   auto obj = TestDataObject::Create();
   obj->OfferText("http://example.jp/rss");
-  Enter(obj.Get(), 0, DROPEFFECT_COPY);
+  Enter(obj.get(), 0, DROPEFFECT_COPY);
   Over(0, DROPEFFECT_COPY);
   log.clear();
   DWORD effect = DROPEFFECT_COPY;
-  EXPECT_EQ(S_OK, target.DropTarget()->Drop(obj.Get(), 0, POINTL{0, 0}, &effect));
+  EXPECT_EQ(S_OK, target.DropTarget()->Drop(obj.get(), 0, POINTL{0, 0}, &effect));
   EXPECT_EQ((Lines{"drop:text", "drop:target"}), log);
   EXPECT_EQ("http://example.jp/rss", dropped);
   EXPECT_EQ((DWORD)DROPEFFECT_NONE, effect);  // unless a handler sets one
@@ -183,10 +182,10 @@ TEST_F(DropFixture, ADropHandsTheObjectToTheItemThenTheComponent) {
 TEST_F(DropFixture, ADropAfterADragOverWithoutAnItemRunsOnlyTheComponent) {
   auto obj = TestDataObject::Create();
   obj->OfferText("x");
-  Enter(obj.Get(), 0, DROPEFFECT_MOVE);
+  Enter(obj.get(), 0, DROPEFFECT_MOVE);
   log.clear();
   DWORD effect = DROPEFFECT_MOVE;
-  target.DropTarget()->Drop(obj.Get(), 0, POINTL{0, 0}, &effect);
+  target.DropTarget()->Drop(obj.get(), 0, POINTL{0, 0}, &effect);
   EXPECT_EQ((Lines{"drop:target"}), log);
   EXPECT_EQ((DWORD)DROPEFFECT_NONE, effect);
 }
@@ -195,9 +194,9 @@ TEST_F(DropFixture, ADropHandlerChoosesTheEffectReported) {
   auto obj = TestDataObject::Create();
   obj->OfferText("x");
   target.OnDrop = [](TObject*, TDragContext& c) { c.Effect = DROPEFFECT_COPY; };
-  Enter(obj.Get(), 0, DROPEFFECT_COPY);
+  Enter(obj.get(), 0, DROPEFFECT_COPY);
   DWORD effect = DROPEFFECT_COPY;
-  target.DropTarget()->Drop(obj.Get(), 0, POINTL{0, 0}, &effect);
+  target.DropTarget()->Drop(obj.get(), 0, POINTL{0, 0}, &effect);
   EXPECT_EQ((DWORD)DROPEFFECT_COPY, effect);
 }
 
@@ -205,7 +204,7 @@ TEST_F(DropFixture, LeaveRunsOnlyTheComponentAndLetsGoOfTheObject) {
   auto obj = TestDataObject::Create();
   obj->OfferText("x");
   ULONG before = obj->RefCount();
-  Enter(obj.Get(), 0, DROPEFFECT_COPY);
+  Enter(obj.get(), 0, DROPEFFECT_COPY);
   EXPECT_GT(obj->RefCount(), before);
   EXPECT_EQ((DWORD)DROPEFFECT_COPY, target.DropTarget()->GetEffect());
   log.clear();
@@ -222,7 +221,7 @@ TEST_F(DropFixture, ThePointReachesHandlersInClientCoordinates) {
   POINT origin = window.ClientToScreen(POINT{0, 0});
   auto obj = TestDataObject::Create();
   obj->OfferText("x");
-  Enter(obj.Get(), 0, DROPEFFECT_COPY, POINTL{origin.x + 12, origin.y + 7});
+  Enter(obj.get(), 0, DROPEFFECT_COPY, POINTL{origin.x + 12, origin.y + 7});
   EXPECT_EQ(12, lastPoint.x);
   EXPECT_EQ(7, lastPoint.y);
   target.SetWinControl(nullptr);
@@ -231,12 +230,12 @@ TEST_F(DropFixture, ThePointReachesHandlersInClientCoordinates) {
 TEST_F(DropFixture, AnItemDeletedDuringADragIsForgotten) {
   auto obj = TestDataObject::Create();
   obj->OfferText("x");
-  Enter(obj.Get(), 0, DROPEFFECT_COPY);
+  Enter(obj.get(), 0, DROPEFFECT_COPY);
   target.Formats().Delete(1);
   EXPECT_EQ(nullptr, target.CurrentItem());
   log.clear();
   DWORD effect = DROPEFFECT_COPY;
-  target.DropTarget()->Drop(obj.Get(), 0, POINTL{0, 0}, &effect);
+  target.DropTarget()->Drop(obj.get(), 0, POINTL{0, 0}, &effect);
   EXPECT_EQ((Lines{"drop:target"}), log);
 }
 
@@ -262,14 +261,14 @@ TEST(DropTargetRegistration, BoundWindowIsRegisteredAcrossRecreationAndRevokedOn
   ComPtr<IDropTargetBroker> probe = CreateDropTargetImpl();
   HWND first = window.HandleIfAllocated();
   ASSERT_NE(nullptr, first);
-  EXPECT_EQ(DRAGDROP_E_ALREADYREGISTERED, RegisterDragDrop(first, probe.Get()));
+  EXPECT_EQ(DRAGDROP_E_ALREADYREGISTERED, RegisterDragDrop(first, probe.get()));
 
   window.RecreateWnd();
   HWND second = window.HandleIfAllocated();
-  EXPECT_EQ(DRAGDROP_E_ALREADYREGISTERED, RegisterDragDrop(second, probe.Get()));
+  EXPECT_EQ(DRAGDROP_E_ALREADYREGISTERED, RegisterDragDrop(second, probe.get()));
 
   target.SetWinControl(nullptr);
-  EXPECT_EQ(S_OK, RegisterDragDrop(second, probe.Get()));
+  EXPECT_EQ(S_OK, RegisterDragDrop(second, probe.get()));
   RevokeDragDrop(second);
 }
 
@@ -279,8 +278,8 @@ TEST(DropTargetRegistration, TheRegistrationLetsGoOfTheObject) {
   {
     TOleDropTarget target;
     target.SetWinControl(&window);
-    kept = target.DropTarget();
+    kept = ComPtr<IDropTargetBroker>::Share(target.DropTarget());
   }
   // Ours is now the only reference left.
-  EXPECT_EQ(0u, kept.Reset());
+  EXPECT_EQ(0u, kept.release()->Release());
 }

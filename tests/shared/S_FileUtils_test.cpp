@@ -141,19 +141,19 @@ TEST_F(FileUtilsTest, ForceFolderMakesEveryMissingLevel) {
 }
 
 TEST_F(FileUtilsTest, OpenOrCreateFileCreatesOrOpensWithoutTruncating) {
-  OpenedFile file;
+  KernelHandle file;
   EXPECT_EQ(OpenOrCreateFile(Path("new"), file, 1), 0);
-  EXPECT_TRUE(file.IsOpen());
-  file.Close();
+  EXPECT_TRUE(file);
+  file.reset();
   EXPECT_TRUE(FileExists(Path("new")));
 
   WriteWholeFile(Path("old"), "kept");
   EXPECT_EQ(OpenOrCreateFile(Path("old"), file, 1), 0);
-  file.Close();
+  file.reset();
   EXPECT_EQ(ReadAll(Path("old")), "kept");
 
   EXPECT_NE(OpenOrCreateFile(Path("no\\such\\file"), file, 1), 0);
-  EXPECT_FALSE(file.IsOpen());
+  EXPECT_FALSE(file);
 }
 
 TEST_F(FileUtilsTest, WininitWithoutFileGetsANewSection) {

@@ -5,8 +5,8 @@
 #include <algorithm>
 #include <cstring>
 
-Microsoft::WRL::ComPtr<TestDataObject> TestDataObject::Create() {
-  return Microsoft::WRL::ComPtr<TestDataObject>(new TestDataObject);
+ComPtr<TestDataObject> TestDataObject::Create() {
+  return ComPtr<TestDataObject>(new TestDataObject);
 }
 
 void TestDataObject::Offer(CLIPFORMAT format, const std::string& bytes) { data_[format] = bytes; }

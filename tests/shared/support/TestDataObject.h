@@ -7,11 +7,12 @@
 
 #include <windows.h>
 #include <objidl.h>
-#include <wrl/client.h>
+
+#include "classlib/Handles.h"
 
 class TestDataObject : public IDataObject {
  public:
-  static Microsoft::WRL::ComPtr<TestDataObject> Create();
+  static ComPtr<TestDataObject> Create();
 
   // The block is offered byte for byte as it is given.
   void Offer(CLIPFORMAT format, const std::string& bytes);
@@ -45,7 +46,7 @@ class TestDataObject : public IDataObject {
   TestDataObject() = default;
   virtual ~TestDataObject() = default;
   bool IsBroken(CLIPFORMAT f) const;
-  ULONG refs_ = 0;
+  ULONG refs_ = 1;
   std::map<CLIPFORMAT, std::string> data_;
   std::vector<CLIPFORMAT> broken_;
 };

@@ -136,6 +136,16 @@ void DrawDesignGlyph(TBitmap& glyph, GlyphKind kind) {
   glyph.TransparentColor = kMagenta;
 }
 
+// One contained step of the window's creation or destruction: a failure
+// leaves that step's part at the design's values and the next step runs.
+void CreationStep(const std::function<void()>& step) {
+  try {
+    step();
+  } catch (...) {
+    // Swallowed like every handler's failure; the window runs without it.
+  }
+}
+
 int TextWidthIn(const TFont& font, const std::string& text) {
   return text.empty() ? 0 : FontTextExtent(font, text).cx;
 }
@@ -487,11 +497,14 @@ void TKvBandForm::CopyOemDefaultSettings() {
 }
 
 void TKvBandForm::FormCreate(TObject*) {
-  try {
-    TTickerSettings& t = TickerSettings;
+  TTickerSettings& t = TickerSettings;
+  bool oemFileUsed = false;
+  CreationStep([&] {
     DisableWindowTheme(Handle());
     SetLeft(10);
     SetTop(10);
+  });
+  CreationStep([&] {
     if (BandServerMissing()) {
       ApplyEditionDefaults();
       t.UrlDesk = MakerDeskPage();
@@ -508,25 +521,28 @@ void TKvBandForm::FormCreate(TObject*) {
     t.Label3D = true;
     t.Label3DTop = 0x777777;
     t.Label3DBotm = 0xDDDDDD;
-
-    bool oemFileUsed = false;
-    if (!LoadOemPackage(GetProgramFolder() + "TessivarOrvanel.hddef")) {
-      LoadOemIni(OemDataFolder + "TessivarOrvanel.oem");
-      oemFileUsed = !(t.OemDateMode != 0 && t.OemDateFlag);
-      if (oemFileUsed) {
-        if (t.skinFile > 0 && FileExists(OemDataFolder + "skin.bmp")) {
-          FormRgn.SetTransparent(true);
-          if (FormRgn.Picture().LoadFromFile(OemDataFolder + "skin.bmp")) {
-            FormRgn.Show();
-            SkinActive = true;
-          }
-        }
-        if (t.playFile > 0) LoadButtonGlyph(Image_Next, OemDataFolder + "play.bmp");
-        if (t.pauseFile > 0) LoadButtonGlyph(Image_Back, OemDataFolder + "back.bmp");
-        if (t.backFile > 0) LoadButtonGlyph(Image_Stop, OemDataFolder + "pause.bmp");
-        if (t.searchFile > 0) LoadButtonGlyph(KeywordButton, OemDataFolder + "search.bmp");
+  });
+  CreationStep([&] {
+    if (LoadOemPackage(GetProgramFolder() + "TessivarOrvanel.hddef")) return;
+    LoadOemIni(OemDataFolder + "TessivarOrvanel.oem");
+    oemFileUsed = !(t.OemDateMode != 0 && t.OemDateFlag);
+    if (!oemFileUsed) return;
+    if (t.skinFile > 0 && FileExists(OemDataFolder + "skin.bmp")) {
+      FormRgn.SetTransparent(true);
+      if (FormRgn.Picture().LoadFromFile(OemDataFolder + "skin.bmp")) {
+        FormRgn.Show();
+        SkinActive = true;
       }
     }
+  });
+  CreationStep([&] {
+    if (!oemFileUsed) return;
+    if (t.playFile > 0) LoadButtonGlyph(Image_Next, OemDataFolder + "play.bmp");
+    if (t.pauseFile > 0) LoadButtonGlyph(Image_Back, OemDataFolder + "back.bmp");
+    if (t.backFile > 0) LoadButtonGlyph(Image_Stop, OemDataFolder + "pause.bmp");
+    if (t.searchFile > 0) LoadButtonGlyph(KeywordButton, OemDataFolder + "search.bmp");
+  });
+  CreationStep([&] {
     SetCaption(t.ProgName);
     if (appDataBaseForTest.empty())
       InitDataFolders();
@@ -534,14 +550,14 @@ void TKvBandForm::FormCreate(TObject*) {
       InitDataFoldersAt(appDataBaseForTest, profileBaseForTest);
     // Only now is TickerIniPath known.
     if (oemFileUsed) CopyOemDefaultSettings();
-
+  });
+  CreationStep([&] {
     Display.StartupCountdown = 2;
     Display.HoldTick = Display.ShownTick = TickCount();
     PL_Keyword.SetAlign(alClient);
     SetClientSize(300, PL_Message.Height() + 6);
     SetFormStyle(fsStayOnTop);
     SetColor((TColor)t.BodyColor);
-
     if (!SkinActive) {
       LB_Left.SetLeft(0);
       LB_Left.Show();
@@ -551,14 +567,15 @@ void TKvBandForm::FormCreate(TObject*) {
       LB_Right.SetLeft(Image_Right.Left() + Image_Right.Width() + 1);
       LB_Right.Show();
     }
-
+  });
+  CreationStep([&] {
     Mn_Option->Visible = true;
     Mn_StartUp->Visible = true;
-    Mn_UnInst->Visible = BandServerMissing() && FileExists(GetProgramFolder() + "TessivarInst.exe") &&
+    Mn_UnInst->Visible = BandServerMissing() &&
+                         FileExists(GetProgramFolder() + "TessivarInst.exe") &&
                          DirectoryExists(GetTempFolder());
     Mn_Exit->Visible = true;
     Mn_Alpha->Visible = WindowsAbove4();
-
     minTrackWidth_ = 200;
     PopupMenu_Main.AutoPopup = true;
     PopupMenu_Key.AutoPopup = true;
@@ -567,20 +584,19 @@ void TKvBandForm::FormCreate(TObject*) {
                                                         &Image_Left, &Image_Right})
       c->SetPopupMenu(&PopupMenu_Main);
     PL_Keyword.SetColor((TColor)t.EditKeyColor);
-
+  });
+  CreationStep([&] {
     AccessTickerIni(TickerIniPath, "R");
     Display.SetScrollMode();
-
-    try {
-      TMenuItem* alpha = Mn_Alpha_None;
-      for (TMenuItem* item : Mn_Alpha_Items)
-        if (item->Tag == t.AlphaBrend) alpha = item;
-      Mn_Alpha_100Click(alpha);
-    } catch (...) {
-    }
-
+  });
+  CreationStep([&] {
+    TMenuItem* alpha = Mn_Alpha_None;
+    for (TMenuItem* item : Mn_Alpha_Items)
+      if (item->Tag == t.AlphaBrend) alpha = item;
+    Mn_Alpha_100Click(alpha);
+  });
+  CreationStep([&] {
     Mn_HomePage->Caption = t.OemName + "ホームページ(&H)...";
-
     Message.Font().SetName("Microsoft Sans Serif");
     ApplyFontSize();
     Message.Font().SetColor((TColor)t.FontColorB);
@@ -592,52 +608,56 @@ void TKvBandForm::FormCreate(TObject*) {
     Message.SetTitleLength(ByteLength(t.ProgName));
     Message.SetTitle(TrimSpaces(t.ProgName + " " + t.OemName));
     Display.CurrentLine.clear();
-
     PL_Message.SetStartColor((TColor)t.StartColorB);
     PL_Message.SetEndColor((TColor)t.EndColorB);
+  });
+  CreationStep([&] { SizeStateButtons(); });
+  CreationStep([&] { OleDropTarget.SetWinControl(this); });
+  // The timers start on every path: without them the strip would keep its
+  // start-up title and no refresh would ever run.
+  CreationStep([&] { SetupDisplayTimer(); });
+  CreationStep([&] {
+    if (!Timer_ListRead.Enabled()) RestartListRead(Display.SetupDisplayTimer());
+  });
+  CreationStep([&] { Timer_FileCheck.SetEnabled(true); });
+}
 
-    TOrvanelSpeedButton* states[] = {&Image_Next, &Image_Back, &Image_Stop};
-    int height = 0, width = 0;
-    for (TOrvanelSpeedButton* b : states) {
-      height = std::max(height, b->Glyph().Height());
-      width = std::max(width, b->Glyph().Width());
-    }
-    ButtonHeight = height > 0 ? height + 4 : 22;
-    const int buttonWidth = width > 0 ? width + 4 : 22;
-    for (TOrvanelSpeedButton* b : states) {
-      b->SetHeight(ButtonHeight);
-      b->SetWidth(buttonWidth);
-    }
-    KeywordButton.SetHeight(KeywordButton.Glyph().Height() + 4);
-    KeywordButton.SetWidth(KeywordButton.Glyph().Width() + 4);
-    PanelHeight = PL_Message.Height();
-    for (TOrvanelSpeedButton* b : states) b->SetLeft(2);
-    PL_Message.SetLeft(2 + Image_Next.Width() + 2);
-
-    PL_Message.SetAutoPoint(0);
-    PL_Message.SetAutoPointSet(true);
-    PL_Message.SetGradationStep(PanelHeight);
-
-    OleDropTarget.SetWinControl(this);
-
-    SetupDisplayTimer();
-    Timer_FileCheck.SetEnabled(true);
-  } catch (...) {
-    // A failing step leaves the design's values; the ticker still runs.
+void TKvBandForm::SizeStateButtons() {
+  TOrvanelSpeedButton* states[] = {&Image_Next, &Image_Back, &Image_Stop};
+  int height = 0, width = 0;
+  for (TOrvanelSpeedButton* b : states) {
+    height = std::max(height, b->Glyph().Height());
+    width = std::max(width, b->Glyph().Width());
   }
+  ButtonHeight = height > 0 ? height + 4 : 22;
+  const int buttonWidth = width > 0 ? width + 4 : 22;
+  for (TOrvanelSpeedButton* b : states) {
+    b->SetHeight(ButtonHeight);
+    b->SetWidth(buttonWidth);
+  }
+  KeywordButton.SetHeight(KeywordButton.Glyph().Height() + 4);
+  KeywordButton.SetWidth(KeywordButton.Glyph().Width() + 4);
+  PanelHeight = PL_Message.Height();
+  for (TOrvanelSpeedButton* b : states) b->SetLeft(2);
+  PL_Message.SetLeft(2 + Image_Next.Width() + 2);
+  PL_Message.SetAutoPoint(0);
+  PL_Message.SetAutoPointSet(true);
+  PL_Message.SetGradationStep(PanelHeight);
 }
 
 void TKvBandForm::FormDestroy(TObject*) {
   if (Closing) return;
   Closing = true;
-  try {
+  CreationStep([&] {
     Timer_FileCheck.SetEnabled(false);
     Timer_ListRead.SetEnabled(false);
     Timer_Message.SetEnabled(false);
     Timer_Help.SetEnabled(false);
     CloseSummaryHint();
-  } catch (...) {
-  }
+  });
+  // Released here, while OLE still runs: a static destructor would call it
+  // after OLE has been shut down.
+  browserObject.reset();
 }
 
 void TKvBandForm::FormShow(TObject*) {

@@ -116,6 +116,8 @@ class TKvBandForm : public TForm {
   bool ShowsPicture();  // Message holds a picture of non-zero width
   int ScrollLabelWidth(const std::string& title);
   void CopyOemDefaultSettings();
+  // The three state buttons take the largest glyph's size; the strip follows.
+  void SizeStateButtons();
   bool firstTick_ = false;
   int minTrackWidth_ = 0;
 };

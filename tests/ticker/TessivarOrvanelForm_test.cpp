@@ -529,6 +529,24 @@ TEST_F(DISABLED_InFolderCreate, TranslucencyOnlyForTheMenuValues) {
   EXPECT_FALSE(g.Mn_Alpha_None->Checked);
 }
 
+TEST_F(DISABLED_InFolderCreate, AFailingStepLeavesTheOthersAndStartsTheTimers) {
+  Oem("TessivarOrvanel.oem", "[Graphic]\r\nskinFile=1\r\nplayFile=1\r\n");
+  Oem("skin.bmp", BmpBytes(320, 30, 0xFF00FF));
+  Oem("play.bmp", BmpBytes(26, 20, 0x0000FF));
+  Settings("[Env]\r\nAlphaBrend=160\r\n");
+  form = std::make_unique<TKvBandForm>();
+  form->FormRgn.Picture().OnChange = [] { throw std::runtime_error("broken skin"); };
+  form->DoCreate();
+  TKvBandForm& f = *form;
+  EXPECT_FALSE(f.SkinActive);
+  EXPECT_EQ(f.Image_Next.Glyph().Width(), 26);
+  EXPECT_TRUE(f.AlphaBlend());
+  EXPECT_EQ(f.Message.Title(), "Tessivar-Ticker " + TickerSettings.OemName);
+  EXPECT_TRUE(f.Timer_ListRead.Enabled());
+  EXPECT_TRUE(f.Timer_FileCheck.Enabled());
+  EXPECT_EQ(f.Timer_FileCheck.Interval(), 300u);
+}
+
 TEST_F(DISABLED_InFolderBandCreate, WithBandServerTheBandDefaultsStay) {
   ASSERT_FALSE(BandServerMissing());
   const std::string installer = GetProgramFolder() + "TessivarInst.exe";

@@ -152,31 +152,49 @@ bool ReadRfc822(const std::string& s, DateParts& parts) {
   return ReadZoneInto(s, pos, parts);
 }
 
-// YYYY[-MM[-DD]][Thh:mm[:ss[.f]]][Z|+hh:mm|+hhmm|-hh]
-bool ReadW3c(const std::string& s, DateParts& parts) {
+bool AtEnd(const std::string& s, size_t pos) {
+  SkipBlanks(s, pos);
+  return pos >= s.size();
+}
+
+// An optional time after the date: "T" or blanks, hh:mm[:ss[.f]], a zone.
+bool ReadTimeAfterDate(const std::string& s, size_t pos, DateParts& parts) {
+  size_t p = pos;
+  if (p < s.size() && (s[p] == 'T' || s[p] == 't')) ++p;
+  else SkipBlanks(s, p);
+  if (p == pos || p >= s.size() || !IsDigit(s[p])) return true;
+  if (!ReadTime(s, p, parts)) return true;
+  return ReadZoneInto(s, p, parts);
+}
+
+// YYYY[-MM[-DD]] as W3C writes it, and YYYY/M/D or YYYY.M.D (a day is
+// needed there); each with an optional time and zone. A text with anything
+// else after its date digits is no date: "20241207" is not the year 2024.
+bool ReadNumericDate(const std::string& s, bool dashes, DateParts& parts) {
   size_t pos = 0;
   SkipBlanks(s, pos);
   int digits = 0;
   if (!ReadNumber(s, pos, 4, parts.year, &digits) || digits != 4) return false;
   parts.month = 1;
   parts.day = 1;
-  if (pos < s.size() && s[pos] == '-') {
-    ++pos;
-    if (!ReadNumber(s, pos, 2, parts.month)) return false;
-    if (pos < s.size() && s[pos] == '-') {
-      ++pos;
-      if (!ReadNumber(s, pos, 2, parts.day)) return false;
-    }
-  }
-  if (pos + 1 < s.size() && (s[pos] == 'T' || s[pos] == 't' || s[pos] == ' ') &&
-      IsDigit(s[pos + 1])) {
-    size_t p = pos + 1;
-    if (ReadTime(s, p, parts)) {
-      pos = p;
-      return ReadZoneInto(s, pos, parts);
-    }
-  }
-  return true;
+  if (dashes && AtEnd(s, pos)) return true;
+  char separator = pos < s.size() ? s[pos] : '\0';
+  if (!(separator == '/' || separator == '.' || (dashes && separator == '-'))) return false;
+  ++pos;
+  if (!ReadNumber(s, pos, 2, parts.month)) return false;
+  if (pos >= s.size() || s[pos] != separator) return separator == '-' && AtEnd(s, pos);
+  ++pos;
+  if (!ReadNumber(s, pos, 2, parts.day)) return false;
+  if (pos < s.size() && IsDigit(s[pos])) return false;
+  return ReadTimeAfterDate(s, pos, parts);
+}
+
+bool StartsWithSlashOrDotDate(const std::string& s) {
+  size_t pos = 0;
+  SkipBlanks(s, pos);
+  int year = 0, digits = 0;
+  return ReadNumber(s, pos, 4, year, &digits) && digits == 4 && pos < s.size() &&
+         (s[pos] == '/' || s[pos] == '.');
 }
 
 TDateTime ComposeLocal(const DateParts& parts, int biasMinutes) {
@@ -225,7 +243,9 @@ TDateTime ParseFeedDate(const std::string& text, bool rfc822, int biasMinutes) {
   // No date of any feed needs more; a huge text is garbage anyway.
   std::string s = text.substr(0, 128);
   DateParts parts;
-  bool read = rfc822 ? ReadRfc822(s, parts) : ReadW3c(s, parts);
+  // Japanese feeds write "2024/12/07 10:00:00" in either element.
+  bool read = rfc822 && !StartsWithSlashOrDotDate(s) ? ReadRfc822(s, parts)
+                                                      : ReadNumericDate(s, !rfc822, parts);
   return read ? ComposeLocal(parts, biasMinutes) : 0;
 }
 

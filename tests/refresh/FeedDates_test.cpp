@@ -91,6 +91,23 @@ TEST(W3cDate, WithoutZoneItIsLocalTime) {
   ExpectSameTime(At(2024, 12, 1, 0, 0), ParseFeedDate("2024-12", false, kJapan));
 }
 
+TEST(FeedDate, SlashAndDotDatesAreReadInBothNotations) {
+  for (bool rfc822 : {false, true}) {
+    ExpectSameTime(At(2024, 12, 7, 10, 0), ParseFeedDate("2024/12/07 10:00:00", rfc822, kJapan));
+    ExpectSameTime(At(2024, 12, 7, 10, 0), ParseFeedDate("2024/12/07 10:00", rfc822, 0));
+    ExpectSameTime(At(2024, 12, 7, 0, 0), ParseFeedDate("2024.12.07", rfc822, kJapan));
+    ExpectSameTime(At(2024, 1, 2, 3, 4), ParseFeedDate("2024/1/2 3:04", rfc822, kJapan));
+    ExpectSameTime(At(2024, 12, 7, 19, 0), ParseFeedDate("2024/12/07T10:00:00Z", rfc822, kJapan));
+    ExpectSameTime(At(2024, 12, 7, 10, 0), ParseFeedDate("2024.12.07 10:00 +0900", rfc822, kJapan));
+  }
+  // Forms that are no date the feeds' notations know give no date, never 1 January.
+  for (const char* text : {"20241207T100000Z", "20241207", "2024/12", "2024.12", "2024/12-07",
+                           "2024/12/071", "2024/13/01", "2024-12-071"}) {
+    EXPECT_EQ(0, ParseFeedDate(text, false, kJapan)) << text;
+    EXPECT_EQ(0, ParseFeedDate(text, true, kJapan)) << text;
+  }
+}
+
 TEST(FeedDate, GarbageGivesZero) {
   const char* const garbage[] = {"", "   ", "abc", "Sat, 07 Xyz 2024 10:00:00 GMT",
                                  "Sat, 32 Dec 2024 10:00:00 GMT", "Sat, 07 Dec 2024 25:00:00 GMT",

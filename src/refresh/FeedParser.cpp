@@ -75,14 +75,21 @@ void ReadLinkElement(const TXMLItemType& node, std::string& link) {
   }
 }
 
-bool IsPermaLink(const TXMLItemType& node) {
+// RSS 2.0: a guid is the item's permalink unless isPermaLink="false". One
+// marked "true" is taken as a link; an unmarked one only when it is an
+// absolute web address, since many feeds put plain identifiers there.
+std::string GuidLink(const TXMLItemType& node) {
   const TXMLList* attributes = node.Attributes.get();
-  if (!attributes) return false;
-  for (int i = 0; i < attributes->Count(); ++i) {
+  for (int i = 0; attributes && i < attributes->Count(); ++i) {
     const TXMLItemType& attribute = (*attributes)[i];
-    if (SameName(attribute.Name, "isPermaLink")) return SameName(NodeText(attribute), "true");
+    if (!SameName(attribute.Name, "isPermaLink")) continue;
+    if (SameName(NodeText(attribute), "false")) return std::string();
+    if (SameName(NodeText(attribute), "true")) return NodeText(node);
+    break;
   }
-  return false;
+  std::string text = TrimAscii(NodeText(node));
+  return StartsWithNoCase(text, "http://") || StartsWithNoCase(text, "https://") ? text
+                                                                                 : std::string();
 }
 
 struct RawItem {
@@ -97,7 +104,7 @@ void ReadItemChild(const TXMLItemType& node, int biasMinutes, RawItem& item) {
   } else if (SameName(name, "link")) {
     ReadLinkElement(node, item.link);
   } else if (SameName(name, "guid")) {
-    if (item.link.empty() && IsPermaLink(node)) item.link = NodeText(node);
+    if (item.link.empty()) item.link = GuidLink(node);
   } else if (SameName(name, "description") || SameName(name, "summary") ||
              SameName(name, "content")) {
     item.summary = NodeText(node);
@@ -139,7 +146,7 @@ std::string StripTags(const std::string& text, bool trim) {
     return std::string::npos;
   };
   size_t open = findFrom(0, '<');
-  if (open == std::string::npos) return text;
+  if (open == std::string::npos) return DecodeHtmlEntities(text, true);
   std::string kept;
   kept.reserve(text.size());
   size_t pos = 0;
@@ -196,9 +203,10 @@ void AddItemLines(const TXMLItemType& item, TFeedContext& context) {
       if (IsElement(children[i])) ReadItemChild(children[i], context.BiasMinutes, raw);
     }
   }
-  std::string title = FinishTitle(StripTags(CutRawTitle(raw.title), true));
+  // Tags go before the cuts, so that no cut leaves half a tag behind.
+  std::string title = FinishTitle(CutRawTitle(StripTags(raw.title, true)));
   std::string link = SafeItemLink(RemoveLineBreaks(raw.link), context.FeedUrl);
-  std::string summary = FinishSummary(StripTags(CutRawSummary(raw.summary), true));
+  std::string summary = FinishSummary(CutRawSummary(StripTags(raw.summary, true)));
   if (title.empty() || link.empty()) return;
 
   if (!context.Manual && !context.Ranking && !context.LatestItemTitle.empty() &&

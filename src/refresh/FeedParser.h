@@ -40,8 +40,9 @@ TFeedFormat WalkFeedTree(const TXMLList& tree, TFeedContext& context);
 // Reads one item or entry and adds its ticker and menu lines.
 void AddItemLines(const TXMLItemType& item, TFeedContext& context);
 
-// Removes tags and then decodes entities; a text without "<" comes back as
-// it was. trim drops leading CR/LF and trailing CR/LF/blanks.
+// Removes tags and then decodes entities (a text without "<" is only
+// decoded). trim drops leading CR/LF and trailing CR/LF/blanks of a text
+// that had tags.
 std::string StripTags(const std::string& text, bool trim);
 // An item link the ticker may open: an http(s) address, with a root- or
 // scheme-relative one resolved against an http(s) feed address; else empty.

@@ -60,8 +60,8 @@ struct TArticleMenuLine {
 std::string RemoveLineBreaks(const std::string& s);  // drops every CR, LF and TAB
 // Unchanged up to n bytes, else CutBytes(s, n) + "...".
 std::string EllipsizeBytes(const std::string& s, int n);
-// Item texts, in the order the feed parser applies them around its tag stripping:
-// CutRawTitle -> strip tags -> FinishTitle, CutRawSummary -> strip tags -> FinishSummary.
+// Item texts, in the order the feed parser applies them after its tag stripping:
+// strip tags -> CutRawTitle -> FinishTitle, strip tags -> CutRawSummary -> FinishSummary.
 std::string CutRawTitle(const std::string& raw);
 std::string CutRawSummary(const std::string& raw);
 std::string FinishTitle(const std::string& stripped);
@@ -102,6 +102,9 @@ bool ReadMenuFile(const std::string& path, std::vector<TArticleMenuLine>& lines)
 // the previous file stays untouched. Every line is followed by CR LF.
 bool SaveDataFile(const std::string& path, const std::string& bytes);
 bool SaveDataLines(const std::string& path, const std::vector<std::string>& lines);
+// The same replace, tried once: for files written at every start, where a
+// folder that refuses them must not cost seconds.
+bool SaveDataFileOnce(const std::string& path, const std::string& bytes);
 bool SaveFeedList(const std::string& path, const std::vector<TFeedListEntry>& entries);
 
 // Tests shorten the pause between save tries.

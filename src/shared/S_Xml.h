@@ -103,6 +103,8 @@ std::unique_ptr<TXMLList> LoadXMLList(const std::string& bytes, bool readAttribu
 std::unique_ptr<TXMLList> LoadXMLList(IStream* source, bool readAttributes);
 
 std::string WideToAnsiSubst(const std::wstring& w);
+// One Unicode character (a supplementary one too) through WideToAnsiSubst.
+std::string CodePointToSjis(unsigned long codePoint);
 std::string CheckShiftJis(const std::string& s, bool check);
 bool IsCharRef(const std::string& s, int pos);  // pos is 1-based
 std::string DecodeCharRefs(const std::string& s);

@@ -39,18 +39,6 @@ bool IsXmlChar(unsigned long cp) {
          (cp >= 0xE000 && cp <= 0xFFFD) || (cp >= 0x10000 && cp <= 0x10FFFF);
 }
 
-std::string CodePointToSjis(unsigned long cp) {
-  std::wstring w;
-  if (cp >= 0x10000) {
-    cp -= 0x10000;
-    w += (wchar_t)(0xD800 + (cp >> 10));
-    w += (wchar_t)(0xDC00 + (cp & 0x3FF));
-  } else {
-    w += (wchar_t)cp;
-  }
-  return WideToAnsiSubst(w);
-}
-
 std::string EscapeWith(const std::string& s, bool keepCharRefs, bool quotes) {
   std::string r;
   r.reserve(s.size());
@@ -84,6 +72,18 @@ std::string WideToAnsiSubst(const std::wstring& w) {
     for (wchar_t& c : t)
       if (c == pair.first) c = pair.second;
   return WideToSjis(t);
+}
+
+std::string CodePointToSjis(unsigned long cp) {
+  std::wstring w;
+  if (cp >= 0x10000) {
+    cp -= 0x10000;
+    w += (wchar_t)(0xD800 + (cp >> 10));
+    w += (wchar_t)(0xDC00 + (cp & 0x3FF));
+  } else {
+    w += (wchar_t)cp;
+  }
+  return WideToAnsiSubst(w);
 }
 
 std::string CheckShiftJis(const std::string& s, bool check) {

@@ -164,11 +164,16 @@ TEST(AtomLinks, LinkWithoutRelIsTheAlternateOne) {
   EXPECT_EQ("http://a/page", w.ticker[0].Link);
 }
 
-TEST(GuidLinks, GuidWithoutPermaLinkGivesNoLine) {
-  Walked w = WalkDocument(Rss("<item><title>t</title><guid>http://a/1</guid></item>"
-                              "<item><title>u</title><guid isPermaLink=\"false\">http://a/2</guid></item>"));
-  EXPECT_TRUE(w.ticker.empty());
-  EXPECT_TRUE(w.menu.empty());
+TEST(GuidLinks, GuidIsThePermalinkUnlessMarkedFalse) {
+  Walked w = WalkDocument(Rss("<item><title>t</title><guid>https://a/1</guid></item>"
+                              "<item><title>u</title><guid isPermaLink=\"false\">http://a/2</guid></item>"
+                              "<item><title>v</title><guid>1234567</guid></item>"
+                              "<item><title>w</title><guid>tag:a,2024:9</guid></item>"
+                              "<item><title>x</title><guid>/relative/4</guid></item>"));
+  ASSERT_EQ(1u, w.ticker.size()) << "only the unmarked guid that is a web address";
+  EXPECT_EQ("t", w.ticker[0].Title);
+  EXPECT_EQ("https://a/1", w.ticker[0].Link);
+  EXPECT_EQ(1u, w.menu.size());
 }
 
 TEST(GuidLinks, PermaLinkGuidIsTheLink) {
@@ -219,6 +224,21 @@ TEST(Summaries, TaglineOnlyFillsAnEmptySummary) {
   EXPECT_EQ("g", w.ticker[1].Summary);
 }
 
+TEST(Summaries, TagsGoBeforeTheCutSoNoHalfTagIsLeft) {
+  // The raw summary passes 1280 bytes inside the picture's tag.
+  std::string link = "<a href=\"https://news.example.jp/" + std::string(1100, 'p') + "\">";
+  std::string img = "<img src=\"https://img.example.jp/" + std::string(300, 'q') + ".jpg\">";
+  Walked w = WalkDocument(Rss(Item("t", "http://a/1", "<description><![CDATA[" + link +
+                                                          std::string(100, 'y') + "</a>" + img +
+                                                          "z]]></description>")));
+  ASSERT_EQ(1u, w.ticker.size());
+  EXPECT_EQ(std::string(100, 'y') + "z", w.ticker[0].Summary);
+  std::string title = std::string(1120, 't') + img + "end";
+  w = WalkDocument(Rss(Item("<![CDATA[" + title + "]]>", "http://a/3")));
+  ASSERT_EQ(1u, w.ticker.size());
+  EXPECT_EQ(std::string(1120, 't') + "end", w.ticker[0].Title);
+}
+
 TEST(Summaries, LongSummaryIsCutWithEllipsis) {
   std::string body(300, 'x');
   Walked w = WalkDocument(Rss(Item("t", "http://a/1", "<description>" + body + "</description>")));
@@ -233,10 +253,19 @@ TEST(Summaries, LongSummaryIsCutWithEllipsis) {
   EXPECT_EQ(sjis + "...", w.ticker[0].Summary);
 }
 
-TEST(Titles, WithoutTagsEntitiesStayAsTheyAre) {
-  Walked w = WalkDocument(Rss(Item("Q&amp;amp;A", "http://a/1")));
-  ASSERT_EQ(1u, w.ticker.size());
-  EXPECT_EQ("Q&amp;A", w.ticker[0].Title);
+TEST(Titles, EntitiesAreDecodedOnceWithOrWithoutTags) {
+  Walked w = WalkDocument(Rss(
+      Item("Q&amp;amp;A", "http://a/1") + Item("<![CDATA[AT&amp;T]]>", "http://a/2") +
+      Item("<![CDATA[&quot;\xe9\x80\x9f\xe5\xa0\xb1&quot; &#26085;&#x672C; &hellip;]]>", "http://a/3") +
+      Item("R&amp;D &amp; AT&amp;T; 5 &amp;amp;lt; 6", "http://a/4",
+           "<description><![CDATA[Tom &amp;amp; Jerry]]></description>")));
+  ASSERT_EQ(4u, w.ticker.size());
+  EXPECT_EQ("Q&A", w.ticker[0].Title);
+  EXPECT_EQ("AT&T", w.ticker[1].Title);
+  EXPECT_EQ("\"速報\" 日本 \x81\x63", w.ticker[2].Title);
+  EXPECT_EQ("R&D & AT&T; 5 &lt; 6", w.ticker[3].Title) << "a bare & stays, one level only";
+  EXPECT_EQ("Tom &amp; Jerry", w.ticker[3].Summary);
+  EXPECT_EQ("Q&A", w.menu[0].Title);
 }
 
 TEST(Titles, WithTagsTheyAreRemovedAndEntitiesDecoded) {
@@ -405,7 +434,7 @@ TEST(BadFeeds, ThousandsOfItemsAndHugeTitles) {
   EXPECT_EQ(30u, w.menu.size());
   const TTickerLine& last = w.ticker.back();
   EXPECT_LE(last.Title.size(), 1124u);
-  EXPECT_EQ(std::string(1124 - 3, 'x'), last.Title) << "cut to 1124 bytes before the tag went";
+  EXPECT_EQ(std::string(1124, 'x'), last.Title) << "cut to 1124 bytes after the tag went";
   EXPECT_EQ(259u, last.Summary.size());
 }
 
@@ -428,7 +457,7 @@ TEST(BadFeeds, UnexpectedStructureIsSkipped) {
 }
 
 TEST(StripTags, RemovesTagsAndDecodes) {
-  EXPECT_EQ("a &lt; b", StripTags("a &lt; b", true));
+  EXPECT_EQ("a < b", StripTags("a &lt; b", true));
   EXPECT_EQ("ab & c", StripTags("<p>a</p>b &amp; c", true));
   EXPECT_EQ("A & B", StripTags("<p>A &amp; <b>B</b></p>", true));
   EXPECT_EQ("a < b", StripTags("<i></i>a &lt; b", false));

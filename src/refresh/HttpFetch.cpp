@@ -210,7 +210,9 @@ void RunRequests(FetchJob& job, HINTERNET internet) {
       job.Ok = true;
       return;
     }
-    if (status != 301 && status != 302 && status != 307) return;
+    // 308 is the permanent and 307 the temporary redirect that keeps the method.
+    const bool permanent = status == 301 || status == 308;
+    if (!permanent && status != 302 && status != 307) return;
     if (counter >= MaxRedirects) return;
     ++counter;
     std::string location;
@@ -219,7 +221,7 @@ void RunRequests(FetchJob& job, HINTERNET internet) {
     std::string next = ResolveLocation(url, location);
     if (next.empty()) return;
     url = next;
-    if (status == 301) job.RedirectTarget = next;
+    if (permanent) job.RedirectTarget = next;
   }
 }
 

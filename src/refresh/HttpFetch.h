@@ -10,7 +10,7 @@
 #include <windows.h>
 #include <wininet.h>
 
-// Location of the last permanent redirect (301) followed by the latest
+// Location of the last permanent redirect (301, 308) followed by the latest
 // FetchUrl call, always an absolute http: or https: address; empty when none.
 extern std::string RedirectTarget;
 // Proxy credentials last handed over in URL-credential mode.

@@ -136,6 +136,21 @@ TEST_F(HttpFetch, PermanentRedirectSetsRedirectTarget) {
   EXPECT_EQ(server.Url("/new"), RedirectTarget);
 }
 
+TEST_F(HttpFetch, PermanentRedirect308IsTakenAs301) {
+  server.On("/old", Redirect(308, "/moved/new"));
+  server.On("/moved/new", Ok("moved for good"));
+  Fetched f = Fetch(server.Url("/old"));
+  ASSERT_TRUE(f.Body);
+  EXPECT_EQ("moved for good", *f.Body);
+  EXPECT_TRUE(f.Received);
+  EXPECT_EQ(server.Url("/moved/new"), RedirectTarget);
+  server.On("/a", Redirect(308, server.Url("/b")));
+  server.On("/b", Redirect(307, server.Url("/c")));
+  server.On("/c", Ok("c"));
+  ASSERT_TRUE(Fetch(server.Url("/a")).Body);
+  EXPECT_EQ(server.Url("/b"), RedirectTarget) << "the last permanent one of the chain";
+}
+
 TEST_F(HttpFetch, TemporaryRedirectsAreFollowedWithoutRedirectTarget) {
   server.On("/a", Redirect(302, server.Url("/b")));
   server.On("/b", Redirect(307, server.Url("/c")));

@@ -61,6 +61,17 @@ TEST_F(OemPackageTest, SettingsLogoAndEngineListComeFromARealPackage) {
   RemoveDirectoryW(SjisToWide(DelBackslash(DataFolder)).c_str());
 }
 
+TEST_F(OemPackageTest, LogoWhosePixelsDoNotFitIsNotCreated) {
+  ASSERT_TRUE(PathExists(TestPackage("BadLogo")));
+  HBITMAP before = OemLogoBitmap();
+  // The header announces 4000 x 4000 pixels of 24 bits over 16 bytes.
+  EXPECT_TRUE(ReadOemPackage(TestPackage("BadLogo"), 0));
+  EXPECT_EQ(TickerSettings.OemName, "テスト配信") << "the settings are still read";
+  EXPECT_EQ(OemLogoBitmap(), before);
+  RemoveDirectoryW(SjisToWide(DelBackslash(IniFolder)).c_str());
+  RemoveDirectoryW(SjisToWide(DelBackslash(DataFolder)).c_str());
+}
+
 TEST_F(OemPackageTest, EndedBrandingKeepsDefaultsAndWritesNoFiles) {
   TickerSettings.OemDateMode = 1;
   TickerSettings.OemDateFlag = true;

@@ -35,7 +35,7 @@ bool WriteResourceFile(const std::string& name, const std::string& path, bool fo
     ForceFolder(DelBackslash(ExtractFilePath(path)));
     std::string bytes;
     if (!LoadPackageResource(nullptr, name, bytes)) return false;
-    if (SaveDataFile(path, bytes)) return true;
+    if (SaveDataFileOnce(path, bytes)) return true;
   } catch (...) {
   }
   MessageBeep(MB_OK);

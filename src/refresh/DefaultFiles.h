@@ -6,8 +6,9 @@
 
 #include "FeedFiles.h"
 
-// Writes the RCDATA resource name of the running program to path. Nothing
-// (false) when not force and path exists; a beep and false on any failure.
+// Writes the RCDATA resource name of the running program to path, in one
+// try. Nothing (false) when not force and path exists; a beep and false on
+// any failure.
 bool WriteResourceFile(const std::string& name, const std::string& path, bool force);
 
 // The feed lines of a feed list's text: lines with a feed address in field 3.

@@ -247,6 +247,11 @@ bool SaveDataFile(const std::string& path, const std::string& bytes) {
   return false;
 }
 
+bool SaveDataFileOnce(const std::string& path, const std::string& bytes) {
+  std::wstring target = SjisToWide(path);
+  return !target.empty() && SaveOnce(target, bytes);
+}
+
 bool SaveDataLines(const std::string& path, const std::vector<std::string>& lines) {
   std::string bytes;
   for (const std::string& line : lines) {

@@ -132,6 +132,19 @@ TEST(WriteResourceFileTest, LeavesAnExistingFileUnlessForced) {
   EXPECT_NE(ReadWholeFile(path), "mine\r\n");
 }
 
+TEST(WriteResourceFileTest, AFolderThatRefusesTheFileCostsOneTry) {
+  ScratchFolder scratch("TessivarWriteResource");
+  // A folder standing where the file should go cannot be replaced.
+  std::string path = scratch.File("TessivarOrvanel.cst");
+  ForceFolder(path);
+  SetSaveRetryPauseForTest(3000);
+  const ULONGLONG start = GetTickCount64();
+  EXPECT_FALSE(WriteResourceFile("CSTFILE", path, true));
+  EXPECT_LT(GetTickCount64() - start, 2500u) << "tried again after a pause";
+  EXPECT_TRUE(PathExists(path));
+  SetSaveRetryPauseForTest(10);
+}
+
 TEST(WriteResourceFileTest, MissingResourceWritesNothing) {
   ScratchFolder scratch("TessivarWriteResource");
   EXPECT_FALSE(WriteResourceFile("NOSUCHFILE", scratch.File("x.txt"), false));

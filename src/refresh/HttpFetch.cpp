@@ -1,14 +1,11 @@
 #include "refresh/HttpFetch.h"
 
 #include <algorithm>
-#include <atomic>
 #include <memory>
-#include <mutex>
-#include <thread>
 
-#include "classlib/Application.h"
 #include "classlib/Handles.h"
 #include "classlib/Text.h"
+#include "refresh/FetchWorker.h"
 #include "shared/FeedFiles.h"
 #include "shared/S_string.h"
 #include "shared/Tessivar_Seihin.h"
@@ -34,20 +31,16 @@ struct ProxyConfig {
   bool CredentialsInUrl = false;
 };
 
-// Shared by the caller and the worker that makes the blocking WinInet calls;
-// the caller may give up on the worker when the deadline passes.
-struct FetchJob {
+// One download: what the caller asks, and what the worker found.
+struct FetchJob : FetchWork {
   std::string Url;
   bool NoRedirect = false;
   std::string IfModifiedSince;
   ProxyConfig Proxy;
+  // The first request carries the proxy credentials in its URL.
+  bool CredentialsInUrlPending = false;
   FetchLimits Limits;
-  std::string Agent;
   DWORD StartTick = 0;
-
-  std::atomic<bool> Cancelled{false};
-  std::mutex Lock;
-  InternetHandle Internet;  // guarded by Lock; closed by whoever gets there first
 
   bool Ok = false;
   bool Received = false;
@@ -55,6 +48,14 @@ struct FetchJob {
   std::string LastModified;
   std::string RedirectTarget;
   bool CredentialsHanded = false;
+
+  void Run(HINTERNET session) override;
+};
+
+// A request and, for one made step by step, its connection (closed after it).
+struct OpenedRequest {
+  InternetHandle Connection;
+  InternetHandle Request;
 };
 
 std::string Base64(const std::string& in) {
@@ -154,34 +155,96 @@ bool ReadBody(FetchJob& job, HINTERNET request) {
   return true;
 }
 
-HINTERNET OpenRequest(FetchJob& job, HINTERNET internet, const std::string& url, DWORD flags) {
+std::string ConditionalHeaders(const FetchJob& job) {
+  if (job.IfModifiedSince.empty()) return std::string();
+  return "Accept:*/*\r\nIf-Modified-Since: " + RemoveLineBreaks(job.IfModifiedSince) + "\r\n";
+}
+
+DWORD CacheFlags(const ProxyConfig& proxy) {
+  return proxy.Mode == 1 ? INTERNET_FLAG_RELOAD
+                         : INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE;
+}
+
+// The part of a cracked URL component, or nothing.
+std::wstring Component(const wchar_t* text, DWORD length) {
+  return text && length ? std::wstring(text, length) : std::wstring();
+}
+
+// An https: address behind the proxy: a header of ours would travel inside
+// the tunnel to the feed's server, so the credentials go to WinInet, which
+// answers the proxy's challenge to its CONNECT with them.
+OpenedRequest OpenThroughProxyTunnel(FetchJob& job, HINTERNET internet, const std::string& url,
+                                     DWORD flags) {
+  OpenedRequest opened;
+  std::wstring wideUrl = SjisToWide(url);
+  URL_COMPONENTSW parts = {};
+  parts.dwStructSize = sizeof parts;
+  parts.dwHostNameLength = parts.dwUserNameLength = parts.dwPasswordLength = 1;
+  parts.dwUrlPathLength = parts.dwExtraInfoLength = 1;
+  if (!InternetCrackUrlW(wideUrl.c_str(), 0, 0, &parts)) return opened;
+  std::wstring path = Component(parts.lpszUrlPath, parts.dwUrlPathLength) +
+                      Component(parts.lpszExtraInfo, parts.dwExtraInfoLength);
+  path = path.substr(0, path.find(L'#'));
+  if (path.empty()) path = L"/";
+  std::wstring user = Component(parts.lpszUserName, parts.dwUserNameLength);
+  std::wstring password = Component(parts.lpszPassword, parts.dwPasswordLength);
+  if (job.CredentialsInUrlPending) {
+    user = SjisToWide(job.Proxy.User);
+    password = SjisToWide(job.Proxy.Password);
+  }
+  opened.Connection = InternetHandle(InternetConnectW(
+      internet, Component(parts.lpszHostName, parts.dwHostNameLength).c_str(), parts.nPort,
+      user.empty() ? nullptr : user.c_str(), password.empty() ? nullptr : password.c_str(),
+      INTERNET_SERVICE_HTTP, 0, 0));
+  if (!opened.Connection.get()) return opened;
+  opened.Request = InternetHandle(HttpOpenRequestW(opened.Connection.get(), L"GET", path.c_str(),
+                                                   nullptr, nullptr, nullptr,
+                                                   flags | INTERNET_FLAG_SECURE, 0));
+  HINTERNET request = opened.Request.get();
+  if (!request) return opened;
+  SetOptionText(request, INTERNET_OPTION_PROXY_USERNAME, job.Proxy.User);
+  SetOptionText(request, INTERNET_OPTION_PROXY_PASSWORD, job.Proxy.Password);
+  job.CredentialsHanded = true;
+  std::wstring headers = SjisToWide(ConditionalHeaders(job));
+  if (!HttpSendRequestW(request, headers.empty() ? nullptr : headers.c_str(),
+                        static_cast<DWORD>(headers.size()), nullptr, 0))
+    opened.Request.reset();
+  return opened;
+}
+
+OpenedRequest OpenRequest(FetchJob& job, HINTERNET internet, const std::string& url, DWORD flags) {
   const ProxyConfig& proxy = job.Proxy;
-  std::string headers;
-  if (!job.IfModifiedSince.empty())
-    headers = "Accept:*/*\r\nIf-Modified-Since: " + RemoveLineBreaks(job.IfModifiedSince) + "\r\n";
-  std::string requestUrl = url;
+  flags |= CacheFlags(proxy);
   bool handCredentials = proxy.Mode == 2 && !proxy.User.empty();
+  OpenedRequest opened;
+  if (handCredentials && StartsWithNoCase(url, "https://")) {
+    opened = OpenThroughProxyTunnel(job, internet, url, flags);
+    job.CredentialsInUrlPending = false;
+    return opened;
+  }
+  std::string headers = ConditionalHeaders(job);
+  std::string requestUrl = url;
   if (handCredentials) {
-    if (proxy.CredentialsInUrl) requestUrl = InsertUrlCredentials(url, proxy);
-    // Wine keeps no proxy credentials between requests and hands URL
-    // credentials only to the origin server: send them to the proxy every time.
+    if (job.CredentialsInUrlPending) requestUrl = InsertUrlCredentials(url, proxy);
+    job.CredentialsInUrlPending = false;
+    // A plain request goes to the proxy itself, which reads the header and
+    // drops it. Wine keeps no proxy credentials between sessions and hands URL
+    // credentials only to the origin server, so the header goes every time.
     headers += "Proxy-Authorization: Basic " + Base64(proxy.User + ":" + proxy.Password) + "\r\n";
     job.CredentialsHanded = true;
   }
-  DWORD extra = proxy.Mode == 1 ? INTERNET_FLAG_RELOAD
-                                : INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE;
   std::wstring wideHeaders = SjisToWide(headers);
-  HINTERNET request = InternetOpenUrlW(internet, SjisToWide(requestUrl).c_str(),
-                                       wideHeaders.empty() ? nullptr : wideHeaders.c_str(),
-                                       static_cast<DWORD>(wideHeaders.size()), flags | extra, 0);
-  if (request && handCredentials &&
-      GetStatusCode(request) == StatusProxyAuthRequired) {
+  opened.Request = InternetHandle(InternetOpenUrlW(
+      internet, SjisToWide(requestUrl).c_str(), wideHeaders.empty() ? nullptr : wideHeaders.c_str(),
+      static_cast<DWORD>(wideHeaders.size()), flags, 0));
+  HINTERNET request = opened.Request.get();
+  if (request && handCredentials && GetStatusCode(request) == StatusProxyAuthRequired) {
     // A proxy asking for another scheme than Basic: let WinInet answer it.
     SetOptionText(request, INTERNET_OPTION_PROXY_USERNAME, proxy.User);
     SetOptionText(request, INTERNET_OPTION_PROXY_PASSWORD, proxy.Password);
     HttpSendRequestW(request, nullptr, 0, nullptr, 0);
   }
-  return request;
+  return opened;
 }
 
 void RunRequests(FetchJob& job, HINTERNET internet) {
@@ -190,15 +253,16 @@ void RunRequests(FetchJob& job, HINTERNET internet) {
   std::string url = job.Url;
   for (int pass = 0; pass <= MaxRedirects; ++pass) {
     if (TimeIsUp(job)) return;
-    InternetHandle request(OpenRequest(job, internet, url, flags));
+    OpenedRequest opened = OpenRequest(job, internet, url, flags);
+    HINTERNET request = opened.Request.get();
     if (!request) return;
-    SetTimeouts(request.get(), job.Limits);
-    int status = GetStatusCode(request.get());
+    SetTimeouts(request, job.Limits);
+    int status = GetStatusCode(request);
     if (status == 200) {
       std::string headers;
-      if (QueryHeaderText(request.get(), HTTP_QUERY_RAW_HEADERS_CRLF, headers))
+      if (QueryHeaderText(request, HTTP_QUERY_RAW_HEADERS_CRLF, headers))
         job.LastModified = RemoveLineBreaks(GetHeaderValue(headers, "Last-Modified:"));
-      if (!ReadBody(job, request.get())) {
+      if (!ReadBody(job, request)) {
         job.LastModified.clear();
         return;
       }
@@ -217,7 +281,7 @@ void RunRequests(FetchJob& job, HINTERNET internet) {
     ++counter;
     std::string location;
     // A redirect without a readable Location is not followed blindly.
-    if (!QueryHeaderText(request.get(), HTTP_QUERY_LOCATION, location)) return;
+    if (!QueryHeaderText(request, HTTP_QUERY_LOCATION, location)) return;
     std::string next = ResolveLocation(url, location);
     if (next.empty()) return;
     url = next;
@@ -225,49 +289,24 @@ void RunRequests(FetchJob& job, HINTERNET internet) {
   }
 }
 
-void RunFetch(const std::shared_ptr<FetchJob>& job) {
-  DWORD access = job->Proxy.Mode == 0   ? INTERNET_OPEN_TYPE_DIRECT
-                 : job->Proxy.Mode == 2 ? INTERNET_OPEN_TYPE_PROXY
-                                        : INTERNET_OPEN_TYPE_PRECONFIG;
-  std::wstring proxy, bypass;
-  if (job->Proxy.Mode == 2) {
-    proxy = SjisToWide(job->Proxy.Host + ":" + std::to_string(job->Proxy.Port));
-    bypass = L"<local>";
-  }
-  InternetHandle opened(InternetOpenW(SjisToWide(job->Agent).c_str(), access,
-                                      proxy.empty() ? nullptr : proxy.c_str(),
-                                      bypass.empty() ? nullptr : bypass.c_str(), 0));
-  if (!opened) return;
-  HINTERNET internet = opened.get();
-  SetTimeouts(internet, job->Limits);
-  {
-    std::lock_guard<std::mutex> hold(job->Lock);
-    if (job->Cancelled) return;
-    job->Internet = std::move(opened);
-  }
-  RunRequests(*job, internet);
-  std::lock_guard<std::mutex> hold(job->Lock);
-  job->Internet.reset();
+void FetchJob::Run(HINTERNET session) {
+  SetTimeouts(session, Limits);
+  RunRequests(*this, session);
 }
 
-void CancelJob(FetchJob& job) {
-  std::lock_guard<std::mutex> hold(job.Lock);
-  job.Cancelled = true;
-  // Closing the session handle aborts the calls blocked on it.
-  job.Internet.reset();
-}
-
-// Serves the GUI thread's queue while the worker downloads. Returns false when
-// the deadline passed or the application was told to terminate.
-bool WaitPumping(HANDLE done, const FetchJob& job) {
-  for (;;) {
-    DWORD elapsed = GetTickCount() - job.StartTick;
-    if (elapsed >= job.Limits.TotalMs) return false;
-    DWORD wait = std::min<DWORD>(job.Limits.TotalMs - elapsed, 50);
-    if (MsgWaitForMultipleObjects(1, &done, FALSE, wait, QS_ALLINPUT) == WAIT_OBJECT_0) return true;
-    Application.ProcessMessages();
-    if (Application.Terminated()) return false;
+FetchSessionKey SessionKeyOf(const ProxyConfig& proxy, const std::string& agent) {
+  FetchSessionKey key;
+  key.Access = proxy.Mode == 0   ? INTERNET_OPEN_TYPE_DIRECT
+               : proxy.Mode == 2 ? INTERNET_OPEN_TYPE_PROXY
+                                 : INTERNET_OPEN_TYPE_PRECONFIG;
+  if (proxy.Mode == 2) {
+    key.Proxy = SjisToWide(proxy.Host + ":" + std::to_string(proxy.Port));
+    key.Bypass = L"<local>";
+    key.ProxyUser = proxy.User;
+    key.ProxyPassword = proxy.Password;
   }
+  key.Agent = SjisToWide(agent);
+  return key;
 }
 
 }  // namespace
@@ -419,30 +458,12 @@ std::optional<std::string> FetchUrl(const std::string& url, bool& received,
     job->NoRedirect = noRedirect;
     job->IfModifiedSince = ifModifiedSince;
     job->Proxy = CurrentProxyConfig();
+    job->CredentialsInUrlPending = job->Proxy.Mode == 2 && job->Proxy.CredentialsInUrl &&
+                                   !job->Proxy.User.empty() && job->Proxy.User != LastProxyUser;
     job->Limits = g_limits;
-    job->Agent = AgentName();
+    job->Session = SessionKeyOf(job->Proxy, AgentName());
     job->StartTick = GetTickCount();
-
-    KernelHandle done(CreateEventW(nullptr, TRUE, FALSE, nullptr));
-    if (!done) return std::nullopt;
-    // The worker owns a duplicate so the event outlives an abandoned wait.
-    KernelHandle workerDone;
-    if (!DuplicateHandle(GetCurrentProcess(), done.get(), GetCurrentProcess(), workerDone.put(), 0,
-                         FALSE, DUPLICATE_SAME_ACCESS))
-      return std::nullopt;
-    // The blocking WinInet calls run on a worker so that a server that never
-    // answers or trickles cannot hold this thread past the deadline.
-    std::thread([job, workerDone = std::move(workerDone)] {
-      RunFetch(job);
-      SetEvent(workerDone.get());
-    }).detach();
-    bool finished = WaitPumping(done.get(), *job);
-    if (!finished) {
-      CancelJob(*job);
-      WaitForSingleObject(done.get(), 500);  // let it clean up; give up on it otherwise
-    }
-    done.reset();
-    if (!finished) return std::nullopt;
+    if (!RunOnFetchWorker(job, job->StartTick + job->Limits.TotalMs)) return std::nullopt;
 
     if (job->CredentialsHanded) {
       LastProxyUser = job->Proxy.User;

@@ -371,6 +371,21 @@ TEST_F(HttpFetchProxy, CredentialsWithAtAndColonGoToTheProxyOnEveryRequest) {
   EXPECT_EQ("us@er", LastProxyUser);
 }
 
+TEST_F(HttpFetchProxy, HttpsFeedsGetTheCredentialsOnlyAsAnswerToTheProxysChallenge) {
+  server.RequireProxyAuth("us@er", "p:a/ss@word");
+  // The test proxy opens no tunnel: what matters is what reached it.
+  EXPECT_FALSE(Fetch("https://127.0.0.1:1/feed").Body);
+  auto requests = server.Requests();
+  ASSERT_GE(requests.size(), 2u);
+  for (const RecordedRequest& r : requests) {
+    EXPECT_EQ("CONNECT", r.Method) << "nothing of the feed's request in plain text";
+    EXPECT_EQ("127.0.0.1:1", r.Target);
+  }
+  EXPECT_EQ("", requests.front().Header("Proxy-Authorization"))
+      << "a header of ours would also travel inside the tunnel";
+  EXPECT_EQ("Basic " + Base64ForTest("us@er:p:a/ss@word"), requests.back().Header("Proxy-Authorization"));
+}
+
 TEST_F(HttpFetchProxy, CredentialsInUrlAreEscapedSoTheHostStaysTheSame) {
   TickerSettings.ProxyCredentialsInUrl = 1;
   server.RequireProxyAuth("us@er", "p:a/ss@word");

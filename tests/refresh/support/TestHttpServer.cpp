@@ -209,7 +209,7 @@ bool TestHttpServer::Answer(SOCKET client, const RecordedRequest& request) {
       resp.Status = 404;
     proxyAuth = proxyAuth_;
   }
-  bool proxied = request.Target.compare(0, 7, "http://") == 0;
+  bool proxied = request.Target.compare(0, 7, "http://") == 0 || request.Method == "CONNECT";
   if (proxied && !proxyAuth.empty() && request.Header("Proxy-Authorization") != proxyAuth) {
     resp = ScriptedResponse();
     resp.Status = 407;

@@ -76,9 +76,19 @@ bool TKeywordList::Match(const std::string& text) const {
   return result;
 }
 
+bool TKeywordList::Excluded(const std::string& text) const {
+  for (const TKeywordEntry& entry : entries_)
+    if (entry.Exclude && EntryMatches(entry, text)) return true;
+  return false;
+}
+
+// Matching title and description one after the other would let a
+// description hit highlight a title that holds an exclusion.
 bool TKeywordList::MatchItem(const std::string& title, const std::string& description) const {
   if (entries_.empty()) return false;
-  return Match(NormalizeForMatch(title)) || Match(NormalizeForMatch(description));
+  const std::string t = NormalizeForMatch(title), d = NormalizeForMatch(description);
+  if (hasExclusion_ && (Excluded(t) || Excluded(d))) return false;
+  return Match(t) || Match(d);
 }
 
 void RebuildKeywordList() {

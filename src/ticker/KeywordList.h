@@ -18,7 +18,8 @@ class TKeywordList {
   void AddValue(const std::string& value);
   // Text must already be normalised (NormalizeForMatch).
   bool Match(const std::string& normalisedText) const;
-  // Normalises title and, when that does not match, description.
+  // Normalises both; an exclusion found in either vetoes, else the title
+  // and, when that does not match, the description are matched.
   bool MatchItem(const std::string& title, const std::string& description) const;
 
   bool Empty() const { return entries_.empty(); }
@@ -27,6 +28,7 @@ class TKeywordList {
 
  private:
   void AddTerm(std::string term);
+  bool Excluded(const std::string& normalisedText) const;
 
   std::vector<TKeywordEntry> entries_;
   bool hasExclusion_ = false;

@@ -1,5 +1,6 @@
 #include "TickerDisplay.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 
@@ -77,7 +78,9 @@ TTickerDisplay::TTickerDisplay() {
 
 std::string TTickerDisplay::TickerFilePath() { return DataFolder + TickerFileName; }
 
-void TTickerDisplay::SetScrollMode() { ScrollMode = TickerSettings.TickerScroll; }
+// The dialog offers up to 6; a larger value from a hand-edited or OEM file
+// would leave the scroll step unset and the strip standing still.
+void TTickerDisplay::SetScrollMode() { ScrollMode = std::min(TickerSettings.TickerScroll, 6); }
 
 bool TTickerDisplay::ScrollInterval(unsigned& interval, int& step) const {
   if (ScrollMode < 1 || ScrollMode > 6) return false;

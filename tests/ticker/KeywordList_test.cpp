@@ -111,6 +111,13 @@ TEST(KeywordMatching, ItemFallsBackToTheDescription) {
   EXPECT_FALSE(list.MatchItem("Weather", "rain in Osaka"));
 }
 
+TEST(KeywordMatching, AnExclusionInTitleOrDescriptionVetoesTheItem) {
+  TKeywordList list = ListOf({"news !sport"});
+  EXPECT_FALSE(list.MatchItem("sport results", "the news of the day"));
+  EXPECT_FALSE(list.MatchItem("news of the day", "sport results"));
+  EXPECT_TRUE(list.MatchItem("weather", "the news of the day"));
+}
+
 TEST(RebuildKeywordList, ReadsAllTenSettingsInOrder) {
   for (std::string& v : TickerSettings.HighlightKeywords) v.clear();
   TickerSettings.HighlightKeywords[0] = "alpha";

@@ -328,6 +328,19 @@ TEST_F(DisplayTest, ScrollIntervalOnlyForModesOneToSix) {
   EXPECT_FALSE(display.ScrollInterval(interval, step));
 }
 
+TEST_F(DisplayTest, ScrollSettingAboveSixScrollsAtSix) {
+  TickerSettings.TickerScroll = 9;
+  display.SetScrollMode();
+  unsigned interval = 0;
+  int step = 0;
+  ASSERT_TRUE(display.ScrollInterval(interval, step));
+  EXPECT_EQ(30u, interval);
+  EXPECT_EQ(6, step);
+  TickerSettings.TickerScroll = 0;
+  display.SetScrollMode();
+  EXPECT_EQ(0, display.ScrollMode);
+}
+
 TEST_F(DisplayTest, TimerIntervalsSurviveGarbledSettings) {
   TickerSettings.TickerTime = 0;
   EXPECT_EQ(1000u, display.PagingInterval());

@@ -159,6 +159,7 @@ void TApplication::HandleException(const std::exception* e) {
     try {
       OnException(e);
     } catch (...) {
+      // The application handler failing leaves nothing more to report to.
     }
     return;
   }

@@ -88,7 +88,6 @@ bool RegisterControlClass(const std::wstring& name, UINT style, HBRUSH backgroun
   return true;
 }
 
-// ---- TControl ----
 TControl::TControl() {
   WindowProc.Call = [this](TMessage& m) { HandleMessage(m); };
   WindowProc.Object = this;
@@ -415,7 +414,6 @@ void TControl::HandleMessage(TMessage& m) {
   }
 }
 
-// ---- TWinControl ----
 TWinControl::TWinControl() { clickOnMouseUp_ = true; }
 
 TWinControl::~TWinControl() {
@@ -1206,7 +1204,6 @@ void TWinControl::HandleMessage(TMessage& m) {
   TControl::HandleMessage(m);
 }
 
-// ---- TGraphicControl ----
 TGraphicControl::TGraphicControl() { parentColor_ = true; }
 
 namespace {
@@ -1229,7 +1226,6 @@ void TGraphicControl::PaintTo(HDC dc) {
   PaintOnCanvas(canvas_, dc, font_, color_, [this] { Paint(); });
 }
 
-// ---- TCustomControl ----
 void TCustomControl::PaintWindow(HDC dc) {
   PaintOnCanvas(canvas_, dc, font_, color_, [this] { Paint(); });
 }

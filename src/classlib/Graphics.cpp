@@ -42,7 +42,6 @@ static int ScreenPixelsPerInch() {
   return ppi;
 }
 
-// ---- Face names ----
 const char* const DefaultFontName = "ＭＳ Ｐゴシック";
 
 static int CALLBACK FaceFound(const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM found) {
@@ -90,7 +89,6 @@ std::wstring ResolveFaceName(const std::string& name, BYTE charset) {
   return face;
 }
 
-// ---- TFont ----
 namespace {
 std::map<std::wstring, std::weak_ptr<FontHandle>>& FontCache() {
   static std::map<std::wstring, std::weak_ptr<FontHandle>> cache;
@@ -193,7 +191,6 @@ HFONT TFont::Handle() const {
   return handle_->get();
 }
 
-// ---- TCanvas ----
 TCanvas::TCanvas(HDC dc) : dc_(dc) {}
 
 TCanvas::~TCanvas() { Restore(); }
@@ -407,7 +404,6 @@ void Frame3D(TCanvas& c, RECT& r, TColor topLeft, TColor bottomRight, int width)
   }
 }
 
-// ---- TBitmap ----
 TBitmap::TBitmap(const TBitmap& o) : TGraphic() { *this = o; }
 
 TBitmap& TBitmap::operator=(const TBitmap& o) {
@@ -580,7 +576,6 @@ bool TBitmap::LoadFromMemory(const void* data, size_t size) {
   return true;
 }
 
-// ---- TIcon ----
 TIcon::~TIcon() = default;
 
 void TIcon::SetHandle(HICON icon) {
@@ -644,7 +639,6 @@ bool TIcon::LoadFromMemory(const void* data, size_t size) {
   return true;
 }
 
-// ---- TMetafile ----
 TMetafile::~TMetafile() {
   if (emf_) DeleteEnhMetaFile(emf_);
 }
@@ -718,7 +712,6 @@ bool TMetafile::LoadFromMemory(const void* data, size_t size) {
   return true;
 }
 
-// ---- TPicture ----
 static std::string LowerExt(const std::string& path) {
   size_t dot = path.find_last_of('.');
   size_t slash = path.find_last_of("\\/");
@@ -821,7 +814,6 @@ bool TPicture::LoadFromMemory(const void* data, size_t size) {
   return ok;
 }
 
-// ---- BufferedPaint ----
 BufferedPaint::BufferedPaint(HDC target, const RECT& rect)
     : target_(target), rect_(rect), mem_(target) {
   int w = std::max(1, (int)(rect.right - rect.left)), h = std::max(1, (int)(rect.bottom - rect.top));

@@ -42,7 +42,6 @@ const TColor clInfoBk = (TColor)(0x80000000 | COLOR_INFOBK);
 // System colours resolved through GetSysColor; clNone/clDefault give black.
 COLORREF ColorToRGB(TColor c);
 
-// ---- Fonts ----
 enum TFontStyle : unsigned { fsBold = 1, fsItalic = 2, fsUnderline = 4, fsStrikeOut = 8 };
 typedef unsigned TFontStyles;  // or-ed TFontStyle values
 
@@ -90,7 +89,6 @@ class TFont {
   mutable std::shared_ptr<FontHandle> handle_;
 };
 
-// ---- Brush and pen ----
 enum TBrushStyle { bsSolid, bsClear };
 class TBrush {
  public:
@@ -166,7 +164,6 @@ class TCanvas {
   PenHandle pen_;
 };
 
-// ---- Pictures ----
 class TGraphic {
  public:
   virtual ~TGraphic() = default;

@@ -37,6 +37,7 @@ bool WriteResourceFile(const std::string& name, const std::string& path, bool fo
     if (!LoadPackageResource(nullptr, name, bytes)) return false;
     if (SaveDataFileOnce(path, bytes)) return true;
   } catch (...) {
+    // Falls through to the beep below, like a refused save.
   }
   MessageBeep(MB_OK);
   return false;
@@ -68,6 +69,7 @@ void EnsureFeedList() {
     if (ReadOemPackage(GetProgramFolder() + OemPackageFileName, 1)) return;
     if (TakeOemFolderFeedList(path)) return;
   } catch (...) {
+    // The embedded list below stands in for any source that failed.
   }
   WriteResourceFile("DEFFILE", path, false);
 }

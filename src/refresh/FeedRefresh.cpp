@@ -71,6 +71,7 @@ void KeepOldLines(std::vector<std::string>& list, const std::string& tickerPath,
       if (!present) list.push_back(raw);
     }
   } catch (...) {
+    // The old lines are a bonus: the new ones are written without them.
   }
 }
 
@@ -214,6 +215,7 @@ void AddInfoFeed(const std::string& url, const std::string& feedName, const std:
     const size_t take = std::min<size_t>(lines.size(), std::max(maxItems, 0));
     tickerLines.insert(tickerLines.end(), lines.begin(), lines.begin() + take);
   } catch (...) {
+    // A broken information feed leaves the ticker lines without it.
   }
 }
 
@@ -269,5 +271,6 @@ void RefreshAllFeeds(int keepHours, bool manual) {
       SaveDataLines(tickerPath, list);
     }
   } catch (...) {
+    // A failing refresh leaves the previous ticker file as it was.
   }
 }

@@ -82,6 +82,7 @@ bool DownloadToFileIf(const std::string& url, const std::string& target, const s
         if (SaveDataFile(target, *body)) return true;
       }
     } catch (...) {
+      // Counts as a failed try; the next one follows the pause.
     }
     if (GetTickCount64() - start >= downloadBudget) break;
     if (attempt < 2) Sleep(downloadRetryPause);
@@ -171,6 +172,7 @@ void DownloadOemPackage(bool load) {
         DownloadToFile(oemFolder + file.name, OemDataFolder + file.name, OemDataFolder);
     }
   } catch (...) {
+    // Whatever was not fetched stays as before; the next start tries again.
   }
 }
 

@@ -41,8 +41,10 @@ void UpdateSearchTemplate() {
         if (!query.empty()) TickerSettings.SearchQuery = query;
       }
     } catch (...) {
+      // Without a template the old query stays; the date still moves on.
     }
     AccessTickerIni(TickerIniPath, "S");
   } catch (...) {
+    // The template is a daily extra: the refresh runs without it.
   }
 }

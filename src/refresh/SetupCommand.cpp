@@ -48,6 +48,7 @@ void ReadOemData() {
     try {
       CopyFileBlocks(oemIni, TickerIniPath);
     } catch (...) {
+      // Without the OEM defaults the built-in settings apply.
     }
   }
 }

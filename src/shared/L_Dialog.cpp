@@ -80,6 +80,7 @@ TModalResult TMsgDlg::ShowModalForm() {
                       centerForm_->Top() + (centerForm_->Height() - form->Height()) / 2,
                       form->Width(), form->Height());
     } catch (...) {
+      // An owner that cannot be measured leaves the designed position.
     }
   } else if (PosX >= 0 || PosY >= 0) {
     form->Position = poDesigned;
@@ -153,5 +154,6 @@ void SnapCursorToDefault(TControl* control) {
     POINT origin = target->ClientOrigin();
     Mouse.SetCursorPos({origin.x + target->Width() / 2, origin.y + target->Height() / 2});
   } catch (...) {
+    // The pointer simply stays where it is.
   }
 }

@@ -19,8 +19,6 @@ TCustomMessageSnatcher* SnatcherOf(const TControl* control) {
   return it == map.end() ? nullptr : it->second;
 }
 
-// ---- TLinkedComponent ----
-
 TLinkedComponent::~TLinkedComponent() { Unlink(); }
 
 void TLinkedComponent::LinkTo(TLinkedComponent* other) {
@@ -39,8 +37,6 @@ void TLinkedComponent::Unlink() {
   if (previous_) previous_->next_ = next_;
   next_ = previous_ = nullptr;
 }
-
-// ---- TCustomMessageSnatcher ----
 
 // The hook reference stays callable after its snatcher let go of it: a window
 // procedure installed later by someone else may still call it, and then it
@@ -146,8 +142,6 @@ void TCustomMessageSnatcher::HookWndProc(TMessage& message) {
     next(message);
   }
 }
-
-// ---- TCustomWinMessageSnatcher ----
 
 TCustomWinMessageSnatcher::~TCustomWinMessageSnatcher() { SetControl(nullptr); }
 

@@ -6,8 +6,6 @@
 #include "classlib/Text.h"
 #include "shared/DataObjects.h"
 
-// ---- Format names and effect conversions ----
-
 CLIPFORMAT ClipboardFormatByName(const std::string& name) {
   static const struct {
     const char* name;
@@ -51,8 +49,6 @@ DWORD DropEffectsToValue(TDropEffects effects) {
   return v;
 }
 
-// ---- Items ----
-
 void TDFItem::SetFormatName(const std::string& name) {
   formatName_ = name;
   format_ = ClipboardFormatByName(name);
@@ -70,8 +66,6 @@ void TDFItems::Delete(int index) {
   if (owner_ && owner_->currentItem_ == items_[index].get()) owner_->currentItem_ = nullptr;
   items_.erase(items_.begin() + index);
 }
-
-// ---- The OLE object ----
 
 namespace {
 
@@ -178,8 +172,6 @@ ComPtr<IDropTargetBroker> CreateDropTargetImpl() {
   // The pointer takes over the reference a new object starts with.
   return ComPtr<IDropTargetBroker>(new TDropTargetImpl);
 }
-
-// ---- The component ----
 
 TCustomOleDropTarget::TCustomOleDropTarget() : formats_(this), dropTarget_(CreateDropTargetImpl()) {
   static OleRuntime ole;

@@ -5,8 +5,6 @@
 #include "classlib/Timer.h"
 #include "shared/S_string.h"
 
-// ---- TOrvanelSpeedButton ----
-
 namespace {
 
 // One hover watch for all buttons: the strip's buttons miss the mouse leaving
@@ -112,8 +110,6 @@ void TOrvanelSpeedButton::HandleMessage(TMessage& m) {
     }
   }
 }
-
-// ---- TOrvanelLabel ----
 
 namespace {
 

@@ -240,8 +240,6 @@ void SetDataFolderBasesForTest(const std::string& appDataFolder, const std::stri
   profileBaseForTest = profileFolder;
 }
 
-// ---- the form ----
-
 TKvBandForm::TKvBandForm() {
   SetWindowClassName(L"TKVBANDFORM");
   SetBorderStyle(bsNone);
@@ -692,6 +690,7 @@ void TKvBandForm::FormResize(TObject*) {
     if (Display.ScrollMode > 0) Message.SetHeight(PL_Message.ClientHeight());
     Message.Refit();
   } catch (...) {
+    // The next resize lays the window out again.
   }
   LayoutBusy = false;
 }
@@ -828,6 +827,7 @@ void TKvBandForm::Mn_Alpha_100Click(TObject* sender) {
       other->Checked = other == item;
     AccessTickerIni(TickerIniPath, "W");
   } catch (...) {
+    // The translucency stays as it was.
   }
 }
 
@@ -857,6 +857,7 @@ void TKvBandForm::Timer_FileCheckTimer(TObject*) {
     }
     if (r.FileCheckInterval != 0) interval = r.FileCheckInterval;
   } catch (...) {
+    // The next run tries again.
   }
   // Re-enabled on every path, or refreshes would stop for good; a paused
   // window has no reason to look every 300 ms.

@@ -33,8 +33,6 @@ WINE_RUN = os.environ.get("TESSIVAR_WINE_RUN", "")
 RUN_TIMEOUT = 120
 PREFIX = os.environ.get("TESSIVAR_WINEPREFIX") or os.path.join(BUILD, "wineprefix")
 
-# ---------------------------------------------------------------- feeds
-
 
 def rfc822(hours_ago):
     t = datetime.now(timezone.utc) - timedelta(hours=hours_ago)
@@ -66,9 +64,6 @@ def rss_feed(title_prefix, count, hours_ago=1, encoding="utf-8"):
     text = ('<?xml version="1.0" encoding="%s"?>\n<rss version="2.0"><channel><title>t</title>\n%s'
             "</channel></rss>\n" % (encoding, items))
     return text.encode(encoding)
-
-
-# ---------------------------------------------------------------- servers
 
 
 class Route:
@@ -239,8 +234,6 @@ class Proxy:
         self.httpd.server_close()
 
 
-# ---------------------------------------------------------------- Wine
-
 _display_lock = threading.Lock()
 _xvfb = None
 
@@ -338,8 +331,6 @@ def scramble(text):
         shutil.rmtree(tmp, ignore_errors=True)
 
 
-# ---------------------------------------------------------------- one case
-
 _counter = [0]
 
 
@@ -429,9 +420,6 @@ class Install:
 
 def def_line(name, url, ranking="", start="", end="", last_modified="", latest="", checked="*"):
     return [checked, name, url, ranking, start, end, last_modified, latest]
-
-
-# ---------------------------------------------------------------- runner
 
 
 def run_cases(cases):

@@ -149,8 +149,6 @@ class FirstCopy {
   HWND window_ = nullptr;
 };
 
-// ---- the child side ----
-
 std::string g_marker;
 void WriteMarker() {
   if (FILE* f = _wfopen(SjisToWide(g_marker).c_str(), L"wb")) fclose(f);

@@ -240,8 +240,6 @@ TEST_F(ButtonFixture, TheHoverWatchLeavesAButtonTheMouseSlippedOff) {
   EXPECT_FALSE(a.MouseInControl());
 }
 
-// ---- The strip on the screen: gradation panel with the label inside ----
-
 #include <cstdio>
 #include <cstdlib>
 

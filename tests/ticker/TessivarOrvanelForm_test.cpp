@@ -64,8 +64,6 @@ const bool kStandInDone = [] {
   ExitProcess(0);
 }();
 
-// ---- links ----
-
 TEST(IsOpenableLink, OnlyHttpAndHttpsWithAHost) {
   for (const char* ok : {"http://example.com/", "https://example.com/a?b=1&c=2#x", "HTTP://EXAMPLE.COM",
                          "HtTpS://example.com:8080/path", "http://例え.jp/ソ"})
@@ -203,8 +201,6 @@ TEST_F(NamedBrowserTest, ARefusedLinkStartsNoBrowser) {
   ASSERT_EQ(starts.size(), 1u);
   EXPECT_EQ(starts[0], std::vector<std::wstring>{L"http://example.com/ok"});
 }
-
-// ---- the window cases in a private copy of this program ----
 
 // Runs this program's DISABLED_InFolder* cases matching filter in a copy
 // inside a new folder, optionally with a band server beside it; the exit code, and
@@ -561,8 +557,6 @@ TEST_F(DISABLED_InFolderBandCreate, WithBandServerTheBandDefaultsStay) {
   EXPECT_EQ(f.Display.ScrollMode, 0);
 }
 
-// ---- display wiring ----
-
 const char kItem[] = "45000.5\tFeed\tTitle A\thttp://example.com/a\t\tdesc\r\n";
 
 std::string InfoLine(const std::string& icon) {
@@ -738,8 +732,6 @@ TEST_F(DISABLED_InFolderDisplayTest, ScrollModeChangeInTheSettingsSwitchesToPagi
   EXPECT_EQ(form->Timer_ListRead.Interval(), 6000u);
   EXPECT_TRUE(form->Timer_ListRead.Enabled());
 }
-
-// ---- destruction ----
 
 TEST_F(DISABLED_InFolderDestroy, AfterDestroyNothingReacts) {
   TKvBandForm& f = Create();

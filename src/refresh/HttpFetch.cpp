@@ -11,6 +11,7 @@
 #include "shared/Tessivar_Seihin.h"
 
 std::string RedirectTarget;
+std::string LastFetchUrl;
 std::string LastProxyUser;
 std::string LastProxyPassword;
 
@@ -47,6 +48,7 @@ struct FetchJob : FetchWork {
   std::string Body;
   std::string LastModified;
   std::string RedirectTarget;
+  std::string FinalUrl;
   bool CredentialsHanded = false;
 
   void Run(HINTERNET session) override;
@@ -268,6 +270,7 @@ void RunRequests(FetchJob& job, HINTERNET internet) {
       }
       job.Received = true;
       job.Ok = true;
+      job.FinalUrl = url;
       return;
     }
     if (status == 304) {
@@ -442,12 +445,14 @@ std::optional<std::string> FetchUrl(const std::string& url, bool& received,
   received = false;
   lastModified.clear();
   RedirectTarget.clear();
+  LastFetchUrl.clear();
   try {
     if (InStrChar(url, "\\") > 0) {
       std::string bytes;
       if (!ReadDataFile(url, bytes) || bytes.size() > g_limits.MaxBytes)
         return std::nullopt;
       received = true;
+      LastFetchUrl = url;
       return bytes;
     }
     // Only web addresses go to WinInet, which would also open file: and ftp: ones.
@@ -474,6 +479,7 @@ std::optional<std::string> FetchUrl(const std::string& url, bool& received,
     if (!job->Received) return std::nullopt;  // 304: nothing new
     received = true;
     lastModified = job->LastModified;
+    LastFetchUrl = job->FinalUrl;
     return std::move(job->Body);
   } catch (...) {
     lastModified.clear();

@@ -13,6 +13,9 @@
 // Location of the last permanent redirect (301, 308) followed by the latest
 // FetchUrl call, always an absolute http: or https: address; empty when none.
 extern std::string RedirectTarget;
+// The address whose answer the latest FetchUrl call returned (after every
+// redirect it followed); empty when it returned nothing.
+extern std::string LastFetchUrl;
 // Proxy credentials last handed over in URL-credential mode.
 extern std::string LastProxyUser;
 extern std::string LastProxyPassword;

@@ -23,3 +23,12 @@ std::string WideToSjis(const wchar_t* w, int len) {
 }
 
 std::string WideToSjis(const std::wstring& w) { return WideToSjis(w.data(), (int)w.size()); }
+
+std::string WideToUtf8(const std::wstring& w) {
+  if (w.empty()) return std::string();
+  int n = WideCharToMultiByte(CP_UTF8, 0, w.data(), (int)w.size(), nullptr, 0, nullptr, nullptr);
+  if (n <= 0) return std::string();
+  std::string s(n, '\0');
+  WideCharToMultiByte(CP_UTF8, 0, w.data(), (int)w.size(), &s[0], n, nullptr, nullptr);
+  return s;
+}

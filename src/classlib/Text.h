@@ -6,3 +6,5 @@
 std::wstring SjisToWide(const std::string& s);
 std::string WideToSjis(const std::wstring& w);
 std::string WideToSjis(const wchar_t* w, int len = -1);
+// Files that must be UTF-8 (the OPML export, documents handed to MSXML).
+std::string WideToUtf8(const std::wstring& w);

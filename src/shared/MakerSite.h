@@ -8,6 +8,9 @@
 // Shipped address, without a trailing slash.
 inline constexpr const char kMakerServer[] = "http://www.pelmoriad.jp";
 
+// The maker's contact address (the OPML export names it as the list's owner).
+inline constexpr const char kMakerContactMail[] = "tessivar@pelmoriad.jp";
+
 // Tests point the programs at their own server on this machine by setting
 // TESSIVAR_MAKER_BASE (e.g. "http://127.0.0.1:8123"). Only loopback
 // addresses are taken, so the variable can never send the update download

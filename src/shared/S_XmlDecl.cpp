@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "classlib/Text.h"
+
 namespace {
 
 bool StartsWith(const std::string& s, size_t pos, const char* prefix) {
@@ -34,15 +36,6 @@ bool FindDeclaredEncoding(const std::string& s, size_t& begin, size_t& end) {
   begin = p + 1;
   end = q;
   return true;
-}
-
-std::string WideToUtf8(const std::wstring& w) {
-  if (w.empty()) return std::string();
-  int n = WideCharToMultiByte(CP_UTF8, 0, w.data(), (int)w.size(), nullptr, 0, nullptr, nullptr);
-  if (n <= 0) return std::string();
-  std::string s(n, '\0');
-  WideCharToMultiByte(CP_UTF8, 0, w.data(), (int)w.size(), &s[0], n, nullptr, nullptr);
-  return s;
 }
 
 // ISO-2022-JP as EUC-JP bytes (code page 50220 is missing in Wine): the JIS

@@ -363,7 +363,9 @@ void LoadOemIni(const std::string& fileName, TStream* stream) {
 
 bool IsClientMode() { return CompareTextSJ(TickerSettings.OemKey, "clientmode") == 0; }
 
-bool BandServerMissing() { return !FileExists(GetProgramFolder() + kBandServerName); }
+std::string BandServerPath() { return GetProgramFolder() + kBandServerName; }
+
+bool BandServerMissing() { return !FileExists(BandServerPath()); }
 
 void ApplyEditionDefaults() {
   if (!BandServerMissing()) return;

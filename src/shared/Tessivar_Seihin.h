@@ -137,6 +137,8 @@ void LoadOemIni(const std::string& fileName, TStream* stream = nullptr);
 // OemKey is "clientmode": no information feed, no default feed list download.
 bool IsClientMode();
 
+// ProgramFolder + "TessivarOrvanel32.dll", the taskbar-band server.
+std::string BandServerPath();
 // TessivarOrvanel32.dll is missing from the program folder.
 bool BandServerMissing();
 // When the band server is missing: TickerScroll 2, ScrollButton on,

@@ -1,0 +1,16 @@
+// Registration of the taskbar-band server with the system's regsvr32.
+#pragma once
+#include <string>
+
+// How long the dialog waits for regsvr32 before it counts as failed.
+constexpr unsigned Regsvr32TimeoutMs = 60000;
+
+// The parameter text: "/s" [ "/u" ] and the quoted path.
+std::string Regsvr32Parameters(const std::string& serverPath, bool unregister);
+// Starts regsvr32 through the shell and waits for it, serving the message
+// queue; true only when the server file exists and regsvr32 ended with 0.
+bool RunRegsvr32(const std::string& serverPath, bool unregister,
+                 unsigned timeoutMs = Regsvr32TimeoutMs);
+// The registration page's two buttons: registers (or unregisters) the band
+// server in the program folder and says how it went.
+void RegisterBandServer(bool unregister);

@@ -70,6 +70,7 @@ void TListBox::SetItems(const std::vector<std::string>& items) {
 
 int TListBox::AddItem(const std::string& s) {
   items_.push_back(s);
+  ItemInserted((int)items_.size() - 1);
   if (hwnd_) SendMessageW(hwnd_, LB_ADDSTRING, 0, (LPARAM)SjisToWide(s).c_str());
   return (int)items_.size() - 1;
 }
@@ -77,12 +78,14 @@ int TListBox::AddItem(const std::string& s) {
 void TListBox::InsertItem(int index, const std::string& s) {
   if (index < 0 || index > (int)items_.size()) index = (int)items_.size();
   items_.insert(items_.begin() + index, s);
+  ItemInserted(index);
   if (hwnd_) SendMessageW(hwnd_, LB_INSERTSTRING, index, (LPARAM)SjisToWide(s).c_str());
 }
 
 void TListBox::DeleteItem(int index) {
   if (index < 0 || index >= (int)items_.size()) return;
   items_.erase(items_.begin() + index);
+  ItemDeleted(index);
   if (hwnd_) SendMessageW(hwnd_, LB_DELETESTRING, index, 0);
 }
 
@@ -95,6 +98,7 @@ void TListBox::MoveItem(int from, int to) {
 
 void TListBox::ClearItems() {
   items_.clear();
+  ItemsCleared();
   itemIndex_ = -1;
   if (hwnd_) SendMessageW(hwnd_, LB_RESETCONTENT, 0, 0);
 }

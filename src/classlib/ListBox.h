@@ -48,7 +48,7 @@ class TListBox : public TWinControl {
   int AddItem(const std::string& s);
   void InsertItem(int index, const std::string& s);
   void DeleteItem(int index);
-  void MoveItem(int from, int to);
+  virtual void MoveItem(int from, int to);
   void ClearItems();
 
   int ItemIndex();
@@ -69,6 +69,10 @@ class TListBox : public TWinControl {
   void CreateHandleDone() override;
   void HandleMessage(TMessage& m) override;
   virtual void DrawItem(int index, RECT rect, TOwnerDrawState state);
+  // Derived lists keep data per item in step with the texts.
+  virtual void ItemInserted(int) {}
+  virtual void ItemDeleted(int) {}
+  virtual void ItemsCleared() {}
   std::vector<std::string> items_;
   int itemHeight_ = 16;
   int itemIndex_ = -1;

@@ -22,6 +22,8 @@
 const char FeedMutexName[] = "TessivarFeed_Mutex";
 const char EnvMutexName[] = "TessivarEnv_Mutex";
 const char RefreshBusyMessage[] = "ただいま自動更新中の為、手動更新はできません．";
+const char DialogOpenMessage[] = "既に設定ダイアログが起動しています．";
+const char DialogAddMessage[] = "設定ダイアログに直接追加してください．";
 
 bool NoBandEdition = false;
 bool TickerParamGiven = false;
@@ -59,6 +61,20 @@ void RunRefresh(bool manual) {
   EnsureFeedList();
   UpdateSearchTemplate();
   RefreshAllFeeds(TickerSettings.KeepTime, manual);
+}
+
+void RunSettingsCommand(const TSettingsDialogRunner& runDialog) {
+  const std::vector<std::string>& list = CommandParams();
+  CommandMode = CommandModeOf(list.empty() ? std::string() : list[0]);
+  if (MutexExists(EnvMutexName)) {
+    ShowMsg(CommandMode == "URL" ? DialogAddMessage : DialogOpenMessage, mtInformation);
+    return;
+  }
+  CheckSingleInstance(EnvMutexName, "", "", mxEndProcess);
+  AccessTickerIni(TickerIniPath, "R");
+  EnsureFeedList();
+  SetAppTitle("設定");
+  if (runDialog) runDialog(SettingsStartOf(CommandMode));
 }
 
 }  // namespace
@@ -137,7 +153,22 @@ void RunStartup() {
   InitDataFolders();
 }
 
-void DispatchCommand() {
+TSettingsStart SettingsStartOf(const std::string& commandMode) {
+  TSettingsStart start;
+  if (HasParamWord("VERSION")) {
+    start.Page = TStartPage::Version;
+  } else if (HasParamWord("INSTALL")) {
+    start.Page = TickerSettings.RegSwitch ? TStartPage::Reg : TStartPage::Env;
+  } else if (HasParamWord("ADD")) {
+    start.Page = TStartPage::Feed;
+  } else if (commandMode == "URL") {
+    start.Page = TStartPage::Feed;
+    start.FeedUrl = CommandParams()[0];
+  }
+  return start;
+}
+
+void DispatchCommand(const TSettingsDialogRunner& runDialog) {
   if (HasParamWord("FEED")) {
     if (MutexExists(FeedMutexName)) return;
     RunRefresh(false);
@@ -151,9 +182,7 @@ void DispatchCommand() {
     RunRefresh(true);
     return;
   }
-  // The update check and the settings dialog are not part of this program
-  // yet: their command words only run the start-up.
+  // The update check is not part of this program yet: its word only runs the start-up.
   if (HasParamWord("UPDATE")) return;
-  const std::vector<std::string>& list = CommandParams();
-  CommandMode = CommandModeOf(list.empty() ? std::string() : list[0]);
+  RunSettingsCommand(runDialog);
 }

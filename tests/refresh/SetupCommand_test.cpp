@@ -7,6 +7,7 @@
 #include "classlib/Dialogs.h"
 #include "classlib/Forms.h"
 #include "classlib/Text.h"
+#include "shared/Tessivar_Seihin.h"
 
 using Params = std::vector<std::string>;
 
@@ -102,4 +103,48 @@ TEST(RefreshWord, WhileTheFeedMutexExistsTheBusyMessageIsShown) {
   EXPECT_EQ("ただいま自動更新中の為、手動更新はできません．", seen.text);
   EXPECT_EQ("MS UI Gothic", seen.fontName);
   EXPECT_EQ("MS UI Gothic", seen.labelFontName);
+}
+
+TEST(SettingsCommand, TheWordsChooseTheStartPage) {
+  TickerSettings.RegSwitch = true;
+  SetCommandParamsForTest({});
+  EXPECT_EQ(TStartPage::Env, SettingsStartOf("").Page);
+  SetCommandParamsForTest({"other", "version"});
+  EXPECT_EQ(TStartPage::Version, SettingsStartOf("").Page);
+  SetCommandParamsForTest({"INSTALL"});
+  EXPECT_EQ(TStartPage::Reg, SettingsStartOf("").Page);
+  TickerSettings.RegSwitch = false;
+  EXPECT_EQ(TStartPage::Env, SettingsStartOf("").Page);
+  TickerSettings.RegSwitch = true;
+  SetCommandParamsForTest({"Add"});
+  TSettingsStart add = SettingsStartOf("");
+  EXPECT_EQ(TStartPage::Feed, add.Page);
+  EXPECT_EQ("", add.FeedUrl);
+  SetCommandParamsForTest({"http://127.0.0.1/a.xml"});
+  TSettingsStart url = SettingsStartOf("URL");
+  EXPECT_EQ(TStartPage::Feed, url.Page);
+  EXPECT_EQ("http://127.0.0.1/a.xml", url.FeedUrl);
+  // The words come before URL mode.
+  SetCommandParamsForTest({"C:\\feeds\\a.xml", "VERSION"});
+  TSettingsStart both = SettingsStartOf("URL");
+  EXPECT_EQ(TStartPage::Version, both.Page);
+  EXPECT_EQ("", both.FeedUrl);
+}
+
+TEST(SettingsCommand, WhileTheDialogIsOpenASecondCopySaysSoAndOpensNothing) {
+  HANDLE held = CreateMutexW(nullptr, FALSE, L"TessivarEnv_Mutex");
+  ASSERT_TRUE(held);
+  bool opened = false;
+  auto open = [&](const TSettingsStart&) { opened = true; };
+  for (const Params& params : {Params{}, Params{"http://127.0.0.1/a.xml"}}) {
+    SetCommandParamsForTest(params);
+    seen = BoxSeen();
+    SetTimer(nullptr, 0, 50, ReadAndCloseBox);
+    DispatchCommand(open);
+    EXPECT_TRUE(seen.ours);
+    EXPECT_EQ(params.empty() ? "既に設定ダイアログが起動しています．" : "設定ダイアログに直接追加してください．",
+              seen.text);
+  }
+  CloseHandle(held);
+  EXPECT_FALSE(opened);
 }

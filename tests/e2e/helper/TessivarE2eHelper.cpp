@@ -1,7 +1,10 @@
 // Small chores the end-to-end tests need inside Wine: the product's own
 // scrambling of an OEM key, holding a named mutex, closing a message box, and
-// finding, capturing and messaging a program's top-level window.
+// finding, capturing and messaging a program's top-level window, and
+// reading or switching the pages of a dialog.
 #include <windows.h>
+#include <commctrl.h>
+#include <shellapi.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -100,10 +103,20 @@ BOOL CALLBACK CollectWindow(HWND w, LPARAM lp) {
   return TRUE;
 }
 
-std::vector<HWND> FindWindows(const char* cls, const char* title) {
-  WindowQuery q{SjisToWide(cls), SjisToWide(title), {}};
+std::vector<HWND> FindWindowsW(const std::wstring& cls, const std::wstring& title) {
+  WindowQuery q{cls, title, {}};
   EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&q));
   return q.found;
+}
+
+// Argument i as given: the narrow arguments lose what the ANSI code page
+// cannot hold (a Japanese title).
+std::wstring WideArg(int i) {
+  int argc = 0;
+  LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &argc);
+  std::wstring arg = argv && i < argc ? argv[i] : L"";
+  LocalFree(argv);
+  return arg;
 }
 
 // window <class> <title> <out> <max seconds>: waits for a visible window and
@@ -112,7 +125,7 @@ int Window(char** argv) {
   DWORD limit = static_cast<DWORD>(std::atoi(argv[5])) * 1000;
   DWORD start = GetTickCount();
   for (;;) {
-    std::vector<HWND> found = FindWindows(argv[2], argv[3]);
+    std::vector<HWND> found = FindWindowsW(WideArg(2), WideArg(3));
     if (!found.empty() && IsWindowVisible(found[0])) {
       RECT r;
       GetWindowRect(found[0], &r);
@@ -133,7 +146,7 @@ int Window(char** argv) {
 
 // capture <class> <title> <out.bmp>: the window's screen pixels as a 24-bit BMP.
 int Capture(char** argv) {
-  std::vector<HWND> found = FindWindows(argv[2], argv[3]);
+  std::vector<HWND> found = FindWindowsW(WideArg(2), WideArg(3));
   if (found.empty()) return 1;
   RECT r;
   GetWindowRect(found[0], &r);
@@ -170,7 +183,7 @@ int Capture(char** argv) {
 // send <class> <title> <message number> <wparam>: sends the message to every
 // matching window (5 s limit each); 1 when there is none.
 int Send(char** argv) {
-  std::vector<HWND> found = FindWindows(argv[2], argv[3]);
+  std::vector<HWND> found = FindWindowsW(WideArg(2), WideArg(3));
   if (found.empty()) return 1;
   UINT msg = static_cast<UINT>(std::strtoul(argv[4], nullptr, 0));
   WPARAM wp = static_cast<WPARAM>(std::strtoul(argv[5], nullptr, 0));
@@ -184,6 +197,55 @@ int Send(char** argv) {
   return 0;
 }
 
+struct ChildTexts {
+  std::string out;
+  HWND tabs = nullptr;
+};
+
+BOOL CALLBACK CollectChild(HWND child, LPARAM lp) {
+  auto* c = reinterpret_cast<ChildTexts*>(lp);
+  wchar_t cls[64], text[512];
+  GetClassNameW(child, cls, 64);
+  if (lstrcmpiW(cls, L"SysTabControl32") == 0 && !c->tabs) c->tabs = child;
+  if (!IsWindowVisible(child)) return TRUE;
+  // A control's own text (an edit's contents) is only had by asking the control.
+  DWORD_PTR n = 0;
+  if (!SendMessageTimeoutW(child, WM_GETTEXT, 512, (LPARAM)text, SMTO_ABORTIFHUNG, 5000, &n)) n = 0;
+  c->out += WideToSjis(cls) + "\t" + WideToSjis(text, (int)n) + "\n";
+  return TRUE;
+}
+
+ChildTexts ReadChildren(HWND window) {
+  ChildTexts c;
+  EnumChildWindows(window, CollectChild, reinterpret_cast<LPARAM>(&c));
+  return c;
+}
+
+// dialog <class> <title> <tab> <out>: selects tab number <tab> of the
+// window's tab control when it is 0 or more, then writes "tab <selected
+// tab>" and a line "class TAB text" for every visible child window.
+int Dialog(char** argv) {
+  std::vector<HWND> found = FindWindowsW(WideArg(2), WideArg(3));
+  if (found.empty()) return 1;
+  ChildTexts children = ReadChildren(found[0]);
+  int tab = std::atoi(argv[4]);
+  if (tab >= 0 && children.tabs) {
+    // Arrow keys, as a user would press them: they raise the same
+    // notifications as a click (item rectangles cannot be asked for from
+    // another process).
+    int steps = tab - (int)SendMessageW(children.tabs, TCM_GETCURSEL, 0, 0);
+    for (int i = 0; i < (steps < 0 ? -steps : steps); ++i) {
+      WPARAM key = steps < 0 ? VK_LEFT : VK_RIGHT;
+      SendMessageW(children.tabs, WM_KEYDOWN, key, 0);
+      SendMessageW(children.tabs, WM_KEYUP, key, 0);
+    }
+    Sleep(300);
+    children = ReadChildren(found[0]);
+  }
+  int selected = children.tabs ? (int)SendMessageW(children.tabs, TCM_GETCURSEL, 0, 0) : -2;
+  return WriteBytes(argv[5], "tab " + std::to_string(selected) + "\n" + children.out) ? 0 : 2;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -194,8 +256,9 @@ int main(int argc, char** argv) {
   if (command == "window" && argc == 6) return Window(argv);
   if (command == "capture" && argc == 5) return Capture(argv);
   if (command == "send" && argc == 6) return Send(argv);
+  if (command == "dialog" && argc == 6) return Dialog(argv);
   std::fprintf(stderr, "usage: scramble TEXT OUT | hold MUTEX READY STOP SECONDS | closebox OUT SECONDS |"
                " window CLASS TITLE OUT SECONDS | capture CLASS TITLE OUT.BMP |"
-               " send CLASS TITLE MESSAGE WPARAM\n");
+               " send CLASS TITLE MESSAGE WPARAM | dialog CLASS TITLE TAB OUT\n");
   return 64;
 }

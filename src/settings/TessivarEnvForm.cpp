@@ -1,0 +1,183 @@
+#include "TessivarEnvForm.h"
+
+#include "classlib/Application.h"
+#include "shared/FeedFiles.h"
+#include "shared/L_Dialog.h"
+#include "shared/S_FileUtils.h"
+#include "shared/S_string.h"
+#include "shared/Tessivar_Seihin.h"
+
+bool SettingsReset = false;
+
+const char ShortIntervalQuestion[] =
+    "自動更新の間隔が３０分未満に変更されました\r\n\r\n"
+    "多くのサイトは３０分以上の更新頻度で十分ですのでサイトの\r\n"
+    "保護/負荷軽減にご協力をお願い致します．\r\n\r\n"
+    "再設定する場合は[キャンセル]を選択してください．";
+const char WriteFailedQuestion[] = "設定ファイルの書き込みができません． 強制終了しますか？";
+
+namespace {
+
+const int kClientWidth = 405, kClientHeight = 518;
+const int kFocusControlHeight = 11;
+const int kButtonWidth = 100, kButtonHeight = 25;
+const int kShortInterval = 30;
+
+int WindowsMajorVersion() { return LOBYTE(LOWORD(GetVersion())); }
+
+}  // namespace
+
+TSetForm::TSetForm() {
+  Create(TFormArgs()
+             .Caption("設定")
+             .BorderStyle(bsDialog)
+             .BorderIcons(biSystemMenu)
+             .FormStyle(fsStayOnTop)
+             .Position(poScreenCenter)
+             .ClientSize(kClientWidth, kClientHeight)
+             .ShowHint(true)
+             .OnCreate(Handler(this, &TSetForm::FormCreate))
+             .OnShow(Handler(this, &TSetForm::FormShow))
+             .OnCloseQuery(Handler(this, &TSetForm::FormCloseQuery)));
+  const int buttonTop = kClientHeight - kFocusControlHeight - kButtonHeight - 6;
+  PageControl.Create(TPageControlArgs()
+                         .Place(this, 4, 4, kClientWidth - 8, buttonTop - 10)
+                         .MultiLine(true)
+                         .TabStop(false)
+                         .OnChange(Handler(this, &TSetForm::PageControlChange)));
+  ButtonOPML.Create(TButtonArgs()
+                        .Place(this, 4, buttonTop, kButtonWidth, kButtonHeight)
+                        .Caption("OPML出力(&O)"));
+  Button2.Create(TButtonArgs()
+                     .Place(this, kClientWidth - 4 - kButtonWidth, buttonTop, kButtonWidth, kButtonHeight)
+                     .Caption("閉じる(&R)")
+                     .Hint("保存後に閉じる")
+                     .ShowHint(true)
+                     .OnClick(Handler(this, &TSetForm::Button2Click)));
+  FocusControl.Create(TWinControlArgs()
+                          .Parent(this)
+                          .Align(alBottom)
+                          .Height(kFocusControlHeight)
+                          .TabStop(false)
+                          .ParentColor(true));
+  TDFItem& files = OleDropTarget.Formats().Add();
+  files.SetFormatName("CF_HDROP");
+  TDFItem& text = OleDropTarget.Formats().Add();
+  text.SetFormatName("CF_TEXT");
+  text.DropEffects = TDropEffects{ekCopy, ekLink};
+}
+
+TSetForm::~TSetForm() {
+  DoDestroy();
+  OleDropTarget.SetWinControl(nullptr);
+}
+
+void TSetForm::BuildPages() {
+  TB_ENV.Attach(&PageControl);
+  TB_FEED.Attach(&PageControl);
+  TB_KEYWORD.Attach(&PageControl);
+  TB_Proxy.Attach(&PageControl);
+  TB_VER.Attach(&PageControl);
+  TB_REG.Attach(&PageControl, RegistrationTabWanted(WindowsMajorVersion(), NoBandEdition,
+                                                    TickerSettings.RegSwitch));
+  // The pages' sizes come from the tab control's own measure of its tabs.
+  PageControl.HandleNeeded();
+  PageControl.Realign();
+  TB_ENV.Build();
+  TB_FEED.Build();
+  TB_KEYWORD.Build();
+  TB_Proxy.Build();
+  TB_VER.Build();
+  TB_REG.Build();
+  TB_ENV.CB_RefreshTime.OnChange = Handler(this, &TSetForm::CB_RefreshTimeChange);
+  PageControl.SetActivePage(&TB_ENV);
+}
+
+void TSetForm::FormCreate(TObject*) {
+  BuildPages();
+  TB_VER.ShowProgram(NoBandEdition);
+  FLoadedIndex = -1;
+  OleDropTarget.SetWinControl(this);
+}
+
+void TSetForm::FormShow(TObject*) {
+  TB_VER.ShowProgramIcon();
+  TB_KEYWORD.Load();
+  TB_ENV.Load();
+  TB_Proxy.Load();
+  TB_FEED.CheckListBox.SetItemHeight(std::abs(Font().Height()) + 1);
+  SaveDialog.FileName = GetProgramFolder() + "OPMLリスト";
+  TB_FEED.LoadList(DataFolder + FeedListFileName);
+  FRefreshTimeChanged = false;
+}
+
+void TSetForm::FormCloseQuery(TObject*, bool& canClose) {
+  if (FRefreshTimeChanged && TB_ENV.RefreshTimeValue() < kShortInterval &&
+      !ConfirmMsg(ShortIntervalQuestion, mtConfirmation, false)) {
+    canClose = false;
+    return;
+  }
+  ForceFolder(DelBackslash(DataFolder));
+  if (SettingsReset) return;
+  if (!SaveSettings()) canClose = ConfirmMsg(WriteFailedQuestion, mtConfirmation, false);
+}
+
+bool TSetForm::SaveSettings() {
+  try {
+    if (FListChanged && !TB_FEED.SaveList(DataFolder + FeedListFileName)) return false;
+    AccessTickerIni(TickerIniPath, "R");
+    TB_KEYWORD.Save();
+    TB_ENV.Save();
+    TB_Proxy.Save();
+    return AccessTickerIni(TickerIniPath, "W");
+  } catch (const std::exception&) {
+    return false;
+  }
+}
+
+void TSetForm::Button2Click(TObject*) { Close(); }
+
+void TSetForm::PageControlChange(TObject*) {
+  ButtonOPML.SetEnabled(PageControl.ActivePage() == &TB_FEED);
+  try {
+    if (FocusControl.CanFocus()) FocusControl.SetFocus();
+  } catch (...) {
+    // The focus only keeps carets out of the pages' edits.
+  }
+}
+
+void TSetForm::CB_RefreshTimeChange(TObject*) { FRefreshTimeChanged = true; }
+
+TTabSheet* TSetForm::StartPage(TStartPage page) {
+  switch (page) {
+    case TStartPage::Feed: return &TB_FEED;
+    case TStartPage::Version: return &TB_VER;
+    case TStartPage::Reg: return &TB_REG;
+    default: return &TB_ENV;
+  }
+}
+
+void TSetForm::AddFeedUrl(const std::string& source) {
+  PendingFeedUrl = source;
+  TB_FEED.ED_URL.SetText(source);
+}
+
+void RunSettingsDialog(const TSettingsStart& start) {
+  Application.ShowMainForm = false;
+  TSetForm form;
+  Application.CreateForm(form);
+  form.PageControl.SetActivePage(form.StartPage(start.Page));
+  try {
+    form.Show();
+    form.Repaint();
+  } catch (...) {
+    // A window that cannot be drawn yet still runs.
+  }
+  if (!start.FeedUrl.empty()) {
+    form.FDropIndex = -1;
+    form.AddFeedUrl(start.FeedUrl);
+  }
+  form.ButtonOPML.SetEnabled(form.PageControl.ActivePage() == &form.TB_FEED &&
+                             form.TB_FEED.CheckListBox.ItemCount() > 0);
+  Application.Run();
+}

@@ -1,0 +1,191 @@
+"""TessivarSetup's settings dialog: the page each command word opens, the
+second copy that only says so, the settings file written on closing, and a
+picture of every page."""
+
+import os
+import shutil
+import subprocess
+import tempfile
+import time
+
+from tessivar_e2e import BUILD, Install, def_line, helper_exe, run_cases, wine_kill, wine_run
+
+TITLE = "設定"
+SHOTS = os.path.join(BUILD, "shots")
+
+
+def helper(*args, timeout=60):
+    return wine_run(helper_exe(), [str(a) for a in args], timeout=timeout)
+
+
+class Dialog:
+    """One running settings dialog of an install."""
+
+    def __init__(self, inst, *args):
+        self.inst = inst
+        self.proc = inst.start(*args)
+        self.tmp = tempfile.mkdtemp(prefix="tessivar-dlg-")
+        out = os.path.join(self.tmp, "w.txt")
+        helper("window", "TForm", TITLE, out, 60, timeout=120)
+        assert os.path.exists(out) and open(out).read().split()[1] == "1", "no settings dialog"
+
+    def state(self, tab=-1):
+        """The selected tab and the (class, text) of every visible child window."""
+        out = os.path.join(self.tmp, "d.txt")
+        rc, log = helper("dialog", "TForm", TITLE, tab, out)
+        assert rc == 0, log
+        lines = open(out, "rb").read().decode("cp932").splitlines()
+        return int(lines[0].split()[1]), [tuple(l.split("\t", 1)) for l in lines[1:]]
+
+    def capture(self, name):
+        os.makedirs(SHOTS, exist_ok=True)
+        path = os.path.join(SHOTS, name + ".bmp")
+        rc, log = helper("capture", "TForm", TITLE, path)
+        assert rc == 0 and os.path.getsize(path) > 100000, log
+
+    def close(self):
+        helper("send", "TForm", TITLE, 0x10, 0)
+        try:
+            self.proc.communicate(timeout=60)
+        except subprocess.TimeoutExpired:
+            wine_kill(self.proc)
+            raise AssertionError("the dialog did not end")
+        finally:
+            shutil.rmtree(self.tmp, ignore_errors=True)
+        assert self.proc.returncode == 0
+
+    def kill(self):
+        if self.proc.poll() is None:
+            wine_kill(self.proc)
+        shutil.rmtree(self.tmp, ignore_errors=True)
+
+
+def has(children, cls, text):
+    return (cls, text) in children
+
+
+def open_on(inst, args, expect_tab, expect_child):
+    dialog = Dialog(inst, *args)
+    try:
+        tab, children = dialog.state()
+        assert tab == expect_tab, (args, tab, children)
+        assert expect_child in children, (args, children)
+        dialog.close()
+    finally:
+        dialog.kill()
+    return children
+
+
+def command_words_open_their_pages(server):
+    inst = Install(server)
+    try:
+        url = server.url("/a.xml")
+        inst.write_def([def_line("a", url)])
+        # Without the band server there is no registration tab: five tabs.
+        open_on(inst, [], 0, ("Button", "加速"))
+        open_on(inst, ["unknown"], 0, ("Button", "加速"))
+        open_on(inst, ["version"], 4, ("Button", "全ての設定を初期状態に戻す(&R)..."))
+        open_on(inst, ["ADD"], 1, ("ListBox", ""))
+        # The registration page without a tab of its own.
+        open_on(inst, ["INSTALL"], -1, ("Button", "レジストリへの登録(&I)"))
+        # URL mode: the feed page, the address handed to the feed editor.
+        open_on(inst, [url], 1, ("Edit", url))
+        assert server.requests() == []
+    finally:
+        inst.close()
+
+
+def install_without_the_oem_switch_opens_the_basic_page(server):
+    inst = Install(server, oem=["[Env]", "RegSwitch=0"])
+    try:
+        inst.write_def([def_line("a", server.url("/a.xml"))])
+        open_on(inst, ["INSTALL"], 0, ("Button", "加速"))
+    finally:
+        inst.close()
+
+
+def a_second_copy_says_the_dialog_is_open(server):
+    inst = Install(server)
+    tmp = tempfile.mkdtemp(prefix="tessivar-box-")
+    try:
+        inst.write_def([def_line("a", server.url("/a.xml"))])
+        first = Dialog(inst)
+        try:
+            for args in ([], ["VERSION"], [server.url("/b.xml")]):
+                second = inst.start(*args)
+                out = os.path.join(tmp, "box.txt")
+                try:
+                    rc, log = helper("closebox", out, 60, timeout=120)
+                    assert rc == 0, "no message box for %s: %s" % (args, log)
+                    second.communicate(timeout=60)
+                    assert second.returncode == 0
+                finally:
+                    if second.poll() is None:
+                        wine_kill(second)
+                # The information box; which text it shows is checked by the unit tests.
+                assert open(out, "rb").read().decode("cp932").splitlines() == ["情報", "OK"]
+            # The first dialog is still the only one, on its page.
+            tab, children = first.state()
+            assert tab == 0 and has(children, "Button", "加速"), children
+            first.close()
+        finally:
+            first.kill()
+    finally:
+        shutil.rmtree(tmp, ignore_errors=True)
+        inst.close()
+
+
+def closing_writes_the_settings_file_anew(server):
+    inst = Install(server)
+    try:
+        inst.write_def([def_line("a", server.url("/a.xml"))])
+        inst.write_ini({"Run": {"RefreshNow": "45000.5"}, "Env": {"RefreshTime": 45, "KeepTime": 72},
+                        "Other": {"Kept": "yes"}})
+        ini = os.path.join(inst.ini_dir, "TessivarOrvanel.ini")
+        old = time.time() - 3600
+        os.utime(ini, (old, old))
+        before_def = inst.raw("TessivarOrvanel.def")
+        open_on(inst, [], 0, ("Edit", "45"))
+        text = inst.read_ini()
+        for line in ("RefreshNow=45000.5", "RefreshTime=45", "KeepTime=72", "Kept=yes"):
+            assert line in text.splitlines(), text
+        # The ticker notices the new file by its time; the untouched list stays.
+        assert os.path.getmtime(ini) > old + 60
+        assert inst.raw("TessivarOrvanel.def") == before_def
+    finally:
+        inst.close()
+
+
+def every_page_is_drawn(server):
+    inst = Install(server)
+    try:
+        inst.write_def([def_line("ニュース", server.url("/a.xml")),
+                        def_line("off", server.url("/b.xml"), checked="")])
+        dialog = Dialog(inst)
+        try:
+            for tab, name in enumerate(("env", "feed", "keyword", "proxy", "version")):
+                selected, _ = dialog.state(tab)
+                assert selected == tab
+                time.sleep(0.5)
+                dialog.capture("settings-" + name)
+            dialog.close()
+        finally:
+            dialog.kill()
+        dialog = Dialog(inst, "INSTALL")
+        try:
+            dialog.capture("settings-registration")
+            dialog.close()
+        finally:
+            dialog.kill()
+    finally:
+        inst.close()
+
+
+if __name__ == "__main__":
+    run_cases([
+        command_words_open_their_pages,
+        install_without_the_oem_switch_opens_the_basic_page,
+        a_second_copy_says_the_dialog_is_open,
+        closing_writes_the_settings_file_anew,
+        every_page_is_drawn,
+    ])

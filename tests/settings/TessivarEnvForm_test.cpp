@@ -1,0 +1,352 @@
+// The settings dialog shown for real: filled from the settings file and the
+// feed list, edited through its controls as a user would type, and closed,
+// with its questions answered from a timer.
+#include "TessivarEnvForm.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "classlib/Text.h"
+#include "common/TestDialogs.h"
+#include "common/TestFiles.h"
+#include "common/TestMessages.h"
+#include "shared/FeedFiles.h"
+#include "shared/S_string.h"
+#include "shared/Tessivar_Seihin.h"
+
+namespace {
+
+// Replaces the field's text the way typing does (it notifies a change even
+// where setting the text does not).
+void TypeInto(TWinControl& field, const std::string& text) {
+  HWND h = field.Handle();
+  SendMessageW(h, EM_SETSEL, 0, -1);
+  SendMessageW(h, EM_REPLACESEL, TRUE, (LPARAM)SjisToWide(text).c_str());
+}
+
+void Choose(TComboBox& list, int item) {
+  list.SetItemIndex(item);
+  SendMessageW(GetParent(list.Handle()), WM_COMMAND, MAKEWPARAM(0, CBN_SELCHANGE),
+               (LPARAM)list.Handle());
+}
+
+class SetFormTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    TickerSettings = TTickerSettings();
+    NoBandEdition = false;
+    SettingsReset = false;
+    SetSaveRetryPauseForTest(10);
+    InitDataFoldersAt(scratch_.Path() + "AppData", scratch_.Path() + "Profile");
+  }
+  void TearDown() override {
+    SetFileAttributesW(SjisToWide(TickerIniPath).c_str(), FILE_ATTRIBUTE_NORMAL);
+  }
+
+  // The settings as the start-up left them, written as the file holds them.
+  void WriteSettings() { ASSERT_TRUE(AccessTickerIni(TickerIniPath, "W")); }
+  TTickerSettings Stored() {
+    TTickerSettings keep = TickerSettings;
+    TickerSettings = TTickerSettings();
+    AccessTickerIni(TickerIniPath, "R");
+    TTickerSettings stored = TickerSettings;
+    TickerSettings = keep;
+    return stored;
+  }
+  std::unique_ptr<TSetForm> Open() {
+    auto form = std::make_unique<TSetForm>();
+    form->DoCreate();
+    form->Show();
+    DispatchQueuedMessages();
+    return form;
+  }
+  // True when the dialog went away.
+  bool Close(TSetForm& form) {
+    form.Close();
+    DispatchQueuedMessages();
+    return !form.Visible();
+  }
+  std::string FeedListPath() const { return DataFolder + FeedListFileName; }
+
+  ScratchFolder scratch_{"setform"};
+};
+
+void SetEveryDialogValue(TTickerSettings& t) {
+  t.RefreshTime = 45;
+  t.KeepTime = 72;
+  t.TickerFontSize = 12;
+  t.TickerScroll = 4;
+  t.TickerSpeedUp = true;
+  t.TickerScrollTaskBar = false;
+  t.TickerTime = 7;
+  t.TickerScrollTime = 0;
+  t.CommonBrows = 2;
+  t.CommonBrowsName = "C:\\ブラウザ\\b.exe";
+  t.ScrollButton = true;
+  t.DescPopup = false;
+  t.InternetPreConfig = 2;
+  t.ProxyHost = "proxy.example";
+  t.ProxyPort = 3128;
+  t.ProxyUser = "ユーザー";
+  t.ProxyPassword = "p@ss";
+  t.ProxyCredentialsInUrl = 1;
+  for (int i = 0; i < kHighlightKeywordCount; ++i)
+    t.HighlightKeywords[i] = "語" + std::to_string(i + 1);
+}
+
+TEST_F(SetFormTest, EveryFieldShowsItsValueAndAnUntouchedCloseWritesTheSameFile) {
+  SetEveryDialogValue(TickerSettings);
+  WriteSettings();
+  const std::string before = ReadWholeFile(TickerIniPath);
+  auto form = Open();
+  EXPECT_EQ("45", form->TB_ENV.CB_RefreshTime.Text());
+  EXPECT_EQ("72", form->TB_ENV.CB_KeepTime.Text());
+  EXPECT_EQ("12", form->TB_ENV.CB_FontSize.Text());
+  EXPECT_EQ(4, form->TB_ENV.CB_Scroll.ItemIndex());
+  EXPECT_EQ("0", form->TB_ENV.CB_TickerScrollTime.Text());
+  EXPECT_TRUE(form->TB_ENV.ED_ViewSet.Enabled());
+  EXPECT_EQ("C:\\ブラウザ\\b.exe", form->TB_ENV.ED_ViewSet.Text());
+  EXPECT_EQ("3128", form->TB_Proxy.CB_PortNumber.Text());
+  EXPECT_EQ("ユーザー", form->TB_Proxy.ED_UserName.Text());
+  EXPECT_EQ("語10", form->TB_KEYWORD.ED_Key10.Text());
+  ASSERT_TRUE(Close(*form));
+  EXPECT_EQ(before, ReadWholeFile(TickerIniPath));
+}
+
+TEST_F(SetFormTest, EditedFieldsAreStored) {
+  WriteSettings();
+  auto form = Open();
+  TEnvPage& env = form->TB_ENV;
+  TypeInto(env.CB_RefreshTime, "120");
+  Choose(env.CB_KeepTime, 4);
+  Choose(env.CB_FontSize, 4);
+  Choose(env.CB_Scroll, 6);
+  env.CB_SpeedUp.SetChecked(true);
+  TypeInto(env.CB_TickerTime, "12");
+  TypeInto(env.CB_TickerScrollTime, "4");
+  env.CB_Description.SetChecked(false);
+  Choose(env.CB_CommonBrows, 0);
+  Choose(form->TB_Proxy.CB_PreConfig, 0);
+  TypeInto(form->TB_Proxy.ED_ServerName, "10.0.0.1");
+  TypeInto(form->TB_Proxy.CB_PortNumber, "8081");
+  TypeInto(form->TB_Proxy.ED_Password, "秘密");
+  TypeInto(form->TB_KEYWORD.ED_Key3, "  デジタル*カメラ ！C社　");
+  ASSERT_TRUE(Close(*form));
+  TTickerSettings t = Stored();
+  EXPECT_EQ(120, t.RefreshTime);
+  EXPECT_EQ(120, t.KeepTime);
+  EXPECT_EQ(13, t.TickerFontSize);
+  EXPECT_EQ(6, t.TickerScroll);
+  EXPECT_TRUE(t.TickerSpeedUp);
+  EXPECT_EQ(12, t.TickerTime);
+  EXPECT_EQ(4, t.TickerScrollTime);
+  EXPECT_FALSE(t.DescPopup);
+  EXPECT_EQ(0, t.CommonBrows);
+  // Greyed proxy fields keep their values and are still written.
+  EXPECT_EQ(0, t.InternetPreConfig);
+  EXPECT_FALSE(form->TB_Proxy.ED_ServerName.Enabled());
+  EXPECT_EQ("10.0.0.1", t.ProxyHost);
+  EXPECT_EQ(8081, t.ProxyPort);
+  EXPECT_EQ("秘密", t.ProxyPassword);
+  EXPECT_EQ("デジタル*カメラ ！C社", t.HighlightKeywords[2]);
+}
+
+TEST_F(SetFormTest, ValuesNoListItemShowsAreKeptAndOthersNormalised) {
+  TickerSettings.TickerFontSize = 20;
+  TickerSettings.TickerScroll = 9;
+  TickerSettings.CommonBrows = 5;
+  TickerSettings.InternetPreConfig = 7;
+  TickerSettings.KeepTime = 30;
+  WriteSettings();
+  auto form = Open();
+  EXPECT_EQ(-1, form->TB_ENV.CB_FontSize.ItemIndex());
+  EXPECT_EQ("24", form->TB_ENV.CB_KeepTime.Text());
+  EXPECT_FALSE(form->TB_ENV.CB_SpeedUp.Enabled());
+  EXPECT_FALSE(form->TB_Proxy.GB_Proxy.Enabled());
+  ASSERT_TRUE(Close(*form));
+  TTickerSettings t = Stored();
+  EXPECT_EQ(20, t.TickerFontSize);
+  EXPECT_EQ(9, t.TickerScroll);
+  EXPECT_EQ(5, t.CommonBrows);
+  EXPECT_EQ(7, t.InternetPreConfig);
+  EXPECT_EQ(24, t.KeepTime);
+}
+
+TEST_F(SetFormTest, SpinFieldsAreClampedWhenStoredWhateverHasTheFocus) {
+  WriteSettings();
+  auto form = Open();
+  TypeInto(form->TB_ENV.CB_RefreshTime, "5");
+  TypeInto(form->TB_ENV.CB_TickerTime, "0");
+  TypeInto(form->TB_ENV.CB_TickerScrollTime, "-3");
+  TypeInto(form->TB_Proxy.CB_PortNumber, "99999");
+  form->TB_ENV.CB_TickerTime.SetFocus();
+  {
+    // Alt+F4 closes without the field losing its focus first.
+    DialogScript yes("確認", [](HWND, TMessageForm* box) { Click(box, "はい(&Y)"); });
+    SendMessageW(form->Handle(), WM_SYSCOMMAND, SC_CLOSE, 0);
+    ASSERT_TRUE(PumpUntil([&] { return !form->Visible(); }, 10000));
+  }
+  TTickerSettings t = Stored();
+  EXPECT_EQ(15, t.RefreshTime);
+  EXPECT_EQ(1, t.TickerTime);
+  EXPECT_EQ(0, t.TickerScrollTime);
+  EXPECT_EQ(65535, t.ProxyPort);
+}
+
+TEST_F(SetFormTest, AShortIntervalAsksAndCancelKeepsTheDialog) {
+  WriteSettings();
+  const std::string before = ReadWholeFile(TickerIniPath);
+  auto form = Open();
+  TypeInto(form->TB_ENV.CB_RefreshTime, "20");
+  std::string asked;
+  {
+    DialogScript cancel("確認", [&](HWND, TMessageForm* box) {
+      asked = box->Message()->Caption();
+      Click(box, "キャンセル");
+    });
+    EXPECT_FALSE(Close(*form));
+    EXPECT_TRUE(cancel.Acted());
+  }
+  EXPECT_EQ(ShortIntervalQuestion, asked);
+  EXPECT_EQ(before, ReadWholeFile(TickerIniPath));
+  EXPECT_EQ("20", form->TB_ENV.CB_RefreshTime.Text());
+  {
+    DialogScript yes("確認", [](HWND, TMessageForm* box) { Click(box, "はい(&Y)"); });
+    EXPECT_TRUE(Close(*form));
+  }
+  EXPECT_EQ(20, Stored().RefreshTime);
+}
+
+TEST_F(SetFormTest, AShortIntervalLoadedFromTheFileClosesWithoutAsking) {
+  TickerSettings.RefreshTime = 20;
+  WriteSettings();
+  auto form = Open();
+  DialogScript never("確認", [](HWND, TMessageForm* box) { Click(box, "キャンセル"); });
+  EXPECT_TRUE(Close(*form));
+  EXPECT_FALSE(never.Acted());
+}
+
+TEST_F(SetFormTest, ValuesTheTickerWroteWhileOpenSurvive) {
+  WriteSettings();
+  auto form = Open();
+  TypeInto(form->TB_KEYWORD.ED_Key1, "株価");
+  // The ticker program writes the whole file meanwhile.
+  TTickerSettings dialogs = TickerSettings;
+  TickerSettings.RefreshNow = 45000.25;
+  TickerSettings.AlphaBrend = 160;
+  TickerSettings.SearchName = "検索";
+  TickerSettings.SearchUrl = "http://127.0.0.1/q=$KEYWORD$";
+  WriteSettings();
+  TickerSettings = dialogs;
+  ASSERT_TRUE(Close(*form));
+  TTickerSettings t = Stored();
+  EXPECT_DOUBLE_EQ(45000.25, t.RefreshNow);
+  EXPECT_EQ(160, t.AlphaBrend);
+  EXPECT_EQ("検索", t.SearchName);
+  EXPECT_EQ("http://127.0.0.1/q=$KEYWORD$", t.SearchUrl);
+  EXPECT_EQ("株価", t.HighlightKeywords[0]);
+}
+
+TEST_F(SetFormTest, AReadOnlySettingsFileAsksAndLosesNothing) {
+  WriteSettings();
+  const std::string before = ReadWholeFile(TickerIniPath);
+  SetFileAttributesW(SjisToWide(TickerIniPath).c_str(), FILE_ATTRIBUTE_READONLY);
+  auto form = Open();
+  TypeInto(form->TB_KEYWORD.ED_Key2, "新製品");
+  std::string asked;
+  {
+    DialogScript cancel("確認", [&](HWND, TMessageForm* box) {
+      asked = box->Message()->Caption();
+      Click(box, "キャンセル");
+    });
+    EXPECT_FALSE(Close(*form));
+  }
+  EXPECT_EQ(WriteFailedQuestion, asked);
+  EXPECT_EQ("新製品", form->TB_KEYWORD.ED_Key2.Text());
+  EXPECT_EQ(before, ReadWholeFile(TickerIniPath));
+  {
+    DialogScript yes("確認", [](HWND, TMessageForm* box) { Click(box, "はい(&Y)"); });
+    EXPECT_TRUE(Close(*form));
+  }
+  EXPECT_EQ(before, ReadWholeFile(TickerIniPath));
+}
+
+TEST_F(SetFormTest, TheFeedListIsWrittenOnlyWhenItChangedAndKeepsWhatTheRefreshStored) {
+  WriteSettings();
+  const std::string list =
+      "*\tニュース\thttp://127.0.0.1/a.xml\t1\t10\t18\tSat, 01 Jan 2000 00:00:00 GMT\t最新\r\n"
+      "\toff\tC:\\feeds\\b.rdf\t\t\t\t\t\r\n";
+  ASSERT_TRUE(WriteWholeFile(FeedListPath(), list));
+  auto form = Open();
+  TFeedPage& feeds = form->TB_FEED;
+  ASSERT_EQ(2, feeds.CheckListBox.ItemCount());
+  EXPECT_EQ("http://127.0.0.1/a.xml", feeds.ED_URL.Text());
+  EXPECT_EQ("9:00", feeds.CB_TimeSt.Text());
+  EXPECT_EQ("17:59", feeds.CB_TimeEn.Text());
+  EXPECT_FALSE(feeds.CheckListBox.Checked(1));
+  ASSERT_TRUE(WriteWholeFile(FeedListPath(), "changed elsewhere\r\n"));
+  ASSERT_TRUE(Close(*form));
+  EXPECT_EQ("changed elsewhere\r\n", ReadWholeFile(FeedListPath()));
+
+  form = Open();
+  form->FListChanged = true;
+  ASSERT_TRUE(WriteWholeFile(FeedListPath(), list));
+  form->TB_FEED.LoadList(FeedListPath());
+  ASSERT_TRUE(Close(*form));
+  EXPECT_EQ(list, ReadWholeFile(FeedListPath()));
+}
+
+TEST_F(SetFormTest, AfterAResetTheCloseWritesNothing) {
+  auto form = Open();
+  SettingsReset = true;
+  form->FListChanged = true;
+  ASSERT_TRUE(Close(*form));
+  EXPECT_FALSE(PathExists(TickerIniPath));
+  EXPECT_FALSE(PathExists(FeedListPath()));
+  EXPECT_TRUE(PathExists(DelBackslash(DataFolder)));
+}
+
+TEST_F(SetFormTest, ScrollAndConnectionChoicesEnableTheirControls) {
+  NoBandEdition = true;
+  TickerSettings.TickerScroll = 3;
+  auto form = Open();
+  TEnvPage& env = form->TB_ENV;
+  EXPECT_TRUE(env.CB_SpeedUp.Enabled());
+  EXPECT_TRUE(env.CB_TickerScrollTime.Enabled());
+  EXPECT_FALSE(env.CB_ScrollTaskBarOnly.Enabled());
+  Choose(env.CB_Scroll, 0);
+  EXPECT_FALSE(env.CB_SpeedUp.Enabled());
+  EXPECT_FALSE(env.LB_TickerScrollTime.Enabled());
+  EXPECT_FALSE(env.ED_ViewSet.Enabled());
+  Choose(env.CB_CommonBrows, 2);
+  EXPECT_TRUE(env.ED_ViewSet.Enabled());
+  EXPECT_TRUE(env.SB_ViewSet.Enabled());
+  Choose(form->TB_Proxy.CB_PreConfig, 2);
+  EXPECT_TRUE(form->TB_Proxy.GB_Proxy.Enabled());
+  EXPECT_TRUE(form->TB_Proxy.ED_Password.Enabled());
+  EXPECT_EQ("Tessivar-Ticker", form->TB_VER.ProductName.Caption());
+  ASSERT_TRUE(Close(*form));
+}
+
+TEST_F(SetFormTest, TheExportButtonFollowsTheFeedPage) {
+  auto form = Open();
+  ASSERT_EQ(0, form->TB_FEED.CheckListBox.ItemCount());
+  form->PageControl.SetActivePage(&form->TB_FEED);
+  form->PageControlChange(&form->PageControl);
+  EXPECT_TRUE(form->ButtonOPML.Enabled());
+  form->PageControl.SetActivePage(&form->TB_KEYWORD);
+  form->PageControlChange(&form->PageControl);
+  EXPECT_FALSE(form->ButtonOPML.Enabled());
+  EXPECT_TRUE(form->FocusControl.Focused());
+  ASSERT_TRUE(Close(*form));
+}
+
+TEST(RegistrationTab, OnlyOnOldWindowsInTheBandEditionWhenAllowed) {
+  EXPECT_TRUE(RegistrationTabWanted(5, false, true));
+  EXPECT_FALSE(RegistrationTabWanted(6, false, true));
+  EXPECT_FALSE(RegistrationTabWanted(5, true, true));
+  EXPECT_FALSE(RegistrationTabWanted(5, false, false));
+}
+
+}  // namespace

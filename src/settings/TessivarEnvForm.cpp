@@ -7,8 +7,6 @@
 #include "shared/S_string.h"
 #include "shared/Tessivar_Seihin.h"
 
-bool SettingsReset = false;
-
 const char ShortIntervalQuestion[] =
     "自動更新の間隔が３０分未満に変更されました\r\n\r\n"
     "多くのサイトは３０分以上の更新頻度で十分ですのでサイトの\r\n"

@@ -9,6 +9,7 @@
 #include "KeywordPage.h"
 #include "ProxyPage.h"
 #include "RegPage.h"
+#include "SettingsReset.h"
 #include "VersionPage.h"
 #include "classlib/Button.h"
 #include "classlib/FileDialogs.h"
@@ -16,9 +17,6 @@
 #include "classlib/PageControl.h"
 #include "refresh/SetupCommand.h"
 #include "shared/OleDnD.h"
-
-// The settings were reset while the dialog was open: its close writes nothing.
-extern bool SettingsReset;
 
 extern const char ShortIntervalQuestion[];
 extern const char WriteFailedQuestion[];

@@ -307,6 +307,30 @@ def helper_exe():
     return os.path.join(BUILD, "tests", "TessivarE2eHelper.exe")
 
 
+def settings_dialog_shown(seconds=60):
+    """Waits for the settings dialog of a TessivarSetup run; True once it shows."""
+    tmp = tempfile.mkdtemp(prefix="tessivar-win-")
+    try:
+        out = os.path.join(tmp, "w.txt")
+        wine_run(helper_exe(), ["window", "TForm", "設定", out, str(seconds)], timeout=seconds + 60)
+        return os.path.exists(out) and open(out).read().split()[1] == "1"
+    finally:
+        shutil.rmtree(tmp, ignore_errors=True)
+
+
+def close_settings_dialog(proc, seconds=60):
+    """Closes the run's settings dialog as its close box does; the run's exit code."""
+    assert settings_dialog_shown(seconds), "no settings dialog"
+    wine_run(helper_exe(), ["send", "TForm", "設定", "16", "0"])
+    try:
+        proc.communicate(timeout=seconds)
+    except subprocess.TimeoutExpired:
+        wine_kill(proc)
+        proc.communicate()
+        raise AssertionError("the settings dialog did not end")
+    return proc.returncode
+
+
 def users_folder():
     users = [d for d in glob.glob(os.path.join(PREFIX, "drive_c", "users", "*"))
              if os.path.basename(d) != "Public" and os.path.isdir(os.path.join(d, "AppData"))]

@@ -4,11 +4,11 @@ picture of every page."""
 
 import os
 import shutil
-import subprocess
 import tempfile
 import time
 
-from tessivar_e2e import BUILD, Install, def_line, helper_exe, run_cases, wine_kill, wine_run
+from tessivar_e2e import (BUILD, Install, close_settings_dialog, def_line, helper_exe, run_cases,
+                          settings_dialog_shown, wine_kill, wine_run)
 
 TITLE = "設定"
 SHOTS = os.path.join(BUILD, "shots")
@@ -25,9 +25,7 @@ class Dialog:
         self.inst = inst
         self.proc = inst.start(*args)
         self.tmp = tempfile.mkdtemp(prefix="tessivar-dlg-")
-        out = os.path.join(self.tmp, "w.txt")
-        helper("window", "TForm", TITLE, out, 60, timeout=120)
-        assert os.path.exists(out) and open(out).read().split()[1] == "1", "no settings dialog"
+        assert settings_dialog_shown(), "no settings dialog"
 
     def state(self, tab=-1):
         """The selected tab and the (class, text) of every visible child window."""
@@ -44,15 +42,10 @@ class Dialog:
         assert rc == 0 and os.path.getsize(path) > 100000, log
 
     def close(self):
-        helper("send", "TForm", TITLE, 0x10, 0)
         try:
-            self.proc.communicate(timeout=60)
-        except subprocess.TimeoutExpired:
-            wine_kill(self.proc)
-            raise AssertionError("the dialog did not end")
+            assert close_settings_dialog(self.proc) == 0
         finally:
             shutil.rmtree(self.tmp, ignore_errors=True)
-        assert self.proc.returncode == 0
 
     def kill(self):
         if self.proc.poll() is None:

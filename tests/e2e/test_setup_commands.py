@@ -6,8 +6,8 @@ import shutil
 import tempfile
 import time
 
-from tessivar_e2e import (HERE, Install, Proxy, def_line, helper_exe, run_cases, scramble, wine_kill,
-                          wine_run, wine_start)
+from tessivar_e2e import (HERE, Install, Proxy, close_settings_dialog, def_line, helper_exe, run_cases,
+                          scramble, wine_kill, wine_run, wine_start)
 
 EMBEDDED_LIST = os.path.join(HERE, "..", "..", "src", "resources", "TessivarOrvanel.def")
 
@@ -173,14 +173,16 @@ def ticker_parameter_downloads_the_oem_files(server):
     try:
         oem = ("[Def]\r\nLocalPath=%s\r\nOemName=Test\r\n" % inst.local_path).encode()
         server.route("/download/plinvat/abc/TessivarOrvanel.oem", oem)
-        inst.run("TICKER%abc")
+        inst.write_def([def_line("a", server.url("/a.xml"))])
+        # No command word: the settings dialog opens after the download.
+        assert close_settings_dialog(inst.start("TICKER%abc")) == 0
         # The package is tried 3 times, then the loose OEM file.
         paths = [p for p, _ in server.requests()]
         assert paths == ["/download/plinvat/abc/TessivarOrvanel.hddef"] * 3 + [
             "/download/plinvat/abc/TessivarOrvanel.oem"], paths
         assert open(os.path.join(inst.prog, "OEM", "TessivarOrvanel.oem"), "rb").read() == oem
         server.clear_requests()
-        inst.run("TICKER=abc")
+        assert close_settings_dialog(inst.start("TICKER=abc")) == 0
         assert server.requests() == []
     finally:
         inst.close()

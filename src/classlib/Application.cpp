@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "Forms.h"
+#include "HintWindow.h"
 #include "Text.h"
 
 TApplication Application;
@@ -14,36 +15,12 @@ void SetAppTitle(const std::string& title) { Application.SetTitle(title); }
 namespace {
 const UINT_PTR kHintShowTimer = 1, kHintHideTimer = 2;
 const int kMaxMessagesPerPump = 1000;
-
-LRESULT CALLBACK HintWndProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
-  if (msg == WM_PAINT) {
-    PAINTSTRUCT ps;
-    HDC dc = BeginPaint(h, &ps);
-    RECT r;
-    GetClientRect(h, &r);
-    BrushHandle bk(CreateSolidBrush(GetSysColor(COLOR_INFOBK)));
-    FillRect(dc, &r, bk.get());
-    TFont font;
-    SelectObjectScope sel(dc, font.Handle());
-    SetBkMode(dc, TRANSPARENT);
-    SetTextColor(dc, GetSysColor(COLOR_INFOTEXT));
-    int n = GetWindowTextLengthW(h);
-    std::wstring text(n + 1, L'\0');
-    n = GetWindowTextW(h, &text[0], n + 1);
-    InflateRect(&r, -2, -2);
-    DrawTextW(dc, text.c_str(), n, &r, DT_NOPREFIX | DT_WORDBREAK);
-    EndPaint(h, &ps);
-    return 0;
-  }
-  if (msg == WM_NCHITTEST) return HTTRANSPARENT;
-  return DefWindowProcW(h, msg, wp, lp);
-}
 }  // namespace
 
 TApplication::TApplication() = default;
 
 TApplication::~TApplication() {
-  if (hintWnd_) DestroyWindow(hintWnd_);
+  hint_.reset();
   if (hwnd_) DestroyWindow(hwnd_);
 }
 
@@ -71,10 +48,6 @@ void TApplication::Initialize() {
   wc.lpfnWndProc = AppWndProc;
   wc.hInstance = Instance();
   wc.lpszClassName = L"TApplication";
-  RegisterClassExW(&wc);
-  wc.lpfnWndProc = HintWndProc;
-  wc.lpszClassName = L"THintWindow";
-  wc.hCursor = LoadCursorW(nullptr, (LPCWSTR)IDC_ARROW);
   RegisterClassExW(&wc);
   hwnd_ = CreateWindowExW(WS_EX_TOOLWINDOW, L"TApplication", SjisToWide(title_).c_str(), WS_POPUP, 0,
                           0, 0, 0, nullptr, nullptr, Instance(), nullptr);
@@ -200,6 +173,14 @@ int TApplication::MessageBox(const std::string& text, const std::string& caption
   return r;
 }
 
+void TApplication::MainFormSized(WPARAM sizeKind) {
+  const bool minimized = sizeKind == SIZE_MINIMIZED;
+  if (minimized == minimized_) return;
+  minimized_ = minimized;
+  TNotifyEvent& event = minimized ? OnMinimize : OnRestore;
+  if (event) SafeCall([&] { event(nullptr); });
+}
+
 void TApplication::AddForm(TForm* f) { forms_.push_back(f); }
 
 void TApplication::RemoveForm(TForm* f) {
@@ -226,7 +207,7 @@ void TApplication::CancelHint() {
     KillTimer(hwnd_, kHintShowTimer);
     KillTimer(hwnd_, kHintHideTimer);
   }
-  if (hintWnd_) ShowWindow(hintWnd_, SW_HIDE);
+  if (hint_) hint_->ReleaseHint();
 }
 
 void TApplication::ShowHintNow() {
@@ -235,22 +216,12 @@ void TApplication::ShowHintNow() {
   size_t bar = text.find('|');
   if (bar != std::string::npos) text.resize(bar);
   if (text.empty()) return;
-  std::wstring w = SjisToWide(text);
-  if (!hintWnd_)
-    hintWnd_ = CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_TOPMOST | WS_EX_NOACTIVATE, L"THintWindow", L"",
-                               WS_POPUP | WS_BORDER, 0, 0, 0, 0, hwnd_, nullptr, Instance(), nullptr);
-  if (!hintWnd_) return;
-  SetWindowTextW(hintWnd_, w.c_str());
-  TFont font;
-  RECT r = {0, 0, 300, 0};
-  {
-    WindowDC dc(hintWnd_);
-    SelectObjectScope sel(dc.get(), font.Handle());
-    DrawTextW(dc.get(), w.c_str(), (int)w.size(), &r, DT_CALCRECT | DT_NOPREFIX | DT_WORDBREAK);
-  }
+  if (!hint_) hint_ = std::make_unique<THintWindow>();
+  RECT r = hint_->CalcHintRect(300, text);
   POINT p;
   GetCursorPos(&p);
-  SetWindowPos(hintWnd_, HWND_TOPMOST, p.x, p.y + 20, r.right + 6, r.bottom + 6, SWP_NOACTIVATE | SWP_SHOWWINDOW);
-  InvalidateRect(hintWnd_, nullptr, TRUE);
+  OffsetRect(&r, p.x, p.y + 20);
+  r.bottom += 4;  // the frame and an even margin below the text
+  hint_->ActivateHint(r, text);
   SetTimer(hwnd_, kHintHideTimer, (UINT)HintHidePause, nullptr);
 }

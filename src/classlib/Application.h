@@ -2,6 +2,7 @@
 #pragma once
 #include <exception>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -10,6 +11,7 @@
 #include "Controls.h"
 
 class TForm;
+class THintWindow;
 
 class TApplication {
  public:
@@ -58,6 +60,12 @@ class TApplication {
 
   int MessageBox(const std::string& text, const std::string& caption, UINT flags);
 
+  // The main form was minimized / restored again.
+  TNotifyEvent OnMinimize, OnRestore;
+  bool Minimized() const { return minimized_; }
+  // The main form reports its size changes here (SIZE_MINIMIZED and others).
+  void MainFormSized(WPARAM sizeKind);
+
   // Hint (tooltip) timing.
   bool ShowHint = true;
   int HintPause = 500;
@@ -81,11 +89,11 @@ class TApplication {
   static LRESULT CALLBACK AppWndProc(HWND h, UINT msg, WPARAM wp, LPARAM lp);
   std::string title_;
   TControl* hintControl_ = nullptr;
-  HWND hintWnd_ = nullptr;
-  std::wstring hintText_;
+  std::unique_ptr<THintWindow> hint_;
   HWND hwnd_ = nullptr;
   TForm* mainForm_ = nullptr;
   bool terminated_ = false;
+  bool minimized_ = false;
   int modalLevel_ = 0;
   std::vector<TForm*> forms_;
   std::vector<HWND> topMosts_;

@@ -326,6 +326,13 @@ void TCanvas::Rectangle(int l, int t, int r, int b) {
   ::Rectangle(dc_, l, t, r, b);
 }
 
+void TCanvas::RoundRect(int l, int t, int r, int b, int cornerWidth, int cornerHeight) {
+  if (!dc_) return;
+  ApplyPen();
+  ApplyBrush();
+  ::RoundRect(dc_, l, t, r, b, cornerWidth, cornerHeight);
+}
+
 void TCanvas::Ellipse(int l, int t, int r, int b) {
   if (!dc_) return;
   ApplyPen();

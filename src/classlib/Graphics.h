@@ -138,6 +138,8 @@ class TCanvas {
   void FrameRect(const RECT& r);  // brush colour
   void Rectangle(int l, int t, int r, int b);
   void Rectangle(const RECT& r) { Rectangle(r.left, r.top, r.right, r.bottom); }
+  // Corners rounded by ellipses of cornerWidth x cornerHeight.
+  void RoundRect(int l, int t, int r, int b, int cornerWidth, int cornerHeight);
   void Ellipse(int l, int t, int r, int b);
   void MoveTo(int x, int y);
   void LineTo(int x, int y);

@@ -17,7 +17,8 @@ class TObject {
 
 typedef std::function<void(TObject* sender)> TNotifyEvent;
 
-enum TMouseButton { mbLeft, mbRight, mbMiddle };
+// mbBalloon: a click on a notification-area balloon.
+enum TMouseButton { mbLeft, mbRight, mbMiddle, mbBalloon = 4 };
 typedef unsigned TShiftState;
 enum : unsigned {
   ssShift = 1,

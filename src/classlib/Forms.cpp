@@ -420,6 +420,12 @@ void TForm::HandleMessage(TMessage& m) {
     case CM_DIALOGKEY:
       DialogKey(m);
       return;
+    case WM_SIZE:
+      if (Application.MainForm() == this && (m.WParam == SIZE_MINIMIZED || m.WParam == SIZE_RESTORED ||
+                                             m.WParam == SIZE_MAXIMIZED))
+        Application.MainFormSized(m.WParam);
+      TCustomControl::HandleMessage(m);
+      return;
     case WM_ACTIVATE:
       if (LOWORD(m.WParam) == WA_INACTIVE) {
         if (TWinControl* f = FromHandle(GetFocus()); f && ContainsControl(f) && f != this) activeControl_ = f;

@@ -50,12 +50,16 @@ bool RefreshDue(TDateTime refreshNow, TDateTime now, int refreshTime) {
   return minutes > (double)refreshTime;
 }
 
-std::string TickerDateText(const std::string& dateField) {
+std::string FormatTickerDate(const std::string& dateField, const char* timePattern,
+                             const char* dayPattern) {
   double x = StrToFloatLoose(dateField);
   if (x == 0 || !(x >= kFirstDay && x < kPastLastDay)) return std::string();
-  if (dateField.find('.') != std::string::npos)
-    return FormatDateTime("m\"/\"dd h\":\"nn", x) + " ";
-  return FormatDateTime("m\"/\"dd", x) + " ";
+  return FormatDateTime(dateField.find('.') != std::string::npos ? timePattern : dayPattern, x);
+}
+
+std::string TickerDateText(const std::string& dateField) {
+  std::string date = FormatTickerDate(dateField, "m\"/\"dd h\":\"nn", "m\"/\"dd");
+  return date.empty() ? date : date + " ";
 }
 
 int WrapIndex(int index, int count) {

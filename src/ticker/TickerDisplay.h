@@ -35,6 +35,10 @@ constexpr uint32_t kKeywordIdleTicks = 300000;
 // refreshTime; a value that cannot be computed counts as due.
 bool RefreshDue(TDateTime refreshNow, TDateTime now, int refreshTime);
 
+// The date field in timePattern when it has a fraction point, else in
+// dayPattern; "" for 0, a non-number or a day outside the calendar.
+std::string FormatTickerDate(const std::string& dateField, const char* timePattern,
+                             const char* dayPattern);
 // "m/dd h:nn " when the date field has a fraction point, "m/dd " for a whole
 // day number; "" for 0, a non-number or a day outside the calendar.
 std::string TickerDateText(const std::string& dateField);

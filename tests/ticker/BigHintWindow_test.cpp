@@ -1,0 +1,73 @@
+// The summary hint: its texts from a ticker line, its picture and its place
+// on the screen.
+#include "BigHintWindow.h"
+
+#include <gtest/gtest.h>
+
+#include "classlib/Dialogs.h"
+#include "common/TestImages.h"
+#include "shared/Tessivar_Seihin.h"
+#include "support/TickerScratch.h"
+
+namespace {
+
+TEST(SummaryHintFor, FeedDateTitleAndSummary) {
+  // 45000.5 is 2023-03-15 12:00.
+  TSummaryHint h = SummaryHintFor("45000.5\tフィード\t記事\thttp://a/\t\t本文です");
+  EXPECT_EQ(h.Text, "フィード 3月15日 12時00分\r\n\r\n◇ 記事 ◇\r\n本文です");
+  EXPECT_EQ(SummaryHintFor("45000\tF\tT\t\t\tS").Text, "F 3月15日\r\n\r\n◇ T ◇\r\nS");
+  EXPECT_TRUE(h.PicturePath.empty());
+}
+
+TEST(SummaryHintFor, NoDescriptionAndNoDate) {
+  EXPECT_EQ(SummaryHintFor("0\tF\tT").Text, "F\r\n\r\n◇ T ◇\r\n概要はありません．");
+  // An information line shows no date.
+  EXPECT_EQ(SummaryHintFor("45000.5\tF\tT\t\t*\tS").Text, "F\r\n\r\n◇ T ◇\r\nS");
+  EXPECT_EQ(SummaryHintFor("not a date\tF\tT\t\t\tS").Text, "F\r\n\r\n◇ T ◇\r\nS");
+}
+
+TEST(SummaryHintFor, ThePictureOfFieldEightWhenItExists) {
+  TickerScratch scratch("TessivarHintPicture");
+  WriteWholeFile(DataFolder + "Graphic\\p.jpg", JpegBytes(20, 10, RGB(0, 0, 255)));
+  const std::string line = "45000\tF\tT\thttp://a/\t\tS\t\t";
+  EXPECT_EQ(SummaryHintFor(line + "p.jpg").PicturePath, DataFolder + "Graphic\\p.jpg");
+  EXPECT_TRUE(SummaryHintFor(line + "missing.jpg").PicturePath.empty());
+  EXPECT_TRUE(SummaryHintFor(line + "..\\p.jpg").PicturePath.empty());
+}
+
+TEST(SummaryHintRect, BesideTheCursorInsideTheScreen) {
+  RECT r = SummaryHintRect(POINT{123, 47}, 200, 100, 1280, 800);
+  EXPECT_EQ(r.left, 130);
+  EXPECT_EQ(r.top, 45 + 35);
+  EXPECT_EQ(r.right, 330);
+  EXPECT_EQ(r.bottom, 45 + 35 + 100);
+  // Near the right edge it ends 6 pixels before it.
+  r = SummaryHintRect(POINT{1250, 47}, 200, 100, 1280, 800);
+  EXPECT_EQ(r.right, 1274);
+  // Near the bottom edge it moves above the cursor.
+  r = SummaryHintRect(POINT{123, 747}, 200, 100, 1280, 800);
+  EXPECT_EQ(r.top, 745 + 35 - (100 + 70));
+  EXPECT_EQ(r.bottom - r.top, 100);
+}
+
+TEST(BigHintWindow, ShowsWithoutTakingTheFocusAndMeasuresItsCaption) {
+  TBigHintWindow hint;
+  std::string words;
+  for (int i = 0; i < 60; ++i) words += "word ";
+  RECT measured = hint.CalcHintRect(kSummaryHintWidth, words);
+  EXPECT_LE(measured.right, kSummaryHintWidth + 6);
+  EXPECT_GT(measured.bottom, 3 * FontTextExtent(hint.Font(), "W").cy / 2);  // wrapped
+  hint.SetCaption("short");
+  EXPECT_GT(hint.Width(), 6);
+  HWND before = GetForegroundWindow();
+  hint.ActivateHint(Rect(50, 60, 250, 160), "text");
+  ASSERT_TRUE(hint.HandleIfAllocated());
+  EXPECT_TRUE(IsWindowVisible(hint.HandleIfAllocated()));
+  EXPECT_EQ(hint.Height(), 104);  // 4 added below
+  EXPECT_EQ(hint.Width(), 200);
+  EXPECT_EQ(GetForegroundWindow(), before);
+  EXPECT_EQ(GetWindowLongW(hint.HandleIfAllocated(), GWL_STYLE) & WS_BORDER, 0);
+  EXPECT_TRUE(hint.WasShown);
+}
+
+}  // namespace

@@ -20,13 +20,10 @@ void THintWindow::CreateParams(TCreateParams& p) {
 
 RECT THintWindow::CalcHintRect(int maxWidth, const std::string& text) {
   RECT r = Rect(0, 0, maxWidth, 0);
-  HDC dc = GetDC(nullptr);
-  {
-    TCanvas c(dc);
-    c.Font = font_;
-    c.DrawText(text, r, DT_CALCRECT | DT_LEFT | DT_WORDBREAK | DT_NOPREFIX);
-  }
-  ReleaseDC(nullptr, dc);
+  WindowDC screen;
+  TCanvas c(screen.get());
+  c.Font = font_;
+  c.DrawText(text, r, DT_CALCRECT | DT_LEFT | DT_WORDBREAK | DT_NOPREFIX);
   r.right += 6;
   r.bottom += 2;
   return r;

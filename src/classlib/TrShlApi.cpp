@@ -20,12 +20,6 @@ const DWORD kHoverPollMs = 100;
 std::function<BOOL(DWORD, NOTIFYICONDATAW*)> notifyForTest;
 DWORD retryPause = 2000;
 
-std::shared_ptr<void> OwnHandle(HANDLE h) {
-  return std::shared_ptr<void>(h, [](HANDLE x) {
-    if (x) CloseHandle(x);
-  });
-}
-
 LRESULT CALLBACK TrayWindowProc(HWND window, UINT msg, WPARAM wp, LPARAM lp);
 
 // The live icons of the process; registers the window class and the
@@ -184,9 +178,9 @@ TGuiPollThread::TGuiPollThread(HWND window, WPARAM step, std::function<bool()> w
       wanted_(std::move(wanted)),
       period_(std::move(period)),
       sleepFirst_(sleepFirst),
-      wake_(OwnHandle(CreateEventW(nullptr, FALSE, FALSE, nullptr))),
-      end_(OwnHandle(CreateEventW(nullptr, TRUE, FALSE, nullptr))) {
-  thread_ = OwnHandle(CreateThread(nullptr, 0, Run, this, 0, nullptr));
+      wake_(CreateEventW(nullptr, FALSE, FALSE, nullptr)),
+      end_(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {
+  thread_.reset(CreateThread(nullptr, 0, Run, this, 0, nullptr));
 }
 
 TGuiPollThread::~TGuiPollThread() {
@@ -194,7 +188,8 @@ TGuiPollThread::~TGuiPollThread() {
   if (!thread_.get()) return;
   HANDLE thread = thread_.get();
   // The thread may be waiting for a step it handed to this thread.
-  while (MsgWaitForMultipleObjects(1, &thread, FALSE, INFINITE, QS_SENDMESSAGE) == WAIT_OBJECT_0 + 1) {
+  while (MsgWaitForMultipleObjects(1, &thread, FALSE, INFINITE, QS_SENDMESSAGE) ==
+         WAIT_OBJECT_0 + 1) {
     MSG msg;
     PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
   }
@@ -262,16 +257,36 @@ void TCustomToolTipStyle::HandleMessage(TMessage& m) {
   }
   if (m.Msg != WM_TASKTRAY) return;
   switch ((UINT)m.LParam) {
-    case WM_MOUSEMOVE: MouseMoved(); break;
-    case WM_LBUTTONDOWN: ButtonDown(0, m.WParam); break;
-    case WM_RBUTTONDOWN: ButtonDown(1, m.WParam); break;
-    case WM_MBUTTONDOWN: ButtonDown(2, m.WParam); break;
-    case WM_LBUTTONUP: ButtonUp(0); break;
-    case WM_RBUTTONUP: ButtonUp(1); break;
-    case WM_MBUTTONUP: ButtonUp(2); break;
-    case WM_LBUTTONDBLCLK: ButtonDblClick(0); break;
-    case WM_RBUTTONDBLCLK: ButtonDblClick(1); break;
-    case WM_MBUTTONDBLCLK: ButtonDblClick(2); break;
+    case WM_MOUSEMOVE:
+      MouseMoved();
+      break;
+    case WM_LBUTTONDOWN:
+      ButtonDown(0, m.WParam);
+      break;
+    case WM_RBUTTONDOWN:
+      ButtonDown(1, m.WParam);
+      break;
+    case WM_MBUTTONDOWN:
+      ButtonDown(2, m.WParam);
+      break;
+    case WM_LBUTTONUP:
+      ButtonUp(0);
+      break;
+    case WM_RBUTTONUP:
+      ButtonUp(1);
+      break;
+    case WM_MBUTTONUP:
+      ButtonUp(2);
+      break;
+    case WM_LBUTTONDBLCLK:
+      ButtonDblClick(0);
+      break;
+    case WM_RBUTTONDBLCLK:
+      ButtonDblClick(1);
+      break;
+    case WM_MBUTTONDBLCLK:
+      ButtonDblClick(2);
+      break;
     case NIN_BALLOONUSERCLICK:
       balloonClicked_ = true;
       ReportClick(4);
@@ -420,7 +435,9 @@ void TTaskTrayIcon::SetBalloonTitle(const std::string& text) { balloonTitle_ = C
 
 void TTaskTrayIcon::SetBalloonText(const std::string& text) { balloonText_ = CutSjis(text, 255); }
 
-void TTaskTrayIcon::SetBalloonIconKind(DWORD kind) { infoFlags_ = kind >= 1 && kind <= 3 ? kind : 0; }
+void TTaskTrayIcon::SetBalloonIconKind(DWORD kind) {
+  infoFlags_ = kind >= 1 && kind <= 3 ? kind : 0;
+}
 
 bool TTaskTrayIcon::Notify(DWORD action) {
   NOTIFYICONDATAW d = {};
@@ -514,4 +531,6 @@ void SetShellNotifyIconForTest(std::function<BOOL(DWORD, NOTIFYICONDATAW*)> noti
 
 void SetTrayRetryPauseForTest(DWORD ms) { retryPause = ms; }
 
-UINT TaskbarCreatedMessage() { return TrayIconWinProcList ? TrayIconWinProcList->TaskbarCreated : 0; }
+UINT TaskbarCreatedMessage() {
+  return TrayIconWinProcList ? TrayIconWinProcList->TaskbarCreated : 0;
+}

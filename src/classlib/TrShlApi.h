@@ -14,6 +14,7 @@
 #include <shellapi.h>
 
 #include "Controls.h"
+#include "Handles.h"
 
 // The callback message given to the shell; the notification code travels in
 // the long parameter.
@@ -58,7 +59,7 @@ class TGuiPollThread {
   std::function<bool()> wanted_;
   std::function<DWORD()> period_;
   bool sleepFirst_;
-  std::shared_ptr<void> wake_, end_, thread_;
+  KernelHandle wake_, end_, thread_;
 };
 
 class TCustomToolTipStyle : public TObject {

@@ -71,7 +71,8 @@ void TFormRgn::BuildRegion() {
     const POINT o = RegionOrigin(*this);
     if (bitmap) {
       for (const RECT& run : OpaqueRuns(*bitmap, TransparentColor)) {
-        RegionHandle part(NewRectRegion(o.x + run.left, o.y + run.top, o.x + run.right, o.y + run.bottom));
+        RegionHandle part(
+            NewRectRegion(o.x + run.left, o.y + run.top, o.x + run.right, o.y + run.bottom));
         Unite(region_.get(), part.get());
       }
     }

@@ -90,9 +90,9 @@ void TControlSize::Load(const std::string& mode) {
 void TControlSize::LoadForm(TForm& form, TCustomIniFile& ini, const std::string& mode) {
   if (Style == cssVisible) return;
   const std::string& s = section_;
-  RECT r = Bounds(ini.ReadInteger(s, "szLeft", form.Left()), ini.ReadInteger(s, "szTop", form.Top()),
-                  ini.ReadInteger(s, "szWidth", form.Width()),
-                  ini.ReadInteger(s, "szHeight", form.Height()));
+  RECT r = Bounds(
+      ini.ReadInteger(s, "szLeft", form.Left()), ini.ReadInteger(s, "szTop", form.Top()),
+      ini.ReadInteger(s, "szWidth", form.Width()), ini.ReadInteger(s, "szHeight", form.Height()));
   r = ClampToDesktop(r, Screen.DesktopRect());
   HWND h = form.HandleIfAllocated();
   const bool zoomed = h && IsZoomed(h);

@@ -43,6 +43,7 @@ RECT NormalWindowRect(HWND window) {
   MONITORINFO info = {};
   info.cbSize = sizeof info;
   if (GetMonitorInfoW(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &info))
-    OffsetRect(&normal, info.rcWork.left - info.rcMonitor.left, info.rcWork.top - info.rcMonitor.top);
+    OffsetRect(&normal, info.rcWork.left - info.rcMonitor.left,
+               info.rcWork.top - info.rcMonitor.top);
   return normal;
 }

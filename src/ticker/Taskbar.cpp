@@ -39,7 +39,8 @@ bool TTrayIcon::ShouldShow() const { return visible_ && (!minimized_ || Applicat
 HICON TTrayIcon::CurrentIconHandle() {
   if (icon_.Handle()) return icon_.Handle();
   if (resourceNames_.empty() || resourceId_ < 0) return ApplicationIcon();
-  HICON loaded = LoadIconW(GetModuleHandleW(nullptr), SjisToWide(resourceNames_[resourceId_]).c_str());
+  HICON loaded =
+      LoadIconW(GetModuleHandleW(nullptr), SjisToWide(resourceNames_[resourceId_]).c_str());
   resourceIcon_.SetHandle(loaded ? CopyIcon(loaded) : nullptr);
   return resourceIcon_.Handle();
 }
@@ -226,7 +227,8 @@ void TTrayIcon::TrayMessage(TMessage& m) {
       if (OnMouseExit) OnMouseExit(this);
       break;
     case TRAY_MOUSECLICK:
-      if (OnMouseClick && m.WParam <= mbBalloon) OnMouseClick(this, (TMouseButton)m.WParam, 0, p.x, p.y);
+      if (OnMouseClick && m.WParam <= mbBalloon)
+        OnMouseClick(this, (TMouseButton)m.WParam, 0, p.x, p.y);
       break;
   }
 }

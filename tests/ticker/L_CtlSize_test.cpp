@@ -60,8 +60,9 @@ TEST_F(ControlSizeTest, SavesAndRestoresTheFormClampedToTheDesktop) {
   EXPECT_NE(text.find("szWidth=330"), std::string::npos) << text;
 
   const RECT desk = Screen.DesktopRect();
-  WriteWholeFile(ini, "[Other]\r\nKeep=1\r\n[Sz_SizedForm]\r\nszLeft=-9000\r\nszTop=-9000\r\nszWidth=" +
-                          std::to_string(desk.right - desk.left + 500) + "\r\nszHeight=120\r\n");
+  WriteWholeFile(ini,
+                 "[Other]\r\nKeep=1\r\n[Sz_SizedForm]\r\nszLeft=-9000\r\nszTop=-9000\r\nszWidth=" +
+                     std::to_string(desk.right - desk.left + 500) + "\r\nszHeight=120\r\n");
   TControlSize again;
   again.SetControl(&form);
   again.IniFile = ini;

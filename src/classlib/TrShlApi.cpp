@@ -102,8 +102,6 @@ bool CursorIn(const RECT& r) {
 
 }  // namespace
 
-// ---- shell version ----
-
 DWORD ShellVersionFromText(const std::string& text) {
   size_t i = 0;
   DWORD major = 0, minor = 0;
@@ -169,8 +167,6 @@ std::string TrayTipText(const std::string& text, DWORD shellVersion) {
   return CutSjis(oneLine, 63);
 }
 
-// ---- the poll thread ----
-
 TGuiPollThread::TGuiPollThread(HWND window, WPARAM step, std::function<bool()> wanted,
                                std::function<DWORD()> period, bool sleepFirst)
     : window_(window),
@@ -214,8 +210,6 @@ void TGuiPollThread::Loop() {
     if (!sleepFirst_ && WaitForSingleObject(end_.get(), period_()) == WAIT_OBJECT_0) break;
   }
 }
-
-// ---- the style ----
 
 TCustomToolTipStyle::TCustomToolTipStyle() : toolTip_(FindTrayToolTip()) {
   Font.SetColor(clWindowText);
@@ -400,8 +394,6 @@ void TToolTipStyle::SetColor(int index, TColor c) {
   else if (index == 2)
     SetTextColor(c);
 }
-
-// ---- the icon ----
 
 TTaskTrayIcon::TTaskTrayIcon() : style_(std::make_unique<TToolTipStyle>()) {
   if (!TrayIconWinProcList) TrayIconWinProcList = new TTrayIconWinProcList;

@@ -17,6 +17,8 @@ class TControlSize : public TObject {
   // OnDestroy, keeping and calling the handlers it finds there (so the
   // owner sets its own handlers first).
   explicit TControlSize(TForm* owner = nullptr);
+  // The same for a form whose handlers are set after this object was made.
+  void ChainInto(TForm& owner);
   ~TControlSize() override;
   TControlSize(const TControlSize&) = delete;
   TControlSize& operator=(const TControlSize&) = delete;
@@ -50,7 +52,6 @@ class TControlSize : public TObject {
   void Save();
 
  private:
-  void ChainInto(TForm& owner);
   void Started();
   void LoadForm(TForm& form, TCustomIniFile& ini, const std::string& mode);
   void LoadControl(TWinControl& control, TCustomIniFile& ini);

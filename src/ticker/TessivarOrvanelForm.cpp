@@ -150,8 +150,6 @@ int TextWidthIn(const TFont& font, const std::string& text) {
   return text.empty() ? 0 : FontTextExtent(font, text).cx;
 }
 
-int Half(int d) { return d / 2 + (d % 2 != 0 ? 1 : 0); }
-
 BOOL GetVersionNumbers(DWORD& major, DWORD& minor) {
   OSVERSIONINFOW info = {};
   info.dwOSVersionInfoSize = sizeof info;
@@ -334,7 +332,7 @@ TKvBandForm::TKvBandForm() {
   OnShow = [this](TObject* s) { FormShow(s); };
   OnResize = [this](TObject* s) { FormResize(s); };
   OnPaint = [this](TObject* s) { FormPaint(s); };
-  OnCloseQuery = [](TObject*, bool& canClose) { canClose = true; };
+  WirePointerAndTray();
   KvBandForm = this;
 }
 
@@ -574,6 +572,7 @@ void TKvBandForm::FormCreate(TObject*) {
                          DirectoryExists(GetTempFolder());
     Mn_Exit->Visible = true;
     Mn_Alpha->Visible = WindowsAbove4();
+    TrayIcon.SetVisible(true);
     minTrackWidth_ = 200;
     PopupMenu_Main.AutoPopup = true;
     PopupMenu_Key.AutoPopup = true;
@@ -656,55 +655,6 @@ void TKvBandForm::FormDestroy(TObject*) {
   // Released here, while OLE still runs: a static destructor would call it
   // after OLE has been shut down.
   browserObject.reset();
-}
-
-void TKvBandForm::FormShow(TObject*) {
-  if (Closing) return;
-  FormResize(this);
-}
-
-void TKvBandForm::FormResize(TObject*) {
-  if (Closing || LayoutBusy) return;
-  LayoutBusy = true;
-  try {
-    RECT r = ClientRect();
-    const int h = r.bottom - r.top;
-    for (TOrvanelSpeedButton* b : {&Image_Next, &Image_Back, &Image_Stop})
-      b->SetTop(r.top + Half(h - ButtonHeight));
-    KeywordButton.SetTop(r.top + Half(h - KeywordButton.Height()));
-    PL_Message.SetTop(r.top + Half(h - PanelHeight));
-    int left = 0, right = 0;
-    if (SkinActive) {
-      left = right = 10;
-    } else if (Image_Left.Visible()) {
-      left = Image_Left.Width() + LB_Left.Width();
-      right = Image_Right.Width() + LB_Right.Width();
-    }
-    for (TOrvanelSpeedButton* b : {&Image_Next, &Image_Back, &Image_Stop})
-      b->SetLeft(r.left + left);
-    KeywordButton.SetLeft(r.right - KeywordButton.Width() - right);
-    const int panelLeft = r.left + left + Image_Next.Width() + 2;
-    const int panelRight = KeywordButton.Visible() ? KeywordButton.Left() - 2 : r.right - right;
-    PL_Message.SetBounds(panelLeft, PL_Message.Top(), std::max(0, panelRight - panelLeft),
-                         PanelHeight);
-    if (Display.ScrollMode > 0) Message.SetHeight(PL_Message.ClientHeight());
-    Message.Refit();
-  } catch (...) {
-    // The next resize lays the window out again.
-  }
-  LayoutBusy = false;
-}
-
-void TKvBandForm::FormPaint(TObject*) {
-  RECT r = ClientRect();
-  Frame3D(Canvas(), r, 0xF4F4F4, 0x7F7F7F, 1);
-}
-
-void TKvBandForm::PL_MessagePaint(TObject*) {
-  if (!TickerSettings.Label3D) return;
-  RECT r = PL_Message.ClientRect();
-  Frame3D(PL_Message.Canvas(), r, (TColor)TickerSettings.Label3DTop,
-          (TColor)TickerSettings.Label3DBotm, 1);
 }
 
 void TKvBandForm::StartRefresh() {
@@ -801,15 +751,13 @@ void TKvBandForm::ShowNextNow() {
 }
 
 void TKvBandForm::ApplyColours() {
-  TColourSet set = ColourSetFor(Message.Tag, false, ShowsPicture(), TickerSettings);
+  TColourSet set = ColourSetFor(Message.Tag, Hovering, ShowsPicture(), TickerSettings);
   Message.Font().SetColor((TColor)set.Font);
   Message.Font().SetStyle(0);
   PL_Message.SetStartColor((TColor)set.Start);
   PL_Message.SetEndColor((TColor)set.End);
   Message.Invalidate();
 }
-
-void TKvBandForm::CloseSummaryHint() { Timer_Help.SetEnabled(false); }
 
 void TKvBandForm::Mn_Alpha_100Click(TObject* sender) {
   try {
@@ -920,7 +868,11 @@ void TKvBandForm::ShowItem(const TShownItem& item, bool withSender) {
   }
   Message.Tag = item.Tag;
   SetLabel(text);
-  ApplyColours();
+  // The hover state decides the colours; a held left button (a drag) keeps it.
+  if (!IsMouseButtonDown(VK_LBUTTON))
+    UpdateHover(0, true);
+  else
+    ApplyColours();
   KeepPagingInterval();
   if (Display.FileCheckDueNow()) {
     Timer_FileCheck.SetEnabled(false);

@@ -3,11 +3,16 @@
 // pictures and colours, and the opening of links.
 #pragma once
 #include <functional>
+#include <initializer_list>
 #include <memory>
 #include <string>
 
+#include "BigHintWindow.h"
+#include "FormRgn.h"
+#include "L_CtlSize.h"
 #include "L_OrvanelCompo.h"
 #include "SKGradation.h"
+#include "Taskbar.h"
 #include "TickerDisplay.h"
 #include "classlib/Forms.h"
 #include "classlib/Image.h"
@@ -47,7 +52,7 @@ class TKvBandForm : public TForm {
   ~TKvBandForm() override;
 
   // Components of the design.
-  TImage FormRgn;
+  TFormRgn FormRgn;
   TOrvanelSpeedButton Image_Stop, Image_Back, Image_Next, KeywordButton;
   TImage Image_Left, Image_Right;
   TLabel LB_Left, LB_Right;
@@ -62,6 +67,9 @@ class TKvBandForm : public TForm {
   TMenuItem* Mn_Alpha_None;
   TMenuItem* Mn_Alpha_Items[5];  // 220, 190, 160, 130, 100
   TOleDropTarget OleDropTarget;
+  TTrayIcon TrayIcon{this};
+  TControlSize ControlSize;
+  std::unique_ptr<TBigHintWindow> HintWindow;
 
   // What is shown and when (no window needed).
   TTickerDisplay Display;
@@ -71,6 +79,10 @@ class TKvBandForm : public TForm {
   bool LayoutBusy = false;
   int ButtonHeight = 22;
   int PanelHeight = 20;
+  // Pointer state (TessivarOrvanelPointer.cpp).
+  bool Hovering = false;
+  bool PopupBusy = false;
+  HWND SavedFocus = nullptr, SavedForeground = nullptr;
 
   void FormCreate(TObject* sender);
   void FormDestroy(TObject* sender);
@@ -78,6 +90,33 @@ class TKvBandForm : public TForm {
   void FormResize(TObject* sender);
   void FormPaint(TObject* sender);
   void PL_MessagePaint(TObject* sender);
+  void PL_MessageResize(TObject* sender);
+  void FormCloseQuery(TObject* sender, bool& canClose);
+  // Every control gets the rectangle of the "left,top,right,bottom" text.
+  void PlaceByBounds(std::initializer_list<TControl*> controls, const std::string& bounds);
+
+  // The summary hint (TessivarOrvanelHint.cpp).
+  void ScheduleHint(unsigned delay);
+  void Timer_HelpTimer(TObject* sender);
+  void ShowSummaryHint();
+  void CloseSummaryHint();
+
+  // Pointer, wheel and window moves (TessivarOrvanelPointer.cpp).
+  void SetHover(bool on);
+  void UpdateHover(TShiftState shift, bool startHint);
+  void MessageMouseMove(TObject* sender, TShiftState shift, int x, int y);
+  void MessageMouseDown(TObject* sender, TMouseButton button, TShiftState shift, int x, int y);
+  void MessageMouseUp(TObject* sender, TMouseButton button, TShiftState shift, int x, int y);
+  void MessageClick(TObject* sender);
+  void Timer_MessageTimer(TObject* sender);
+  void FormMouseMove(TObject* sender, TShiftState shift, int x, int y);
+  void FormMouseWheel2(TObject* sender, TShiftState shift, int delta, POINT pos, bool& handled);
+  void Image_LeftMouseDown(TObject* sender, TMouseButton button, TShiftState shift, int x, int y);
+  void LB_LeftMouseDown(TObject* sender, TMouseButton button, TShiftState shift, int x, int y);
+  void ResetButtons();
+  void TakeFocusForWheel();
+  void GiveFocusBack();
+  void TrayIconMouseClick(TObject* sender, TMouseButton button, TShiftState shift, int x, int y);
 
   void Timer_FileCheckTimer(TObject* sender);
   void Timer_ListReadTimer(TObject* sender);
@@ -89,9 +128,8 @@ class TKvBandForm : public TForm {
   void SetBackMode(bool on);
   void SetPaused(bool on);
   void ShowNextNow();
-  // The colour set of the item on show (Message.Tag, icon), not hovering.
+  // The colour set of the item on show (Message.Tag, Hovering, icon).
   void ApplyColours();
-  void CloseSummaryHint();
   void Mn_Alpha_100Click(TObject* sender);
   void Mn_ExitClick(TObject* sender);
 
@@ -118,8 +156,13 @@ class TKvBandForm : public TForm {
   void CopyOemDefaultSettings();
   // The three state buttons take the largest glyph's size; the strip follows.
   void SizeStateButtons();
+  // Binds the pointer, layout, hint and tray handlers and the tray icon's
+  // design values.
+  void WirePointerAndTray();
   bool firstTick_ = false;
   int minTrackWidth_ = 0;
+  bool firstShown_ = false;
+  int lastPanelX_ = 0;
 };
 
 // The ticker window of the program (null before it exists and after it is gone).

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "Accelerators.h"
 #include "Application.h"
 #include "Button.h"
 #include "Screen.h"
@@ -202,7 +203,9 @@ void TForm::SelectNext(TWinControl* from, bool forward) {
 
 bool TForm::Active() const { return hwnd_ && GetActiveWindow() == hwnd_; }
 
-bool TForm::IsShortCut(WORD, TShiftState) { return false; }
+bool TForm::IsShortCut(WORD key, TShiftState s) {
+  return (s & ssAlt) && !(s & ssCtrl) && ActivateAccelerator(this, key);
+}
 
 void TForm::ApplyPosition() {
   positioned_ = true;

@@ -67,6 +67,17 @@ class SetFormTest : public ::testing::Test {
     DispatchQueuedMessages();
     return !form.Visible();
   }
+  // Closes the dialog answering its question with the button; the question
+  // asked, empty when there was none.
+  std::string CloseAnswering(TSetForm& form, const char* button, bool& closed) {
+    std::string asked;
+    DialogScript answer("確認", [&](HWND, TMessageForm* box) {
+      asked = box->Message()->Caption();
+      Click(box, button);
+    });
+    closed = Close(form);
+    return asked;
+  }
   std::string FeedListPath() const { return DataFolder + FeedListFileName; }
 
   ScratchFolder scratch_{"setform"};
@@ -199,22 +210,13 @@ TEST_F(SetFormTest, AShortIntervalAsksAndCancelKeepsTheDialog) {
   const std::string before = ReadWholeFile(TickerIniPath);
   auto form = Open();
   TypeInto(form->TB_ENV.CB_RefreshTime, "20");
-  std::string asked;
-  {
-    DialogScript cancel("確認", [&](HWND, TMessageForm* box) {
-      asked = box->Message()->Caption();
-      Click(box, "キャンセル");
-    });
-    EXPECT_FALSE(Close(*form));
-    EXPECT_TRUE(cancel.Acted());
-  }
-  EXPECT_EQ(ShortIntervalQuestion, asked);
+  bool closed = true;
+  EXPECT_EQ(ShortIntervalQuestion, CloseAnswering(*form, "キャンセル", closed));
+  EXPECT_FALSE(closed);
   EXPECT_EQ(before, ReadWholeFile(TickerIniPath));
   EXPECT_EQ("20", form->TB_ENV.CB_RefreshTime.Text());
-  {
-    DialogScript yes("確認", [](HWND, TMessageForm* box) { Click(box, "はい(&Y)"); });
-    EXPECT_TRUE(Close(*form));
-  }
+  CloseAnswering(*form, "はい(&Y)", closed);
+  EXPECT_TRUE(closed);
   EXPECT_EQ(20, Stored().RefreshTime);
 }
 
@@ -222,9 +224,9 @@ TEST_F(SetFormTest, AShortIntervalLoadedFromTheFileClosesWithoutAsking) {
   TickerSettings.RefreshTime = 20;
   WriteSettings();
   auto form = Open();
-  DialogScript never("確認", [](HWND, TMessageForm* box) { Click(box, "キャンセル"); });
-  EXPECT_TRUE(Close(*form));
-  EXPECT_FALSE(never.Acted());
+  bool closed = false;
+  EXPECT_EQ("", CloseAnswering(*form, "キャンセル", closed));
+  EXPECT_TRUE(closed);
 }
 
 TEST_F(SetFormTest, ValuesTheTickerWroteWhileOpenSurvive) {
@@ -254,21 +256,13 @@ TEST_F(SetFormTest, AReadOnlySettingsFileAsksAndLosesNothing) {
   SetFileAttributesW(SjisToWide(TickerIniPath).c_str(), FILE_ATTRIBUTE_READONLY);
   auto form = Open();
   TypeInto(form->TB_KEYWORD.ED_Key2, "新製品");
-  std::string asked;
-  {
-    DialogScript cancel("確認", [&](HWND, TMessageForm* box) {
-      asked = box->Message()->Caption();
-      Click(box, "キャンセル");
-    });
-    EXPECT_FALSE(Close(*form));
-  }
-  EXPECT_EQ(WriteFailedQuestion, asked);
+  bool closed = true;
+  EXPECT_EQ(WriteFailedQuestion, CloseAnswering(*form, "キャンセル", closed));
+  EXPECT_FALSE(closed);
   EXPECT_EQ("新製品", form->TB_KEYWORD.ED_Key2.Text());
   EXPECT_EQ(before, ReadWholeFile(TickerIniPath));
-  {
-    DialogScript yes("確認", [](HWND, TMessageForm* box) { Click(box, "はい(&Y)"); });
-    EXPECT_TRUE(Close(*form));
-  }
+  CloseAnswering(*form, "はい(&Y)", closed);
+  EXPECT_TRUE(closed);
   EXPECT_EQ(before, ReadWholeFile(TickerIniPath));
 }
 

@@ -1,6 +1,7 @@
 """TessivarSetup FEED/REFRESH against feeds of every format and encoding."""
 
 import os
+from datetime import datetime, timedelta, timezone
 
 from tessivar_e2e import Install, def_line, run_cases, fixture
 
@@ -149,6 +150,56 @@ def control_bytes_are_scrubbed_and_parsed_again(server):
         inst.close()
 
 
+def day_number(local):
+    """The ticker's date field: days since 1899-12-30 in local time."""
+    return (local - datetime(1899, 12, 30)).total_seconds() / 86400
+
+
+def real_feed_forms_give_their_titles_links_and_dates(server):
+    inst = Install(server)
+    try:
+        now = datetime.now().replace(microsecond=0)
+        slash, dot = now - timedelta(hours=1), now - timedelta(hours=2)
+        w3c = datetime.now(timezone.utc).replace(microsecond=0) - timedelta(hours=3)
+        link_tag = '<a href="https://news.example.invalid/%s">' % ("p" * 1100)
+        img_tag = '<img src="https://img.example.invalid/%s.jpg">' % ("q" * 300)
+        items = [
+            ("<![CDATA[AT&amp;T 決算]]>", "<link>http://example.invalid/1</link>",
+             "<pubDate>%s</pubDate>" % slash.strftime("%Y/%m/%d %H:%M:%S"),
+             "<description><![CDATA[%s要約です</a>%s続き]]></description>" % (link_tag, img_tag)),
+            ("Q&amp;amp;A 特集", "<link>http://example.invalid/2</link>",
+             "<dc:date>%s</dc:date>" % dot.strftime("%Y.%m.%d %H:%M"), ""),
+            ("東京 &amp;#x26; 大阪 &amp;quot;速報&amp;quot;", "<guid>http://example.invalid/3</guid>",
+             "<dc:date>%s</dc:date>" % w3c.strftime("%Y-%m-%dT%H:%M:%SZ"), ""),
+            ("番号だけの guid", "<guid>123456</guid>", "", ""),
+            ("日付が読めない", "<link>http://example.invalid/5</link>",
+             "<dc:date>20241207T100000Z</dc:date>", ""),
+        ]
+        body = ('<?xml version="1.0" encoding="UTF-8"?><rss version="2.0" '
+                'xmlns:dc="http://purl.org/dc/elements/1.1/"><channel><title>c</title>%s'
+                "</channel></rss>" % "".join("<item><title>%s</title>%s%s%s</item>" % i for i in items))
+        server.route("/new.xml", body.encode("utf-8"), headers={"Content-Type": "text/xml"})
+        server.route("/old.xml", b"", status=308, location=server.url("/new.xml"))
+        inst.write_def([def_line("forms", server.url("/old.xml"))])
+        inst.run("REFRESH")
+        tic = {l[2]: l for l in inst.tic()}
+        assert sorted(tic) == sorted(["AT&T 決算", "Q&A 特集", '東京 & 大阪 "速報"', "日付が読めない"]), tic
+        first = tic["AT&T 決算"]
+        assert first[3] == "http://example.invalid/1" and first[5] == "要約です続き", first
+        assert abs(float(first[0]) - day_number(slash)) < 1 / 1440, (first[0], slash)
+        second = tic["Q&A 特集"]
+        assert abs(float(second[0]) - day_number(dot.replace(second=0))) < 1 / 1440, (second[0], dot)
+        third = tic['東京 & 大阪 "速報"']
+        assert third[3] == "http://example.invalid/3", third
+        local_w3c = w3c.astimezone().replace(tzinfo=None)
+        assert abs(float(third[0]) - day_number(local_w3c)) < 1 / 1440, (third[0], local_w3c)
+        assert tic["日付が読めない"][0] == "", "no date rather than 1 January"
+        # The permanent 308 moved the feed.
+        assert inst.deffile()[0][2] == server.url("/new.xml"), inst.deffile()
+    finally:
+        inst.close()
+
+
 if __name__ == "__main__":
     run_cases([
         formats_and_encodings_give_ticker_and_menu_lines,
@@ -158,4 +209,5 @@ if __name__ == "__main__":
         client_mode_writes_no_information_lines,
         ranking_feed_keeps_its_order_after_dated_lines,
         control_bytes_are_scrubbed_and_parsed_again,
+        real_feed_forms_give_their_titles_links_and_dates,
     ])

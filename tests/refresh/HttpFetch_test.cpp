@@ -235,6 +235,11 @@ TEST_F(HttpFetch, ServerThatNeverAnswersIsGivenUpAtTheDeadline) {
   DWORD start = GetTickCount();
   EXPECT_FALSE(Fetch(server.Url("/silent")).Body);
   EXPECT_LT(GetTickCount() - start, 6000u);
+  // The next download does not wait behind the one given up on.
+  server.On("/after", Ok("after"));
+  Fetched f = Fetch(server.Url("/after"));
+  ASSERT_TRUE(f.Body);
+  EXPECT_EQ("after", *f.Body);
 }
 
 TEST_F(HttpFetch, TrickledHeadersAndBodiesAreGivenUpAtTheDeadline) {

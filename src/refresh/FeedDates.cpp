@@ -160,8 +160,10 @@ bool AtEnd(const std::string& s, size_t pos) {
 // An optional time after the date: "T" or blanks, hh:mm[:ss[.f]], a zone.
 bool ReadTimeAfterDate(const std::string& s, size_t pos, DateParts& parts) {
   size_t p = pos;
-  if (p < s.size() && (s[p] == 'T' || s[p] == 't')) ++p;
-  else SkipBlanks(s, p);
+  if (p < s.size() && (s[p] == 'T' || s[p] == 't'))
+    ++p;
+  else
+    SkipBlanks(s, p);
   if (p == pos || p >= s.size() || !IsDigit(s[p])) return true;
   if (!ReadTime(s, p, parts)) return true;
   return ReadZoneInto(s, p, parts);
@@ -245,7 +247,7 @@ TDateTime ParseFeedDate(const std::string& text, bool rfc822, int biasMinutes) {
   DateParts parts;
   // Japanese feeds write "2024/12/07 10:00:00" in either element.
   bool read = rfc822 && !StartsWithSlashOrDotDate(s) ? ReadRfc822(s, parts)
-                                                      : ReadNumericDate(s, !rfc822, parts);
+                                                     : ReadNumericDate(s, !rfc822, parts);
   return read ? ComposeLocal(parts, biasMinutes) : 0;
 }
 

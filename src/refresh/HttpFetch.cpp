@@ -194,14 +194,14 @@ OpenedRequest OpenThroughProxyTunnel(FetchJob& job, HINTERNET internet, const st
     user = SjisToWide(job.Proxy.User);
     password = SjisToWide(job.Proxy.Password);
   }
-  opened.Connection = InternetHandle(InternetConnectW(
-      internet, Component(parts.lpszHostName, parts.dwHostNameLength).c_str(), parts.nPort,
-      user.empty() ? nullptr : user.c_str(), password.empty() ? nullptr : password.c_str(),
-      INTERNET_SERVICE_HTTP, 0, 0));
+  opened.Connection = InternetHandle(
+      InternetConnectW(internet, Component(parts.lpszHostName, parts.dwHostNameLength).c_str(),
+                       parts.nPort, user.empty() ? nullptr : user.c_str(),
+                       password.empty() ? nullptr : password.c_str(), INTERNET_SERVICE_HTTP, 0, 0));
   if (!opened.Connection.get()) return opened;
-  opened.Request = InternetHandle(HttpOpenRequestW(opened.Connection.get(), L"GET", path.c_str(),
-                                                   nullptr, nullptr, nullptr,
-                                                   flags | INTERNET_FLAG_SECURE, 0));
+  opened.Request =
+      InternetHandle(HttpOpenRequestW(opened.Connection.get(), L"GET", path.c_str(), nullptr,
+                                      nullptr, nullptr, flags | INTERNET_FLAG_SECURE, 0));
   HINTERNET request = opened.Request.get();
   if (!request) return opened;
   SetOptionText(request, INTERNET_OPTION_PROXY_USERNAME, job.Proxy.User);

@@ -165,11 +165,12 @@ TEST(AtomLinks, LinkWithoutRelIsTheAlternateOne) {
 }
 
 TEST(GuidLinks, GuidIsThePermalinkUnlessMarkedFalse) {
-  Walked w = WalkDocument(Rss("<item><title>t</title><guid>https://a/1</guid></item>"
-                              "<item><title>u</title><guid isPermaLink=\"false\">http://a/2</guid></item>"
-                              "<item><title>v</title><guid>1234567</guid></item>"
-                              "<item><title>w</title><guid>tag:a,2024:9</guid></item>"
-                              "<item><title>x</title><guid>/relative/4</guid></item>"));
+  Walked w =
+      WalkDocument(Rss("<item><title>t</title><guid>https://a/1</guid></item>"
+                       "<item><title>u</title><guid isPermaLink=\"false\">http://a/2</guid></item>"
+                       "<item><title>v</title><guid>1234567</guid></item>"
+                       "<item><title>w</title><guid>tag:a,2024:9</guid></item>"
+                       "<item><title>x</title><guid>/relative/4</guid></item>"));
   ASSERT_EQ(1u, w.ticker.size()) << "only the unmarked guid that is a web address";
   EXPECT_EQ("t", w.ticker[0].Title);
   EXPECT_EQ("https://a/1", w.ticker[0].Link);
@@ -228,9 +229,9 @@ TEST(Summaries, TagsGoBeforeTheCutSoNoHalfTagIsLeft) {
   // The raw summary passes 1280 bytes inside the picture's tag.
   std::string link = "<a href=\"https://news.example.jp/" + std::string(1100, 'p') + "\">";
   std::string img = "<img src=\"https://img.example.jp/" + std::string(300, 'q') + ".jpg\">";
-  Walked w = WalkDocument(Rss(Item("t", "http://a/1", "<description><![CDATA[" + link +
-                                                          std::string(100, 'y') + "</a>" + img +
-                                                          "z]]></description>")));
+  Walked w = WalkDocument(Rss(Item("t", "http://a/1",
+                                   "<description><![CDATA[" + link + std::string(100, 'y') +
+                                       "</a>" + img + "z]]></description>")));
   ASSERT_EQ(1u, w.ticker.size());
   EXPECT_EQ(std::string(100, 'y') + "z", w.ticker[0].Summary);
   std::string title = std::string(1120, 't') + img + "end";
@@ -254,11 +255,12 @@ TEST(Summaries, LongSummaryIsCutWithEllipsis) {
 }
 
 TEST(Titles, EntitiesAreDecodedOnceWithOrWithoutTags) {
-  Walked w = WalkDocument(Rss(
-      Item("Q&amp;amp;A", "http://a/1") + Item("<![CDATA[AT&amp;T]]>", "http://a/2") +
-      Item("<![CDATA[&quot;\xe9\x80\x9f\xe5\xa0\xb1&quot; &#26085;&#x672C; &hellip;]]>", "http://a/3") +
-      Item("R&amp;D &amp; AT&amp;T; 5 &amp;amp;lt; 6", "http://a/4",
-           "<description><![CDATA[Tom &amp;amp; Jerry]]></description>")));
+  Walked w = WalkDocument(
+      Rss(Item("Q&amp;amp;A", "http://a/1") + Item("<![CDATA[AT&amp;T]]>", "http://a/2") +
+          Item("<![CDATA[&quot;\xe9\x80\x9f\xe5\xa0\xb1&quot; &#26085;&#x672C; &hellip;]]>",
+               "http://a/3") +
+          Item("R&amp;D &amp; AT&amp;T; 5 &amp;amp;lt; 6", "http://a/4",
+               "<description><![CDATA[Tom &amp;amp; Jerry]]></description>")));
   ASSERT_EQ(4u, w.ticker.size());
   EXPECT_EQ("Q&A", w.ticker[0].Title);
   EXPECT_EQ("AT&T", w.ticker[1].Title);

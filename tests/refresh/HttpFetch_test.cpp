@@ -388,7 +388,8 @@ TEST_F(HttpFetchProxy, HttpsFeedsGetTheCredentialsOnlyAsAnswerToTheProxysChallen
   }
   EXPECT_EQ("", requests.front().Header("Proxy-Authorization"))
       << "a header of ours would also travel inside the tunnel";
-  EXPECT_EQ("Basic " + Base64ForTest("us@er:p:a/ss@word"), requests.back().Header("Proxy-Authorization"));
+  EXPECT_EQ("Basic " + Base64ForTest("us@er:p:a/ss@word"),
+            requests.back().Header("Proxy-Authorization"));
 }
 
 TEST_F(HttpFetchProxy, CredentialsInUrlAreEscapedSoTheHostStaysTheSame) {

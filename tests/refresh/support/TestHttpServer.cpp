@@ -40,7 +40,8 @@ const char* Reason(int status) {
     case 303: return "See Other";
     case 304: return "Not Modified";
     case 307: return "Temporary Redirect";
-    case 308: return "Permanent Redirect";
+    case 308:
+      return "Permanent Redirect";
     case 404: return "Not Found";
     case 407: return "Proxy Authentication Required";
     default: return "Status";

@@ -6,6 +6,7 @@
 
 #include "Forms.h"
 #include "HintWindow.h"
+#include "Menus.h"
 #include "Text.h"
 
 TApplication Application;
@@ -35,6 +36,7 @@ LRESULT CALLBACK TApplication::AppWndProc(HWND h, UINT msg, WPARAM wp, LPARAM lp
       Application.CancelHint();
     return 0;
   }
+  if (msg == WM_INITMENUPOPUP && TMenuItem::InitMenuPopup((HMENU)wp)) return 0;
   return DefWindowProcW(h, msg, wp, lp);
 }
 

@@ -1024,6 +1024,12 @@ void TWinControl::HandleMessage(TMessage& m) {
         }
       }
       break;
+    case WM_INITMENUPOPUP:
+      if (TMenuItem::InitMenuPopup((HMENU)m.WParam)) {
+        m.Result = 0;
+        return;
+      }
+      break;
     case WM_NOTIFY:
       if (TWinControl* c = FromHandle(((NMHDR*)m.LParam)->hwndFrom); c && c != this) {
         m.Result = c->Perform(CN_NOTIFY, m.WParam, m.LParam);

@@ -3,6 +3,7 @@
 #include "Image.h"
 #include "Menus.h"
 #include "PageControl.h"
+#include "PaintBox.h"
 #include "Panel.h"
 #include "SpeedButton.h"
 #include "Timer.h"

@@ -158,6 +158,21 @@ class SelectObjectScope {
   HGDIOBJ old_;
 };
 
+// The clipboard, open for this scope when Open() is true.
+class ClipboardScope {
+ public:
+  explicit ClipboardScope(HWND owner) : open_(OpenClipboard(owner) != FALSE) {}
+  ~ClipboardScope() {
+    if (open_) CloseClipboard();
+  }
+  ClipboardScope(const ClipboardScope&) = delete;
+  ClipboardScope& operator=(const ClipboardScope&) = delete;
+  bool Open() const { return open_; }
+
+ private:
+  bool open_;
+};
+
 // One reference to a COM object. The constructor and reset take over a
 // reference the caller already owns (a new object's, an out parameter's);
 // Share adds one for an object the caller only borrows.

@@ -11,6 +11,22 @@ std::map<UINT, TMenuItem*>& ItemIds() {
   return ids;
 }
 
+// The submenus of open popups and the items they show.
+std::map<HMENU, const TMenuItem*>& SubMenus() {
+  static std::map<HMENU, const TMenuItem*> menus;
+  return menus;
+}
+
+int menuLoops = 0;
+
+void ForgetSubMenus(HMENU menu) {
+  for (int i = GetMenuItemCount(menu) - 1; i >= 0; --i)
+    if (HMENU sub = GetSubMenu(menu, i)) {
+      ForgetSubMenus(sub);
+      SubMenus().erase(sub);
+    }
+}
+
 UINT IdOf(const TMenuItem* item) {
   for (auto& kv : ItemIds())
     if (kv.second == item) return kv.first;
@@ -33,6 +49,9 @@ TMenuItem::~TMenuItem() {
       ids.erase(it);
       break;
     }
+  auto& menus = SubMenus();
+  for (auto it = menus.begin(); it != menus.end();)
+    it = it->second == this ? menus.erase(it) : std::next(it);
 }
 
 TMenuItem* TMenuItem::FromCommand(UINT id) {
@@ -83,6 +102,11 @@ void TMenuItem::Click() {
 
 HMENU TMenuItem::BuildMenu() const {
   HMENU menu = CreatePopupMenu();
+  FillMenu(menu);
+  return menu;
+}
+
+void TMenuItem::FillMenu(HMENU menu) const {
   for (const auto& it : items_) {
     if (!it->Visible) continue;
     if (it->IsSeparator()) {
@@ -93,18 +117,45 @@ HMENU TMenuItem::BuildMenu() const {
     MENUITEMINFOW mi = {};
     mi.cbSize = sizeof mi;
     mi.fMask = MIIM_STRING | MIIM_ID | MIIM_STATE | MIIM_FTYPE;
-    mi.fType = it->RadioItem ? MFT_RADIOCHECK : MFT_STRING;
+    mi.fType = (it->RadioItem ? MFT_RADIOCHECK : MFT_STRING) | (it->Break ? MFT_MENUBARBREAK : 0);
     mi.dwTypeData = &text[0];
     mi.wID = IdOf(it.get());
     mi.fState = (it->Checked ? MFS_CHECKED : 0) | (it->Enabled ? 0 : MFS_GRAYED) | (it->Default ? MFS_DEFAULT : 0);
     if (it->Count() > 0) {
       mi.fMask |= MIIM_SUBMENU;
       mi.hSubMenu = it->BuildMenu();
+      SubMenus()[mi.hSubMenu] = it.get();
     }
     InsertMenuItemW(menu, GetMenuItemCount(menu), TRUE, &mi);
   }
-  return menu;
 }
+
+bool TMenuItem::InitMenuPopup(HMENU menu) {
+  auto found = SubMenus().find(menu);
+  if (found == SubMenus().end()) return false;
+  TMenuItem* item = const_cast<TMenuItem*>(found->second);
+  SafeCall([item] { item->Click(); });
+  // The click may have freed the item itself.
+  found = SubMenus().find(menu);
+  if (found == SubMenus().end()) return true;
+  ForgetSubMenus(menu);
+  while (GetMenuItemCount(menu) > 0) DeleteMenu(menu, 0, MF_BYPOSITION);
+  found->second->FillMenu(menu);
+  return true;
+}
+
+void AddMenuRows(TMenuItem& parent, const std::vector<TMenuRow>& rows) {
+  for (const TMenuRow& row : rows) {
+    TMenuItem* item = parent.Add(row.Caption, row.OnClick);
+    item->Tag = row.Tag;
+    item->Visible = row.Visible;
+    item->RadioItem = row.RadioItem;
+    AddMenuRows(*item, row.Children);
+    if (row.Slot) *row.Slot = item;
+  }
+}
+
+bool TPopupMenu::InMenuLoop() { return menuLoops > 0; }
 
 TPopupMenu::TPopupMenu() = default;
 TPopupMenu::~TPopupMenu() = default;
@@ -118,9 +169,12 @@ void TPopupMenu::Popup(int x, int y) {
   // The owner must be in front, or the menu stays open after a click elsewhere.
   SetForegroundWindow(owner);
   open_ = menu;
+  ++menuLoops;
   UINT cmd = (UINT)TrackPopupMenuEx(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON | align, x, y, owner, nullptr);
+  --menuLoops;
   open_ = nullptr;
   PostMessageW(owner, WM_NULL, 0, 0);
+  ForgetSubMenus(menu);
   DestroyMenu(menu);
   if (cmd)
     if (TMenuItem* item = TMenuItem::FromCommand(cmd)) SafeCall([item] { item->Click(); });

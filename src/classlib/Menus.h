@@ -20,6 +20,8 @@ class TMenuItem : public TObject {
   bool Visible = true;
   bool RadioItem = false;
   bool Default = false;
+  // Starts a new column of the menu.
+  bool Break = false;
   std::string Hint;
   TNotifyEvent OnClick;
 
@@ -36,16 +38,43 @@ class TMenuItem : public TObject {
   void Delete(int index);
   void Clear();
   bool IsSeparator() const { return Caption == "-"; }
+  // Also runs for an item with a submenu when that submenu is about to open.
   virtual void Click();
 
   // Builds an HMENU of the visible children (ids from the items' addresses).
   HMENU BuildMenu() const;
   static TMenuItem* FromCommand(UINT id);
+  // WM_INITMENUPOPUP for a submenu built here: its item's Click runs, then
+  // the submenu shows the children as they are now. False for other menus.
+  static bool InitMenuPopup(HMENU menu);
 
  private:
+  void FillMenu(HMENU menu) const;
   TMenuItem* parent_ = nullptr;
   std::vector<std::unique_ptr<TMenuItem>> items_;
 };
+
+// One row of a menu table; Slot (when given) receives the item.
+struct TMenuRow {
+  TMenuRow(TMenuItem** slot, std::string caption, int tag = 0, TNotifyEvent onClick = nullptr,
+           bool visible = true, bool radioItem = false, std::vector<TMenuRow> children = {})
+      : Slot(slot),
+        Caption(std::move(caption)),
+        Tag(tag),
+        OnClick(std::move(onClick)),
+        Visible(visible),
+        RadioItem(radioItem),
+        Children(std::move(children)) {}
+  TMenuItem** Slot;
+  std::string Caption;  // "-" is a separator
+  int Tag;
+  TNotifyEvent OnClick;
+  bool Visible;
+  bool RadioItem;
+  std::vector<TMenuRow> Children;
+};
+// Appends the rows (and their children) to parent.
+void AddMenuRows(TMenuItem& parent, const std::vector<TMenuRow>& rows);
 
 enum TPopupAlignment { paLeft, paRight, paCenter };
 
@@ -64,6 +93,8 @@ class TPopupMenu : public TObject {
   void Popup(int x, int y);
   // The open menu's handle while it is shown, else null.
   HMENU Handle() const { return open_; }
+  // A popup menu of the process is open (its items must stay as they are).
+  static bool InMenuLoop();
 
  private:
   TMenuItem items_;

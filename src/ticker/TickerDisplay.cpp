@@ -297,6 +297,13 @@ bool TTickerDisplay::FileCheckDueNow() {
   return now;
 }
 
+bool TTickerDisplay::StoreSetting(const std::function<void(TTickerSettings&)>& apply) {
+  const uint64_t age = FileWriteTime(TickerIniPath);
+  if (age != 0 && age != IniAge) AccessTickerIni(TickerIniPath, "R");
+  apply(TickerSettings);
+  return AccessTickerIni(TickerIniPath, "W");
+}
+
 bool TTickerDisplay::WheelStep(int delta) {
   if (delta == 0) return false;
   StepAfterWheel = false;

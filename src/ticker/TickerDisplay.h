@@ -172,6 +172,12 @@ class TTickerDisplay {
   // everything (TicAge too) when it fails.
   bool ReloadTickerFile(uint64_t age = 0);
 
+  // Writes the settings file with the values apply changes. A file that
+  // changed since it was last read here (the settings dialog saved it) is
+  // read first, so only those values replace what is stored; its display
+  // settings then take effect at the next file check.
+  bool StoreSetting(const std::function<void(TTickerSettings&)>& apply);
+
   // Wheel stepping, before the window shows the line with ShowNextNow;
   // false for a zero delta.
   bool WheelStep(int delta);

@@ -532,6 +532,35 @@ TEST_F(FileCheckTest, ChangedSettingsAreReadAgain) {
   EXPECT_FALSE(r.ScrollModeChanged);
 }
 
+TEST_F(FileCheckTest, AStoredValueKeepsWhatTheSettingsDialogSavedMeanwhile) {
+  WriteWholeFile(TickerIniPath, "[Env]\r\nTickerTime=5\r\n");
+  SetModifiedSecondsFromNow(TickerIniPath, -20);
+  display.FileCheck(now, false);
+  ASSERT_EQ(5, TickerSettings.TickerTime);
+  // The dialog saves; the ticker has not looked at the file since.
+  WriteWholeFile(TickerIniPath, "[Env]\r\nTickerTime=9\r\n[Key]\r\nStr1=新しい語\r\n");
+  SetModifiedSecondsFromNow(TickerIniPath, -10);
+  ASSERT_TRUE(display.StoreSetting([](TTickerSettings& t) { t.AlphaBrend = 160; }));
+  const std::string stored = ReadWholeFile(TickerIniPath);
+  EXPECT_NE(stored.find("TickerTime=9"), std::string::npos) << stored;
+  EXPECT_NE(stored.find("Str1=新しい語"), std::string::npos) << stored;
+  EXPECT_NE(stored.find("AlphaBrend=160"), std::string::npos) << stored;
+  // The display still takes the dialog's values at its next check.
+  EXPECT_TRUE(display.FileCheck(now, false).SettingsRead);
+  EXPECT_EQ(9000u, display.PagingInterval());
+}
+
+TEST_F(FileCheckTest, AStoredValueWithAnUnchangedFileWritesMemory) {
+  WriteWholeFile(TickerIniPath, "[Env]\r\nTickerTime=5\r\n");
+  SetModifiedSecondsFromNow(TickerIniPath, -20);
+  display.FileCheck(now, false);
+  TickerSettings.SearchDate = "20240501";  // held in memory only
+  ASSERT_TRUE(display.StoreSetting([](TTickerSettings& t) { t.SearchName = "E"; }));
+  const std::string stored = ReadWholeFile(TickerIniPath);
+  EXPECT_NE(stored.find("Date=20240501"), std::string::npos) << stored;
+  EXPECT_NE(stored.find("Name=E"), std::string::npos) << stored;
+}
+
 TEST_F(FileCheckTest, GarbledFilesAreReadWithoutHarm) {
   std::string binary;
   for (int i = 0; i < 4096; ++i) binary += (char)(i * 37);

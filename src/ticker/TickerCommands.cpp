@@ -1,0 +1,66 @@
+#include "TickerCommands.h"
+
+#include <shellapi.h>
+
+#include <vector>
+
+#include "TessivarOrvanelForm.h"
+#include "TickerUtils.h"
+#include "classlib/Text.h"
+#include "shared/S_string.h"
+
+namespace {
+
+const int kAreaFields = 10;
+const int kHintPieces = 5;
+
+bool IsControlByte(unsigned char b) { return b < 0x20 || b == 0x7F; }
+
+}  // namespace
+
+std::string DroppedTextParameter(const std::string& text) {
+  std::string clean;
+  // Neither byte can be the trail byte of a double-byte character.
+  for (char c : CutAtNul(text))
+    if (c != '"' && !IsControlByte((unsigned char)c)) clean += c;
+  clean = TrimSpaces(CutBytes(TrimSpaces(clean), kDroppedTextBytes));
+  return clean.empty() ? std::string() : BrowserParameters(clean);
+}
+
+bool StartProgram(const std::string& path, const std::string& parameters) {
+  std::wstring file = SjisToWide(path), params = SjisToWide(parameters);
+  HINSTANCE rc = ShellExecuteW(nullptr, nullptr, file.c_str(),
+                               params.empty() ? nullptr : params.c_str(), nullptr, SW_SHOW);
+  return (INT_PTR)rc > 32;
+}
+
+bool ParseSkinArea(const std::string& bound, TSkinAreaSpec& spec) {
+  if (bound.empty()) return false;
+  std::vector<std::string> f(kAreaFields + 1);
+  SplitStr(bound, ',', false, f);
+  spec.Bounds = {StrToIntLoose(f[1]), StrToIntLoose(f[2]), StrToIntLoose(f[3]),
+                 StrToIntLoose(f[4])};
+  spec.Hint = f[5] + "|" + f[6];
+  return true;
+}
+
+std::string SkinAreaCommand(const std::string& hint) {
+  std::vector<std::string> pieces(kHintPieces + 1);
+  SplitStr(hint, '|', false, pieces);
+  return pieces[2];
+}
+
+TAreaCommand AreaCommandOf(const std::string& word) {
+  static const struct {
+    const char* Word;
+    TAreaCommand Command;
+  } kWords[] = {{"play", TAreaCommand::Play},         {"search", TAreaCommand::Search},
+                {"pause", TAreaCommand::Pause},       {"back", TAreaCommand::Back},
+                {"top", TAreaCommand::Top},           {"setup", TAreaCommand::Setup},
+                {"homepage", TAreaCommand::HomePage}, {"product", TAreaCommand::Product},
+                {"refresh", TAreaCommand::Refresh},   {"reread", TAreaCommand::Reread},
+                {"icon", TAreaCommand::Icon},         {"close", TAreaCommand::Close}};
+  for (const auto& w : kWords)
+    if (word.size() == strlen(w.Word) && StartsWithNoCase(word, w.Word)) return w.Command;
+  return TAreaCommand::Link;
+}

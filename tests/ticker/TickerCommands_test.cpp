@@ -1,0 +1,59 @@
+#include "TickerCommands.h"
+
+#include <gtest/gtest.h>
+
+#include "TickerUtils.h"
+
+namespace {
+
+TEST(DroppedTextParameter, OneQuotedArgumentWithoutQuotesOrControls) {
+  EXPECT_EQ(DroppedTextParameter("http://example.com/feed.xml"), "\"http://example.com/feed.xml\"");
+  // A quote would end the argument and add command words of its own.
+  EXPECT_EQ(DroppedTextParameter("http://a/\" UPDATE \"x"), "\"http://a/ UPDATE x\"");
+  EXPECT_EQ(DroppedTextParameter("a\tb\r\nc\x7F"
+                                 "d"),
+            "\"abcd\"");
+  EXPECT_EQ(DroppedTextParameter(std::string("http://a/\0 REFRESH", 19)), "\"http://a/\"");
+  EXPECT_EQ(DroppedTextParameter("  C:\\フィード\\  "), "\"C:\\フィード\\\\\"");
+  EXPECT_EQ(DroppedTextParameter("ソ"), "\"ソ\"");  // trail byte 0x5C is no backslash
+  EXPECT_EQ(DroppedTextParameter("\"\r\n"), "");
+  EXPECT_EQ(DroppedTextParameter(""), "");
+}
+
+TEST(DroppedTextParameter, LongTextIsCutOnACharacter) {
+  std::string text = "a" + std::string(3000, '\x82');  // pairs of 0x82 0x82
+  std::string p = DroppedTextParameter(text);
+  ASSERT_EQ(p.size(), (size_t)kDroppedTextBytes - 1 + 2);
+  EXPECT_EQ(p.substr(0, 2), "\"a");
+}
+
+TEST(StartProgram, AMissingProgramIsReported) {
+  EXPECT_FALSE(StartProgram(GetTempFolder() + "\\TessivarNoSuchProgram.exe", "FEED"));
+}
+
+TEST(SkinArea, BoundsHintAndCommandFromTheOemText) {
+  TSkinAreaSpec spec;
+  ASSERT_TRUE(ParseSkinArea("10,5x,60,25,一時停止,Pause,extra", spec));
+  EXPECT_EQ(spec.Bounds.left, 10);
+  EXPECT_EQ(spec.Bounds.top, 5);  // read leniently
+  EXPECT_EQ(spec.Bounds.right, 60);
+  EXPECT_EQ(spec.Bounds.bottom, 25);
+  EXPECT_EQ(spec.Hint, "一時停止|Pause");
+  EXPECT_EQ(SkinAreaCommand(spec.Hint), "Pause");
+  EXPECT_FALSE(ParseSkinArea("", spec));
+  ASSERT_TRUE(ParseSkinArea("1,2", spec));
+  EXPECT_EQ(spec.Hint, "|");
+  EXPECT_EQ(SkinAreaCommand(spec.Hint), "");
+}
+
+TEST(SkinArea, CommandWordsIgnoreCaseAndAnythingElseIsALink) {
+  EXPECT_EQ(AreaCommandOf("Pause"), TAreaCommand::Pause);
+  EXPECT_EQ(AreaCommandOf("SEARCH"), TAreaCommand::Search);
+  EXPECT_EQ(AreaCommandOf("homepage"), TAreaCommand::HomePage);
+  EXPECT_EQ(AreaCommandOf("reread"), TAreaCommand::Reread);
+  EXPECT_EQ(AreaCommandOf("playing"), TAreaCommand::Link);
+  EXPECT_EQ(AreaCommandOf("http://example.com/"), TAreaCommand::Link);
+  EXPECT_EQ(AreaCommandOf(""), TAreaCommand::Link);
+}
+
+}  // namespace

@@ -33,8 +33,6 @@ int ItemHeightFor(const TFont& font) { return std::abs(font.Height()) + 2; }
 
 }  // namespace
 
-// ---- TPopupList ----
-
 TPopupList::TPopupList(TComboMini* combo) : combo_(combo) {
   Style = lbOwnerDrawFixed;
   visible_ = false;
@@ -81,8 +79,6 @@ void TPopupList::MouseUp(TMouseButton b, TShiftState s, int x, int y) {
   RECT r = ClientRect();
   combo_->CloseUp(x >= r.left && y >= r.top && x < r.right && y < r.bottom);
 }
-
-// ---- TComboMini ----
 
 TComboMini::TComboMini() = default;
 

@@ -1,6 +1,7 @@
 #include "StartupRegistry.h"
 
 #include <windows.h>
+#include <shellapi.h>
 
 #include <cwchar>
 
@@ -55,5 +56,14 @@ bool StartupRegistry(char mode) {
 }
 
 bool StartupRegistered() { return StartupRegistry('E'); }
+
+bool StartupParameterGiven() {
+  int argc = 0;
+  LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &argc);
+  bool given = false;
+  for (int i = 1; argv && i < argc && i <= 2; ++i) given = given || lstrcmpiW(argv[i], L"STARTUP") == 0;
+  LocalFree(argv);
+  return given;
+}
 bool RegisterStartup() { return StartupRegistry('W'); }
 bool UnregisterStartup() { return StartupRegistry('D'); }

@@ -13,5 +13,7 @@ std::string ReadUserRegistryString(const std::string& keyPath, const std::string
 // it, anything else only tests; then true when the value is there and not empty.
 bool StartupRegistry(char mode);
 bool StartupRegistered();
+// "STARTUP" (case ignored) is the program's first or second parameter.
+bool StartupParameterGiven();
 bool RegisterStartup();
 bool UnregisterStartup();

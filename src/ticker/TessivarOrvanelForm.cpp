@@ -6,6 +6,7 @@
 #include <shellapi.h>
 
 #include "KeywordList.h"
+#include "TickerCommands.h"
 #include "TickerUtils.h"
 #include "classlib/Application.h"
 #include "classlib/Dialogs.h"
@@ -320,10 +321,12 @@ TKvBandForm::TKvBandForm() {
   Timer_Help.SetInterval(0);
 
   BuildMenus();
+  BuildKeywordPanel();
 
   TDFItem& text = OleDropTarget.Formats().Add();
   text.SetFormatName("CF_TEXT");
   text.DropEffects = TDropEffects{ekCopy, ekLink};
+  text.OnDrop = [this](TObject*, TDragContext& c) { DFItem_CF_TEXT_Drop(c); };
 
   Display.OnStartRefresh = [] { StartRefresh(); };
 
@@ -340,67 +343,6 @@ TKvBandForm::~TKvBandForm() {
   DoDestroy();
   OleDropTarget.SetWinControl(nullptr);
   if (KvBandForm == this) KvBandForm = nullptr;
-}
-
-void TKvBandForm::BuildMenus() {
-  TMenuItem& main = PopupMenu_Main.Items();
-  Refresh1 = main.Add("更新(&F)");
-  Refresh1->Tag = 0;
-  Mn_Reread = main.Add("再読込(&R)");
-  Mn_Reread->Tag = 1;
-  main.AddSeparator();
-  Mn_First = main.Add("先頭(&T)");
-  Mn_First->Tag = 5;
-  Mn_LoopBack = main.Add("巻き戻し(&B)");
-  Mn_LoopBack->Tag = 6;
-  Mn_Pause = main.Add("停止(&S)");
-  Mn_Pause->Tag = 7;
-  main.AddSeparator()->Tag = 2;
-  Mn_Kiji = main.Add("記事(&D)");
-  Mn_Kiji->Visible = false;
-  main.AddSeparator()->Tag = 4;
-  Mn_Setup = main.Add("設定(&E)...");
-  Mn_Setup->Tag = 3;
-  Mn_Option = main.Add("オプション(&O)");
-  Mn_Option->Visible = false;
-  Mn_Alpha = Mn_Option->Add("半透明(&C)");
-  Mn_Alpha_None = Mn_Alpha->Add("無(&N)");
-  Mn_Alpha_None->Tag = 0;
-  Mn_Alpha->AddSeparator();
-  const char* const captions[] = {"濃", "↓", "中", "↓", "薄"};
-  const int tags[] = {220, 190, 160, 130, 100};
-  for (int i = 0; i < 5; ++i) {
-    Mn_Alpha_Items[i] = Mn_Alpha->Add(captions[i]);
-    Mn_Alpha_Items[i]->Tag = tags[i];
-  }
-  for (TMenuItem* item : {Mn_Alpha_None, Mn_Alpha_Items[0], Mn_Alpha_Items[1], Mn_Alpha_Items[2],
-                          Mn_Alpha_Items[3], Mn_Alpha_Items[4]}) {
-    item->RadioItem = true;
-    item->OnClick = [this](TObject* s) { Mn_Alpha_100Click(s); };
-  }
-  Mn_StartUp = Mn_Option->Add("スタートアップに登録(&S)...");
-  Mn_StartUp->Visible = false;
-  Mn_Option->AddSeparator();
-  Mn_UnInst = Mn_Option->Add("アンインストール(&U)...");
-  Mn_UnInst->Visible = false;
-  main.AddSeparator();
-  Mn_Update = main.Add("最新版へアップデート(&U)...");
-  Mn_Update->Tag = 4;
-  Mn_HomePage = main.Add("ホームページ(&H)...");
-  Mn_HomePage->Tag = 9;
-  TessivarOrvanel1 = main.Add("このプログラムについて(&A)...");
-  TessivarOrvanel1->Tag = 10;
-  main.AddSeparator();
-  Mn_Exit = main.Add("終了(&X)", [this](TObject* s) { Mn_ExitClick(s); });
-  Mn_Exit->Visible = false;
-
-  TMenuItem& key = PopupMenu_Key.Items();
-  key.Add("検索(&F)");
-  key.Add("検索エンジン(&E)");
-  key.AddSeparator();
-  key.Add("閉じる(&X)");
-  PopupMenu_Main.AutoPopup = false;
-  PopupMenu_Key.AutoPopup = false;
 }
 
 void TKvBandForm::CreateParams(TCreateParams& p) {
@@ -659,8 +601,7 @@ void TKvBandForm::FormDestroy(TObject*) {
 
 void TKvBandForm::StartRefresh() {
   // Always the setup program beside the ticker, never a name from data.
-  std::wstring program = SjisToWide(GetProgramFolder() + "TessivarSetup.exe");
-  ShellExecuteW(nullptr, nullptr, program.c_str(), L"FEED", nullptr, SW_SHOW);
+  StartProgram(GetProgramFolder() + "TessivarSetup.exe", "FEED");
 }
 
 bool TKvBandForm::ShowsPicture() {
@@ -721,6 +662,7 @@ void TKvBandForm::ApplyFontSize() {
 }
 
 void TKvBandForm::UpdateStateButtons() {
+  UpdateAreaStates();
   Image_Stop.SetVisible(Display.Paused);
   Image_Back.SetVisible(!Display.Paused && Display.Reverse);
   Image_Next.SetVisible(!Display.Paused && !Display.Reverse);
@@ -759,28 +701,6 @@ void TKvBandForm::ApplyColours() {
   Message.Invalidate();
 }
 
-void TKvBandForm::Mn_Alpha_100Click(TObject* sender) {
-  try {
-    auto* item = dynamic_cast<TMenuItem*>(sender);
-    if (!item) return;
-    TickerSettings.AlphaBrend = item->Tag;
-    if (item->Tag != 0) {
-      SetAlphaBlendValue((BYTE)item->Tag);
-      SetAlphaBlend(true);
-    } else {
-      SetAlphaBlend(false);
-    }
-    for (TMenuItem* other : {Mn_Alpha_None, Mn_Alpha_Items[0], Mn_Alpha_Items[1],
-                             Mn_Alpha_Items[2], Mn_Alpha_Items[3], Mn_Alpha_Items[4]})
-      other->Checked = other == item;
-    AccessTickerIni(TickerIniPath, "W");
-  } catch (...) {
-    // The translucency stays as it was.
-  }
-}
-
-void TKvBandForm::Mn_ExitClick(TObject*) { Close(); }
-
 void TKvBandForm::SetLabel(const TLabelText& text) {
   Message.SetHint(text.Hint);
   Message.SetTitleLength(text.TitleLength);
@@ -813,6 +733,7 @@ void TKvBandForm::Timer_FileCheckTimer(TObject*) {
     Timer_FileCheck.SetInterval(interval);
     Timer_FileCheck.SetEnabled(true);
   }
+  if (!Closing && !Display.TickerLines.empty() && !Mn_Kiji->Visible) BuildArticleMenu();
 }
 
 void TKvBandForm::Timer_ListReadTimer(TObject* sender) {
@@ -820,8 +741,7 @@ void TKvBandForm::Timer_ListReadTimer(TObject* sender) {
   try {
     const uint32_t now = TickCount();
     if (PL_Keyword.Visible() && Display.KeywordBoxIdle(now)) {
-      PL_Keyword.Hide();
-      KeywordButton.SetDown(false);
+      KeywordButtonClick(nullptr);
       Display.KeywordLastUse = 0;
     }
     bool due = true;

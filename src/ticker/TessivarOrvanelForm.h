@@ -7,8 +7,10 @@
 #include <memory>
 #include <string>
 
+#include "ArticleMenu.h"
 #include "BigHintWindow.h"
 #include "FormRgn.h"
+#include "L_ComboMini.h"
 #include "L_CtlSize.h"
 #include "L_OrvanelCompo.h"
 #include "SKGradation.h"
@@ -18,6 +20,7 @@
 #include "classlib/Image.h"
 #include "classlib/Label.h"
 #include "classlib/Menus.h"
+#include "classlib/PaintBox.h"
 #include "classlib/Panel.h"
 #include "classlib/Timer.h"
 #include "shared/OleDnD.h"
@@ -45,6 +48,8 @@ void SetBrowserProgIdForTest(const std::wstring& progId);
 // Tests settle the data folders under these base folders instead of the
 // user's (empty texts: the user's folders again).
 void SetDataFolderBasesForTest(const std::string& appDataFolder, const std::string& profileFolder);
+// Tests answer the ticker's Yes/Cancel questions (null: the question box).
+void SetConfirmForTest(std::function<bool(const std::string& question)> confirm);
 
 class TKvBandForm : public TForm {
  public:
@@ -70,6 +75,13 @@ class TKvBandForm : public TForm {
   TTrayIcon TrayIcon{this};
   TControlSize ControlSize;
   std::unique_ptr<TBigHintWindow> HintWindow;
+  // The keyword panel inside PL_Keyword, and its menu.
+  TComboMini ED_Keyword;
+  TSpeedButton KeywordButton2, LB_Keyword;
+  TMenuItem *Mn_Find, *Mn_Cust, *C1, *X1;
+  // The clickable areas of an OEM skin (Tag: 0 up, 1 pressed, 2 latched on).
+  std::unique_ptr<TPaintBox> CustomAreas[kCustomBoundCount];
+  TArticleMenu ArticleMenu;
 
   // What is shown and when (no window needed).
   TTickerDisplay Display;
@@ -130,8 +142,39 @@ class TKvBandForm : public TForm {
   void ShowNextNow();
   // The colour set of the item on show (Message.Tag, Hovering, icon).
   void ApplyColours();
+
+  // Menus and commands (TessivarOrvanelMenus.cpp).
+  void Refresh1Click(TObject* sender);  // RunCommand(sender's Tag)
+  void RunCommand(int tag);
+  void PopupMenu_MainPopup(TObject* sender);
+  void Image_StopMenuPopup(TObject* sender);
   void Mn_Alpha_100Click(TObject* sender);
+  void Mn_StartUpClick(TObject* sender);
+  void Mn_UnInstClick(TObject* sender);
   void Mn_ExitClick(TObject* sender);
+  void DFItem_CF_TEXT_Drop(TDragContext& context);
+  // Not while a menu is open; the next file check tries again.
+  void BuildArticleMenu();
+  void KijiClick(TObject* sender);
+  // Empties the ten slots and creates the areas of the OEM layout.
+  void CreateSkinAreas();
+  void RunAreaCommand(TObject* area);
+  // With manualMode 2 the "search", "pause" and "back" areas show their state.
+  void UpdateAreaStates();
+
+  // The keyword search (TessivarOrvanelKeyword.cpp).
+  void KeywordButtonClick(TObject* sender);
+  void SelectSearchEngine(TMenuItem* item);
+  void Mn_FindClick(TObject* sender);
+  void KeywordButton2Click(TObject* sender);
+  void Mn_CustClick(TObject* sender);
+  void C1Click(TObject* sender);
+  void ED_KeywordKeyPress(TObject* sender, char& key);
+  void ED_KeywordKeyDown(TObject* sender, WORD& key, TShiftState shift);
+  void ED_KeywordChange(TObject* sender);
+  void ED_KeywordDropDown(TObject* sender);
+  void PL_KeywordResize(TObject* sender);
+  void AccessSearchHistory(char mode);  // 'R' reads, 'W' writes
 
   // True when an OEM package supplied the OEM settings.
   bool LoadOemPackage(const std::string& path);
@@ -146,6 +189,11 @@ class TKvBandForm : public TForm {
 
  private:
   void BuildMenus();
+  void BuildKeywordPanel();
+  void BuildEngineMenu();
+  void StartSetupCommand(int tag);
+  void PaintArea(TPaintBox& area);
+  bool historyRead_ = false;
   void ShowItem(const TShownItem& item, bool withSender);
   void SetLabel(const TLabelText& text);
   void RestartListRead(unsigned interval);

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "StartupRegistry.h"
 #include "classlib/Application.h"
 #include "shared/S_string.h"
 #include "shared/Tessivar_Seihin.h"
@@ -44,8 +45,11 @@ void TKvBandForm::FormShow(TObject*) {
   const int height = Height();
   ControlSize.LoadWithSize();
   SetBounds(Left(), Top(), Width(), height);
-  // "STARTUP" as the first or second parameter registers the start-up entry
-  // here once RegisterStartup comes with the menu commands.
+  try {
+    if (StartupParameterGiven()) RegisterStartup();
+  } catch (...) {
+    // The window shows all the same; the entry is made from the menu.
+  }
   if (!SkinActive) return;
   const TTickerSettings& t = TickerSettings;
   FormRgn.SetBounds(0, 0, FormRgn.Picture().Width(), FormRgn.Picture().Height());
@@ -54,7 +58,7 @@ void TKvBandForm::FormShow(TObject*) {
     PlaceByBounds({&PL_Message}, t.tickerBound);
     PlaceByBounds({&Image_Next, &Image_Back, &Image_Stop}, t.playBound);
     PlaceByBounds({&KeywordButton}, t.searchBound);
-    // The ten skin areas (customBound0 to 9) come with the menu commands.
+    CreateSkinAreas();
   } else {
     FormResize(nullptr);
   }
@@ -130,7 +134,8 @@ void TKvBandForm::PL_MessageResize(TObject*) {
 void TKvBandForm::FormCloseQuery(TObject*, bool& canClose) {
   try {
     ControlSize.Save();
-    AccessTickerIni(TickerIniPath, "W");
+    // What the settings dialog saved meanwhile is read first, not overwritten.
+    Display.StoreSetting([](TTickerSettings&) {});
   } catch (...) {
     // Closing is never refused.
   }

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "support/TestDataObject.h"
+#include "common/TestDataObject.h"
 
 TEST(DataObjectText, CfTextIsCutAtItsZeroByte) {
   auto obj = TestDataObject::Create();

@@ -7,7 +7,7 @@
 
 #include "common/PopupControl.h"
 #include "shared/DataObjects.h"
-#include "support/TestDataObject.h"
+#include "common/TestDataObject.h"
 
 TEST(ClipboardFormatByName, StandardNamesGiveTheirNumbers) {
   EXPECT_EQ(1, ClipboardFormatByName("CF_TEXT"));

@@ -1,11 +1,7 @@
 // The ticker window's own behaviour: links, creation from the edition, OEM
 // and settings files, the wiring of the display timers and destruction.
 //
-// The window reads files beside the program (the band server, the OEM
-// folder, an OEM package), which other test programs of this folder create
-// for a moment. So the window cases run in a copy of this program in a
-// private folder: the DISABLED_InFolder* cases run only there (the parent
-// starts the copy and reports its result; gtest leaves them out otherwise).
+// The window cases run in a private copy of this program (support/FormInFolder.h).
 // The same program also stands in for a browser: started with
 // TESSIVAR_STANDIN_LOG set, it logs its arguments and ends before any test
 // runs.
@@ -27,19 +23,12 @@
 #include "shared/Tessivar_Seihin.h"
 #include "common/TestImages.h"
 #include "common/TestMessages.h"
+#include "support/FormInFolder.h"
 #include "support/TickerScratch.h"
 
 namespace {
 
 const wchar_t kStandInLogVar[] = L"TESSIVAR_STANDIN_LOG";
-const wchar_t kInFolderVar[] = L"TESSIVAR_FORM_IN_FOLDER";
-
-std::wstring EnvW(const wchar_t* name) {
-  wchar_t buffer[1024];
-  DWORD n = GetEnvironmentVariableW(name, buffer, 1024);
-  if (n == 0 || n >= 1024) return std::wstring();
-  return std::wstring(buffer, n);
-}
 
 // The browser stand-in: one line per start, the arguments after the program
 // name separated by U+0001.
@@ -202,134 +191,13 @@ TEST_F(NamedBrowserTest, ARefusedLinkStartsNoBrowser) {
   EXPECT_EQ(starts[0], std::vector<std::wstring>{L"http://example.com/ok"});
 }
 
-// Runs this program's DISABLED_InFolder* cases matching filter in a copy
-// inside a new folder, optionally with a band server beside it; the exit code, and
-// the copy's report in output.
-long RunInPrivateFolder(const std::string& filter, bool bandServer, std::string& output) {
-  static int counter = 0;
-  std::string folder = TempFolderPath() + "TessivarFormCopy_" +
-                       std::to_string(GetCurrentProcessId()) + "_" + std::to_string(++counter) +
-                       "\\";
-  RemoveTree(folder);
-  ForceFolder(DelBackslash(folder));
-  std::string exe = folder + ExtractFileName(GetModulePath());
-  if (!CopyFileSJ(GetModulePath(), exe, false)) return -3;
-  if (bandServer) WriteWholeFile(folder + "TessivarOrvanel32.dll", "MZ");
-  std::string report = folder + "report.txt";
-
-  SECURITY_ATTRIBUTES sa = {sizeof sa, nullptr, TRUE};
-  HANDLE out = CreateFileW(SjisToWide(report).c_str(), GENERIC_WRITE, FILE_SHARE_READ, &sa,
-                           CREATE_ALWAYS, 0, nullptr);
-  STARTUPINFOW si = {};
-  si.cb = sizeof si;
-  si.dwFlags = STARTF_USESTDHANDLES;
-  si.hStdInput = nullptr;
-  si.hStdOutput = si.hStdError = out;
-  std::wstring cmd = L"\"" + SjisToWide(exe) + L"\" --gtest_color=no --gtest_also_run_disabled_tests --gtest_filter=" +
-                     SjisToWide(filter);
-  SetEnvironmentVariableW(kInFolderVar, L"1");
-  PROCESS_INFORMATION pi = {};
-  BOOL started = CreateProcessW(SjisToWide(exe).c_str(), &cmd[0], nullptr, nullptr, TRUE, 0,
-                                nullptr, SjisToWide(folder).c_str(), &si, &pi);
-  SetEnvironmentVariableW(kInFolderVar, nullptr);
-  if (out != INVALID_HANDLE_VALUE) CloseHandle(out);
-  long code = -2;
-  if (started) {
-    CloseHandle(pi.hThread);
-    if (WaitForSingleObject(pi.hProcess, 240000) == WAIT_OBJECT_0) {
-      DWORD c = 0;
-      GetExitCodeProcess(pi.hProcess, &c);
-      code = (long)c;
-    } else {
-      TerminateProcess(pi.hProcess, 99);
-      WaitForSingleObject(pi.hProcess, 5000);
-      code = -1;
-    }
-    CloseHandle(pi.hProcess);
-  }
-  output = ReadWholeFile(report);
-  // The copy's image may stay locked for a moment after it ended.
-  WaitUntil(
-      [&] {
-        RemoveTree(folder);
-        return !DirectoryExists(DelBackslash(folder));
-      },
-      3000);
-  return code;
-}
-
 TEST(WindowInPrivateFolder, WithoutBandServer) {
-  std::string output;
-  long code = RunInPrivateFolder("DISABLED_InFolder*:-DISABLED_InFolderBand*", false, output);
-  EXPECT_EQ(code, 0) << output;
-  EXPECT_NE(output.find("[  PASSED  ]"), std::string::npos) << output;
-  EXPECT_EQ(output.find("[  SKIPPED ]"), std::string::npos) << output;
-  EXPECT_EQ(output.find("[  PASSED  ] 0 tests"), std::string::npos) << output;
+  ExpectPassedInPrivateFolder("DISABLED_InFolder*:-DISABLED_InFolderBand*", false);
 }
 
 TEST(WindowInPrivateFolder, WithBandServer) {
-  std::string output;
-  long code = RunInPrivateFolder("DISABLED_InFolderBand*", true, output);
-  EXPECT_EQ(code, 0) << output;
-  EXPECT_NE(output.find("[  PASSED  ]"), std::string::npos) << output;
-  EXPECT_EQ(output.find("[  SKIPPED ]"), std::string::npos) << output;
-  EXPECT_EQ(output.find("[  PASSED  ] 0 tests"), std::string::npos) << output;
+  ExpectPassedInPrivateFolder("DISABLED_InFolderBand*", true);
 }
-
-// Base of the cases that run in the private copy: fresh settings, an empty
-// OEM folder and data folders of the case's own.
-class InFolder : public ::testing::Test {
- protected:
-  void SetUp() override {
-    if (EnvW(kInFolderVar) != L"1") GTEST_SKIP() << "runs in a private copy of the program";
-    static int counter = 0;
-    TickerSettings = TTickerSettings();
-    OemDataFolder = GetProgramFolder() + "OEM\\";
-    RemoveTree(OemDataFolder);
-    ForceFolder(DelBackslash(OemDataFolder));
-    base_ = GetProgramFolder() + "case" + std::to_string(++counter) + "\\";
-    ForceFolder(base_ + "AppData");
-    ForceFolder(base_ + "Profile\\AppData\\LocalLow");
-    SetDataFolderBasesForTest(base_ + "AppData", base_ + "Profile");
-    // The folders the window will settle on (the OEM file keeps LocalPath).
-    InitDataFoldersAt(base_ + "AppData", base_ + "Profile");
-    ForceFolder(DataFolder + "Graphic");
-  }
-  void TearDown() override {
-    if (form) form->FormDestroy(form.get());
-    form.reset();
-    SetDataFolderBasesForTest("", "");
-    if (!base_.empty()) RemoveTree(base_);
-    RemoveTree(OemDataFolder);
-    TickerSettings = TTickerSettings();
-  }
-
-  void Oem(const std::string& name, const std::string& bytes) {
-    WriteWholeFile(OemDataFolder + name, bytes);
-  }
-  void Settings(const std::string& text) { WriteWholeFile(TickerIniPath, text); }
-
-  TKvBandForm& Create() {
-    form = std::make_unique<TKvBandForm>();
-    form->DoCreate();
-    form->Display.OnStartRefresh = [this] { ++refreshes; };
-    return *form;
-  }
-
-  std::string TickerFile() const { return DataFolder + "TessivarOrvanel.tic"; }
-  // Writes the ticker file with a modification time that differs from the last one.
-  void WriteTicker(const std::string& text) {
-    WriteWholeFile(TickerFile(), text);
-    SetModifiedSecondsFromNow(TickerFile(), ++tickerAge_ * 10);
-  }
-  // One file-check run, as the timer would start it.
-  void FileCheck() { form->Timer_FileCheckTimer(&form->Timer_FileCheck); }
-
-  std::unique_ptr<TKvBandForm> form;
-  int refreshes = 0;
-  std::string base_;
-  int tickerAge_ = 0;
-};
 
 using DISABLED_InFolderCreate = InFolder;
 using DISABLED_InFolderBandCreate = InFolder;

@@ -1,16 +1,19 @@
 // Small chores the end-to-end tests need inside Wine: the product's own
-// scrambling of an OEM key, holding a named mutex, closing a message box, and
-// finding, capturing and messaging a program's top-level window, and
-// reading or switching the pages of a dialog.
+// scrambling of an OEM key, holding a named mutex, closing a message box,
+// finding, capturing and messaging a program's top-level window, reading or
+// switching the pages of a dialog, mouse and keyboard input, and a registry
+// value.
 #include <windows.h>
 #include <commctrl.h>
 #include <shellapi.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
+#include "classlib/Handles.h"
 #include "classlib/Text.h"
 #include "shared/Tessivar_Seihin.h"
 
@@ -246,6 +249,95 @@ int Dialog(char** argv) {
   return WriteBytes(argv[5], "tab " + std::to_string(selected) + "\n" + children.out) ? 0 : 2;
 }
 
+// click <x> <y> <left|right>: a mouse click at screen coordinates.
+int Click(char** argv) {
+  const int x = std::atoi(argv[2]), y = std::atoi(argv[3]);
+  const bool right = std::string(argv[4]) == "right";
+  SetCursorPos(x, y);
+  INPUT in[2] = {};
+  for (INPUT& i : in) i.type = INPUT_MOUSE;
+  in[0].mi.dwFlags = right ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_LEFTDOWN;
+  in[1].mi.dwFlags = right ? MOUSEEVENTF_RIGHTUP : MOUSEEVENTF_LEFTUP;
+  SendInput(2, in, sizeof(INPUT));
+  return 0;
+}
+
+void KeyInput(std::vector<INPUT>& out, WORD vk, bool up) {
+  INPUT i = {};
+  i.type = INPUT_KEYBOARD;
+  i.ki.wVk = vk;
+  i.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+  out.push_back(i);
+}
+
+// keys <key>...: each key pressed and released; a key is a virtual-key
+// number, optionally after "alt+", "shift+" or "ctrl+".
+int Keys(int argc, char** argv) {
+  for (int a = 2; a < argc; ++a) {
+    std::string key = argv[a];
+    std::vector<WORD> modifiers;
+    for (auto m : {std::make_pair("alt+", VK_MENU), std::make_pair("shift+", VK_SHIFT),
+                   std::make_pair("ctrl+", VK_CONTROL)})
+      if (key.compare(0, strlen(m.first), m.first) == 0) {
+        modifiers.push_back((WORD)m.second);
+        key = key.substr(strlen(m.first));
+      }
+    std::vector<INPUT> in;
+    for (WORD m : modifiers) KeyInput(in, m, false);
+    WORD vk = (WORD)std::strtoul(key.c_str(), nullptr, 0);
+    KeyInput(in, vk, false);
+    KeyInput(in, vk, true);
+    for (auto m = modifiers.rbegin(); m != modifiers.rend(); ++m) KeyInput(in, *m, true);
+    SendInput((UINT)in.size(), in.data(), sizeof(INPUT));
+    Sleep(100);
+  }
+  return 0;
+}
+
+// type <file>: the UTF-8 text of the file typed as characters.
+int Type(char** argv) {
+  FILE* f = std::fopen(argv[2], "rb");
+  if (!f) return 2;
+  std::string bytes;
+  char buffer[4096];
+  for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, f)) > 0;) bytes.append(buffer, n);
+  std::fclose(f);
+  int n = MultiByteToWideChar(CP_UTF8, 0, bytes.data(), (int)bytes.size(), nullptr, 0);
+  std::wstring text((size_t)n, L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, bytes.data(), (int)bytes.size(), &text[0], n);
+  for (wchar_t c : text) {
+    INPUT in[2] = {};
+    for (INPUT& i : in) {
+      i.type = INPUT_KEYBOARD;
+      i.ki.wScan = c;
+      i.ki.dwFlags = KEYEVENTF_UNICODE;
+    }
+    in[1].ki.dwFlags |= KEYEVENTF_KEYUP;
+    SendInput(2, in, sizeof(INPUT));
+    Sleep(20);
+  }
+  return 0;
+}
+
+// regget <key under HKEY_CURRENT_USER> <value> <out>: the string value as
+// UTF-8; exit code 1 when it is missing.
+int RegGet(char** argv) {
+  RegistryKey key;
+  std::wstring path = SjisToWide(argv[2]), name = SjisToWide(argv[3]);
+  if (RegOpenKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS)
+    return 1;
+  wchar_t data[2048] = {};
+  DWORD size = sizeof data - sizeof(wchar_t), type = 0;
+  if (RegQueryValueExW(key.get(), name.c_str(), nullptr, &type, (BYTE*)data, &size) !=
+      ERROR_SUCCESS)
+    return 1;
+  int n = WideCharToMultiByte(CP_UTF8, 0, data, -1, nullptr, 0, nullptr, nullptr);
+  std::string utf8((size_t)n, '\0');
+  WideCharToMultiByte(CP_UTF8, 0, data, -1, &utf8[0], n, nullptr, nullptr);
+  utf8.resize(strlen(utf8.c_str()));
+  return WriteBytes(argv[4], utf8) ? 0 : 2;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -257,8 +349,14 @@ int main(int argc, char** argv) {
   if (command == "capture" && argc == 5) return Capture(argv);
   if (command == "send" && argc == 6) return Send(argv);
   if (command == "dialog" && argc == 6) return Dialog(argv);
-  std::fprintf(stderr, "usage: scramble TEXT OUT | hold MUTEX READY STOP SECONDS | closebox OUT SECONDS |"
+  if (command == "click" && argc == 5) return Click(argv);
+  if (command == "keys" && argc >= 3) return Keys(argc, argv);
+  if (command == "type" && argc == 3) return Type(argv);
+  if (command == "regget" && argc == 5) return RegGet(argv);
+  std::fprintf(stderr,
+               "usage: scramble TEXT OUT | hold MUTEX READY STOP SECONDS | closebox OUT SECONDS |"
                " window CLASS TITLE OUT SECONDS | capture CLASS TITLE OUT.BMP |"
-               " send CLASS TITLE MESSAGE WPARAM | dialog CLASS TITLE TAB OUT\n");
+               " send CLASS TITLE MESSAGE WPARAM | dialog CLASS TITLE TAB OUT |"
+               " click X Y left|right | keys KEY... | type FILE | regget KEY VALUE OUT\n");
   return 64;
 }

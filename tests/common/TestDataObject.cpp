@@ -1,4 +1,4 @@
-#include "support/TestDataObject.h"
+#include "common/TestDataObject.h"
 
 #include <shlobj.h>
 

@@ -16,8 +16,8 @@ class TestDataObject : public IDataObject {
 
   // The block is offered byte for byte as it is given.
   void Offer(CLIPFORMAT format, const std::string& bytes);
-  void OfferText(const std::string& sjis);                 // CF_TEXT with its zero
-  void OfferUnicode(const std::wstring& text);             // CF_UNICODETEXT with its zero
+  void OfferText(const std::string& sjis);                  // CF_TEXT with its zero
+  void OfferUnicode(const std::wstring& text);              // CF_UNICODETEXT with its zero
   void OfferFiles(const std::vector<std::wstring>& names);  // CF_HDROP, wide names
   // QueryGetData says yes, GetData fails.
   void OfferBroken(CLIPFORMAT format) { broken_.push_back(format); }

@@ -1,0 +1,230 @@
+// The ticker window's keyword search: the panel that takes the place of the
+// news strip, its engine menu and the keyword history.
+#include "TessivarOrvanelForm.h"
+
+#include <cstdlib>
+
+#include "KeywordSearch.h"
+#include "TickerUtils.h"
+#include "classlib/Dialogs.h"
+#include "classlib/Screen.h"
+#include "shared/S_FileUtils.h"
+#include "shared/S_string.h"
+
+namespace {
+
+const int kEngineColumnsFrom = 20;  // more engines than this: two columns
+const int kEngineLabelWidth = 120;  // when the name cannot be measured
+
+}  // namespace
+
+void TKvBandForm::BuildKeywordPanel() {
+  PL_Keyword.OnResize = [this](TObject* s) { PL_KeywordResize(s); };
+
+  ED_Keyword.SetMaxLength(80);
+  ED_Keyword.BorderStyle = ebsNone;
+  ED_Keyword.SetParentFont(false);
+  ED_Keyword.Font().SetName(DefaultFontName);
+  ED_Keyword.Font().SetCharset(SHIFTJIS_CHARSET);
+  ED_Keyword.Font().SetHeight(-15);
+  ED_Keyword.DropDownRows = 8;
+  ED_Keyword.Columns = 0;
+  ED_Keyword.SetNoFocusButton(true);
+  ED_Keyword.SetHint("上下カーソルキーで候補/Altキーでメニュー");
+  ED_Keyword.ShowHint = true;
+  ED_Keyword.OnChange = [this](TObject* s) { ED_KeywordChange(s); };
+  ED_Keyword.OnClick = ED_Keyword.OnChange;
+  ED_Keyword.OnKeyDown = [this](TObject* s, WORD& k, TShiftState sh) {
+    ED_KeywordKeyDown(s, k, sh);
+  };
+  ED_Keyword.OnKeyPress = [this](TObject* s, char& k) { ED_KeywordKeyPress(s, k); };
+  ED_Keyword.OnDropDown = [this](TObject* s) { ED_KeywordDropDown(s); };
+  ED_Keyword.OnCloseUp = [this](TObject* s) { Mn_FindClick(s); };
+  ED_Keyword.SetParent(&PL_Keyword);
+  ED_Keyword.SetParentColor(true);
+  ED_Keyword.SetEditStyle(esPickList);
+
+  // From the right: the engine label, then the search button.
+  LB_Keyword.SetBounds(200, 0, 40, 18);
+  LB_Keyword.SetFlat(true);
+  LB_Keyword.SetCaption("サイト");
+  LB_Keyword.SetCursor(crHandPoint);
+  LB_Keyword.OnClick = [this](TObject* s) { KeywordButton2Click(s); };
+  LB_Keyword.SetPopupMenu(&PopupMenu_Key);
+  LB_Keyword.SetParent(&PL_Keyword);
+  LB_Keyword.SetAlign(alRight);
+  KeywordButton2.SetBounds(100, 0, 36, 18);
+  KeywordButton2.SetFlat(true);
+  KeywordButton2.SetCaption("検索");
+  KeywordButton2.SetCursor(crHandPoint);
+  KeywordButton2.OnClick = [this](TObject* s) { Mn_FindClick(s); };
+  KeywordButton2.SetPopupMenu(&PopupMenu_Key);
+  KeywordButton2.SetParent(&PL_Keyword);
+  KeywordButton2.SetAlign(alRight);
+
+  KeywordButton.OnClick = [this](TObject* s) { KeywordButtonClick(s); };
+}
+
+void TKvBandForm::BuildEngineMenu() {
+  std::vector<TSearchEngineEntry> engines;
+  if (!ReadSearchEngineList(GetProgramFolder() + SearchEngineListName, TickerSettings.SearchQuery,
+                            engines))
+    return;
+  bool selected = false;
+  for (const TSearchEngineEntry& engine : engines) {
+    auto item = std::make_unique<TMenuItem>(EscapeAmpersands(engine.Name));
+    item->Hint = engine.Url;
+    item->RadioItem = true;
+    item->OnClick = [this](TObject* s) { SelectSearchEngine(dynamic_cast<TMenuItem*>(s)); };
+    // The stored choice stays; without one the first engine (not a separator) is taken.
+    if (!selected && !engine.IsSeparator()) {
+      selected = true;
+      SelectSearchEngine(TickerSettings.SearchName.empty() ? item.get() : nullptr);
+    }
+    Mn_Cust->Add(std::move(item));
+  }
+  if (Mn_Cust->Count() > kEngineColumnsFrom) Mn_Cust->Items(Mn_Cust->Count() / 2)->Break = true;
+}
+
+void TKvBandForm::KeywordButtonClick(TObject*) {
+  if (Closing) return;
+  try {
+    if (Mn_Cust->Count() == 0) BuildEngineMenu();
+    const bool open = !PL_Keyword.Visible();
+    Message.SetVisible(!open);
+    PL_Keyword.SetVisible(open);
+    if (open) {
+      PL_KeywordResize(&PL_Keyword);
+      ED_Keyword.SetText("");
+      PL_Message.SetCursor(crIBeam);
+      ReleaseCapture();
+      try {
+        ED_Keyword.SetFocus();
+      } catch (...) {
+        // A box that cannot take the focus is still shown.
+      }
+      Display.NoteKeywordUse(TickCount());
+    } else {
+      PL_Message.SetCursor(crHandPoint);
+    }
+    PL_Message.Repaint();
+    KeywordButton.SetDown(open);
+    UpdateStateButtons();
+  } catch (...) {
+    // The panel stays as it was.
+  }
+}
+
+void TKvBandForm::SelectSearchEngine(TMenuItem* item) {
+  if (Closing) return;
+  TTickerSettings& t = TickerSettings;
+  if (item) {
+    const std::string name = item->Caption, url = item->Hint;
+    Display.StoreSetting([&](TTickerSettings& s) {
+      s.SearchName = name;
+      s.SearchUrl = url;
+    });
+  }
+  Mn_Find->Caption = "検索 - " + t.SearchName + "(&S)";
+  LB_Keyword.SetCaption(t.SearchName);
+  LB_Keyword.SetHint(t.SearchUrl);
+  int width = kEngineLabelWidth;
+  try {
+    width = (int)FontTextExtent(LB_Keyword.Font(), t.SearchName).cx + 8;
+  } catch (...) {
+    // A name that cannot be measured keeps the default width.
+  }
+  LB_Keyword.SetWidth(width);
+  PL_KeywordResize(&PL_Keyword);
+}
+
+void TKvBandForm::PL_KeywordResize(TObject*) {
+  if (!PL_Keyword.Visible()) return;
+  const int height = std::abs(ED_Keyword.Font().Height());
+  const int width = PL_Keyword.ClientWidth() - KeywordButton2.Width() - LB_Keyword.Width() - 4;
+  ED_Keyword.SetBounds(2, (PL_Keyword.ClientHeight() - height) / 2, width, height);
+}
+
+void TKvBandForm::Mn_FindClick(TObject*) {
+  if (Closing) return;
+  try {
+    const std::string urlTemplate = LB_Keyword.Hint();
+    const std::string keyword = TrimSpaces(ED_Keyword.Text());
+    const bool desktop = urlTemplate.find("$GOOGLE_DESKTOP$") != std::string::npos;
+    OpenLink(BuildSearchAddress(urlTemplate, keyword, desktop ? DesktopSearchUrl() : ""));
+    if (keyword.empty()) return;
+    if (!historyRead_) AccessSearchHistory('R');
+    std::vector<std::string> history = ED_Keyword.Items();
+    if (!AddToSearchHistory(history, keyword)) return;
+    ED_Keyword.SetItems(history);
+    AccessSearchHistory('W');
+  } catch (...) {
+    // The search ends; the ticker goes on.
+  }
+}
+
+void TKvBandForm::KeywordButton2Click(TObject* sender) {
+  if (Closing || PopupBusy) return;
+  POINT p = sender ? Mouse.CursorPos() : LB_Keyword.ClientToScreen(POINT{0, 0});
+  try {
+    PopupMenu_Key.Popup(p.x, p.y);
+  } catch (...) {
+    // The menu could not open.
+  }
+  ReleaseCapture();
+  if (!Closing) Repaint();
+}
+
+void TKvBandForm::Mn_CustClick(TObject*) {
+  bool found = false;
+  for (int i = 0; i < Mn_Cust->Count(); ++i) {
+    TMenuItem* item = Mn_Cust->Items(i);
+    item->Checked = !found && item->Caption == LB_Keyword.Caption();
+    found = found || item->Checked;
+  }
+}
+
+void TKvBandForm::C1Click(TObject*) {
+  if (ED_Keyword.DroppedDown()) ED_Keyword.SwitchDropDown(false);
+  ED_Keyword.SetItems({});
+  AccessSearchHistory('W');
+}
+
+void TKvBandForm::ED_KeywordKeyPress(TObject*, char& key) {
+  Display.NoteKeywordUse(TickCount());
+  if (key == '\r') {
+    key = 0;
+  } else if (key == '\x1B') {
+    key = 0;
+    KeywordButton2Click(nullptr);
+  }
+}
+
+void TKvBandForm::ED_KeywordKeyDown(TObject*, WORD& key, TShiftState shift) {
+  Display.NoteKeywordUse(TickCount());
+  if (key == VK_RETURN && !(shift & (ssAlt | ssCtrl))) {
+    key = 0;
+    Mn_FindClick(&ED_Keyword);
+  }
+}
+
+void TKvBandForm::ED_KeywordChange(TObject*) { Display.NoteKeywordUse(TickCount()); }
+
+void TKvBandForm::ED_KeywordDropDown(TObject*) { AccessSearchHistory('R'); }
+
+void TKvBandForm::AccessSearchHistory(char mode) {
+  try {
+    ForceFolder(DelBackslash(IniFolder));
+    const std::string path = IniFolder + SearchHistoryName;
+    if (mode == 'R') {
+      std::vector<std::string> history;
+      ReadSearchHistory(path, history);
+      ED_Keyword.SetItems(history);
+      historyRead_ = true;
+    } else if (mode == 'W') {
+      SaveSearchHistory(path, ED_Keyword.Items());
+    }
+  } catch (...) {
+    // A history that cannot be read or written is left as it is.
+  }
+}

@@ -1,0 +1,346 @@
+// The ticker window's menus and commands: the main menu, the programs it
+// starts, translucency, start-up registration, uninstalling, the article
+// submenu, the skin areas and the drop of text.
+#include "TessivarOrvanelForm.h"
+
+#include "StartupRegistry.h"
+#include "TickerCommands.h"
+#include "TickerUtils.h"
+#include "classlib/Screen.h"
+#include "shared/DataObjects.h"
+#include "shared/FeedFiles.h"
+#include "shared/L_Dialog.h"
+#include "shared/S_FileUtils.h"
+
+namespace {
+
+std::function<bool(const std::string&)> confirmForTest;
+
+bool Confirm(const std::string& question) {
+  if (confirmForTest) return confirmForTest(question);
+  return ConfirmMsg(question, mtConfirmation, false);
+}
+
+bool IsNtPlatform() {
+  OSVERSIONINFOW info = {};
+  info.dwOSVersionInfoSize = sizeof info;
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+  return GetVersionExW(&info) && info.dwPlatformId == VER_PLATFORM_WIN32_NT;
+#pragma GCC diagnostic pop
+}
+
+const char kInstallerName[] = "TessivarInst.exe";
+
+}  // namespace
+
+void SetConfirmForTest(std::function<bool(const std::string&)> confirm) {
+  confirmForTest = std::move(confirm);
+}
+
+void TKvBandForm::BuildMenus() {
+  TNotifyEvent command = [this](TObject* s) { Refresh1Click(s); };
+  TNotifyEvent alpha = [this](TObject* s) { Mn_Alpha_100Click(s); };
+  // clang-format off
+  AddMenuRows(PopupMenu_Main.Items(), {
+      {&Refresh1, "更新(&F)", 0, command},
+      {&Mn_Reread, "再読込(&R)", 1, command},
+      {nullptr, "-"},
+      {&Mn_First, "先頭(&T)", 5, command},
+      {&Mn_LoopBack, "巻き戻し(&B)", 6, command},
+      {&Mn_Pause, "停止(&S)", 7, command},
+      {nullptr, "-", 2},
+      {&Mn_Kiji, "記事(&D)", 0, nullptr, false},
+      {nullptr, "-", 4},
+      {&Mn_Setup, "設定(&E)...", 3, command},
+      {&Mn_Option, "オプション(&O)", 0, nullptr, false, false, {
+          {&Mn_Alpha, "半透明(&C)", 0, nullptr, true, false, {
+              {&Mn_Alpha_None, "無(&N)", 0, alpha, true, true},
+              {nullptr, "-"},
+              {&Mn_Alpha_Items[0], "濃", 220, alpha, true, true},
+              {&Mn_Alpha_Items[1], "↓", 190, alpha, true, true},
+              {&Mn_Alpha_Items[2], "中", 160, alpha, true, true},
+              {&Mn_Alpha_Items[3], "↓", 130, alpha, true, true},
+              {&Mn_Alpha_Items[4], "薄", 100, alpha, true, true}}},
+          {&Mn_StartUp, "スタートアップに登録(&S)...", 0, [this](TObject* s) { Mn_StartUpClick(s); },
+           false},
+          {nullptr, "-"},
+          {&Mn_UnInst, "アンインストール(&U)...", 0, [this](TObject* s) { Mn_UnInstClick(s); },
+           false}}},
+      {nullptr, "-"},
+      {&Mn_Update, "最新版へアップデート(&U)...", 4, command},
+      {&Mn_HomePage, "ホームページ(&H)...", 9, command},
+      {&TessivarOrvanel1, "このプログラムについて(&A)...", 10, command},
+      {nullptr, "-"},
+      {&Mn_Exit, "終了(&X)", 0, [this](TObject* s) { Mn_ExitClick(s); }, false},
+  });
+  AddMenuRows(PopupMenu_Key.Items(), {
+      {&Mn_Find, "検索(&S)", 0, [this](TObject* s) { Mn_FindClick(s); }},
+      {nullptr, "-"},
+      {&Mn_Cust, "検索エンジン(&E)", 0, [this](TObject* s) { Mn_CustClick(s); }},
+      {nullptr, "-"},
+      {&C1, "検索履歴をクリア(&C)", 0, [this](TObject* s) { C1Click(s); }},
+      {&X1, "検索終了(&X)", 0, [this](TObject* s) { KeywordButtonClick(s); }},
+  });
+  // clang-format on
+  PopupMenu_Main.AutoPopup = false;
+  PopupMenu_Key.AutoPopup = false;
+  PopupMenu_Main.OnPopup = [this](TObject* s) { PopupMenu_MainPopup(s); };
+  ArticleMenu.OnItemClick = [this](TObject* s) { KijiClick(s); };
+  for (TOrvanelSpeedButton* b : {&Image_Stop, &Image_Back, &Image_Next})
+    b->OnMenuPopup = [this](TObject* s) { Image_StopMenuPopup(s); };
+}
+
+void TKvBandForm::Refresh1Click(TObject* sender) {
+  if (auto* item = dynamic_cast<TMenuItem*>(sender)) RunCommand(item->Tag);
+}
+
+void TKvBandForm::RunCommand(int tag) {
+  if (Closing) return;
+  switch (tag) {
+    case 0:
+    case 1:
+    case 3:
+    case 4:
+      StartSetupCommand(tag);
+      break;
+    case 5:
+      if (!Display.TickerLines.empty()) {
+        Display.NextIndex = 0;
+        ShowNextNow();
+      }
+      break;
+    case 6:
+      SetBackMode(!Display.Reverse);
+      break;
+    case 7:
+      SetPaused(!Display.Paused);
+      break;
+    case 9:
+      OpenLink(TickerSettings.UrlHome);
+      break;
+    case 10:
+      OpenLink(TickerSettings.UrlDesk);
+      break;
+  }
+}
+
+// Only the system's own programs beside the ticker, with fixed words.
+void TKvBandForm::StartSetupCommand(int tag) {
+  const TCursor cursor = Screen.Cursor();
+  Screen.SetCursor(crAppStart);
+  try {
+    const std::string folder = GetProgramFolder();
+    if (tag == 4 && WindowsAbove5() && FileExists(folder + "TessivarUpdate.exe")) {
+      StartProgram(folder + "TessivarUpdate.exe", "UPDATE");
+    } else {
+      const char* word = tag == 0 ? "FEED" : tag == 1 ? "REFRESH" : tag == 4 ? "UPDATE" : "";
+      StartProgram(folder + "TessivarSetup.exe", word);
+    }
+  } catch (...) {
+    // A program that cannot be started leaves no message.
+  }
+  Screen.SetCursor(cursor);
+  UpdateHover(0, false);
+}
+
+void TKvBandForm::PopupMenu_MainPopup(TObject*) {
+  try {
+    Mn_Update->Visible = IsNtPlatform();
+    const bool lines = !Display.TickerLines.empty();
+    Mn_First->Enabled = lines;
+    Mn_LoopBack->Enabled = lines;
+    Mn_LoopBack->Visible = Display.ScrollMode == 0;
+    Mn_LoopBack->Checked = Display.Reverse;
+    Mn_Pause->Checked = Display.Paused;
+    if (Mn_StartUp->Visible)
+      Mn_StartUp->Caption =
+          StartupRegistered() ? "スタートアップから解除(&S)..." : "スタートアップに登録(&S)...";
+  } catch (...) {
+    // The menu opens with the states it had.
+  }
+}
+
+void TKvBandForm::Image_StopMenuPopup(TObject*) {
+  if (Closing || PopupBusy) return;
+  const bool fileCheck = Timer_FileCheck.Enabled(), listRead = Timer_ListRead.Enabled();
+  Timer_FileCheck.SetEnabled(false);
+  Timer_ListRead.SetEnabled(false);
+  try {
+    POINT p = Mouse.CursorPos();
+    PopupMenu_Main.Popup(p.x, p.y);
+  } catch (...) {
+    // The menu could not open; the timers come back below.
+  }
+  // Exit may have been chosen: a closing window starts no timer again.
+  if (!Closing) {
+    Timer_FileCheck.SetEnabled(fileCheck);
+    Timer_ListRead.SetEnabled(listRead);
+  }
+  ReleaseCapture();
+  Repaint();
+}
+
+void TKvBandForm::Mn_Alpha_100Click(TObject* sender) {
+  try {
+    auto* item = dynamic_cast<TMenuItem*>(sender);
+    if (!item) return;
+    const int alpha = item->Tag;
+    if (alpha != 0) {
+      SetAlphaBlendValue((BYTE)alpha);
+      SetAlphaBlend(true);
+    } else {
+      SetAlphaBlend(false);
+    }
+    for (TMenuItem* other : {Mn_Alpha_None, Mn_Alpha_Items[0], Mn_Alpha_Items[1], Mn_Alpha_Items[2],
+                             Mn_Alpha_Items[3], Mn_Alpha_Items[4]})
+      other->Checked = other == item;
+    Display.StoreSetting([alpha](TTickerSettings& t) { t.AlphaBrend = alpha; });
+  } catch (...) {
+    // The translucency stays as it was.
+  }
+}
+
+void TKvBandForm::Mn_StartUpClick(TObject*) {
+  if (Closing) return;
+  if (StartupRegistered()) {
+    if (Confirm("スタートアップから解除しますか？")) UnregisterStartup();
+  } else if (Confirm("スタートアップに登録しますか？")) {
+    RegisterStartup();
+  }
+}
+
+void TKvBandForm::Mn_UnInstClick(TObject*) {
+  if (Closing) return;
+  const std::string source = GetProgramFolder() + kInstallerName;
+  if (!FileExists(source)) return;
+  const std::string temp = GetTempFolder();
+  if (temp.empty() || !DirectoryExists(temp)) return;
+  if (!Confirm("アンインストールを実行してもよろしいですか？")) return;
+  const std::string copy = temp + "\\" + kInstallerName;
+  if (!CopyFileByStream(source, copy)) return;
+  // Only an installer that runs takes the ticker away; a refused start
+  // (elevation declined) leaves it registered and running.
+  if (!StartProgram(copy, "-uninst")) return;
+  UnregisterStartup();
+  Close();
+}
+
+void TKvBandForm::Mn_ExitClick(TObject*) { Close(); }
+
+void TKvBandForm::DFItem_CF_TEXT_Drop(TDragContext& context) {
+  if (Closing) return;
+  try {
+    const std::string parameter = DroppedTextParameter(GetDataObjectText(context.DataObject.get()));
+    if (!parameter.empty()) StartProgram(GetProgramFolder() + "TessivarSetup.exe", parameter);
+  } catch (...) {
+    // A text that cannot be read is not handed on.
+  }
+}
+
+void TKvBandForm::BuildArticleMenu() {
+  // An open menu shows these items; they must outlive it.
+  if (Closing || TPopupMenu::InMenuLoop()) return;
+  try {
+    ArticleMenu.Build(*Mn_Kiji, DataFolder + MenuFileName);
+  } catch (...) {
+    // The entry keeps the feeds it had.
+  }
+}
+
+void TKvBandForm::KijiClick(TObject* sender) {
+  if (Closing) return;
+  if (auto* item = dynamic_cast<TMenuItem*>(sender)) OpenLink(item->Hint);
+}
+
+void TKvBandForm::CreateSkinAreas() {
+  for (auto& slot : CustomAreas) slot.reset();
+  for (int i = 0; i < kCustomBoundCount; ++i) {
+    TSkinAreaSpec spec;
+    if (!ParseSkinArea(TickerSettings.customBound[i], spec)) continue;
+    auto area = std::make_unique<TPaintBox>();
+    TPaintBox& a = *area;
+    a.SetBounds(spec.Bounds.left, spec.Bounds.top, spec.Bounds.right - spec.Bounds.left,
+                spec.Bounds.bottom - spec.Bounds.top);
+    a.SetCursor(crHandPoint);
+    a.ShowHint = true;
+    a.SetHint(spec.Hint);
+    a.SetPopupMenu(&PopupMenu_Main);
+    a.OnPaint = [this, &a](TObject*) { PaintArea(a); };
+    a.OnMouseDown = [&a](TObject*, TMouseButton b, TShiftState, int, int) {
+      if (b != mbLeft || a.Tag != 0) return;
+      a.Tag = 1;
+      a.Repaint();
+    };
+    a.OnMouseUp = [&a](TObject*, TMouseButton, TShiftState, int, int) {
+      if (a.Tag != 1) return;
+      a.Tag = 0;
+      a.Repaint();
+    };
+    a.OnClick = [this](TObject* s) { RunAreaCommand(s); };
+    a.SetParent(this);
+    a.BringToFront();
+    CustomAreas[i] = std::move(area);
+  }
+}
+
+void TKvBandForm::PaintArea(TPaintBox& area) {
+  TCanvas& c = area.Canvas();
+  c.Brush.Style = bsClear;
+  RECT r = area.ClientRect();
+  c.FillRect(r);
+  if (area.Tag > 0) Frame3D(c, r, (TColor)0x808080, (TColor)0xFFFFFF, 1);
+}
+
+void TKvBandForm::RunAreaCommand(TObject* sender) {
+  auto* area = dynamic_cast<TPaintBox*>(sender);
+  if (Closing || !area) return;
+  area->Repaint();
+  const std::string word = SkinAreaCommand(area->Hint());
+  const TAreaCommand command = AreaCommandOf(word);
+  const std::pair<TAreaCommand, TMenuItem*> menuCommands[] = {
+      {TAreaCommand::Pause, Mn_Pause},       {TAreaCommand::Back, Mn_LoopBack},
+      {TAreaCommand::Top, Mn_First},         {TAreaCommand::Setup, Mn_Setup},
+      {TAreaCommand::HomePage, Mn_HomePage}, {TAreaCommand::Product, TessivarOrvanel1},
+      {TAreaCommand::Refresh, Refresh1},     {TAreaCommand::Reread, Mn_Reread}};
+  TMenuItem* item = nullptr;
+  for (const auto& c : menuCommands)
+    if (c.first == command) item = c.second;
+  if (item) {
+    RunCommand(item->Tag);
+    // The setup program gets a moment to take its mutex.
+    if (command == TAreaCommand::Refresh || command == TAreaCommand::Reread) Sleep(300);
+  } else if (command == TAreaCommand::Play) {
+    Image_StopMenuPopup(area);
+  } else if (command == TAreaCommand::Search) {
+    KeywordButtonClick(area);
+  } else if (command == TAreaCommand::Icon) {
+    ShowWindow(Handle(), SW_HIDE);
+  } else if (command == TAreaCommand::Close) {
+    Mn_ExitClick(area);
+  } else {
+    OpenLink(word);
+  }
+  if (!Closing) area->Repaint();
+}
+
+void TKvBandForm::UpdateAreaStates() {
+  if (TickerSettings.manualMode != 2) return;
+  for (auto& slot : CustomAreas) {
+    if (!slot) continue;
+    const TAreaCommand command = AreaCommandOf(SkinAreaCommand(slot->Hint()));
+    bool on;
+    if (command == TAreaCommand::Search)
+      on = KeywordButton.Down();
+    else if (command == TAreaCommand::Pause)
+      on = Display.Paused;
+    else if (command == TAreaCommand::Back)
+      on = Display.Reverse;
+    else
+      continue;
+    const int tag = on ? 2 : 0;
+    if (slot->Tag == tag) continue;
+    slot->Tag = tag;
+    slot->Repaint();
+  }
+}

@@ -149,6 +149,8 @@ bool ProbeFeed(std::string& url, std::string& result) {
     return false;
   }
   ProbeScope scope;
+  // The dialog reports the details of this probe's parse failure, not an older one.
+  LastParseError = TParseError();
   try {
     for (int pass = 0; pass < 2; ++pass) {
       bool received = false;

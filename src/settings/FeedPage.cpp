@@ -156,7 +156,12 @@ void TFeedPage::BuildEditGroup(int top) {
 }
 
 void TFeedPage::AddEntry(const TFeedListEntry& entry) {
-  int index = CheckListBox.AddItem(entry.FeedName);
+  InsertEntry(CheckListBox.ItemCount(), entry);
+}
+
+int TFeedPage::InsertEntry(int index, const TFeedListEntry& entry) {
+  if (index < 0 || index > CheckListBox.ItemCount()) index = CheckListBox.ItemCount();
+  CheckListBox.InsertItem(index, entry.FeedName);
   CheckListBox.SetChecked(index, entry.IsChecked());
   auto record = std::make_unique<TFeedRecord>();
   record->FeedUrl = entry.FeedUrl;
@@ -166,6 +171,7 @@ void TFeedPage::AddEntry(const TFeedListEntry& entry) {
   record->StartHour = entry.StartHour;
   record->EndHour = entry.EndHour;
   CheckListBox.SetObject(index, std::move(record));
+  return index;
 }
 
 TFeedRecord* TFeedPage::Record(int index) const {

@@ -35,6 +35,8 @@ class TFeedPage : public TTabSheet {
   // Writes the list in its order; false when the save failed 3 times.
   bool SaveList(const std::string& path);
   void AddEntry(const TFeedListEntry& entry);
+  // At index (the end when out of range); returns where it went.
+  int InsertEntry(int index, const TFeedListEntry& entry);
   TFeedListEntry Entry(int index) const;
   TFeedRecord* Record(int index) const;
   // The entry's values in the entry fields (none: the fields cleared).

@@ -1,6 +1,7 @@
 #include "ProxyPage.h"
 
 #include "EnvPage.h"
+#include "ProxyImport.h"
 #include "SettingsLayout.h"
 #include "shared/Tessivar_Seihin.h"
 
@@ -40,7 +41,8 @@ void TProxyPage::Build() {
   top += kRowPitch;
   Button5.Create(TSpeedButtonArgs()
                      .Place(&GB_Proxy, kGroupFieldLeft, top, 200, 23)
-                     .Caption("Windowsの設定値を取得(&W)"));
+                     .Caption("Windowsの設定値を取得(&W)")
+                     .OnClick(Handler(this, &TProxyPage::Button5Click)));
   top += kRowPitch + 6;
   ED_UserName.Create(TEditArgs().Place(&GB_Proxy, kGroupFieldLeft, top, 150, kFieldHeight));
   PlaceCaption(LB_UserName, &GB_Proxy, kPageMargin, ED_UserName, "ユーザー名(&U):");
@@ -84,4 +86,11 @@ void TProxyPage::CB_PreConfigChange(TObject*) {
   bool proxy = CB_PreConfig.ItemIndex() == 2;
   GB_Proxy.SetEnabled(proxy);
   for (int i = 0; i < GB_Proxy.ControlCount(); ++i) GB_Proxy.Controls(i)->SetEnabled(proxy);
+}
+
+void TProxyPage::Button5Click(TObject*) {
+  std::string server, port;
+  if (!ReadSystemProxy(server, port)) return;
+  ED_ServerName.SetText(server);
+  CB_PortNumber.SetText(port);
 }

@@ -24,4 +24,6 @@ class TProxyPage : public TTabSheet {
 
   // The proxy group is usable only with "プロキシサーバーを使用して接続".
   void CB_PreConfigChange(TObject* sender);
+  // Server and port from the Windows Internet settings; stored only on closing.
+  void Button5Click(TObject* sender);
 };

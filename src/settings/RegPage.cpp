@@ -1,5 +1,7 @@
 #include "RegPage.h"
 
+#include "BandServer.h"
+
 #include "SettingsLayout.h"
 
 namespace {
@@ -67,7 +69,8 @@ void TRegPage::Build() {
                      .Place(this, kPageMargin, top, 200, 25)
                      .Caption("レジストリへの登録(&I)")
                      .Hint("レジストリへの登録を実行します")
-                     .ShowHint(true));
+                     .ShowHint(true)
+                     .OnClick(Handler(this, &TRegPage::Button3Click)));
   top += 25 + 12;
   bevel(Bevel2);
   LB_MenuNote.Create(TLabelArgs()
@@ -85,5 +88,10 @@ void TRegPage::Build() {
                      .Place(this, kPageMargin, top, 200, 25)
                      .Caption("レジストリの解除(&U)")
                      .Hint("レジストリの解除を実行します")
-                     .ShowHint(true));
+                     .ShowHint(true)
+                     .OnClick(Handler(this, &TRegPage::Button4Click)));
 }
+
+void TRegPage::Button3Click(TObject*) { RegisterBandServer(false); }
+
+void TRegPage::Button4Click(TObject*) { RegisterBandServer(true); }

@@ -16,6 +16,9 @@ class TRegPage : public TTabSheet {
   TPanel Bevel1, Bevel2, Bevel3;
   TButton Button3, Button4;
   TImage Image_Menu;
+
+  void Button3Click(TObject* sender);
+  void Button4Click(TObject* sender);
 };
 
 // The band's registration page has a tab on Windows 2000/XP and older, in

@@ -1,6 +1,8 @@
 #include "TessivarEnvForm.h"
 
+#include "OpmlExport.h"
 #include "classlib/Application.h"
+#include "refresh/FeedProbe.h"
 #include "shared/FeedFiles.h"
 #include "shared/L_Dialog.h"
 #include "shared/S_FileUtils.h"
@@ -45,7 +47,8 @@ TSetForm::TSetForm() {
                          .OnChange(Handler(this, &TSetForm::PageControlChange)));
   ButtonOPML.Create(TButtonArgs()
                         .Place(this, 4, buttonTop, kButtonWidth, kButtonHeight)
-                        .Caption("OPML出力(&O)"));
+                        .Caption("OPML出力(&O)")
+                        .OnClick(Handler(this, &TSetForm::ButtonOPMLClick)));
   Button2.Create(TButtonArgs()
                      .Place(this, kClientWidth - 4 - kButtonWidth, buttonTop, kButtonWidth, kButtonHeight)
                      .Caption("閉じる(&R)")
@@ -95,6 +98,7 @@ void TSetForm::FormCreate(TObject*) {
   BuildPages();
   TB_VER.ShowProgram(NoBandEdition);
   FLoadedIndex = -1;
+  WireFeedEditor();
   OleDropTarget.SetWinControl(this);
 }
 
@@ -104,12 +108,20 @@ void TSetForm::FormShow(TObject*) {
   TB_ENV.Load();
   TB_Proxy.Load();
   TB_FEED.CheckListBox.SetItemHeight(std::abs(Font().Height()) + 1);
-  SaveDialog.FileName = GetProgramFolder() + "OPMLリスト";
+  SaveDialog.FileName = DefaultOpmlFileName();
   TB_FEED.LoadList(DataFolder + FeedListFileName);
+  FLoadedIndex = -1;
+  CheckListBoxClick(&TB_FEED.CheckListBox);
   FRefreshTimeChanged = false;
 }
 
 void TSetForm::FormCloseQuery(TObject*, bool& canClose) {
+  // A probe serves the message queue while it waits; the dialog must outlive it.
+  if (ProbeRunning()) {
+    MessageBeep(MB_OK);
+    canClose = false;
+    return;
+  }
   if (FRefreshTimeChanged && TB_ENV.RefreshTimeValue() < kShortInterval &&
       !ConfirmMsg(ShortIntervalQuestion, mtConfirmation, false)) {
     canClose = false;
@@ -155,9 +167,26 @@ TTabSheet* TSetForm::StartPage(TStartPage page) {
   }
 }
 
-void TSetForm::AddFeedUrl(const std::string& source) {
-  PendingFeedUrl = source;
-  TB_FEED.ED_URL.SetText(source);
+void TSetForm::ButtonOPMLClick(TObject*) {
+  std::vector<TFeedListEntry> feeds;
+  for (int i = 0; i < TB_FEED.CheckListBox.ItemCount(); ++i) feeds.push_back(TB_FEED.Entry(i));
+  if (feeds.empty()) {
+    ShowMsg("出力するリストはありません．", mtInformation);
+    return;
+  }
+  SaveDialog.Title = "OPMLファイルの保存";
+  SaveDialog.Filter = "OPMLファイル|*.opml;*.xml";
+  SaveDialog.DefaultExt = "opml";
+  SaveDialog.Options = ofOverwritePrompt | ofHideReadOnly | ofEnableSizing;
+  if (!SaveDialog.Execute(Handle())) return;
+  if (!WriteOpmlFile(SaveDialog.FileName, feeds)) {
+    ShowMsg("OPMLファイルの保存ができませんでした．", mtInformation);
+    return;
+  }
+  ShowMsg(
+      "OPMLファイルの保存は終了しました．\r\n\r\n(保存したOPMLファイルはリストにドラッグ＆ドロップ"
+      "することで再利用できます)",
+      mtInformation);
 }
 
 void RunSettingsDialog(const TSettingsStart& start) {

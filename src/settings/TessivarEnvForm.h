@@ -52,13 +52,53 @@ class TSetForm : public TForm {
   void CB_RefreshTimeChange(TObject* sender);
 
   TTabSheet* StartPage(TStartPage page);
-  // Adds a feed named by the command line, a dropped text or a dropped file.
+  void ButtonOPMLClick(TObject* sender);
+
+  // The feed list editor (FeedListEditor.cpp, drags and drops in
+  // FeedListDrops.cpp).
+  // Adds a feed named by the command line, a dropped text or a dropped file:
+  // a feed at FDropIndex, an OPML list's new feeds at the end.
   void AddFeedUrl(const std::string& source);
-  // The feed handed in by AddFeedUrl, for the feed list editor to add.
-  std::string PendingFeedUrl;
+  void SelectFeed(int index);
+  int FindFeedUrl(const std::string& url);
+  bool CheckEntryFields(bool testDuplicates, int skipIndex);
+  void InsertFeed(int position);
+  void SetEditButtonState(bool on);
+  void CheckListBoxClick(TObject* sender);
+  void CheckListBoxKeyDown(TObject* sender, WORD& key, TShiftState shift);
+  void CheckListBoxClickCheck(TObject* sender);
+  void CheckListBoxDrawItem(TObject* sender, int index, RECT rect, TOwnerDrawState state);
+  void CheckListBoxMouseDown(TObject* sender, TMouseButton button, TShiftState shift, int x, int y);
+  void CheckListBoxMouseMove(TObject* sender, TShiftState shift, int x, int y);
+  void CheckListBoxMouseUp(TObject* sender, TMouseButton button, TShiftState shift, int x, int y);
+  void CheckListBoxStartDrag();
+  bool CheckListBoxDragOver(int x, int y);
+  void CheckListBoxDragDrop(int x, int y);
+  void ED_URLChange(TObject* sender);
+  void SB_NewClick(TObject* sender);
+  void SB_EditClick(TObject* sender);
+  void SB_DeleteClick(TObject* sender);
+  void SB_UpClick(TObject* sender);
+  void OleDropTargetDragEnter(TObject* sender, TDragContext& context);
+  void DFItem_CF_HDROP_DragOver(TObject* sender, TDragContext& context);
+  void DFItem_CF_HDROP_Drop(TObject* sender, TDragContext& context);
+  void DFItem_CF_TEXT_Drop(TObject* sender, TDragContext& context);
 
  private:
   void BuildPages();
+  void WireFeedEditor();
+  void WireDrops();
+  // A reorder drag inside the list: the list's own mouse handling is held
+  // back while it lasts.
+  void ListWindowProc(TMessage& m);
+  void EndListDrag();
+  void ShowAddedMessage(int index, bool wasChecked);
+  void AddOpmlFeeds(const std::string& lines);
+  void ShowUnusableMessage();
+  void SwitchToFeedPage();
+  TWndMethod listProc_;
+  POINT dragStart_ = {-100, -100};
+  bool listDragging_ = false;
   // Steps 4a to 4d of closing: the feed list when it changed, then the
   // settings file re-read and written with the dialog's values.
   bool SaveSettings();

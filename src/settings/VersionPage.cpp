@@ -1,6 +1,10 @@
 #include "VersionPage.h"
 
 #include "SettingsLayout.h"
+#include "SettingsReset.h"
+#include "refresh/SetupCommand.h"
+#include "shared/MakerSite.h"
+#include "shared/S_string.h"
 #include "refresh/OemPackage.h"
 #include "shared/S_FileUtils.h"
 #include "shared/Tessivar_Seihin.h"
@@ -28,7 +32,8 @@ void TVersionPage::Build() {
                          .Center(true)
                          .Cursor(crHandPoint)
                          .Hint("Pelmoriad Tessivar-Orvanelのページへ")
-                         .ShowHint(true));
+                         .ShowHint(true)
+                         .OnClick(Handler(this, &TVersionPage::ProgramIconClick)));
   TFont title = Font();
   title.SetHeight(-16);
   title.SetStyle(fsBold);
@@ -42,7 +47,8 @@ void TVersionPage::Build() {
                        .FontStyle(fsUnderline)
                        .Cursor(crHandPoint)
                        .Hint("Pelmoriadのホームページへ")
-                       .ShowHint(true));
+                       .ShowHint(true)
+                       .OnClick(Handler(this, &TVersionPage::CopyrightClick)));
 
   // The reset button keeps to the page's foot; the OEM panel fills the space above it.
   const int buttonTop = ClientHeight() - kPageMargin - 25;
@@ -67,20 +73,23 @@ void TVersionPage::Build() {
                         .FontStyle(fsUnderline)
                         .Cursor(crHandPoint)
                         .Hint("ホームページへ")
-                        .ShowHint(true));
+                        .ShowHint(true)
+                        .OnClick(Handler(this, &TVersionPage::LB_OemHomeClick)));
   int imageTop = LB_CustomMess.Top() + LB_CustomMess.Height() + 6;
   Image_Oem.Create(TImageArgs()
                        .Place(&PL_Oem, 9, imageTop, inner, LB_OemHome.Top() - 6 - imageTop)
                        .Center(true)
                        .Cursor(crHandPoint)
                        .Hint("ホームページへ")
-                       .ShowHint(true));
+                       .ShowHint(true)
+                       .OnClick(Handler(this, &TVersionPage::LB_OemHomeClick)));
 
   Button1.Create(TButtonArgs()
                      .Place(this, kPageMargin, buttonTop, 250, 25)
                      .Caption("全ての設定を初期状態に戻す(&R)...")
                      .Hint("RSS/Atomの登録リストも初期状態に戻ります")
-                     .ShowHint(true));
+                     .ShowHint(true)
+                     .OnClick(Handler(this, &TVersionPage::Button1Click)));
 }
 
 void TVersionPage::ShowProgram(bool tickerEdition) {
@@ -117,3 +126,16 @@ void TVersionPage::ShowProgramIcon() {
   picture.SetHandle(icon);
   ProgramIcon.Picture().Assign(&picture);
 }
+
+void TVersionPage::ProgramIconClick(TObject*) {
+  ShellOpen(NoBandEdition ? MakerDeskPage() : MakerBandPage());
+}
+
+void TVersionPage::CopyrightClick(TObject*) { ShellOpen(MakerHomePage()); }
+
+void TVersionPage::LB_OemHomeClick(TObject*) {
+  // The address may come from a downloaded OEM package: only a web page is opened.
+  if (IsWebAddress(TickerSettings.UrlHome)) ShellOpen(TickerSettings.UrlHome);
+}
+
+void TVersionPage::Button1Click(TObject*) { RunSettingsReset(); }

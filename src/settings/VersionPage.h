@@ -27,6 +27,11 @@ class TVersionPage : public TTabSheet {
   TImage Image_Oem;
   TButton Button1;
 
+  void ProgramIconClick(TObject* sender);
+  void CopyrightClick(TObject* sender);
+  void LB_OemHomeClick(TObject* sender);
+  void Button1Click(TObject* sender);
+
  private:
   void SetupOemPanel();
 };

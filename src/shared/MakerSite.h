@@ -37,6 +37,8 @@ inline std::string MakerUrl(const std::string& path) { return MakerServer() + pa
 
 inline std::string MakerHomePage() { return MakerUrl("/tessivar/"); }
 inline std::string MakerDeskPage() { return MakerUrl("/tessivar/desk/"); }
+// The product page of the taskbar-band edition.
+inline std::string MakerBandPage() { return MakerUrl("/tessivar/band/"); }
 inline std::string MakerDefaultFeedListUrl() { return MakerUrl("/download/TessivarOrvanel.def"); }
 inline std::string MakerInfoFeedUrl() { return MakerUrl("/rss/tessivarorvanel.rdf"); }
 // The product's update folder; OEM packages lie in sub-folders of it.

@@ -1,5 +1,5 @@
 // winsock2.h must come before windows.h.
-#include "support/TestHttpServer.h"
+#include "common/TestHttpServer.h"
 
 #include "OemPackage.h"
 

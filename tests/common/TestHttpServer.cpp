@@ -1,4 +1,4 @@
-#include "support/TestHttpServer.h"
+#include "common/TestHttpServer.h"
 
 #include <ws2tcpip.h>
 

@@ -1,0 +1,189 @@
+#include "TessivarEnvForm.h"
+
+#include <windows.h>
+
+#include <cstdlib>
+
+#include "shared/DataObjects.h"
+
+namespace {
+
+const int kDragThreshold = 5;
+const POINT kNoDragStart = {-100, -100};
+
+// Keeps a flag set for the length of a scope, on every way out.
+class FlagScope {
+ public:
+  explicit FlagScope(bool& flag) : flag_(flag) { flag_ = true; }
+  ~FlagScope() { flag_ = false; }
+  FlagScope(const FlagScope&) = delete;
+  FlagScope& operator=(const FlagScope&) = delete;
+
+ private:
+  bool& flag_;
+};
+
+}  // namespace
+
+void TSetForm::WireDrops() {
+  TCheckListBox& list = TB_FEED.CheckListBox;
+  listProc_ = list.WindowProc;
+  list.WindowProc.Call = [this](TMessage& m) { ListWindowProc(m); };
+  list.WindowProc.Object = this;
+  OleDropTarget.OnDragEnter = Handler(this, &TSetForm::OleDropTargetDragEnter);
+  TDFItem& files = OleDropTarget.Formats().Items(0);
+  TDFItem& text = OleDropTarget.Formats().Items(1);
+  files.OnDragOver = Handler(this, &TSetForm::DFItem_CF_HDROP_DragOver);
+  text.OnDragOver = Handler(this, &TSetForm::DFItem_CF_HDROP_DragOver);
+  files.OnDrop = Handler(this, &TSetForm::DFItem_CF_HDROP_Drop);
+  text.OnDrop = Handler(this, &TSetForm::DFItem_CF_TEXT_Drop);
+}
+
+void TSetForm::CheckListBoxMouseDown(TObject*, TMouseButton button, TShiftState, int x, int y) {
+  if (button == mbLeft) dragStart_ = {x, y};
+}
+
+void TSetForm::CheckListBoxMouseUp(TObject*, TMouseButton, TShiftState, int, int) {
+  dragStart_ = kNoDragStart;
+}
+
+void TSetForm::CheckListBoxMouseMove(TObject*, TShiftState shift, int x, int y) {
+  if (shift != ssLeft || dragStart_.x == kNoDragStart.x) return;
+  if (std::abs(x - dragStart_.x) <= kDragThreshold && std::abs(y - dragStart_.y) <= kDragThreshold)
+    return;
+  dragStart_ = kNoDragStart;
+  CheckListBoxStartDrag();
+}
+
+void TSetForm::CheckListBoxStartDrag() {
+  TCheckListBox& list = TB_FEED.CheckListBox;
+  FDropIndex = list.ItemIndex();
+  if (FDropIndex < 0) return;
+  listDragging_ = true;
+  // The list still has the mouse from its button-down; keep it for the drag.
+  if (GetCapture() != list.Handle()) SetCapture(list.Handle());
+}
+
+bool TSetForm::CheckListBoxDragOver(int x, int y) {
+  TCheckListBox& list = TB_FEED.CheckListBox;
+  const int t = list.ItemAtPos({x, y}, true);
+  if (t >= 0) {
+    int show = t;
+    // One entry further at the edges, so that the list scrolls.
+    if (y <= 5 && t > 0)
+      show = t - 1;
+    else if (y > list.ClientHeight() - 6 && t + 1 < list.ItemCount())
+      show = t + 1;
+    SelectFeed(show);
+  }
+  return t >= 0 && t != FDropIndex;
+}
+
+void TSetForm::CheckListBoxDragDrop(int x, int y) {
+  TCheckListBox& list = TB_FEED.CheckListBox;
+  const int t = list.ItemAtPos({x, y}, true);
+  if (t < 0 || t == FDropIndex || FDropIndex < 0 || FDropIndex >= list.ItemCount()) return;
+  FListChanged = true;
+  list.MoveItem(FDropIndex, t);
+  SelectFeed(t);
+}
+
+void TSetForm::EndListDrag() {
+  if (!listDragging_) return;
+  listDragging_ = false;
+  if (GetCapture() == TB_FEED.CheckListBox.Handle()) ReleaseCapture();
+  // The selection followed the pointer: the fields follow the selection.
+  FLoadedIndex = -1;
+  CheckListBoxClick(&TB_FEED.CheckListBox);
+}
+
+void TSetForm::ListWindowProc(TMessage& m) {
+  if (listDragging_) {
+    const int x = (short)LOWORD(m.LParam), y = (short)HIWORD(m.LParam);
+    switch (m.Msg) {
+      case WM_MOUSEMOVE:
+        ::SetCursor(CursorHandle(CheckListBoxDragOver(x, y) ? crArrow : crNo));
+        m.Result = 0;
+        return;
+      case WM_LBUTTONUP:
+        CheckListBoxDragDrop(x, y);
+        EndListDrag();
+        m.Result = 0;
+        return;
+      case WM_KEYDOWN:
+        if (m.WParam != VK_ESCAPE) break;
+        EndListDrag();
+        m.Result = 0;
+        return;
+      case WM_CAPTURECHANGED:
+        EndListDrag();
+        break;
+      default:
+        break;
+    }
+  }
+  listProc_(m);
+}
+
+void TSetForm::OleDropTargetDragEnter(TObject*, TDragContext&) {
+  SetForegroundWindow(Handle());
+  try {
+    SetFocus();
+  } catch (...) {
+    // A dialog that cannot take the focus still accepts the drop.
+  }
+}
+
+void TSetForm::DFItem_CF_HDROP_DragOver(TObject*, TDragContext& context) {
+  TCheckListBox& list = TB_FEED.CheckListBox;
+  if (list.ItemCount() == 0) return;
+  POINT p = context.Point;
+  MapWindowPoints(Handle(), list.Handle(), &p, 1);
+  const int t = list.ItemAtPos(p, true);
+  try {
+    if (t < 0) {
+      FDropIndex = -1;
+      SelectFeed(-1);
+      FocusControl.SetFocus();
+      return;
+    }
+    int c = t;
+    if (p.y <= 3 && t > 0)
+      c = t - 1;
+    else if (p.y > list.Height() - 4 && t + 1 < list.ItemCount())
+      c = t + 1;
+    FDropIndex = c;
+    SelectFeed(c);
+    list.SetFocus();
+  } catch (...) {
+    // Only the selection and the focus show where the feed will land.
+  }
+}
+
+void TSetForm::SwitchToFeedPage() {
+  if (PageControl.ActivePage() == &TB_FEED) return;
+  PageControl.SetActivePage(&TB_FEED);
+  FDropIndex = -1;
+  Repaint();
+}
+
+void TSetForm::DFItem_CF_HDROP_Drop(TObject*, TDragContext& context) {
+  SwitchToFeedPage();
+  try {
+    TStringList names;
+    GetDataObjectFiles(context.DataObject.get(), names);
+    if (names.Count() > 0) {
+      FlagScope filling(FFilling);
+      AddFeedUrl(names[0]);
+    }
+  } catch (...) {
+    // A dropped file that cannot be read or added changes nothing.
+  }
+  SetForegroundWindow(Handle());
+}
+
+void TSetForm::DFItem_CF_TEXT_Drop(TObject*, TDragContext& context) {
+  SwitchToFeedPage();
+  FlagScope filling(FFilling);
+  AddFeedUrl(GetDataObjectText(context.DataObject.get()));
+}

@@ -1,0 +1,384 @@
+// The feed page of the settings dialog shown for real: feeds typed, clicked,
+// dropped and dragged as a user would, questions answered from a timer, and
+// the feed list file read back after closing.
+#include "common/TestHttpServer.h"
+
+#include "TessivarEnvForm.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "classlib/Text.h"
+#include "common/TestDataObject.h"
+#include "common/TestDialogs.h"
+#include "common/TestFiles.h"
+#include "common/TestMessages.h"
+#include "refresh/FeedProbe.h"
+#include "refresh/HttpFetch.h"
+#include "settings/OpmlExport.h"
+#include "shared/FeedFiles.h"
+#include "shared/S_Xml.h"
+#include "shared/Tessivar_Seihin.h"
+
+namespace {
+
+const char kRss[] =
+    "<?xml version=\"1.0\"?><rss version=\"2.0\"><channel><title>Probed Title</title>"
+    "</channel></rss>";
+
+void TypeInto(TWinControl& field, const std::string& text) {
+  SendMessageW(field.Handle(), EM_SETSEL, 0, -1);
+  SendMessageW(field.Handle(), EM_REPLACESEL, TRUE, (LPARAM)SjisToWide(text).c_str());
+}
+
+// The texts of the boxes that came up while action ran, each answered with
+// the button.
+std::string Answered(const char* title, const char* button, const std::function<void()>& action) {
+  std::string text;
+  DialogScript script(title, [&](HWND, TMessageForm* box) {
+    text = box->Message()->Caption();
+    Click(box, button);
+  });
+  action();
+  return text;
+}
+
+class FeedEditor : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    TickerSettings = TTickerSettings();
+    TickerSettings.InternetPreConfig = 0;
+    NoBandEdition = false;
+    SettingsReset = false;
+    TickerParamGiven = false;
+    SetSaveRetryPauseForTest(10);
+    InitDataFoldersAt(scratch.Path() + "AppData", scratch.Path() + "Profile");
+    server.On("/feed.xml", Feed(kRss));
+  }
+  static ScriptedResponse Feed(const std::string& body) {
+    ScriptedResponse r;
+    r.Body = body;
+    return r;
+  }
+  void WriteList(const std::string& text) { ASSERT_TRUE(WriteWholeFile(ListPath(), text)); }
+  std::string ListPath() const { return DataFolder + FeedListFileName; }
+  std::unique_ptr<TSetForm> Open() {
+    auto form = std::make_unique<TSetForm>();
+    form->DoCreate();
+    form->Show();
+    form->PageControl.SetActivePage(&form->TB_FEED);
+    DispatchQueuedMessages();
+    return form;
+  }
+  std::string CloseAndRead(TSetForm& form) {
+    form.Close();
+    DispatchQueuedMessages();
+    EXPECT_FALSE(form.Visible());
+    return ReadWholeFile(ListPath());
+  }
+  TCheckListBox& List(TSetForm& form) { return form.TB_FEED.CheckListBox; }
+  // A click on the entry's text, or on its check box.
+  void ClickEntry(TSetForm& form, int index, bool onCheckBox = false) {
+    RECT r = List(form).ItemRect(index);
+    int x = onCheckBox ? r.left + 4 : r.left + 60;
+    LPARAM at = MAKELPARAM(x, (r.top + r.bottom) / 2);
+    SendMessageW(List(form).Handle(), WM_LBUTTONDOWN, MK_LBUTTON, at);
+    SendMessageW(List(form).Handle(), WM_LBUTTONUP, 0, at);
+    DispatchQueuedMessages();
+  }
+  // An OLE drop at the entry (its upper half), or below the last one.
+  void DropOn(TSetForm& form, IDataObject* data, int index) {
+    TCheckListBox& list = List(form);
+    POINT p = {60, 0};
+    if (index < list.ItemCount()) {
+      RECT r = list.ItemRect(index);
+      p.y = r.top + (r.bottom - r.top) / 2;
+    } else {
+      p.y = list.ClientHeight() - 20;
+    }
+    ClientToScreen(list.Handle(), &p);
+    POINTL pt = {p.x, p.y};
+    DWORD effect = DROPEFFECT_COPY | DROPEFFECT_LINK;
+    IDropTargetBroker* target = form.OleDropTarget.DropTarget();
+    target->DragEnter(data, 0, pt, &effect);
+    target->DragOver(0, pt, &effect);
+    effect = DROPEFFECT_COPY | DROPEFFECT_LINK;
+    target->Drop(data, 0, pt, &effect);
+    DispatchQueuedMessages();
+  }
+  ComPtr<TestDataObject> Text(const std::string& text) {
+    auto data = TestDataObject::Create();
+    data->OfferText(text);
+    return data;
+  }
+
+  TComInit com;
+  ScratchFolder scratch{"feededit"};
+  TestHttpServer server;
+};
+
+TSetForm* g_closing = nullptr;
+
+void CALLBACK CloseFormLater(HWND, UINT, UINT_PTR id, DWORD) {
+  KillTimer(nullptr, id);
+  g_closing->Close();
+}
+
+// The file dialog answered with a name in the scratch folder.
+std::wstring g_saveAs;
+
+void CALLBACK AnswerSaveDialog(HWND, UINT, UINT_PTR id, DWORD) {
+  HWND box = FindOwnWindow("OPMLファイルの保存");
+  if (!box) return;
+  KillTimer(nullptr, id);
+  HWND name = GetDlgItem(box, 0x47C);        // the file-name combo box (cmb13)
+  if (!name) name = GetDlgItem(box, 0x480);  // or the plain edit (edt1)
+  SetWindowTextW(name, g_saveAs.c_str());
+  PostMessageW(box, WM_COMMAND, IDOK, 0);
+}
+
+const char kTwoFeeds[] =
+    "*\tAlpha\thttp://127.0.0.1:1/a.xml\t\t\t\tSat, 01 Jan 2000 00:00:00 GMT\tlast A\r\n"
+    "\tBeta\thttp://127.0.0.1:1/b.xml\t1\t10\t18\t\t\r\n";
+
+}  // namespace
+
+TEST_F(FeedEditor, AddCorrectMoveCheckAndDeleteGiveTheExpectedLines) {
+  WriteList(kTwoFeeds);
+  auto form = Open();
+  TFeedPage& p = form->TB_FEED;
+  EXPECT_FALSE(p.SB_Up.Enabled());
+  EXPECT_TRUE(p.SB_Down.Enabled());
+  // A new feed with a window, typed with a TAB pasted into its name.
+  TypeInto(p.ED_URL, " http://127.0.0.1:1/c.xml ");
+  TypeInto(p.ED_Name, "Gam\tma");
+  p.CB_TimeSt.SetItemIndex(7);
+  p.CB_TimeEn.SetItemIndex(9);
+  p.SB_New.Click();
+  ASSERT_EQ(3, List(*form).ItemCount());
+  EXPECT_EQ("Gamma", List(*form).Item(0));
+  EXPECT_EQ(0, List(*form).ItemIndex());
+  // Correcting Alpha: the button lights only once a field changed.
+  ClickEntry(*form, 1);
+  EXPECT_EQ("Alpha", p.ED_Name.Text());
+  EXPECT_FALSE(p.SB_Edit.Enabled());
+  TypeInto(p.ED_URL, "http://127.0.0.1:1/a2.xml");
+  EXPECT_TRUE(p.SB_Edit.Enabled());
+  p.SB_Edit.Click();
+  EXPECT_FALSE(p.SB_Edit.Enabled());
+  // Alpha to the top, Beta checked by its box, Gamma deleted.
+  p.SB_Up.Click();
+  EXPECT_EQ("Alpha", List(*form).Item(0));
+  ClickEntry(*form, 2, true);
+  EXPECT_TRUE(List(*form).Checked(2));
+  ClickEntry(*form, 1);
+  EXPECT_EQ("\"Gamma\" を削除しますか？",
+            Answered("確認", "はい(&Y)", [&] { p.SB_Delete.Click(); }));
+  EXPECT_EQ(1, List(*form).ItemIndex());
+  EXPECT_EQ("Beta", p.ED_Name.Text());
+  EXPECT_EQ(
+      "*\tAlpha\thttp://127.0.0.1:1/a2.xml\t\t\t\tSat, 01 Jan 2000 00:00:00 GMT\tlast A\r\n"
+      "*\tBeta\thttp://127.0.0.1:1/b.xml\t1\t10\t18\t\t\r\n",
+      CloseAndRead(*form));
+}
+
+TEST_F(FeedEditor, EntryFieldsAreCheckedBeforeAnythingChanges) {
+  WriteList(kTwoFeeds);
+  auto form = Open();
+  TFeedPage& p = form->TB_FEED;
+  auto refusal = [&] { return Answered("情報", "OK", [&] { p.SB_New.Click(); }); };
+  TypeInto(p.ED_URL, "  ");
+  TypeInto(p.ED_Name, "Delta");
+  EXPECT_EQ("URLが入力されていません．", refusal());
+  TypeInto(p.ED_URL, "HTTP://127.0.0.1:1/A.XML");
+  p.CB_TimeSt.SetItemIndex(1);
+  p.CB_TimeEn.SetItemIndex(0);
+  EXPECT_EQ("時間帯の指定は開始時刻と終了時刻をセットで指定してください．", refusal());
+  p.CB_TimeSt.SetItemIndex(0);
+  EXPECT_EQ("フィードのURLが重複しています．", refusal());
+  TypeInto(p.ED_URL, "http://127.0.0.1:1/d.xml");
+  TypeInto(p.ED_Name, " beta ");
+  EXPECT_EQ("名前が重複しています．", refusal());
+  EXPECT_EQ(2, List(*form).ItemCount());
+  EXPECT_FALSE(form->FListChanged);
+  CloseAndRead(*form);
+}
+
+TEST_F(FeedEditor, EmptyNameIsTakenFromTheFeedThatThePageAnnounces) {
+  server.On("/page.html", Feed("<html><head><link rel=\"alternate\" "
+                               "type=\"application/rss+xml\" href=\"feed.xml\"></head></html>"));
+  auto form = Open();
+  TFeedPage& p = form->TB_FEED;
+  TypeInto(p.ED_URL, server.Url("/page.html"));
+  p.SB_New.Click();
+  ASSERT_EQ(1, List(*form).ItemCount());
+  EXPECT_EQ("Probed Title", List(*form).Item(0));
+  EXPECT_EQ(server.Url("/feed.xml"), p.ED_URL.Text());
+  // A page without a feed leaves the name empty.
+  server.On("/plain.html", Feed("<html><head><title>x</title></head></html>"));
+  TypeInto(p.ED_URL, server.Url("/plain.html"));
+  TypeInto(p.ED_Name, "");
+  EXPECT_EQ("名前が入力されていません．", Answered("情報", "OK", [&] { p.SB_New.Click(); }));
+  CloseAndRead(*form);
+}
+
+TEST_F(FeedEditor, DeletingTheLastEntriesSelectsTheNewLastAndThenNothing) {
+  WriteList(kTwoFeeds);
+  auto form = Open();
+  TFeedPage& p = form->TB_FEED;
+  ClickEntry(*form, 1);
+  Answered("確認", "はい(&Y)", [&] { p.SB_Delete.Click(); });
+  EXPECT_EQ(0, List(*form).ItemIndex());
+  EXPECT_EQ("Alpha", p.ED_Name.Text());
+  EXPECT_EQ("\"Alpha\" を削除しますか？",
+            Answered("確認", "キャンセル", [&] { p.SB_Delete.Click(); }));
+  ASSERT_EQ(1, List(*form).ItemCount());
+  Answered("確認", "はい(&Y)", [&] { p.SB_Delete.Click(); });
+  EXPECT_EQ(0, List(*form).ItemCount());
+  EXPECT_EQ("", p.ED_Name.Text());
+  EXPECT_EQ("", p.ED_URL.Text());
+  EXPECT_FALSE(p.SB_Delete.Enabled());
+  EXPECT_EQ("", CloseAndRead(*form));
+}
+
+TEST_F(FeedEditor, DroppedFeedLandsWhereItWasDropped) {
+  WriteList(kTwoFeeds + std::string("*\tThird\thttp://127.0.0.1:1/t.xml\r\n"));
+  auto form = Open();
+  DropOn(*form, Text(server.Url("/feed.xml") + std::string("\r\n\0junk", 7)).get(), 2);
+  ASSERT_EQ(4, List(*form).ItemCount());
+  EXPECT_EQ("Probed Title", List(*form).Item(2));
+  EXPECT_TRUE(List(*form).Checked(2));
+  EXPECT_EQ(server.Url("/feed.xml"), form->TB_FEED.Record(2)->FeedUrl);
+  // Below the last entry a feed goes to the top.
+  server.On("/other.xml", Feed(kRss));
+  DropOn(*form, Text(server.Url("/other.xml")).get(), 99);
+  EXPECT_EQ(server.Url("/other.xml"), form->TB_FEED.Record(0)->FeedUrl);
+  CloseAndRead(*form);
+}
+
+TEST_F(FeedEditor, DroppedFeedIntoAnEmptyListIsTheOnlyEntry) {
+  auto form = Open();
+  form->PageControl.SetActivePage(&form->TB_KEYWORD);
+  DropOn(*form, Text(server.Url("/feed.xml")).get(), 0);
+  EXPECT_EQ(&form->TB_FEED, form->PageControl.ActivePage());
+  ASSERT_EQ(1, List(*form).ItemCount());
+  EXPECT_EQ("*\tProbed Title\t" + server.Url("/feed.xml") + "\t\t\t\t\t\r\n", CloseAndRead(*form));
+}
+
+TEST_F(FeedEditor, DroppedFeedThatIsListedGetsItsCheckMark) {
+  WriteList("\tListed\t" + server.Url("/feed.xml") + "\r\n");
+  server.On("/FEED.xml", Feed(kRss));
+  auto form = Open();
+  EXPECT_EQ("このフィードのURLは登録済みですのでチェックマークを入れました．",
+            Answered("情報", "OK", [&] { DropOn(*form, Text(server.Url("/FEED.xml")).get(), 0); }));
+  EXPECT_TRUE(List(*form).Checked(0));
+  EXPECT_EQ("このフィードのURLは購読済みです．",
+            Answered("情報", "OK", [&] { DropOn(*form, Text(server.Url("/feed.xml")).get(), 0); }));
+  ASSERT_EQ(1, List(*form).ItemCount());
+  EXPECT_EQ("*\tListed\t" + server.Url("/feed.xml") + "\t\t\t\t\t\r\n", CloseAndRead(*form));
+}
+
+TEST_F(FeedEditor, WithATickerParameterTheCheckMarkIsSetSilently) {
+  TickerParamGiven = true;
+  WriteList("\tListed\t" + server.Url("/feed.xml") + "\r\n");
+  auto form = Open();
+  DialogScript never("情報", [](HWND, TMessageForm* box) { Click(box, "OK"); });
+  form->FDropIndex = -1;
+  form->AddFeedUrl(server.Url("/feed.xml"));
+  EXPECT_FALSE(never.Acted());
+  EXPECT_TRUE(List(*form).Checked(0));
+  CloseAndRead(*form);
+}
+
+TEST_F(FeedEditor, DroppedOpmlFileAppendsOnlyTheNewSafeFeedsUnchecked) {
+  WriteList("*\tKnown\thttp://known.example/rss\r\n");
+  const std::string opml = scratch.File("list.opml");
+  WriteWholeFile(opml,
+                 "<?xml version=\"1.0\"?><opml version=\"1.1\"><body>"
+                 "<outline text=\"Known again\" xmlUrl=\"HTTP://KNOWN.example/rss\"/>"
+                 "<outline text=\"Group\"><outline text=\"New\" xmlUrl=\"http://new.example/f\"/>"
+                 "<outline text=\"New twice\" xmlUrl=\"http://new.example/f\"/></outline>"
+                 "<outline text=\"Share\" xmlUrl=\"\\\\evil\\share\\f.xml\"/>"
+                 "</body></opml>");
+  auto files = TestDataObject::Create();
+  files->OfferFiles({SjisToWide(opml)});
+  auto form = Open();
+  EXPECT_EQ("OPMLによりサイトを一括で追加しますか？(最後に追加されます)",
+            Answered("確認", "キャンセル", [&] { DropOn(*form, files.get(), 0); }));
+  EXPECT_EQ(1, List(*form).ItemCount());
+  Answered("確認", "はい(&Y)", [&] { DropOn(*form, files.get(), 0); });
+  EXPECT_EQ(1, List(*form).ItemIndex());
+  EXPECT_EQ(
+      "*\tKnown\thttp://known.example/rss\t\t\t\t\t\r\n"
+      "\tNew\thttp://new.example/f\t\t\t\t\t\r\n",
+      CloseAndRead(*form));
+}
+
+TEST_F(FeedEditor, DroppedTextThatIsNoFeedSaysWhyAndChangesNothing) {
+  server.On("/broken.xml", Feed("<rss><channel><title>x</title></rss>"));
+  WriteList(kTwoFeeds);
+  auto form = Open();
+  std::string said =
+      Answered("情報", "OK", [&] { DropOn(*form, Text(server.Url("/broken.xml")).get(), 0); });
+  EXPECT_EQ(0u, said.find("データの内容の確認ができませんでした．\r\n\r\n"));
+  EXPECT_NE(std::string::npos, said.find("行 > "));
+  EXPECT_EQ(2, List(*form).ItemCount());
+  EXPECT_FALSE(form->FListChanged);
+  CloseAndRead(*form);
+}
+
+TEST_F(FeedEditor, DraggingAnEntryMovesItWhereItIsDropped) {
+  WriteList(kTwoFeeds + std::string("*\tThird\thttp://127.0.0.1:1/t.xml\r\n"));
+  auto form = Open();
+  HWND list = List(*form).Handle();
+  auto at = [&](int index) {
+    RECT r = List(*form).ItemRect(index);
+    return MAKELPARAM(60, (r.top + r.bottom) / 2);
+  };
+  SendMessageW(list, WM_LBUTTONDOWN, MK_LBUTTON, at(0));
+  SendMessageW(list, WM_MOUSEMOVE, MK_LBUTTON, at(1));
+  SendMessageW(list, WM_MOUSEMOVE, MK_LBUTTON, at(2));
+  EXPECT_EQ(2, List(*form).ItemIndex());
+  SendMessageW(list, WM_LBUTTONUP, 0, at(2));
+  DispatchQueuedMessages();
+  EXPECT_EQ("Beta", List(*form).Item(0));
+  EXPECT_EQ("Third", List(*form).Item(1));
+  EXPECT_EQ("Alpha", List(*form).Item(2));
+  EXPECT_EQ(2, List(*form).ItemIndex());
+  EXPECT_EQ("Alpha", form->TB_FEED.ED_Name.Text());
+  EXPECT_TRUE(form->FListChanged);
+  CloseAndRead(*form);
+}
+
+TEST_F(FeedEditor, TheDialogStaysOpenWhileAProbeRuns) {
+  ScriptedResponse slow = Feed(kRss);
+  slow.DelayMs = 1500;
+  server.On("/slow.xml", slow);
+  auto form = Open();
+  g_closing = form.get();
+  SetTimer(nullptr, 0, 200, CloseFormLater);
+  form->FDropIndex = -1;
+  form->AddFeedUrl(server.Url("/slow.xml"));
+  EXPECT_TRUE(form->Visible());
+  EXPECT_EQ(1, List(*form).ItemCount());
+  CloseAndRead(*form);
+}
+
+TEST_F(FeedEditor, ExportWritesTheListAsEditedToTheChosenFile) {
+  auto form = Open();
+  EXPECT_EQ("出力するリストはありません．",
+            Answered("情報", "OK", [&] { form->ButtonOPML.Click(); }));
+  WriteList(kTwoFeeds);
+  CloseAndRead(*form);
+  form = Open();
+  EXPECT_NE(std::string::npos, form->SaveDialog.FileName.find("\\OPMLリスト"));
+  g_saveAs = SjisToWide(scratch.File("out"));
+  SetTimer(nullptr, 0, 100, AnswerSaveDialog);
+  std::string said = Answered("情報", "OK", [&] { form->ButtonOPML.Click(); });
+  EXPECT_EQ(0u, said.find("OPMLファイルの保存は終了しました．"));
+  std::vector<TFeedListEntry> feeds;
+  ReadFeedList(ListPath(), feeds);
+  EXPECT_EQ(OpmlFileBytes(feeds), ReadWholeFile(scratch.File("out.opml")));
+  CloseAndRead(*form);
+}

@@ -33,15 +33,19 @@ void DrawXmlBadge(TBitmap& b) {
   c.DrawText("XML", r, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
 }
 
-// A triangle pointing up or down on the button face.
+// A triangle pointing up or down on the button face, and beside it the
+// greyed one that the button shows while it is disabled.
 void DrawArrowGlyph(TBitmap& b, bool up) {
   const TColor kKey = 0xFF00FF;
-  b.SetSize(11, 6);
+  b.SetSize(22, 6);
   TCanvas& c = b.Canvas();
   c.Brush.Color = kKey;
-  c.FillRect(Rect(0, 0, 11, 6));
+  c.FillRect(Rect(0, 0, 22, 6));
   for (int row = 0; row < 6; ++row)
-    for (int x = row; x < 11 - row; ++x) c.SetPixel(x, up ? 5 - row : row, clBlack);
+    for (int x = row; x < 11 - row; ++x) {
+      c.SetPixel(x, up ? 5 - row : row, clBlack);
+      c.SetPixel(11 + x, up ? 5 - row : row, 0x808080);
+    }
   b.TransparentMode = tmFixed;
   b.TransparentColor = kKey;
 }
@@ -78,11 +82,13 @@ void TFeedPage::BuildList(int& top) {
   SB_Up.Create(TSpeedButtonArgs()
                    .Place(this, buttonLeft, top, kButtonSide, kButtonSide)
                    .Glyph(&up)
+                   .NumGlyphs(2)
                    .Hint("上へ")
                    .ShowHint(true));
   SB_Down.Create(TSpeedButtonArgs()
                      .Place(this, buttonLeft, top + kButtonSide + 4, kButtonSide, kButtonSide)
                      .Glyph(&down)
+                     .NumGlyphs(2)
                      .Hint("下へ")
                      .ShowHint(true));
   top += CheckListBox.Height() + 8;

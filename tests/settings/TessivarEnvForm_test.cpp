@@ -7,6 +7,8 @@
 
 #include <memory>
 
+#include "classlib/Application.h"
+#include "classlib/Handles.h"
 #include "classlib/Text.h"
 #include "common/TestDialogs.h"
 #include "common/TestFiles.h"
@@ -333,6 +335,76 @@ TEST_F(SetFormTest, TheExportButtonFollowsTheFeedPage) {
   form->PageControlChange(&form->PageControl);
   EXPECT_FALSE(form->ButtonOPML.Enabled());
   EXPECT_TRUE(form->FocusControl.Focused());
+  ASSERT_TRUE(Close(*form));
+}
+
+TEST_F(SetFormTest, ResetDeletesTheFilesEndsTheProgramAndTheCloseWritesNothing) {
+  WriteSettings();
+  for (const char* name : {"TessivarOrvanel.def", "TessivarOrvanel.tic", "TessivarOrvanel.mnu"})
+    ASSERT_TRUE(WriteWholeFile(DataFolder + name, "x\r\n"));
+  auto form = Open();
+  {
+    DialogScript cancel("確認", [](HWND, TMessageForm* box) { Click(box, "キャンセル"); });
+    form->TB_VER.Button1.Click();
+  }
+  EXPECT_TRUE(PathExists(TickerIniPath));
+  EXPECT_FALSE(SettingsReset);
+  std::string asked;
+  {
+    DialogScript yes("確認", [&](HWND, TMessageForm* box) {
+      asked = box->Message()->Caption();
+      Click(box, "はい(&Y)");
+    });
+    form->TB_VER.Button1.Click();
+  }
+  EXPECT_EQ("全ての設定を初期状態に戻しますか？\r\n(RSS/Atomの登録リストも初期状態に戻ります)",
+            asked);
+  EXPECT_TRUE(SettingsReset);
+  EXPECT_TRUE(Application.Terminated());
+  for (const char* name : {"TessivarOrvanel.def", "TessivarOrvanel.tic", "TessivarOrvanel.mnu"})
+    EXPECT_FALSE(PathExists(DataFolder + name)) << name;
+  EXPECT_FALSE(PathExists(TickerIniPath));
+  DiscardQueuedMessages();
+  Application.ClearTerminatedForTest();
+  form->FListChanged = true;
+  ASSERT_TRUE(Close(*form));
+  EXPECT_FALSE(PathExists(TickerIniPath));
+  EXPECT_FALSE(PathExists(FeedListPath()));
+}
+
+TEST_F(SetFormTest, ProxyButtonTakesTheWindowsValueWithoutStoringOrSwitching) {
+  const wchar_t key[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
+  RegistryKey settings;
+  ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_CURRENT_USER, key, 0, nullptr, 0,
+                                           KEY_READ | KEY_WRITE, nullptr, settings.put(), nullptr));
+  const wchar_t value[] = L"winproxy.example:8888;https=other:1";
+  ASSERT_EQ(ERROR_SUCCESS, RegSetValueExW(settings.get(), L"ProxyServer", 0, REG_SZ,
+                                          (const BYTE*)value, sizeof value));
+  TickerSettings.InternetPreConfig = 2;
+  auto form = Open();
+  form->TB_Proxy.Button5.Click();
+  RegDeleteValueW(settings.get(), L"ProxyServer");
+  EXPECT_EQ("winproxy.example", form->TB_Proxy.ED_ServerName.Text());
+  EXPECT_EQ("8888", form->TB_Proxy.CB_PortNumber.Text());
+  EXPECT_EQ(2, form->TB_Proxy.CB_PreConfig.ItemIndex());
+  EXPECT_EQ("", TickerSettings.ProxyHost);
+  ASSERT_TRUE(Close(*form));
+}
+
+TEST_F(SetFormTest, RegistrationButtonsReportAMissingServerAsAFailure) {
+  auto form = Open();
+  std::string said;
+  auto answer = [&](TButton& button) {
+    DialogScript ok("情報", [&](HWND, TMessageForm* box) {
+      said = box->Message()->Caption();
+      Click(box, "OK");
+    });
+    button.Click();
+  };
+  answer(form->TB_REG.Button3);
+  EXPECT_EQ("レジストリの登録に失敗しました．", said);
+  answer(form->TB_REG.Button4);
+  EXPECT_EQ("レジストリの解除に失敗しました．", said);
   ASSERT_TRUE(Close(*form));
 }
 

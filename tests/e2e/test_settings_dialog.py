@@ -81,9 +81,22 @@ def command_words_open_their_pages(server):
         open_on(inst, ["ADD"], 1, ("ListBox", ""))
         # The registration page without a tab of its own.
         open_on(inst, ["INSTALL"], -1, ("Button", "レジストリへの登録(&I)"))
-        # URL mode: the feed page, the address handed to the feed editor.
-        open_on(inst, [url], 1, ("Edit", url))
         assert server.requests() == []
+        # URL mode: the feed page, with the feed that the address names added.
+        added = server.url("/b.xml")
+        server.feed("/b.xml", "rss2-u8.xml")
+        dialog = Dialog(inst, added)
+        try:
+            deadline = time.time() + 60
+            while not server.requests("/b.xml") and time.time() < deadline:
+                time.sleep(0.2)
+            time.sleep(1)
+            tab, children = dialog.state()
+            assert tab == 1 and ("Edit", added) in children, (tab, children)
+            dialog.close()
+        finally:
+            dialog.kill()
+        assert [r[0] for r in server.requests()] == ["/b.xml"]
     finally:
         inst.close()
 

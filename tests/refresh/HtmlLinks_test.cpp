@@ -85,12 +85,6 @@ TEST(HtmlLinks, OnlyWebAddressesSurvive) {
                   "<link href=\"ok.xml\">"));
 }
 
-TEST(HtmlLinks, PageReadFromDiskKeepsOnlyAbsoluteHrefs) {
-  EXPECT_EQ((std::vector<std::string>{"", "http://news.example/feed.xml"}),
-            Hrefs("<link href=\"feed.xml\"><link href=\"http://news.example/feed.xml\">",
-                  "C:\\pages\\index.html"));
-}
-
 TEST(HtmlLinks, ShiftJisTextAndBrokenMarkupAreSurvived) {
   // "表" ends in 0x5C and "ソ" in 0x5C too; neither breaks the scan.
   EXPECT_EQ((std::vector<std::string>{"http://news.example/sj.xml"}),

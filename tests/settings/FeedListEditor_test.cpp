@@ -14,9 +14,6 @@
 #include "common/TestDialogs.h"
 #include "common/TestFiles.h"
 #include "common/TestMessages.h"
-#include "refresh/FeedProbe.h"
-#include "refresh/HttpFetch.h"
-#include "settings/OpmlExport.h"
 #include "shared/FeedFiles.h"
 #include "shared/S_Xml.h"
 #include "shared/Tessivar_Seihin.h"
@@ -125,19 +122,6 @@ void CALLBACK CloseFormLater(HWND, UINT, UINT_PTR id, DWORD) {
   g_closing->Close();
 }
 
-// The file dialog answered with a name in the scratch folder.
-std::wstring g_saveAs;
-
-void CALLBACK AnswerSaveDialog(HWND, UINT, UINT_PTR id, DWORD) {
-  HWND box = FindOwnWindow("OPMLファイルの保存");
-  if (!box) return;
-  KillTimer(nullptr, id);
-  HWND name = GetDlgItem(box, 0x47C);        // the file-name combo box (cmb13)
-  if (!name) name = GetDlgItem(box, 0x480);  // or the plain edit (edt1)
-  SetWindowTextW(name, g_saveAs.c_str());
-  PostMessageW(box, WM_COMMAND, IDOK, 0);
-}
-
 const char kTwoFeeds[] =
     "*\tAlpha\thttp://127.0.0.1:1/a.xml\t\t\t\tSat, 01 Jan 2000 00:00:00 GMT\tlast A\r\n"
     "\tBeta\thttp://127.0.0.1:1/b.xml\t1\t10\t18\t\t\r\n";
@@ -188,12 +172,9 @@ TEST_F(FeedEditor, EntryFieldsAreCheckedBeforeAnythingChanges) {
   auto form = Open();
   TFeedPage& p = form->TB_FEED;
   auto refusal = [&] { return Answered("情報", "OK", [&] { p.SB_New.Click(); }); };
-  TypeInto(p.ED_URL, "  ");
-  TypeInto(p.ED_Name, "Delta");
-  EXPECT_EQ("URLが入力されていません．", refusal());
   TypeInto(p.ED_URL, "HTTP://127.0.0.1:1/A.XML");
+  TypeInto(p.ED_Name, "Delta");
   p.CB_TimeSt.SetItemIndex(1);
-  p.CB_TimeEn.SetItemIndex(0);
   EXPECT_EQ("時間帯の指定は開始時刻と終了時刻をセットで指定してください．", refusal());
   p.CB_TimeSt.SetItemIndex(0);
   EXPECT_EQ("フィードのURLが重複しています．", refusal());
@@ -203,43 +184,6 @@ TEST_F(FeedEditor, EntryFieldsAreCheckedBeforeAnythingChanges) {
   EXPECT_EQ(2, List(*form).ItemCount());
   EXPECT_FALSE(form->FListChanged);
   CloseAndRead(*form);
-}
-
-TEST_F(FeedEditor, EmptyNameIsTakenFromTheFeedThatThePageAnnounces) {
-  server.On("/page.html", Feed("<html><head><link rel=\"alternate\" "
-                               "type=\"application/rss+xml\" href=\"feed.xml\"></head></html>"));
-  auto form = Open();
-  TFeedPage& p = form->TB_FEED;
-  TypeInto(p.ED_URL, server.Url("/page.html"));
-  p.SB_New.Click();
-  ASSERT_EQ(1, List(*form).ItemCount());
-  EXPECT_EQ("Probed Title", List(*form).Item(0));
-  EXPECT_EQ(server.Url("/feed.xml"), p.ED_URL.Text());
-  // A page without a feed leaves the name empty.
-  server.On("/plain.html", Feed("<html><head><title>x</title></head></html>"));
-  TypeInto(p.ED_URL, server.Url("/plain.html"));
-  TypeInto(p.ED_Name, "");
-  EXPECT_EQ("名前が入力されていません．", Answered("情報", "OK", [&] { p.SB_New.Click(); }));
-  CloseAndRead(*form);
-}
-
-TEST_F(FeedEditor, DeletingTheLastEntriesSelectsTheNewLastAndThenNothing) {
-  WriteList(kTwoFeeds);
-  auto form = Open();
-  TFeedPage& p = form->TB_FEED;
-  ClickEntry(*form, 1);
-  Answered("確認", "はい(&Y)", [&] { p.SB_Delete.Click(); });
-  EXPECT_EQ(0, List(*form).ItemIndex());
-  EXPECT_EQ("Alpha", p.ED_Name.Text());
-  EXPECT_EQ("\"Alpha\" を削除しますか？",
-            Answered("確認", "キャンセル", [&] { p.SB_Delete.Click(); }));
-  ASSERT_EQ(1, List(*form).ItemCount());
-  Answered("確認", "はい(&Y)", [&] { p.SB_Delete.Click(); });
-  EXPECT_EQ(0, List(*form).ItemCount());
-  EXPECT_EQ("", p.ED_Name.Text());
-  EXPECT_EQ("", p.ED_URL.Text());
-  EXPECT_FALSE(p.SB_Delete.Enabled());
-  EXPECT_EQ("", CloseAndRead(*form));
 }
 
 TEST_F(FeedEditor, DroppedFeedLandsWhereItWasDropped) {
@@ -257,15 +201,6 @@ TEST_F(FeedEditor, DroppedFeedLandsWhereItWasDropped) {
   CloseAndRead(*form);
 }
 
-TEST_F(FeedEditor, DroppedFeedIntoAnEmptyListIsTheOnlyEntry) {
-  auto form = Open();
-  form->PageControl.SetActivePage(&form->TB_KEYWORD);
-  DropOn(*form, Text(server.Url("/feed.xml")).get(), 0);
-  EXPECT_EQ(&form->TB_FEED, form->PageControl.ActivePage());
-  ASSERT_EQ(1, List(*form).ItemCount());
-  EXPECT_EQ("*\tProbed Title\t" + server.Url("/feed.xml") + "\t\t\t\t\t\r\n", CloseAndRead(*form));
-}
-
 TEST_F(FeedEditor, DroppedFeedThatIsListedGetsItsCheckMark) {
   WriteList("\tListed\t" + server.Url("/feed.xml") + "\r\n");
   server.On("/FEED.xml", Feed(kRss));
@@ -277,18 +212,6 @@ TEST_F(FeedEditor, DroppedFeedThatIsListedGetsItsCheckMark) {
             Answered("情報", "OK", [&] { DropOn(*form, Text(server.Url("/feed.xml")).get(), 0); }));
   ASSERT_EQ(1, List(*form).ItemCount());
   EXPECT_EQ("*\tListed\t" + server.Url("/feed.xml") + "\t\t\t\t\t\r\n", CloseAndRead(*form));
-}
-
-TEST_F(FeedEditor, WithATickerParameterTheCheckMarkIsSetSilently) {
-  TickerParamGiven = true;
-  WriteList("\tListed\t" + server.Url("/feed.xml") + "\r\n");
-  auto form = Open();
-  DialogScript never("情報", [](HWND, TMessageForm* box) { Click(box, "OK"); });
-  form->FDropIndex = -1;
-  form->AddFeedUrl(server.Url("/feed.xml"));
-  EXPECT_FALSE(never.Acted());
-  EXPECT_TRUE(List(*form).Checked(0));
-  CloseAndRead(*form);
 }
 
 TEST_F(FeedEditor, DroppedOpmlFileAppendsOnlyTheNewSafeFeedsUnchecked) {
@@ -313,19 +236,6 @@ TEST_F(FeedEditor, DroppedOpmlFileAppendsOnlyTheNewSafeFeedsUnchecked) {
       "*\tKnown\thttp://known.example/rss\t\t\t\t\t\r\n"
       "\tNew\thttp://new.example/f\t\t\t\t\t\r\n",
       CloseAndRead(*form));
-}
-
-TEST_F(FeedEditor, DroppedTextThatIsNoFeedSaysWhyAndChangesNothing) {
-  server.On("/broken.xml", Feed("<rss><channel><title>x</title></rss>"));
-  WriteList(kTwoFeeds);
-  auto form = Open();
-  std::string said =
-      Answered("情報", "OK", [&] { DropOn(*form, Text(server.Url("/broken.xml")).get(), 0); });
-  EXPECT_EQ(0u, said.find("データの内容の確認ができませんでした．\r\n\r\n"));
-  EXPECT_NE(std::string::npos, said.find("行 > "));
-  EXPECT_EQ(2, List(*form).ItemCount());
-  EXPECT_FALSE(form->FListChanged);
-  CloseAndRead(*form);
 }
 
 TEST_F(FeedEditor, DraggingAnEntryMovesItWhereItIsDropped) {
@@ -362,23 +272,5 @@ TEST_F(FeedEditor, TheDialogStaysOpenWhileAProbeRuns) {
   form->AddFeedUrl(server.Url("/slow.xml"));
   EXPECT_TRUE(form->Visible());
   EXPECT_EQ(1, List(*form).ItemCount());
-  CloseAndRead(*form);
-}
-
-TEST_F(FeedEditor, ExportWritesTheListAsEditedToTheChosenFile) {
-  auto form = Open();
-  EXPECT_EQ("出力するリストはありません．",
-            Answered("情報", "OK", [&] { form->ButtonOPML.Click(); }));
-  WriteList(kTwoFeeds);
-  CloseAndRead(*form);
-  form = Open();
-  EXPECT_NE(std::string::npos, form->SaveDialog.FileName.find("\\OPMLリスト"));
-  g_saveAs = SjisToWide(scratch.File("out"));
-  SetTimer(nullptr, 0, 100, AnswerSaveDialog);
-  std::string said = Answered("情報", "OK", [&] { form->ButtonOPML.Click(); });
-  EXPECT_EQ(0u, said.find("OPMLファイルの保存は終了しました．"));
-  std::vector<TFeedListEntry> feeds;
-  ReadFeedList(ListPath(), feeds);
-  EXPECT_EQ(OpmlFileBytes(feeds), ReadWholeFile(scratch.File("out.opml")));
   CloseAndRead(*form);
 }

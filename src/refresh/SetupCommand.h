@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "classlib/CommandLine.h"
+
 extern const char FeedMutexName[];  // "TessivarFeed_Mutex"
 extern const char EnvMutexName[];   // "TessivarEnv_Mutex"
 // Shown by "REFRESH" while an automatic refresh holds the feed mutex.
@@ -20,9 +22,7 @@ extern bool TickerParamGiven;
 // "URL" when parameter 1 names a feed to add, else empty.
 extern std::string CommandMode;
 
-// Parameters 1..ParamCount (Shift-JIS): blanks separate them, double quotes
-// group and are dropped, a backslash is an ordinary character.
-std::vector<std::string> SplitCommandLine(const std::wstring& commandLine);
+// This program's parameters (ProgramParams), read once.
 const std::vector<std::string>& CommandParams();
 void SetCommandParamsForTest(const std::vector<std::string>& params);
 

@@ -11,12 +11,6 @@
 
 using Params = std::vector<std::string>;
 
-TEST(CommandLine, QuotesGroupAndBackslashesStay) {
-  EXPECT_EQ((Params{"FEED", "C:\\My Feeds\\", "x y"}),
-            SplitCommandLine(L"\"C:\\Prog\\TessivarSetup.exe\" FEED \"C:\\My Feeds\\\" x\" \"y"));
-  EXPECT_EQ(Params{}, SplitCommandLine(L"TessivarSetup.exe   "));
-}
-
 TEST(CommandWords, MatchAnyParameterIgnoringCase) {
   SetCommandParamsForTest({"other", "feed"});
   EXPECT_TRUE(HasParamWord("FEED"));

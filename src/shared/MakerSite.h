@@ -2,7 +2,6 @@
 // address of the maker (default feed list, information feed, update
 // folder, home page) is built from MakerServer().
 #pragma once
-#include <cstdlib>
 #include <string>
 
 // Shipped address, without a trailing slash.
@@ -12,25 +11,12 @@ inline constexpr const char kMakerServer[] = "http://www.pelmoriad.jp";
 inline constexpr const char kMakerContactMail[] = "tessivar@pelmoriad.jp";
 
 // Tests point the programs at their own server on this machine by setting
-// TESSIVAR_MAKER_BASE (e.g. "http://127.0.0.1:8123"). Only loopback
-// addresses are taken, so the variable can never send the update download
-// elsewhere; unset (the shipped case), nothing changes.
-inline bool IsLoopbackMakerBase(const std::string& base) {
-  for (const char* prefix :
-       {"http://127.0.0.1:", "http://127.0.0.1/", "http://localhost:", "http://localhost/"}) {
-    if (base.compare(0, std::char_traits<char>::length(prefix), prefix) == 0) return true;
-  }
-  return base == "http://127.0.0.1" || base == "http://localhost";
-}
-
-inline std::string MakerServer() {
-  const char* env = std::getenv("TESSIVAR_MAKER_BASE");
-  if (env == nullptr || *env == '\0') return kMakerServer;
-  std::string base = env;
-  while (!base.empty() && base.back() == '/') base.pop_back();
-  if (!IsLoopbackMakerBase(base)) return kMakerServer;
-  return base;
-}
+// TESSIVAR_MAKER_BASE (e.g. "http://127.0.0.1:8123"). Only "http://", the
+// host 127.0.0.1 or localhost and an optional port are taken, so the
+// variable can never send the update download elsewhere; unset (the
+// shipped case), nothing changes.
+bool IsLoopbackMakerBase(const std::string& base);
+std::string MakerServer();
 
 // path begins with "/".
 inline std::string MakerUrl(const std::string& path) { return MakerServer() + path; }

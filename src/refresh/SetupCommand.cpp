@@ -8,6 +8,7 @@
 #include "MakerSite.h"
 #include "OemPackage.h"
 #include "SearchTemplate.h"
+#include "UpdateCheck.h"
 #include "classlib/Application.h"
 #include "classlib/Forms.h"
 #include "classlib/StringList.h"
@@ -159,7 +160,11 @@ void DispatchCommand(const TSettingsDialogRunner& runDialog) {
     RunRefresh(true);
     return;
   }
-  // The update check is not part of this program yet: its word only runs the start-up.
-  if (HasParamWord("UPDATE")) return;
+  if (HasParamWord("UPDATE")) {
+    if (!IsWindowsNtFamily()) return;
+    SetAppTitle("アップデート");
+    CheckForUpdate();
+    return;
+  }
   RunSettingsCommand(runDialog);
 }

@@ -175,6 +175,94 @@ bool AddWininitRenameTo(const std::string& iniPath, const std::string& source,
   }
 }
 
+namespace {
+
+const wchar_t kSessionManagerKey[] = L"SYSTEM\\CurrentControlSet\\Control\\Session Manager";
+const wchar_t kPendingMovesValue[] = L"PendingFileRenameOperations";
+
+// Entries are "\??\" + path, a destination may carry a leading "!".
+std::wstring PendingMovePath(std::wstring entry) {
+  if (!entry.empty() && entry[0] == L'!') entry.erase(0, 1);
+  if (entry.compare(0, 4, L"\\??\\") == 0) entry.erase(0, 4);
+  return entry;
+}
+
+// Pairs of source and destination; a deletion has an empty destination,
+// so the value is read by pairs rather than up to its first empty string.
+std::vector<std::wstring> PendingMoveEntries(const std::wstring& data) {
+  std::vector<std::wstring> entries;
+  size_t start = 0;
+  for (size_t end; (end = data.find(L'\0', start)) != std::wstring::npos; start = end + 1)
+    entries.push_back(data.substr(start, end - start));
+  if (entries.size() % 2 == 1) entries.pop_back();
+  return entries;
+}
+
+bool RemovePendingMoves(const std::wstring& source) {
+  RegistryKey key;
+  LONG opened = RegOpenKeyExW(HKEY_LOCAL_MACHINE, kSessionManagerKey, 0,
+                              KEY_QUERY_VALUE | KEY_SET_VALUE, key.put());
+  if (opened == ERROR_FILE_NOT_FOUND) return true;
+  if (opened != ERROR_SUCCESS) return false;
+  DWORD type = 0, size = 0;
+  LONG queried = RegQueryValueExW(key.get(), kPendingMovesValue, nullptr, &type, nullptr, &size);
+  if (queried == ERROR_FILE_NOT_FOUND) return true;
+  if (queried != ERROR_SUCCESS || type != REG_MULTI_SZ) return false;
+  std::wstring data(size / sizeof(wchar_t), L'\0');
+  if (size > 0 && RegQueryValueExW(key.get(), kPendingMovesValue, nullptr, &type, (BYTE*)&data[0],
+                                   &size) != ERROR_SUCCESS)
+    return false;
+  data.resize(size / sizeof(wchar_t));
+  std::vector<std::wstring> entries = PendingMoveEntries(data);
+  std::wstring kept;
+  bool removed = false;
+  for (size_t i = 0; i + 1 < entries.size(); i += 2) {
+    if (lstrcmpiW(PendingMovePath(entries[i]).c_str(), source.c_str()) == 0) {
+      removed = true;
+      continue;
+    }
+    kept += entries[i] + L'\0' + entries[i + 1] + L'\0';
+  }
+  if (!removed) return true;
+  if (kept.empty()) return RegDeleteValueW(key.get(), kPendingMovesValue) == ERROR_SUCCESS;
+  kept += L'\0';
+  return RegSetValueExW(key.get(), kPendingMovesValue, 0, REG_MULTI_SZ, (const BYTE*)kept.data(),
+                        (DWORD)(kept.size() * sizeof(wchar_t))) == ERROR_SUCCESS;
+}
+
+// Drops the "[Rename]" lines whose source (after "=") is source.
+bool RemoveWininitLines(const std::string& iniPath, const std::string& source) {
+  if (!FileExists(iniPath)) return true;
+  std::string data;
+  if (!ReadWholeFile(iniPath, data)) return false;
+  const std::string shortSource = ShortPathOrNearest(source);
+  std::vector<std::string> lines = SplitLines(data);
+  std::string text;
+  bool inRename = false, removed = false;
+  for (const std::string& line : lines) {
+    if (!line.empty() && line[0] == '[') inRename = SameTextAscii(line, "[Rename]");
+    size_t equals = line.find('=');
+    if (inRename && equals != std::string::npos &&
+        SameTextAscii(line.substr(equals + 1), shortSource)) {
+      removed = true;
+      continue;
+    }
+    text += line + "\r\n";
+  }
+  return !removed || WriteWholeFile(iniPath, text);
+}
+
+}  // namespace
+
+bool CancelReplaceOnReboot(const std::string& source) {
+  if (source.empty()) return false;
+  bool moves = RemovePendingMoves(SjisToWide(ExpandFileName(source)));
+  std::string windows = WindowsFolder();
+  bool wininit =
+      windows.empty() || RemoveWininitLines(AddBackslash(windows) + "Wininit.ini", source);
+  return moves && wininit;
+}
+
 int OpenOrCreateFile(const std::string& name, KernelHandle& file, int /*recordSize*/) {
   file.reset();
   if (name.empty()) return ERROR_INVALID_NAME;
@@ -243,25 +331,28 @@ std::string VersionDisplay(int major, int minor, int release) {
   return display;
 }
 
-void GetFileVersionStr(Currency& numeric, std::string& display, int& build,
-                       const std::string& file) {
+bool GetFileVersionValue(const std::string& file, const std::string& key, std::string& value) {
   std::wstring name = SjisToWide(file.empty() ? ProgramFilePath() : file);
-  if (name.empty()) return;
+  if (name.empty()) return false;
   DWORD ignored = 0;
   DWORD size = GetFileVersionInfoSizeW(name.c_str(), &ignored);
-  if (size == 0) return;
+  if (size == 0) return false;
   std::vector<BYTE> block(size);
-  if (!GetFileVersionInfoW(name.c_str(), 0, size, block.data())) return;
-  wchar_t* value = nullptr;
+  if (!GetFileVersionInfoW(name.c_str(), 0, size, block.data())) return false;
+  wchar_t* text = nullptr;
   UINT length = 0;
-  if (!VerQueryValueW(block.data(), L"\\StringFileInfo\\041103A4\\FileVersion", (void**)&value,
-                      &length) ||
-      !value)
-    return;
-  std::wstring text(value, length);
-  text.resize(wcsnlen(text.c_str(), text.size()));
+  std::wstring path = L"\\StringFileInfo\\041103A4\\" + SjisToWide(key);
+  if (!VerQueryValueW(block.data(), path.c_str(), (void**)&text, &length) || !text) return false;
+  value = WideToSjis(text, (int)wcsnlen(text, length));
+  return true;
+}
+
+void GetFileVersionStr(Currency& numeric, std::string& display, int& build,
+                       const std::string& file) {
+  std::string text;
+  if (!GetFileVersionValue(file, "FileVersion", text)) return;
   int major = 0, minor = 0, release = 0, buildNumber = 0;
-  SplitVersion(WideToSjis(text), major, minor, release, buildNumber);
+  SplitVersion(text, major, minor, release, buildNumber);
   numeric = VersionNumber(major, minor, release);
   display = VersionDisplay(major, minor, release);
   build = buildNumber;

@@ -19,6 +19,9 @@ bool AddWininitRename(const std::string& source, const std::string& destination)
 // Same, editing the given ini file instead of the Windows folder's Wininit.ini.
 bool AddWininitRenameTo(const std::string& iniPath, const std::string& source,
                         const std::string& destination);
+// Takes back what ReplaceFileOnReboot scheduled for source: its pending
+// delayed moves and its Wininit.ini lines. True when none of them is left.
+bool CancelReplaceOnReboot(const std::string& source);
 // Opens read/write when the file exists, else creates it. 0 on success, else
 // the Win32 error code; file is left open on success. recordSize is kept
 // for callers' sake and does not change the opening.
@@ -29,6 +32,9 @@ bool CopyFileBlocks(const std::string& source, const std::string& destination);
 // The block loop of CopyFileBlocks: true when every block read was written whole.
 bool CopyHandleBlocks(HANDLE source, HANDLE destination);
 
+// A value of the Japanese version block "StringFileInfo\041103A4" of file
+// (empty: this program); false when the file has no such value.
+bool GetFileVersionValue(const std::string& file, const std::string& key, std::string& value);
 // Reads "StringFileInfo\041103A4\FileVersion" of file (empty: this program).
 // Leaves the outputs unchanged when the file has no such value.
 void GetFileVersionStr(Currency& numeric, std::string& display, int& build,

@@ -11,11 +11,12 @@
 #include "shared/S_ShellFolder.h"
 #include "shared/S_string.h"
 
+const char kMakerFolder[] = "Pelmoriad";
+const char kBandServerName[] = "TessivarOrvanel32.dll";
+
 namespace {
 
-const char kMakerFolder[] = "Pelmoriad";
 const char kTickerIniName[] = "TessivarOrvanel.ini";
-const char kBandServerName[] = "TessivarOrvanel32.dll";
 
 const unsigned char kScrambleKey[8] = {0x5A, 0xC3, 0x17, 0x9E, 0x64, 0xB2, 0x0D, 0xF1};
 // No blanks, "=" or hexadecimal digits: the stored text survives the ini

@@ -137,9 +137,13 @@ void LoadOemIni(const std::string& fileName, TStream* stream = nullptr);
 // OemKey is "clientmode": no information feed, no default feed list download.
 bool IsClientMode();
 
+// "Pelmoriad": the maker's folder under the application-data folders.
+extern const char kMakerFolder[];
+// "TessivarOrvanel32.dll": the band server.
+extern const char kBandServerName[];
 // ProgramFolder + "TessivarOrvanel32.dll", the taskbar-band server.
 std::string BandServerPath();
-// TessivarOrvanel32.dll is missing from the program folder.
+// The band server is missing from the program folder.
 bool BandServerMissing();
 // When the band server is missing: TickerScroll 2, ScrollButton on,
 // InfoLineInterval 20. Runs before the settings file is read.

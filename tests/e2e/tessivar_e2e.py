@@ -277,11 +277,11 @@ def wine_env(extra=None):
     return env
 
 
-def wine_start(exe, args, env=None):
+def wine_start(exe, args, env=None, cwd=None):
     ensure_display()
     # A session of its own, so a run over its time can be ended with all its
     # Wine processes (which would otherwise keep the output pipe open).
-    return subprocess.Popen([WINE_RUN, exe] + list(args), env=wine_env(env),
+    return subprocess.Popen([WINE_RUN, exe] + list(args), env=wine_env(env), cwd=cwd,
                             stdout=subprocess.PIPE, stderr=subprocess.STDOUT, start_new_session=True)
 
 
@@ -340,6 +340,20 @@ def users_folder():
         users = [d for d in glob.glob(os.path.join(PREFIX, "drive_c", "users", "*"))
                  if os.path.basename(d) != "Public"]
     return users[0]
+
+
+def answer_box(title, button=None, timeout=60):
+    """Waits for the box with that title and answers it with the button of
+    that caption (or closes it); the box's title and windowed texts."""
+    tmp = tempfile.mkdtemp(prefix="tessivar-box-")
+    try:
+        out = os.path.join(tmp, "box.txt")
+        rc, log = wine_run(helper_exe(), ["closebox", out, str(timeout), title] + ([button] if button else []))
+        assert rc == 0, "no %s box (%d): %s" % (title, rc, log)
+        with open(out, "rb") as f:
+            return f.read().decode("cp932").splitlines()
+    finally:
+        shutil.rmtree(tmp, ignore_errors=True)
 
 
 def scramble(text):

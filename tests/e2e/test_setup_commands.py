@@ -155,19 +155,6 @@ def oem_default_settings_are_copied_on_first_start(server):
         inst.close()
 
 
-def update_word_only_starts_up(server):
-    inst = Install(server)
-    try:
-        server.feed("/a.xml", "rss2-u8.xml")
-        inst.write_def([def_line("a", server.url("/a.xml"))])
-        for args in (["UPDATE"],):
-            inst.run(*args, timeout=60)
-        assert os.path.exists(os.path.join(inst.prog, "TessivarOrvanel.cst"))
-        assert server.requests() == [] and inst.tic() is None, server.requests()
-    finally:
-        inst.close()
-
-
 def ticker_parameter_downloads_the_oem_files(server):
     inst = Install(server)
     try:
@@ -197,6 +184,5 @@ if __name__ == "__main__":
         maker_list_is_taken_without_local_paths,
         search_template_is_fetched_once_a_day,
         oem_default_settings_are_copied_on_first_start,
-        update_word_only_starts_up,
         ticker_parameter_downloads_the_oem_files,
     ])

@@ -1,5 +1,5 @@
 // Small chores the end-to-end tests need inside Wine: the product's own
-// scrambling of an OEM key, holding a named mutex, closing a message box,
+// scrambling of an OEM key, holding a named mutex, answering a message box,
 // finding, capturing and messaging a program's top-level window, reading or
 // switching the pages of a dialog, mouse and keyboard input, and a registry
 // value.
@@ -49,35 +49,56 @@ BOOL CALLBACK CollectText(HWND child, LPARAM out) {
   return TRUE;
 }
 
-// closebox <out file> <max seconds>: the visible information box of the
-// project's own message form (class TForm, title "情報"): its title and the
-// texts of its windowed children (the buttons; the message is painted), then
-// closes it.
-int CloseBox(char** argv) {
-  struct Search {
-    std::wstring title;
-    HWND found;
-    static BOOL CALLBACK Match(HWND w, LPARAM lp) {
-      auto* q = reinterpret_cast<Search*>(lp);
-      wchar_t text[256];
-      if (!IsWindowVisible(w) || !GetClassNameW(w, text, 256) || lstrcmpW(text, L"TForm") != 0)
-        return TRUE;
-      int n = GetWindowTextW(w, text, 256);
-      if (std::wstring(text, n > 0 ? n : 0) != q->title) return TRUE;
-      q->found = w;
-      return FALSE;
-    }
-  } search{SjisToWide("情報"), nullptr};
+// Argument i as given: the narrow arguments lose what the ANSI code page
+// cannot hold (a Japanese title).
+std::wstring WideArg(int i) {
+  int argc = 0;
+  LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &argc);
+  std::wstring arg = argv && i < argc ? argv[i] : L"";
+  LocalFree(argv);
+  return arg;
+}
+
+// A window by its text: a visible box (the project's message form, class
+// TForm, or a system message box) among the top-level windows, or any
+// child window.
+struct TextSearch {
+  std::wstring text;
+  bool box;
+  HWND found;
+  static BOOL CALLBACK Match(HWND w, LPARAM lp) {
+    auto* q = reinterpret_cast<TextSearch*>(lp);
+    wchar_t text[256];
+    if (q->box && (!IsWindowVisible(w) || !GetClassNameW(w, text, 256) ||
+                   (lstrcmpW(text, L"TForm") != 0 && lstrcmpW(text, L"#32770") != 0)))
+      return TRUE;
+    int n = GetWindowTextW(w, text, 256);
+    if (std::wstring(text, n > 0 ? n : 0) != q->text) return TRUE;
+    q->found = w;
+    return FALSE;
+  }
+};
+
+// closebox <out file> <max seconds> [<title> [<button>]]: the visible box
+// with that title ("情報" when none is given), the project's message form or
+// a system box: its title and the texts of its windowed children (the
+// buttons and a system box's text; the project's message is painted), then
+// clicks the button of that caption, or closes the box.
+int CloseBox(int argc, char** argv) {
+  TextSearch search{argc > 4 ? WideArg(4) : SjisToWide("情報"), true, nullptr};
   DWORD limit = static_cast<DWORD>(std::atoi(argv[3])) * 1000;
   DWORD start = GetTickCount();
   while (GetTickCount() - start < limit) {
-    EnumWindows(Search::Match, reinterpret_cast<LPARAM>(&search));
+    EnumWindows(TextSearch::Match, reinterpret_cast<LPARAM>(&search));
     if (HWND box = search.found) {
       Sleep(200);
-      std::string texts = WideToSjis(search.title) + "\n";
+      std::string texts = WideToSjis(search.text) + "\n";
       EnumChildWindows(box, CollectText, reinterpret_cast<LPARAM>(&texts));
       WriteBytes(argv[2], texts);
-      PostMessageW(box, WM_CLOSE, 0, 0);
+      TextSearch button{argc > 5 ? WideArg(5) : std::wstring(), false, nullptr};
+      if (argc > 5) EnumChildWindows(box, TextSearch::Match, reinterpret_cast<LPARAM>(&button));
+      if (argc > 5 && !button.found) return 3;
+      PostMessageW(button.found ? button.found : box, button.found ? BM_CLICK : WM_CLOSE, 0, 0);
       return 0;
     }
     Sleep(100);
@@ -110,16 +131,6 @@ std::vector<HWND> FindWindowsW(const std::wstring& cls, const std::wstring& titl
   WindowQuery q{cls, title, {}};
   EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&q));
   return q.found;
-}
-
-// Argument i as given: the narrow arguments lose what the ANSI code page
-// cannot hold (a Japanese title).
-std::wstring WideArg(int i) {
-  int argc = 0;
-  LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &argc);
-  std::wstring arg = argv && i < argc ? argv[i] : L"";
-  LocalFree(argv);
-  return arg;
 }
 
 // window <class> <title> <out> <max seconds>: waits for a visible window and
@@ -344,7 +355,7 @@ int main(int argc, char** argv) {
   std::string command = argc > 1 ? argv[1] : "";
   if (command == "scramble" && argc == 4) return Scramble(argv);
   if (command == "hold" && argc == 6) return Hold(argv);
-  if (command == "closebox" && argc == 4) return CloseBox(argv);
+  if (command == "closebox" && argc >= 4 && argc <= 6) return CloseBox(argc, argv);
   if (command == "window" && argc == 6) return Window(argv);
   if (command == "capture" && argc == 5) return Capture(argv);
   if (command == "send" && argc == 6) return Send(argv);
@@ -354,9 +365,10 @@ int main(int argc, char** argv) {
   if (command == "type" && argc == 3) return Type(argv);
   if (command == "regget" && argc == 5) return RegGet(argv);
   std::fprintf(stderr,
-               "usage: scramble TEXT OUT | hold MUTEX READY STOP SECONDS | closebox OUT SECONDS |"
-               " window CLASS TITLE OUT SECONDS | capture CLASS TITLE OUT.BMP |"
-               " send CLASS TITLE MESSAGE WPARAM | dialog CLASS TITLE TAB OUT |"
-               " click X Y left|right | keys KEY... | type FILE | regget KEY VALUE OUT\n");
+               "usage: scramble TEXT OUT | hold MUTEX READY STOP SECONDS |"
+               " closebox OUT SECONDS [TITLE [BUTTON]] | window CLASS TITLE OUT SECONDS |"
+               " capture CLASS TITLE OUT.BMP | send CLASS TITLE MESSAGE WPARAM |"
+               " dialog CLASS TITLE TAB OUT | click X Y left|right | keys KEY... | type FILE |"
+               " regget KEY VALUE OUT\n");
   return 64;
 }

@@ -1,0 +1,169 @@
+// winsock2.h must come before windows.h.
+#include "common/TestHttpServer.h"
+
+#include "UpdateCheck.h"
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include "OemPackage.h"
+#include "classlib/Dialogs.h"
+#include "classlib/Handles.h"
+#include "classlib/StringList.h"
+#include "classlib/Text.h"
+#include "shared/FeedFiles.h"
+#include "shared/S_FileUtils.h"
+#include "shared/Tessivar_Seihin.h"
+#include "common/TestFiles.h"
+
+namespace {
+
+std::string StandIn(const std::string& name) { return GetProgramFolder() + "standin\\" + name; }
+
+// The file names of the pending delayed moves whose source lies in folder,
+// as the prefix's registry holds them.
+std::vector<std::string> PendingMovesFrom(const std::string& folder) {
+  const wchar_t* value = L"PendingFileRenameOperations";
+  RegistryKey key;
+  RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"SYSTEM\\CurrentControlSet\\Control\\Session Manager", 0,
+                KEY_QUERY_VALUE, key.put());
+  DWORD size = 0;
+  RegQueryValueExW(key.get(), value, nullptr, nullptr, nullptr, &size);
+  std::wstring data(size / sizeof(wchar_t), L'\0');
+  if (size) RegQueryValueExW(key.get(), value, nullptr, nullptr, (BYTE*)&data[0], &size);
+  std::vector<std::string> found;
+  const std::string prefix = "\\??\\" + folder;
+  for (size_t at = 0, end; (end = data.find(L'\0', at)) != std::wstring::npos; at = end + 1) {
+    std::string entry = WideToSjis(data.substr(at, end - at));
+    if (CompareTextSJ(entry.substr(0, prefix.size()), prefix) == 0)
+      found.push_back(ExtractFileName(entry));
+  }
+  return found;
+}
+
+TEST(UpdateCheck, ChoiceFollowsVersionThenBuild) {
+  ProgramVersion current = ReadProgramVersion(StandIn("setup-1.23.0.5.exe"));
+  EXPECT_EQ(ChooseUpdate(current, ReadProgramVersion(StandIn("setup-1.23.0.7.exe"))).Question,
+            "現在ご使用のバージョンは ver.1.23 (Build.5) です．\r\n"
+            "最新版のバージョンは ver.1.23 (Build.7) です．\r\n\r\n"
+            "アップデートを実行しますか？");
+  EXPECT_NE(ChooseUpdate(current, current).Question.find("最新版ですが念のため"),
+            std::string::npos);
+  UpdateChoice older = ChooseUpdate(current, ReadProgramVersion(StandIn("setup-1.22.0.9.exe")));
+  EXPECT_EQ(older.Question, "");
+  EXPECT_NE(older.Notice.find("製品版より新しいバージョンのため"), std::string::npos);
+}
+
+TEST(UpdateCheck, OnlyProgramsOfTheReleaseAreTaken) {
+  ScratchFolder scratch("TessivarUpdateProgram");
+  const ProgramVersion release = ReadProgramVersion(StandIn("setup-1.23.0.7.exe"));
+  const std::string product = "Tessivar-Orvanel";
+  EXPECT_TRUE(IsUpdateProgram(StandIn("ticker-1.23.0.7.exe"), false, product, &release));
+  EXPECT_TRUE(IsUpdateProgram(StandIn("band-1.23.0.7.dll"), true, product, &release));
+  EXPECT_FALSE(IsUpdateProgram(StandIn("setup-1.23.0.5.exe"), false, product, &release));
+  EXPECT_FALSE(IsUpdateProgram(StandIn("ticker-1.23.0.7.exe"), false, "Other", &release));
+  EXPECT_FALSE(IsUpdateProgram(StandIn("band-1.23.0.7.dll"), false, product, &release));
+  EXPECT_FALSE(IsUpdateProgram(ProgramFilePath(), false, "", nullptr));  // no version block
+  WriteWholeFile(scratch.File("cut.exe"),
+                 ReadWholeFile(StandIn("update-1.0.0.0.exe")).substr(0, 64));
+  EXPECT_FALSE(IsUpdateProgram(scratch.File("cut.exe"), false, product, nullptr));
+}
+
+TEST(UpdateCheck, AFailedSchedulingTakesBackTheOnesBefore) {
+  ScratchFolder scratch("TessivarUpdateSchedule");
+  std::vector<std::pair<std::string, std::string>> moves;
+  for (const char* name : {"a.exe", "b.exe", "c.exe"}) {
+    WriteWholeFile(scratch.File(name), "x");
+    moves.emplace_back(scratch.File(name), scratch.File(std::string("new-") + name));
+  }
+  int calls = 0;
+  EXPECT_FALSE(ScheduleReplacements(moves, [&](const std::string& from, const std::string& to) {
+    return ++calls < 3 && ReplaceFileOnReboot(from, to);
+  }));
+  EXPECT_EQ(calls, 3);
+  EXPECT_EQ(PendingMovesFrom(scratch.Path()), std::vector<std::string>{});
+}
+
+// Answers this thread's message forms as they show, in order, and keeps
+// their texts.
+std::vector<TModalResult> answers;
+std::vector<std::string> texts;
+
+BOOL CALLBACK FindMessageForm(HWND w, LPARAM found) {
+  auto* form = dynamic_cast<TMessageForm*>(TWinControl::FromHandle(w));
+  if (!form || !IsWindowVisible(w)) return TRUE;
+  *reinterpret_cast<TMessageForm**>(found) = form;
+  return FALSE;
+}
+
+void CALLBACK AnswerBox(HWND, UINT, UINT_PTR, DWORD) {
+  TMessageForm* form = nullptr;
+  EnumThreadWindows(GetCurrentThreadId(), FindMessageForm, reinterpret_cast<LPARAM>(&form));
+  if (!form) return;
+  texts.push_back(form->Message()->Caption());
+  form->SetModalResult(texts.size() <= answers.size() ? answers[texts.size() - 1] : mrOk);
+  PostMessageW(form->Handle(), WM_NULL, 0, 0);
+}
+
+struct Flow {
+  std::vector<std::pair<const char*, const char*>> Served;  // name, stand-in ("" error page)
+  std::vector<TModalResult> Answers;
+  const char* LastText;
+  std::vector<std::string> Pending;
+};
+
+class UpdateFlow : public ::testing::TestWithParam<Flow> {};
+
+TEST_P(UpdateFlow, EndsWithItsMessageAndItsMoves) {
+  ScratchFolder scratch("TessivarUpdateFlow");
+  TestHttpServer server;
+  TickerSettings = TTickerSettings();
+  TickerSettings.InternetPreConfig = 0;
+  SetDownloadRetryPauseForTest(10);
+  for (const auto& served : GetParam().Served) {
+    ScriptedResponse r;
+    r.Body = *served.second ? ReadWholeFile(StandIn(served.second)) : "<html>busy</html>";
+    server.On(std::string("/up/") + served.first, r);
+  }
+  UpdatePlaces places{server.Url("/up/"), scratch.File("work\\"), scratch.File("prog\\"),
+                      StandIn("setup-1.23.0.5.exe")};
+  ForceFolder(DelBackslash(places.ProgramFolder));
+  answers = GetParam().Answers;
+  texts.clear();
+  UINT_PTR timer = SetTimer(nullptr, 0, 50, AnswerBox);
+  CheckForUpdateAt(places);
+  KillTimer(nullptr, timer);
+  std::vector<std::string> pending = PendingMovesFrom(places.WorkFolder);
+  for (const std::string& name : UpdateFileNames(true))
+    CancelReplaceOnReboot(places.WorkFolder + name);
+  ASSERT_EQ(texts.size(), answers.size());
+  EXPECT_NE(texts.back().find(GetParam().LastText), std::string::npos) << texts.back();
+  EXPECT_EQ(pending, GetParam().Pending);
+  // Only a Yes keeps the setup program in the work folder.
+  EXPECT_EQ(PathExists(places.WorkFolder + "TessivarSetup.exe"), answers[0] == mrYes);
+}
+
+const char kFailed[] = "アップデートプログラムのダウンロードに失敗しました．";
+const std::pair<const char*, const char*> kSetup = {"TessivarSetup.exe", "setup-1.23.0.7.exe"},
+                                          kTicker = {"TessivarOrvanel.exe", "ticker-1.23.0.7.exe"},
+                                          kLauncher = {"TessivarUpdate.exe", "update-1.0.0.0.exe"};
+
+INSTANTIATE_TEST_SUITE_P(
+    UpdateCheck, UpdateFlow,
+    ::testing::Values(
+        Flow{{kSetup, kTicker, kLauncher},
+             {mrYes, mrOk},
+             "次回のWindows起動時にアップデートが適用されます．",
+             {"TessivarSetup.exe", "TessivarUpdate.exe", "TessivarOrvanel.exe"}},
+        Flow{{{"TessivarSetup.exe", "setup-1.23.0.5.exe"}}, {mrCancel}, "念のため", {}},
+        Flow{{{"TessivarSetup.exe", "setup-1.22.0.9.exe"}}, {mrOk}, "製品版より新しい", {}},
+        Flow{{kSetup, kTicker}, {mrYes, mrOk}, kFailed, {}},
+        Flow{{kSetup, kLauncher, {"TessivarOrvanel.exe", "setup-1.23.0.5.exe"}},
+             {mrYes, mrOk},
+             kFailed,
+             {}},
+        Flow{{{"TessivarSetup.exe", ""}}, {mrOk}, kFailed, {}},
+        Flow{{}, {mrOk}, "アップデートには管理者権限が必要です．", {}}));
+
+}  // namespace

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "Edit.h"
 #include "Text.h"
 
 namespace {
@@ -183,7 +184,16 @@ void TComboBox::SetText(const std::string& s) {
     int i = IndexOf(s);
     if (i >= 0) SendMessageW(hwnd_, CB_SETCURSEL, i, 0);
     SetWindowTextW(hwnd_, SjisToWide(s).c_str());
+    KeepLimit();
   }
+}
+
+bool TComboBox::KeepLimit() {
+  if (trimming_ || maxLength_ <= 0 || (style_ != csDropDown && style_ != csSimple)) return false;
+  trimming_ = true;
+  bool cut = KeepByteLimit(EditHandle(), maxLength_);
+  trimming_ = false;
+  return cut;
 }
 
 void TComboBox::SetMaxLength(int n) {
@@ -247,7 +257,13 @@ void TComboBox::HandleMessage(TMessage& m) {
     return;
   }
   switch (HIWORD(m.WParam)) {
-    case CBN_EDITCHANGE: SafeCall([this] { Change(); }); break;
+    case CBN_EDITCHANGE:
+      // The cuts of the byte limit change the text again: one change is raised.
+      if (!trimming_) SafeCall([this] {
+          KeepLimit();
+          Change();
+        });
+      break;
     case CBN_SELCHANGE: {
       int i = ItemIndex();
       if (i >= 0 && i < (int)items_.size() && (style_ == csDropDown || style_ == csSimple))

@@ -77,6 +77,9 @@ class TComboBox : public TWinControl {
   virtual void Select();
   void BoundsChanged(bool sized) override;
   int DropHeight() const;
+  // Cuts the edit field to MaxLength bytes (the window counts characters).
+  bool KeepLimit();
+  bool trimming_ = false;
   static LRESULT CALLBACK EditProc(HWND h, UINT msg, WPARAM wp, LPARAM lp);
   WNDPROC editProc_ = nullptr;
   TComboBoxStyle style_ = csDropDown;

@@ -72,6 +72,14 @@ HCURSOR CursorHandle(TCursor c) {
   return LoadCursorW(nullptr, id);
 }
 
+TControl* FindDragTarget(POINT screen, bool allowDisabled) {
+  HWND h = WindowFromPoint(screen);
+  TWinControl* wc = h ? TWinControl::FromHandle(h) : nullptr;
+  if (!wc) return nullptr;
+  TControl* c = wc->ControlAtPos(wc->ScreenToClient(screen), allowDisabled, true);
+  return c ? c : wc;
+}
+
 bool RegisterControlClass(const std::wstring& name, UINT style, HBRUSH background) {
   static std::set<std::wstring> done;
   if (done.count(name)) return true;
@@ -892,16 +900,24 @@ bool TWinControl::DoMouseWheel(TShiftState s, int delta, POINT pos) {
   return handled;
 }
 
+void TWinControl::FocusGained() {
+  if (TForm* f = GetParentForm(this); f && f != this) f->activeControl_ = this;
+  DoEnter();
+}
+
 void TWinControl::DoKeyMessage(TMessage& m) {
   TShiftState s = KeyboardShiftState();
   if (m.Msg == WM_CHAR) {
-    if (m.WParam < 0x80) {
-      char c = (char)m.WParam;
+    // KeyPress sees the one-byte Shift-JIS characters: ASCII and half-width kana.
+    wchar_t wide = (wchar_t)m.WParam;
+    std::string sjis = WideToSjis(&wide, 1);
+    if (sjis.size() == 1 && (wide < 0x80 || sjis[0] != '?')) {
+      char c = sjis[0];
       TForm* f = GetParentForm(this);
       if (f && f != this && f->KeyPreview) f->KeyPress(c);
       if (c) KeyPress(c);
       if (!c) return;
-      m.WParam = (unsigned char)c;
+      if (c != sjis[0]) m.WParam = SjisToWide(std::string(1, c))[0];
     }
     DefaultHandler(m);
     return;
@@ -924,6 +940,15 @@ void TWinControl::DoKeyMessage(TMessage& m) {
   if (!key) return;  // used up by a handler
   m.WParam = key;
   DefaultHandler(m);
+}
+
+void TWinControl::SendCancelMode(TControl* pressed) {
+  if (!pressed || pressed->IsWindowed()) pressed = this;
+  for (HWND h = GetFocus(); h; h = GetParent(h))
+    if (TWinControl* focused = FromHandle(h)) {
+      if (focused != pressed) focused->Perform(CM_CANCELMODE, 0, (LPARAM)pressed);
+      return;
+    }
 }
 
 void TWinControl::UpdateMouseControl(POINT pt) {
@@ -1104,8 +1129,7 @@ void TWinControl::HandleMessage(TMessage& m) {
       return;
     case WM_SETFOCUS:
       DefaultHandler(m);
-      if (TForm* f = GetParentForm(this); f && f != this) f->activeControl_ = this;
-      DoEnter();
+      FocusGained();
       return;
     case WM_KILLFOCUS:
       DefaultHandler(m);
@@ -1191,6 +1215,8 @@ void TWinControl::HandleMessage(TMessage& m) {
       POINT pt = {GET_X_LPARAM(m.LParam), GET_Y_LPARAM(m.LParam)};
       if (m.Msg == WM_MOUSEMOVE) UpdateMouseControl(pt);
       if (m.Msg != WM_MOUSEMOVE) Application.CancelHint();
+      if (m.Msg != WM_MOUSEMOVE && m.Msg != WM_LBUTTONUP && m.Msg != WM_RBUTTONUP && m.Msg != WM_MBUTTONUP)
+        SendCancelMode(captureControl_ ? captureControl_ : ControlAtPos(pt, false));
       if (RouteMouseToGraphic(m)) {
         if (m.Msg == WM_RBUTTONUP) DefaultHandler(m);  // still raises WM_CONTEXTMENU
         return;

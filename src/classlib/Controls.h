@@ -51,6 +51,9 @@ HCURSOR CursorHandle(TCursor c);  // crDefault gives the arrow
 
 // Messages of the layer (values as the Parts give them).
 const UINT CM_BASE = 0xB000;
+// To the focused control when a mouse button goes down on another control
+// (LParam: that control): a drop-down closes.
+const UINT CM_CANCELMODE = CM_BASE + 4;
 const UINT CM_DIALOGKEY = CM_BASE + 5;
 const UINT CM_DIALOGCHAR = CM_BASE + 6;
 const UINT CM_ENABLEDCHANGED = CM_BASE + 12;
@@ -458,6 +461,8 @@ class TWinControl : public TControl {
   void ColorChanged() override;
   void BoundsChanged(bool sized) override;
 
+  // The layer's part of WM_SETFOCUS: the form's active control, OnEnter.
+  void FocusGained();
   virtual void KeyDown(WORD& key, TShiftState s);
   virtual void KeyUp(WORD& key, TShiftState s);
   virtual void KeyPress(char& key);
@@ -481,6 +486,7 @@ class TWinControl : public TControl {
   void Insert(TControl* c);
   void Remove(TControl* c);
   void UpdateMouseControl(POINT clientPt);
+  void SendCancelMode(TControl* pressed);
   bool RouteMouseToGraphic(TMessage& m);
   void DoKeyMessage(TMessage& m);
 
@@ -521,6 +527,10 @@ class TCustomControl : public TWinControl {
   virtual void Paint();  // fills with Color when not overridden
   TCanvas canvas_;
 };
+
+// The control under a screen point, graphic controls included: the deepest
+// one of the window there; null over windows of others.
+TControl* FindDragTarget(POINT screen, bool allowDisabled);
 
 // Registers (once) an own window class with the layer's window procedure.
 bool RegisterControlClass(const std::wstring& name, UINT style, HBRUSH background = nullptr);

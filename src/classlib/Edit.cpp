@@ -1,6 +1,51 @@
 #include "Edit.h"
 
+#include <algorithm>
+
 #include "Text.h"
+
+namespace {
+
+int SjisBytes(wchar_t c) { return (int)WideToSjis(&c, 1).size(); }
+
+std::wstring WindowTextW(HWND h) {
+  int n = GetWindowTextLengthW(h);
+  std::wstring w(n + 1, L'\0');
+  w.resize(GetWindowTextW(h, &w[0], n + 1));
+  return w;
+}
+
+void DeleteRange(HWND edit, int from, int to) {
+  SendMessageW(edit, EM_SETSEL, from, to);
+  SendMessageW(edit, EM_REPLACESEL, FALSE, (LPARAM)L"");
+}
+
+}  // namespace
+
+// Unicode edit windows count their limit in characters under every
+// common-controls version, so the byte limit is kept here in every case.
+// The text is cut directly: a control that ignores WM_CLEAR (a combo edit
+// whose button is not usable) cannot make this loop for ever.
+bool KeepByteLimit(HWND edit, int maxBytes) {
+  if (!edit || maxBytes <= 0) return false;
+  std::wstring w = WindowTextW(edit);
+  int total = 0;
+  for (wchar_t c : w) total += SjisBytes(c);
+  if (total <= maxBytes) return false;
+  DWORD selStart = 0, selEnd = 0;
+  SendMessageW(edit, EM_GETSEL, (WPARAM)&selStart, (LPARAM)&selEnd);
+  int s = std::min((int)selStart, (int)w.size()), length = (int)selEnd - (int)selStart;
+  int before = 0;
+  while (total > maxBytes && before < s) total -= SjisBytes(w[s - 1 - before++]);
+  int n = (int)w.size() - before, tail = 0;
+  while (total > maxBytes && tail < n) total -= SjisBytes(w[w.size() - 1 - tail++]);
+  if (before) DeleteRange(edit, s - before, s);
+  if (tail) DeleteRange(edit, n - tail, n);
+  int start = std::min(s - before, n - tail);
+  int end = std::min(start + length, n - tail);
+  SendMessageW(edit, EM_SETSEL, start, end);
+  return true;
+}
 
 TEdit::TEdit() {
   width_ = 121;
@@ -32,12 +77,23 @@ void TEdit::CreateParams(TCreateParams& p) {
 
 void TEdit::CreateHandleDone() {
   if (maxLength_ > 0) SendMessageW(hwnd_, EM_LIMITTEXT, (WPARAM)maxLength_, 0);
+  if (!readOnly_) KeepByteLimit(hwnd_, maxLength_);
   if (passwordChar_) SendMessageW(hwnd_, EM_SETPASSWORDCHAR, (WPARAM)(unsigned char)passwordChar_, 0);
 }
 
 std::string TEdit::Text() const { return TWinControl::Text(); }
 
-void TEdit::SetText(const std::string& s) { TWinControl::SetText(s); }
+// A multi-line edit window sends no EN_CHANGE for a text set by the program:
+// the change is raised here then, once, as for a single-line edit.
+void TEdit::SetText(const std::string& s) {
+  if (!hwnd_ || Text() == s) {
+    TWinControl::SetText(s);
+    return;
+  }
+  changeSeen_ = false;
+  TWinControl::SetText(s);
+  if (!changeSeen_) SafeCall([this] { Change(); });
+}
 
 void TEdit::SetMaxLength(int n) {
   maxLength_ = n;
@@ -91,6 +147,12 @@ std::string TEdit::SelText() {
 
 bool TEdit::CanUndo() { return Handle() && SendMessageW(hwnd_, EM_CANUNDO, 0, 0) != 0; }
 
+bool TEdit::Modified() { return hwnd_ && SendMessageW(hwnd_, EM_GETMODIFY, 0, 0) != 0; }
+
+void TEdit::SetModified(bool v) {
+  if (Handle()) SendMessageW(hwnd_, EM_SETMODIFY, v, 0);
+}
+
 void TEdit::Undo() {
   if (Handle()) SendMessageW(hwnd_, EM_UNDO, 0, 0);
 }
@@ -100,13 +162,22 @@ void TEdit::ClearSelection() {
 }
 
 void TEdit::Change() {
+  if (!readOnly_ && maxLength_ > 0) {
+    trimming_ = true;
+    KeepByteLimit(hwnd_, maxLength_);
+    trimming_ = false;
+  }
   if (OnChange) OnChange(this);
 }
 
 void TEdit::HandleMessage(TMessage& m) {
   switch (m.Msg) {
     case CN_COMMAND:
-      if (HIWORD(m.WParam) == EN_CHANGE) SafeCall([this] { Change(); });
+      // The cuts of the byte limit change the text again: one change is raised.
+      if (HIWORD(m.WParam) == EN_CHANGE && !trimming_) {
+        changeSeen_ = true;
+        SafeCall([this] { Change(); });
+      }
       m.Result = 0;
       return;
     case WM_SETFOCUS:

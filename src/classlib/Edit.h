@@ -7,6 +7,11 @@
 
 enum TEditBorderStyle { ebsNone, ebsSingle };
 
+// Cuts the text of an edit window to maxBytes bytes of Shift-JIS: first the
+// characters just before the caret (what was typed or pasted), then from the
+// end. A double-byte character is never split. True when it cut.
+bool KeepByteLimit(HWND edit, int maxBytes);
+
 struct TEditValues : TWinControlValues {
   int MaxLength = 0;
   bool ReadOnly = false;
@@ -36,7 +41,8 @@ class TEdit : public TWinControl {
 
   std::string Text() const override;
   void SetText(const std::string& s) override;
-  // In bytes of the Shift-JIS text; 0 = no limit.
+  // In bytes of the Shift-JIS text; 0 = no limit. The edit window counts
+  // characters, so Change cuts what goes beyond the bytes.
   int MaxLength() const { return maxLength_; }
   void SetMaxLength(int n);
   bool ReadOnly() const { return readOnly_; }
@@ -55,6 +61,9 @@ class TEdit : public TWinControl {
   std::string SelText();
   bool CanUndo();
   void Undo();
+  // The user changed the text since it was last set (EM_GETMODIFY).
+  bool Modified();
+  void SetModified(bool v);
   void ClearSelection();  // WM_CLEAR
 
   TNotifyEvent OnChange;
@@ -63,9 +72,12 @@ class TEdit : public TWinControl {
   void CreateParams(TCreateParams& p) override;
   void CreateHandleDone() override;
   void HandleMessage(TMessage& m) override;
-  // EN_CHANGE; raises OnChange. Derived editors add their checks here.
+  // The text changed (EN_CHANGE, or a text set by the program); keeps the
+  // byte limit, then raises OnChange. Derived editors add their checks here.
   virtual void Change();
   int maxLength_ = 0;
+  bool changeSeen_ = false;  // an EN_CHANGE came since SetText began
+  bool trimming_ = false;
   bool readOnly_ = false;
   char passwordChar_ = 0;
   bool multiLine_ = false;

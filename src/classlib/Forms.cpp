@@ -414,6 +414,19 @@ void TForm::DialogKey(TMessage& m) {
   }
 }
 
+// WM_NEXTDLGCTL as the dialog manager treats it: a window to focus, or the
+// next (wParam 0) or previous tab stop.
+void TForm::NextDialogControl(WPARAM wp, LPARAM lp) {
+  if (LOWORD(lp)) {
+    if (TWinControl* c = FromHandle((HWND)wp); c && ContainsControl(c)) c->SetFocus();
+    return;
+  }
+  TWinControl* from = nullptr;
+  for (HWND h = GetFocus(); h && !from; h = GetParent(h)) from = FromHandle(h);
+  if (!from || !ContainsControl(from)) from = activeControl_;
+  SelectNext(from, wp == 0);
+}
+
 void TForm::HandleMessage(TMessage& m) {
   switch (m.Msg) {
     case WM_CLOSE:
@@ -428,6 +441,10 @@ void TForm::HandleMessage(TMessage& m) {
                                              m.WParam == SIZE_MAXIMIZED))
         Application.MainFormSized(m.WParam);
       TCustomControl::HandleMessage(m);
+      return;
+    case WM_NEXTDLGCTL:
+      NextDialogControl(m.WParam, m.LParam);
+      m.Result = 0;
       return;
     case WM_ACTIVATE:
       if (LOWORD(m.WParam) == WA_INACTIVE) {

@@ -134,6 +134,7 @@ class TForm : public TCustomControl {
   void ApplyLayered();
   void ApplyPosition();
   void DialogKey(TMessage& m);
+  void NextDialogControl(WPARAM wp, LPARAM lp);
   friend class TApplication;
   friend class TWinControl;
 

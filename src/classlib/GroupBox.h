@@ -20,6 +20,9 @@ class TGroupBox : public TCustomControl {
   RECT AlignRect() const override;
 
  protected:
-  void Paint() override;  // classic frame; themed painting overrides this
+  // Themed frame and caption under visual styles, else the classic ones.
+  void Paint() override;
+  void PaintThemed(int textHeight);
+  void PaintClassic(int textHeight);
   void CreateParams(TCreateParams& p) override;
 };

@@ -13,7 +13,7 @@ TListBox::TListBox() {
 }
 
 void TListBox::Create(const TListBoxValues& v) {
-  Style = v.Style;
+  if (v.Style) Style = *v.Style;
   MultiSelect = v.MultiSelect;
   SetItemHeight(v.ItemHeight);
   if (!v.Items.empty()) SetItems(v.Items);

@@ -11,7 +11,7 @@ enum : unsigned { odSelected = 1, odFocused = 2, odDisabled = 4 };
 typedef unsigned TOwnerDrawState;
 
 struct TListBoxValues : TWinControlValues {
-  TListBoxStyle Style = lbStandard;
+  std::optional<TListBoxStyle> Style;  // unset: the list's own
   bool MultiSelect = false;
   int ItemHeight = 16;
   std::vector<std::string> Items;

@@ -2,6 +2,13 @@
 
 #include <windowsx.h>
 
+#include "shared/S_UxTheme.h"
+
+namespace {
+const int kToolbarDropDownPart = 2;  // of the "TOOLBAR" theme class
+enum { kHot = 2, kPressed = 3, kChecked = 5, kHotChecked = 6 };
+}  // namespace
+
 TSpeedButton::TSpeedButton() {
   width_ = 23;
   height_ = 22;
@@ -92,7 +99,25 @@ void TSpeedButton::UpdateState() {
 
 void TSpeedButton::EnabledChanged() {
   UpdateState();
+  RecheckMouseInside();
   Invalidate();
+}
+
+bool TSpeedButton::TracksMouse() const { return flat_ || ThemesInUse(); }
+
+// Sets the flag opposite to what the cursor says and lets the enter or leave
+// handler bring it back in line.
+void TSpeedButton::RecheckMouseInside() {
+  if (!TracksMouse() || !enabled_) return;
+  POINT p;
+  if (!GetCursorPos(&p)) return;
+  if (FindDragTarget(p, true) == this) {
+    mouseInControl_ = false;
+    Perform(CM_MOUSEENTER);
+  } else {
+    mouseInControl_ = true;
+    Perform(CM_MOUSELEAVE);
+  }
 }
 
 void TSpeedButton::MouseDown(TMouseButton b, TShiftState s, int x, int y) {
@@ -113,7 +138,10 @@ bool TSpeedButton::HitsButton(int x, int y) const {
 
 void TSpeedButton::MouseMove(TShiftState s, int x, int y) {
   TGraphicControl::MouseMove(s, x, y);
-  if (!dragging_) return;
+  if (!dragging_) {
+    if (!mouseInControl_) RecheckMouseInside();
+    return;
+  }
   bool inside = HitsButton(x, y);
   TButtonState ns = down_ ? bsExclusive : bsUp;
   if (inside) ns = down_ ? bsExclusive : bsDown;
@@ -139,6 +167,7 @@ void TSpeedButton::MouseUp(TMouseButton b, TShiftState s, int x, int y) {
     Repaint();
   }
   if (doClick) Click();
+  RecheckMouseInside();
 }
 
 void TSpeedButton::HandleMessage(TMessage& m) {
@@ -148,14 +177,14 @@ void TSpeedButton::HandleMessage(TMessage& m) {
       break;
     case CM_MOUSEENTER:
       TGraphicControl::HandleMessage(m);
-      if (flat_ && !mouseInControl_ && enabled_ && !GetCapture()) {
+      if (TracksMouse() && !mouseInControl_ && enabled_ && !GetCapture()) {
         mouseInControl_ = true;
         Repaint();
       }
       return;
     case CM_MOUSELEAVE:
       TGraphicControl::HandleMessage(m);
-      if (flat_ && mouseInControl_ && enabled_ && !dragging_) {
+      if (TracksMouse() && mouseInControl_ && enabled_ && !dragging_) {
         mouseInControl_ = false;
         Invalidate();
       }
@@ -182,14 +211,36 @@ HBRUSH TSpeedButton::DitherBrush() {
   return brush.get();
 }
 
+int TSpeedButton::ThemeState() const {
+  if (state_ == bsDown) return kPressed;
+  if (state_ == bsExclusive) return mouseInControl_ ? kHotChecked : kChecked;
+  return flat_ || !mouseInControl_ ? kHot : kHotChecked;
+}
+
+void TSpeedButton::PaintThemed(RECT& r) {
+  DrawThemePart(parent_ ? parent_->Handle() : nullptr, canvas_.Handle(), L"TOOLBAR", kToolbarDropDownPart,
+                ThemeState(), r);
+  InflateRect(&r, -1, -1);
+}
+
 void TSpeedButton::PaintFrame(RECT& r) {
   HDC dc = canvas_.Handle();
   bool pressed = state_ == bsDown || state_ == bsExclusive;
+  bool themed = ThemesInUse();
   if (!flat_) {
-    DrawFrameControl(dc, &r, DFC_BUTTON, DFCS_BUTTONPUSH | DFCS_ADJUSTRECT | (pressed ? DFCS_PUSHED : 0));
+    if (themed)
+      PaintThemed(r);
+    else
+      DrawFrameControl(dc, &r, DFC_BUTTON, DFCS_BUTTONPUSH | DFCS_ADJUSTRECT | (pressed ? DFCS_PUSHED : 0));
     return;
   }
-  if (pressed || (mouseInControl_ && state_ != bsDisabled)) {
+  if ((pressed || (mouseInControl_ && state_ != bsDisabled)) && themed) {
+    canvas_.Brush.Color = color_;
+    canvas_.Brush.Style = bsSolid;
+    canvas_.FillRect(r);
+    canvas_.Font.SetColor(clBtnText);
+    PaintThemed(r);
+  } else if (pressed || (mouseInControl_ && state_ != bsDisabled)) {
     DrawEdge(dc, &r, pressed ? BDR_SUNKENOUTER : BDR_RAISEDINNER, BF_RECT | (transparent_ ? 0 : BF_MIDDLE));
   } else if (!transparent_) {
     canvas_.Brush.Color = color_;
@@ -219,7 +270,6 @@ void TSpeedButton::Paint() {
 void TSpeedButton::DrawGlyphAndCaption(RECT r, POINT offset, TButtonState state) {
   int n = NumGlyphs < 1 ? 1 : NumGlyphs;
   int gw = glyph_.Empty() ? 0 : glyph_.Width() / n, gh = glyph_.Empty() ? 0 : glyph_.Height();
-  canvas_.Font = font_;
   canvas_.Brush.Style = bsClear;
   SIZE ts = {0, 0};
   if (!text_.empty()) {

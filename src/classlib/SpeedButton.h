@@ -71,9 +71,17 @@ class TSpeedButton : public TGraphicControl {
   void MouseMove(TShiftState s, int x, int y) override;
   void MouseUp(TMouseButton b, TShiftState s, int x, int y) override;
   void EnabledChanged() override;
-  // Classic frame (DrawFrameControl / DrawEdge); narrows r to the inside.
+  // The frame, classic (DrawFrameControl / DrawEdge) or as a toolbar button
+  // under visual styles; narrows r to the inside.
   void PaintFrame(RECT& r);
-  // The glyph and caption laid out in r, shifted by offset.
+  void PaintThemed(RECT& r);
+  int ThemeState() const;
+  // A flat button, and every button under visual styles, shows a hot look
+  // while the mouse is over it.
+  bool TracksMouse() const;
+  // Brings the mouse-inside flag in line with the cursor.
+  void RecheckMouseInside();
+  // The glyph and caption laid out in r, shifted by offset, in the canvas's font.
   void DrawGlyphAndCaption(RECT r, POINT offset, TButtonState state);
   // Pattern of clBtnFace and clBtnHighlight for the held-down look.
   static HBRUSH DitherBrush();

@@ -20,6 +20,9 @@ ThemeLibrary& Lib() {
   return lib;
 }
 
+int themesInUseForTest = -1;
+int comCtlVersionForTest = -1;
+
 bool ManifestBesideProgram() {
   std::string program = ProgramFilePath();
   return !program.empty() && FileExists(program + ".manifest");
@@ -67,7 +70,11 @@ void BindUxTheme() {
   Bind(lib.module.get(), a.GetThemeInt, "GetThemeInt");
 }
 
+void SetThemesInUseForTest(int inUse) { themesInUseForTest = inUse; }
+void SetComCtl32VersionForTest(int version) { comCtlVersionForTest = version; }
+
 bool ThemesInUse() {
+  if (themesInUseForTest >= 0) return themesInUseForTest != 0;
   ThemeLibrary& lib = Lib();
   if (!lib.themingSwitch) return false;
   if (!lib.bound) BindUxTheme();
@@ -85,6 +92,7 @@ const TUxThemeApi& UxThemeApi() {
 }
 
 int ComCtl32Version() {
+  if (comCtlVersionForTest >= 0) return comCtlVersionForTest;
   static int version = -1;
   if (version >= 0) return version;
   version = 0;
@@ -104,6 +112,7 @@ int ComCtl32Version() {
 }
 
 bool IsComCtl6() {
+  if (comCtlVersionForTest >= 0) return comCtlVersionForTest > 0x5FFFF;
   static int known = -1;
   if (known < 0) known = ComCtl32Version() > 0x5FFFF ? 1 : 0;
   return known == 1;

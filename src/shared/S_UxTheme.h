@@ -16,6 +16,10 @@ bool IsWindowsXPOrLater();
 // theme library and binds its entry points. Runs once.
 void BindUxTheme();
 bool ThemesInUse();
+// Tests fix the answers of ThemesInUse and ComCtl32Version; -1 gives the
+// real ones again.
+void SetThemesInUseForTest(int inUse);
+void SetComCtl32VersionForTest(int version);
 bool ProgramHasManifest();  // after BindUxTheme
 bool UxThemeLoaded();
 

@@ -19,15 +19,6 @@ HoverState& Hover() {
   return state;
 }
 
-// The control under a screen point, disabled ones included.
-TControl* FindDragTarget(POINT screen) {
-  HWND h = WindowFromPoint(screen);
-  TWinControl* wc = h ? TWinControl::FromHandle(h) : nullptr;
-  if (!wc) return nullptr;
-  TControl* c = wc->ControlAtPos(wc->ScreenToClient(screen), true, true);
-  return c ? c : wc;
-}
-
 }  // namespace
 
 TOrvanelSpeedButton::TOrvanelSpeedButton() {
@@ -53,7 +44,7 @@ void TOrvanelSpeedButton::HoverWatch() {
   if (!hs.hovered) return;
   POINT p;
   if (!GetCursorPos(&p)) return;
-  if (FindDragTarget(p) != hs.hovered) hs.hovered->Perform(CM_MOUSELEAVE);
+  if (FindDragTarget(p, true) != hs.hovered) hs.hovered->Perform(CM_MOUSELEAVE);
 }
 
 void TOrvanelSpeedButton::Click() {

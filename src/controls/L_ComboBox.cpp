@@ -1,0 +1,844 @@
+#include "controls/L_ComboBox.h"
+
+#include <windowsx.h>
+#include <imm.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+
+#include "classlib/Application.h"
+#include "classlib/Screen.h"
+#include "classlib/Text.h"
+#include "classlib/Timer.h"
+#include "controls/L_ComboButton.h"
+#include "controls/L_MonthCalendarExt.h"
+#include "shared/S_FileUtils.h"
+#include "shared/S_UxTheme.h"
+#include "shared/S_string.h"
+
+namespace {
+
+// The spin auto-repeat timer of every combo edit, and the one it steps now.
+struct SpinRepeat {
+  TTimer timer;
+  TComboEdit* target = nullptr;
+  SpinRepeat() { timer.SetEnabled(false); }
+};
+
+SpinRepeat& Repeat() {
+  static SpinRepeat repeat;
+  return repeat;
+}
+
+void Beep() { MessageBeep(MB_OK); }
+
+Currency ToCurrency(double v) { return (Currency)std::llround(v * 10000.0); }
+
+// The class library's StrToCurr: blanks around a signed decimal number with
+// an optional exponent; anything else is no number.
+bool ParseNumber(const std::string& text, double& out) {
+  std::string t = TrimSpaces(text);
+  size_t i = 0;
+  auto sign = [&] {
+    if (i < t.size() && (t[i] == '+' || t[i] == '-')) ++i;
+  };
+  auto digits = [&] {
+    size_t from = i;
+    while (i < t.size() && t[i] >= '0' && t[i] <= '9') ++i;
+    return i - from;
+  };
+  sign();
+  size_t mantissa = digits();
+  if (i < t.size() && t[i] == '.') {
+    ++i;
+    mantissa += digits();
+  }
+  if (!mantissa) return false;
+  if (i < t.size() && (t[i] == 'e' || t[i] == 'E')) {
+    ++i;
+    sign();
+    if (!digits()) return false;
+  }
+  if (i != t.size()) return false;
+  out = std::strtod(t.c_str(), nullptr);
+  return std::fabs(out) < 9.2e14;
+}
+
+// ASCII letters upper-cased; double-byte characters untouched.
+std::string UpperAscii(const std::string& s) {
+  std::string u = s;
+  for (size_t i = 0; i < u.size(); ++i) {
+    if (IsLeadByte((unsigned char)u[i])) {
+      ++i;
+      continue;
+    }
+    if (u[i] >= 'a' && u[i] <= 'z') u[i] = (char)(u[i] - 32);
+  }
+  return u;
+}
+
+// The clipboard's text up to its first line break.
+std::wstring ClipboardFirstLine(HWND owner) {
+  std::wstring text;
+  if (!IsClipboardFormatAvailable(CF_UNICODETEXT) || !OpenClipboard(owner)) return text;
+  if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+    if (auto* p = (const wchar_t*)GlobalLock(data)) {
+      text = p;
+      GlobalUnlock(data);
+    }
+  }
+  CloseClipboard();
+  return text.substr(0, text.find_first_of(L"\r\n"));
+}
+
+}  // namespace
+
+TComboEdit::TComboEdit() : buttonWidth_(GetSystemMetrics(SM_CXVSCROLL)) { Repeat(); }
+
+TComboEdit::~TComboEdit() {
+  SpinRepeat& r = Repeat();
+  if (r.target == this) {
+    r.timer.SetEnabled(false);
+    r.target = nullptr;
+  }
+  if (dropDown_ && dropDown_ != list_.get()) SharedCalendar().Unlink(this);
+}
+
+void TComboEdit::Create(const TComboEditValues& v) {
+  Columns = v.Columns;
+  alignment_ = v.Alignment;
+  items_ = v.Items;
+  noFocusButton_ = v.NoFocusButton;
+  Increment = v.Increment;
+  DropDownRows = v.DropDownRows;
+  MinusMode = v.MinusMode;
+  numKey_ = v.NumKey;
+  UpDownSpin = v.UpDownSpin;
+  NoFuncKeyDropDown = v.NoFuncKeyDropDown;
+  FormatDateStr = v.FormatDateStr;
+  ListColorNorm = v.ListColorNorm;
+  SepaLine = v.SepaLine;
+  itemIndex_ = v.ItemIndex;
+  TakeEvent(OnEditButtonClick, v.OnEditButtonClick);
+  if (v.EditStyle == esDropList) readOnly_ = true;
+  TEditNext::Create(v);
+  SetEditStyle(v.EditStyle);
+  SetMinValue(v.MinValue);
+  SetMaxValue(v.MaxValue);
+}
+
+void TComboEdit::CreateParams(TCreateParams& p) {
+  TEditNext::CreateParams(p);
+  p.Style |= ES_MULTILINE | ES_AUTOHSCROLL;
+  p.Style &= ~(ES_WANTRETURN | WS_VSCROLL);
+  if (alignment_ == taRightJustify) p.Style |= ES_RIGHT;
+  if (alignment_ == taCenter) p.Style |= ES_CENTER;
+}
+
+// ---- values ----
+
+void TComboEdit::SetValue(double value) {
+  if (minValue_ != 0 && value < minValue_) value = minValue_;
+  if (maxValue_ != 0 && value > maxValue_) value = maxValue_;
+  if (!MinusMode && value < 0) value = 0;
+  std::string text = CurrToStrSafe(ToCurrency(value));
+  if (MaxLength() != 0 && ByteLength(text) > MaxLength()) return;
+  SetText(text);
+}
+
+double TComboEdit::GetValue() {
+  double v = 0;
+  return ParseNumber(Text(), v) ? v : 0;
+}
+
+void TComboEdit::ClampValue() {
+  if (editStyle_ == esSpin) SetValue(GetValue());
+}
+
+void TComboEdit::SetMinValue(double v) {
+  minValue_ = v;
+  ClampValue();
+}
+
+void TComboEdit::SetMaxValue(double v) {
+  maxValue_ = v;
+  ClampValue();
+}
+
+void TComboEdit::StepBy(double step) {
+  SetValue(GetValue() + step);
+  SelectOrCaretToEnd();
+}
+
+// ---- properties ----
+
+void TComboEdit::SetEditStyle(TEditStyle s) {
+  if (s == editStyle_) return;
+  editStyle_ = s;
+  switch (s) {
+    case esPickList:
+    case esDropList:
+      CreateList();
+      dropDown_ = list_.get();
+      if (s == esDropList) {
+        SetReadOnly(true);
+        SetItemIndex(itemIndex_);
+      }
+      break;
+    case esSpin:
+      dropDown_ = nullptr;
+      SetValue(GetValue());
+      break;
+    case esDate:
+      dropDown_ = &SharedCalendar();
+      break;
+    default:
+      dropDown_ = nullptr;
+  }
+  Invalidate();
+}
+
+void TComboEdit::CreateList() {
+  if (list_) return;
+  list_ = std::make_unique<TPopupListNum>();
+  list_->HideKeyColumn = !numKey_;
+  list_->SetFont(Font());
+  list_->SetItemHeight(TextHeightA() + 2);
+  list_->CloseUp = [this](bool accept) { CloseUp(accept); };
+}
+
+void TComboEdit::SetNumKey(bool v) {
+  numKey_ = v;
+  if (!list_) return;
+  list_->HideKeyColumn = !v;
+  list_->SetItemHeight(TextHeightA() + 2);
+  list_->Invalidate();
+}
+
+void TComboEdit::SetAlignment(TAlignment a) {
+  if (a == alignment_) return;
+  alignment_ = a;
+  RecreateWnd();
+}
+
+void TComboEdit::SetNoFocusButton(bool v) {
+  if (v == noFocusButton_) return;
+  noFocusButton_ = v;
+  Invalidate();
+}
+
+void TComboEdit::SetItems(const std::vector<std::string>& items) {
+  items_ = items;
+  if (editStyle_ == esDropList) SetItemIndex(itemIndex_);
+}
+
+void TComboEdit::SetItemIndex(int index) {
+  itemIndex_ = std::max(-1, index);
+  if (editStyle_ != esDropList) return;
+  itemIndex_ = std::min(itemIndex_, (int)items_.size() - 1);
+  SyncDropListText();
+  Refresh();
+}
+
+void TComboEdit::SyncDropListText() {
+  if (editStyle_ != esDropList) return;
+  std::string t = itemIndex_ >= 0 && itemIndex_ < (int)items_.size() ? items_[itemIndex_] : std::string();
+  if (Text() != t) SetText(t);
+}
+
+void TComboEdit::Clear() {
+  SetText("");
+  items_.clear();
+  itemIndex_ = -1;
+  if (!noFocusButton_) Invalidate();
+}
+
+void TComboEdit::ApplyReadOnly() {
+  if (editStyle_ == esDropList && !ReadOnly()) SetReadOnly(true);
+}
+
+// ---- geometry ----
+
+int TComboEdit::TextHeightA() {
+  TCanvas measure;
+  measure.Font = Font();
+  int h = measure.TextHeight("A");
+  return h > 0 ? h : std::abs(Font().Height());
+}
+
+void TComboEdit::SetEditRect(bool hasButton) {
+  HWND h = HandleIfAllocated();
+  if (!h) return;
+  int th = TextHeightA(), ch = ClientHeight();
+  RECT r = BorderStyle == ebsSingle ? Rect(1, (ch - th) / 2 - 1, Width() - 4, Height())
+                                    : Rect(3, (ch - th) / 2, Width() - 4, Height());
+  if ((hasButton || noFocusButton_) && editStyle_ != esSimple) r.right -= buttonWidth_;
+  SendMessageW(h, EM_SETRECTNP, 0, (LPARAM)&r);
+  SendMessageW(h, EM_SCROLLCARET, 0, 0);
+}
+
+RECT TComboEdit::ButtonRect() {
+  int w = Width(), h = Height(), b = buttonWidth_;
+  if (!ThemesInUse()) return BorderStyle == ebsSingle ? Rect(w - b - 4, 0, w - 4, h - 4) : Rect(w - b, 0, w, h);
+  return BorderStyle == ebsSingle ? Rect(w - b - 3, -1, w - 3, h - 3) : Rect(w - b, 0, w, h);
+}
+
+bool TComboEdit::ButtonUsable() { return Enabled() && Visible() && (!ReadOnly() || editStyle_ == esDropList); }
+
+bool TComboEdit::HitButton(POINT p) {
+  RECT r = ButtonRect();
+  if (PtInRect(&r, p)) return true;
+  RECT client = ClientRect();
+  return editStyle_ == esDropList && PtInRect(&client, p);
+}
+
+void TComboEdit::RightAlignCaret() {
+  if (alignment_ != taRightJustify) return;
+  SelectOrCaretToEnd();
+}
+
+void TComboEdit::SelectOrCaretToEnd() {
+  if (AutoSelect)
+    SelectAll();
+  else if (HWND h = HandleIfAllocated())
+    SendMessageW(h, EM_SETSEL, 999, 999);
+}
+
+// ---- focus ----
+
+void TComboEdit::SetFocus() {
+  TEditNext::SetFocus();
+  FocusIn(nullptr);
+}
+
+// A read-only box shows no caret; others a wider one.
+void TComboEdit::FocusIn(TMessage* m) {
+  try {
+    if (ReadOnly()) {
+      if (m) FocusGained();
+      HideCaret(HandleIfAllocated());
+    } else {
+      if (m) TEditNext::HandleMessage(*m);
+      HWND h = HandleIfAllocated();
+      CreateCaret(h, nullptr, 2 * GetSystemMetrics(SM_CXBORDER), TextHeightA());
+      ShowCaret(h);
+    }
+  } catch (...) {
+  }
+  ApplyReadOnly();
+  SetEditRect(true);
+  RightAlignCaret();
+  if (!noFocusButton_) Invalidate();
+}
+
+void TComboEdit::FocusOut(TMessage& m) {
+  TEditNext::HandleMessage(m);
+  CloseUp(false);
+  ClampValue();
+  if (!noFocusButton_) Invalidate();
+}
+
+void TComboEdit::Change() {
+  TEditNext::Change();
+  if (alignment_ == taRightJustify)
+    if (HWND h = HandleIfAllocated()) SendMessageW(h, EM_SETSEL, 999, 999);
+}
+
+// ---- keys ----
+
+void TComboEdit::SpinKeyPress(char& key) {
+  if (key == ',') {
+    std::string t = Text() + "000";
+    if (MaxLength() != 0 && ByteLength(t) > MaxLength()) {
+      Beep();
+    } else {
+      SetText(t);
+      SendMessageW(Handle(), EM_SETSEL, 9999, 9999);
+    }
+    key = 0;
+  } else if (key == '-') {
+    double v = GetValue();
+    if (!MinusMode) {
+      key = 0;
+      Beep();
+    } else if (v != 0) {
+      if (MaxLength() != 0 && ByteLength(CurrToStrSafe(ToCurrency(-v))) > MaxLength())
+        Beep();
+      else
+        SetValue(-v);
+      key = 0;
+    }
+  } else if (key != '.' && (key < '0' || key > '9')) {
+    key = 0;
+    Beep();
+  }
+}
+
+void TComboEdit::KeyPress(char& key) {
+  if (key == '\r' && enterConsumed_) {
+    key = 0;
+    enterConsumed_ = false;
+    return;
+  }
+  if (editStyle_ == esSpin && (unsigned char)key > 31) SpinKeyPress(key);
+  if (key == '\n') {
+    key = 0;
+    Beep();
+  }
+  if (key) TEditNext::KeyPress(key);
+}
+
+void TComboEdit::KeyDown(WORD& key, TShiftState s) {
+  if (editStyle_ == esEllipsis && key == VK_RETURN && s == ssCtrl && OnEditButtonClick && ButtonUsable()) {
+    key = 0;
+    MSG pending;
+    PeekMessageW(&pending, HandleIfAllocated(), WM_CHAR, WM_CHAR, PM_REMOVE);
+    RaiseButtonClick();
+    return;
+  }
+  if (editStyle_ == esSpin && !EnterNext && UpDownSpin && (key == VK_UP || key == VK_DOWN)) {
+    double step = Increment * (IsShiftDown() ? 10 : 1);
+    StepBy(key == VK_UP ? -step : step);
+    key = 0;
+    return;
+  }
+  if (key == VK_DELETE && !s && alignment_ == taRightJustify && SelLength() == 0) {
+    std::string t = Text();
+    if (SelStart() == CharCount(t)) {
+      SetText(CopyChars(t, 1, CharCount(t) - 1));
+      SendMessageW(Handle(), EM_SETSEL, 999, 999);
+    }
+  }
+  if (key) TEditNext::KeyDown(key, s);
+}
+
+void TComboEdit::DropKeys(WORD& key, TShiftState s) {
+  if (key != VK_RETURN) enterConsumed_ = false;
+  bool toggle = false;
+  if ((key == VK_RETURN || key == VK_ESCAPE) && droppedDown_ && !(s & ssAlt)) {
+    CloseUp(key == VK_RETURN);
+    key = 0;
+    enterConsumed_ = true;
+  } else if ((key == VK_UP || key == VK_DOWN) && (s & ssAlt)) {
+    toggle = true;
+  } else if (key == VK_F4 && !s && !NoFuncKeyDropDown) {
+    toggle = true;
+  }
+  if (!toggle) return;
+  if (droppedDown_)
+    CloseUp(true);
+  else
+    DropDown();
+  key = 0;
+}
+
+// Keys of the drop styles: the drop keys first; while open the rest go to
+// the drop-down. True when the message is used up.
+bool TComboEdit::KeyMessage(TMessage& m) {
+  if (!IsDropStyle()) return false;
+  if (m.Msg != WM_CHAR) {
+    WORD key = (WORD)m.WParam;
+    DropKeys(key, KeyboardShiftState());
+    if (!key) {
+      m.Result = 0;
+      return true;
+    }
+    m.WParam = key;
+  }
+  HWND drop = DropDownWindow();
+  if (!droppedDown_ || !drop) return false;
+  m.Result = SendMessageW(drop, m.Msg, m.WParam, m.LParam);
+  return true;
+}
+
+// Enter and Escape close an open drop-down, whatever the form's buttons.
+bool TComboEdit::WantsKey(WORD key) {
+  if (droppedDown_ && (key == VK_RETURN || key == VK_ESCAPE)) return true;
+  return TEditNext::WantsKey(key);
+}
+
+// ---- the button ----
+
+void TComboEdit::RaiseButtonClick() {
+  struct Pressed {
+    TComboEdit& c;
+    explicit Pressed(TComboEdit& e) : c(e) {
+      c.inButtonClick_ = c.buttonPressed_ = true;
+      c.Repaint();
+    }
+    ~Pressed() {
+      c.inButtonClick_ = c.buttonPressed_ = false;
+      c.Invalidate();
+    }
+  } pressed(*this);
+  OnEditButtonClick(this);
+}
+
+void TComboEdit::UpdatePressed(int x, int y) {
+  HWND h = HandleIfAllocated();
+  POINT p = {x, y};
+  if (editStyle_ == esSpin) {
+    int cw = ClientWidth(), ch = ClientHeight();
+    RECT column = Rect(cw - buttonWidth_, 0, cw, ch);
+    bool inside = PtInRect(&column, p) != 0;
+    bool up = inside && y < ch / 2, down = inside && !up;
+    if (up == upPressed_ && down == downPressed_) return;
+    upPressed_ = up;
+    downPressed_ = down;
+    if (h) ::InvalidateRect(h, &column, FALSE);
+    return;
+  }
+  RECT r = ButtonRect();
+  bool pressed = PtInRect(&r, p) != 0;
+  if (pressed == buttonPressed_) return;
+  buttonPressed_ = pressed;
+  if (h) ::InvalidateRect(h, &r, FALSE);
+}
+
+void TComboEdit::StopTracking() {
+  if (tracking_ && GetCapture() == HandleIfAllocated()) ReleaseCapture();
+  UpdatePressed(-1, -1);
+  tracking_ = false;
+  SpinRepeat& r = Repeat();
+  if (r.target == this && r.timer.Enabled()) r.timer.SetEnabled(false);
+}
+
+void TComboEdit::StartRepeat(int direction) {
+  SpinRepeat& r = Repeat();
+  r.target = this;
+  r.timer.Tag = direction;
+  RepeatStep();
+  r.timer.OnTimer = [](TObject*) {
+    if (TComboEdit* c = Repeat().target) c->RepeatStep();
+  };
+  r.timer.SetInterval(400);
+  r.timer.SetEnabled(true);
+}
+
+// A held spin button steps once, again after 400 ms, then every 100 ms.
+void TComboEdit::RepeatStep() {
+  SpinRepeat& r = Repeat();
+  r.timer.SetInterval(100);
+  double step = Increment * (IsShiftDown() ? 10 : 1);
+  StepBy(r.timer.Tag < 0 ? -step : step);
+}
+
+void TComboEdit::MouseDown(TMouseButton b, TShiftState s, int x, int y) {
+  if (b == mbLeft && editStyle_ != esSimple) {
+    if (droppedDown_) {
+      CloseUp(false);
+    } else if (HitButton(POINT{x, y})) {
+      SetCapture(Handle());
+      tracking_ = true;
+      UpdatePressed(x, y);
+      if (upPressed_) StartRepeat(1);
+      if (downPressed_) StartRepeat(-1);
+      if (IsDropStyle()) DropDown();
+    }
+  }
+  TEditNext::MouseDown(b, s, x, y);
+}
+
+void TComboEdit::MouseMoveMessage(TMessage& m) {
+  if (tracking_) {
+    POINT p = {GET_X_LPARAM(m.LParam), GET_Y_LPARAM(m.LParam)};
+    UpdatePressed(p.x, p.y);
+    HWND drop = DropDownWindow();
+    if (droppedDown_ && drop) {
+      POINT in = ClientToScreen(p);
+      ::ScreenToClient(drop, &in);
+      RECT client;
+      GetClientRect(drop, &client);
+      if (PtInRect(&client, in)) {
+        StopTracking();
+        SendMessageW(drop, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(in.x, in.y));
+        m.Result = 0;
+        return;
+      }
+    }
+    int cw = ClientWidth();
+    if (editStyle_ == esSpin && (p.x < cw - buttonWidth_ || p.x >= cw || p.y < 0 || p.y >= ClientHeight()))
+      StopTracking();
+  }
+  TEditNext::HandleMessage(m);
+}
+
+void TComboEdit::MouseUp(TMouseButton b, TShiftState s, int x, int y) {
+  if (b == mbLeft) {
+    bool wasPressed = buttonPressed_;
+    StopTracking();
+    if (editStyle_ == esEllipsis && wasPressed && OnEditButtonClick && ButtonUsable()) RaiseButtonClick();
+  }
+  TEditNext::MouseUp(b, s, x, y);
+}
+
+// ---- drop-down ----
+
+HWND TComboEdit::DropDownWindow() { return dropDown_ ? dropDown_->HandleIfAllocated() : nullptr; }
+
+void TComboEdit::DropDown() {
+  if (droppedDown_ || !dropDown_ || !ButtonUsable() || (IsListStyle() && items_.empty())) return;
+  savedShowHint_ = ShowHint;
+  ShowHint = false;
+  Application.CancelHint();
+  SelectOrCaretToEnd();
+  if (IsListStyle())
+    DropDownList();
+  else
+    DropDownCalendar();
+  PlaceDropDown(*dropDown_);
+  droppedDown_ = true;
+  HWND h = Handle();
+  if (HIMC ime = ImmGetContext(h)) {
+    savedImeOpen_ = ImmGetOpenStatus(ime) != FALSE;
+    ImmSetOpenStatus(ime, FALSE);
+    ImmReleaseContext(h, ime);
+  }
+  Invalidate();
+  try {
+    ::SetFocus(h);
+  } catch (...) {
+  }
+}
+
+void TComboEdit::DropDownList() {
+  TPopupListNum& list = *list_;
+  list.OwnerWindow = GetAncestor(Handle(), GA_ROOT);
+  TFont font = Font();
+  TColor background = Color();
+  if (ListColorNorm) {
+    background = FocusColorChange() ? NoFocusColor() : clWindow;
+    font.SetColor(FocusColorChange() ? NoFocusFontColor() : clWindowText);
+  } else if (FocusColorChange()) {
+    background = FocusColor();
+    font.SetColor(FocusFontColor());
+  }
+  list.SetFont(font);
+  list.SetColor(background);
+  list.SetItems(items_);
+  if (list.Columns != Columns) {
+    list.Columns = Columns;
+    list.RecreateWnd();
+  }
+  list.Handle();
+  list.Separators = SepaLine;
+  list.SetWidth(Width());
+  FitListRows();
+}
+
+void TComboEdit::FitListRows() {
+  TPopupListNum& list = *list_;
+  int rowHeight = TextHeightA() + 2;
+  list.SetItemHeight(rowHeight);
+  int rows = std::min((int)items_.size(), DropDownRows);
+  list.SetClientHeight(rows * rowHeight + 4);
+  int selected = -1;
+  if (editStyle_ == esDropList) {
+    selected = itemIndex_;
+  } else {
+    auto it = std::find(items_.begin(), items_.end(), Text());
+    if (it != items_.end()) selected = (int)(it - items_.begin());
+  }
+  list.SetItemIndex(selected);
+  TCanvas measure;
+  measure.Font = list.Font();
+  int widest = 0;
+  for (const std::string& item : items_) widest = std::max(widest, measure.TextWidth("W" + item));
+  widest += numKey_ ? 12 : 4;
+  if (Columns > 0) SendMessageW(list.Handle(), LB_SETCOLUMNWIDTH, widest, 0);
+  if (Columns > 1) widest *= Columns;
+  list.SetClientWidth(std::max(list.ClientWidth() + 1, widest));
+}
+
+void TComboEdit::DropDownCalendar() {
+  TMonthCalendarExt& calendar = SharedCalendar();
+  calendar.LinkTo(this, GetAncestor(Handle(), GA_ROOT), [this](bool accept) { CloseUp(accept); });
+  calendar.SetFont(Font());
+  calendar.Handle();
+  calendar.AutoSize();
+  TDateTime date = Date();
+  std::string format = UpperAscii(FormatDateStr), text = Text();
+  int y = InStrChar(format, "YYYY"), m = InStrChar(format, "MM"), d = InStrChar(format, "DD");
+  TDateTime typed;
+  if (y && m && d &&
+      TryEncodeDate(StrToIntLoose(CopyChars(text, y, 4)), StrToIntLoose(CopyChars(text, m, 2)),
+                    StrToIntLoose(CopyChars(text, d, 2)), typed))
+    date = typed;
+  calendar.SetDate(date);
+}
+
+// Below the edit, or above it near the screen's bottom; its right edge with
+// the edit's near the screen's right.
+void TComboEdit::PlaceDropDown(TWinControl& drop) {
+  RECT edit;
+  GetWindowRect(Handle(), &edit);
+  int x = edit.left, y = edit.top + Height() + (BorderStyle == ebsSingle ? 0 : 1);
+  int w = drop.Width(), h = drop.Height();
+  if (y + h + 5 > Screen.Height()) y = edit.top - h;
+  if (w + x + 5 > Screen.Width()) x -= w - Width();
+  drop.SetBounds(x, y, w, h);
+  SetWindowPos(drop.Handle(), HWND_TOPMOST, x, y, 0, 0, SWP_SHOWWINDOW | SWP_NOACTIVATE | SWP_NOSIZE);
+}
+
+void TComboEdit::CloseUp(bool accept) {
+  if (!droppedDown_) return;
+  if (IsListStyle())
+    CloseList(accept);
+  else
+    CloseCalendar(accept);
+  ShowHint = savedShowHint_;
+}
+
+void TComboEdit::CloseList(bool accept) {
+  int selected = list_->ItemIndex();
+  if (!accept || !ButtonUsable() || selected < 0 || selected >= list_->ItemCount()) {
+    HideDropDown();
+    return;
+  }
+  std::string entry = list_->Item(selected);
+  if (SepaLine && !entry.empty() && entry[0] == '-') {
+    Beep();
+    return;
+  }
+  if (editStyle_ == esPickList)
+    SetText(entry);
+  else
+    SetItemIndex(selected);
+  SetModified(true);
+  HideDropDown();
+  RightAlignCaret();
+}
+
+// An accepted date goes into the text and the calendar stays open.
+void TComboEdit::CloseCalendar(bool accept) {
+  if (!accept || !ButtonUsable()) {
+    HideDropDown();
+    return;
+  }
+  try {
+    SetText(FormatDateTime(FormatDateStr, SharedCalendar().Date()));
+    SetModified(true);
+    RightAlignCaret();
+  } catch (...) {
+  }
+}
+
+void TComboEdit::HideDropDown() {
+  if (HWND capture = GetCapture()) SendMessageW(capture, WM_CANCELMODE, 0, 0);
+  if (HWND drop = DropDownWindow())
+    SetWindowPos(drop, nullptr, 0, 0, 0, 0,
+                 SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_HIDEWINDOW);
+  droppedDown_ = false;
+  HWND h = HandleIfAllocated();
+  if (HIMC ime = h ? ImmGetContext(h) : nullptr) {
+    ImmSetOpenStatus(ime, savedImeOpen_);
+    ImmReleaseContext(h, ime);
+  }
+  Invalidate();
+}
+
+// ---- messages ----
+
+void TComboEdit::Paste() {
+  std::wstring line = ClipboardFirstLine(HandleIfAllocated());
+  if (!line.empty()) SendMessageW(HandleIfAllocated(), EM_REPLACESEL, TRUE, (LPARAM)line.c_str());
+}
+
+void TComboEdit::Paint(TMessage& m) {
+  PaintCheck();
+  HWND h = HandleIfAllocated();
+  PAINTSTRUCT ps;
+  HDC dc = BeginPaint(h, &ps);
+  if (!painted_) {
+    painted_ = true;
+    ApplyReadOnly();
+  }
+  SetEditRect(Focused());
+  SyncDropListText();
+  if ((Focused() || noFocusButton_ || inButtonClick_) && editStyle_ != esSimple) {
+    TComboButtonState state;
+    state.Style = editStyle_;
+    state.Themed = ThemesInUse();
+    state.Enabled = Enabled();
+    state.Usable = ButtonUsable();
+    state.HasList = list_ != nullptr;
+    state.HasItems = !items_.empty();
+    state.Pressed = buttonPressed_ || inButtonClick_;
+    state.UpPressed = upPressed_;
+    state.DownPressed = downPressed_;
+    PaintComboButton(h, dc, ButtonRect(), buttonWidth_, state);
+  }
+  CallWindowProcW(sysProc_, h, WM_PAINT, (WPARAM)dc, 0);
+  EndPaint(h, &ps);
+  m.Result = 0;
+}
+
+void TComboEdit::HandleMessage(TMessage& m) {
+  switch (m.Msg) {
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN:
+      if (KeyMessage(m)) return;
+      break;
+    case WM_CHAR:
+      if (KeyMessage(m)) return;
+      // Double-byte characters never reach KeyPress; a number takes none.
+      if (wchar_t c = (wchar_t)m.WParam; editStyle_ == esSpin && c >= 0x80 && WideToSjis(&c, 1).size() > 1) {
+        Beep();
+        m.Result = 0;
+        return;
+      }
+      break;
+    case WM_PAINT:
+      if (sysProc_) {
+        Paint(m);
+        return;
+      }
+      break;
+    case WM_SETFOCUS:
+      FocusIn(&m);
+      return;
+    case WM_KILLFOCUS:
+      FocusOut(m);
+      return;
+    case WM_MOUSEMOVE:
+      MouseMoveMessage(m);
+      return;
+    case WM_GETDLGCODE:
+      TEditNext::HandleMessage(m);
+      m.Result &= ~DLGC_WANTALLKEYS;
+      return;
+    case CB_GETDROPPEDSTATE:
+      m.Result = droppedDown_;
+      return;
+    case WM_SETCURSOR:
+      if (editStyle_ != esSimple && LOWORD(m.LParam) == HTCLIENT) {
+        POINT p;
+        GetCursorPos(&p);
+        if (HitButton(ScreenToClient(p))) {
+          ::SetCursor(LoadCursorW(nullptr, (LPCWSTR)IDC_ARROW));
+          m.Result = TRUE;
+          return;
+        }
+      }
+      break;
+    case WM_CUT:
+    case WM_CLEAR:
+      if (!ButtonUsable()) {
+        m.Result = 0;
+        return;
+      }
+      break;
+    case WM_PASTE:
+      if (ButtonUsable() && !ReadOnly()) Paste();
+      m.Result = 0;
+      return;
+    case CM_CANCELMODE:
+      if ((TControl*)m.LParam != this && (TControl*)m.LParam != dropDown_) CloseUp(false);
+      return;
+    case WM_CANCELMODE:
+      StopTracking();
+      break;
+  }
+  TEditNext::HandleMessage(m);
+}

@@ -1,0 +1,46 @@
+#include "controls/L_PopupListNum.h"
+
+TPopupListNum::TPopupListNum() { visible_ = false; }
+
+void TPopupListNum::CreateParams(TCreateParams& p) {
+  TCustomListNum::CreateParams(p);
+  p.Style = (p.Style & ~(WS_CHILD | WS_VISIBLE)) | WS_POPUP | WS_BORDER;
+  p.ExStyle |= WS_EX_TOOLWINDOW;
+  p.WndParent = OwnerWindow;
+}
+
+// The list draws itself as focused while the combo edit keeps the real focus.
+void TPopupListNum::CreateHandleDone() {
+  TCustomListNum::CreateHandleDone();
+  try {
+    if (sysProc_) CallWindowProcW(sysProc_, hwnd_, WM_SETFOCUS, 0, 0);
+  } catch (...) {
+  }
+}
+
+void TPopupListNum::HandleMessage(TMessage& m) {
+  switch (m.Msg) {
+    case WM_MBUTTONDOWN:
+    case WM_MBUTTONUP:
+      m.Result = 0;
+      return;
+    case WM_MOUSEACTIVATE:
+      m.Result = MA_NOACTIVATE;
+      return;
+  }
+  TCustomListNum::HandleMessage(m);
+}
+
+void TPopupListNum::MouseMove(TShiftState s, int x, int y) {
+  TCustomListNum::MouseMove(s, x, y);
+  try {
+    int row = ItemAtPos(POINT{x, y}, true);
+    if (row >= 0 && row != ItemIndex()) SetItemIndex(row);
+  } catch (...) {
+  }
+}
+
+void TPopupListNum::MouseUp(TMouseButton b, TShiftState s, int x, int y) {
+  TCustomListNum::MouseUp(b, s, x, y);
+  if (b == mbLeft && CloseUp) CloseUp(x >= 0 && y >= 0 && x < Width() && y < Height());
+}

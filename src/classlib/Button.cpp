@@ -8,9 +8,9 @@ TButton::TButton() {
 }
 
 void TButton::Create(const TButtonValues& v) {
-  default_ = v.Default;
-  Cancel = v.Cancel;
-  ModalResult = v.ModalResult;
+  TakeValue(default_, v.Default);
+  TakeValue(Cancel, v.Cancel);
+  TakeValue(ModalResult, v.ModalResult);
   TWinControl::Create(v);
 }
 
@@ -48,8 +48,8 @@ TCheckBox::TCheckBox() {
 }
 
 void TCheckBox::Create(const TCheckBoxValues& v) {
-  state_ = v.Checked ? cbChecked : cbUnchecked;
-  AllowGrayed = v.AllowGrayed;
+  if (v.Checked) state_ = *v.Checked ? cbChecked : cbUnchecked;
+  TakeValue(AllowGrayed, v.AllowGrayed);
   TWinControl::Create(v);
 }
 

@@ -4,9 +4,9 @@
 #include "Forms.h"
 
 struct TButtonValues : TWinControlValues {
-  bool Default = false;
-  bool Cancel = false;
-  TModalResult ModalResult = mrNone;
+  std::optional<bool> Default;
+  std::optional<bool> Cancel;
+  std::optional<TModalResult> ModalResult;
 };
 
 template <class Self, class V = TButtonValues>
@@ -38,8 +38,8 @@ class TButton : public TWinControl {
 enum TCheckBoxState { cbUnchecked, cbChecked, cbGrayed };
 
 struct TCheckBoxValues : TWinControlValues {
-  bool Checked = false;
-  bool AllowGrayed = false;
+  std::optional<bool> Checked;
+  std::optional<bool> AllowGrayed;
 };
 
 template <class Self, class V = TCheckBoxValues>

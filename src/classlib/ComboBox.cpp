@@ -18,11 +18,11 @@ TComboBox::TComboBox() {
 }
 
 void TComboBox::Create(const TComboBoxValues& v) {
-  style_ = v.Style;
-  maxLength_ = v.MaxLength;
-  DropDownCount = v.DropDownCount;
+  TakeValue(style_, v.Style);
+  TakeValue(maxLength_, v.MaxLength);
+  TakeValue(DropDownCount, v.DropDownCount);
   if (!v.Items.empty()) SetItems(v.Items);
-  SetItemIndex(v.ItemIndex);
+  if (v.ItemIndex) SetItemIndex(*v.ItemIndex);
   TakeEvent(OnChange, v.OnChange);
   TakeEvent(OnSelect, v.OnSelect);
   TakeEvent(OnDropDown, v.OnDropDown);
@@ -259,7 +259,8 @@ void TComboBox::HandleMessage(TMessage& m) {
   switch (HIWORD(m.WParam)) {
     case CBN_EDITCHANGE:
       // The cuts of the byte limit change the text again: one change is raised.
-      if (!trimming_) SafeCall([this] {
+      if (!trimming_)
+        SafeCall([this] {
           KeepLimit();
           Change();
         });

@@ -8,11 +8,11 @@
 enum TComboBoxStyle { csDropDown, csSimple, csDropDownList, csOwnerDrawFixed };
 
 struct TComboBoxValues : TWinControlValues {
-  TComboBoxStyle Style = csDropDown;
+  std::optional<TComboBoxStyle> Style;
   std::vector<std::string> Items;
-  int ItemIndex = -1;
-  int MaxLength = 0;
-  int DropDownCount = 8;
+  std::optional<int> ItemIndex;
+  std::optional<int> MaxLength;
+  std::optional<int> DropDownCount;
   TNotifyEvent OnChange, OnSelect, OnDropDown, OnCloseUp;
 };
 

@@ -120,6 +120,7 @@ void TControl::Create(const TControlValues& v) {
   ApplyValues(v);
   SetParent(v.Parent);
   ApplyFontValues(v);
+  if (v.ParentFont) SetParentFont(*v.ParentFont);
 }
 
 void TControl::ApplyValues(const TControlValues& v) {
@@ -445,8 +446,13 @@ void TWinControl::Create(const TWinControlValues& v) {
   if (v.TabOrder >= 0) SetTabOrder(v.TabOrder);
 }
 
+// The other programs' windows carry the same property, holding pointers of
+// their own processes: only this process's windows are asked.
 TWinControl* TWinControl::FromHandle(HWND h) {
   if (!h) return nullptr;
+  DWORD process = 0;
+  GetWindowThreadProcessId(h, &process);
+  if (process != GetCurrentProcessId()) return nullptr;
   return (TWinControl*)GetPropW(h, kObjectProp);
 }
 
@@ -1215,7 +1221,8 @@ void TWinControl::HandleMessage(TMessage& m) {
       POINT pt = {GET_X_LPARAM(m.LParam), GET_Y_LPARAM(m.LParam)};
       if (m.Msg == WM_MOUSEMOVE) UpdateMouseControl(pt);
       if (m.Msg != WM_MOUSEMOVE) Application.CancelHint();
-      if (m.Msg != WM_MOUSEMOVE && m.Msg != WM_LBUTTONUP && m.Msg != WM_RBUTTONUP && m.Msg != WM_MBUTTONUP)
+      if (m.Msg != WM_MOUSEMOVE && m.Msg != WM_LBUTTONUP && m.Msg != WM_RBUTTONUP &&
+          m.Msg != WM_MBUTTONUP)
         SendCancelMode(captureControl_ ? captureControl_ : ControlAtPos(pt, false));
       if (RouteMouseToGraphic(m)) {
         if (m.Msg == WM_RBUTTONUP) DefaultHandler(m);  // still raises WM_CONTEXTMENU

@@ -115,10 +115,15 @@ std::function<void(A...)> Handler(T* object, void (T::*method)(A...)) {
   return [object, method](A... a) { (object->*method)(std::forward<A>(a)...); };
 }
 
-// An event of the creation values replaces the control's only when set.
+// An event or a value of the creation values replaces the control's only
+// when it is set.
 template <class E>
 void TakeEvent(E& event, const E& value) {
   if (value) event = value;
+}
+template <class T, class U>
+void TakeValue(T& field, const std::optional<U>& value) {
+  if (value) field = *value;
 }
 
 // Creation values. Each control class has a struct of values with defaults
@@ -128,10 +133,10 @@ void TakeEvent(E& event, const E& value) {
 // Create applies the values through the ordinary setters and sets the parent
 // last, so a window is made once with its final styles. Unset values keep
 // the control's own defaults.
-#define CREATE_ARG(field)                          \
-  Self& field(decltype(V::field) value) {          \
-    V::field = std::move(value);                   \
-    return static_cast<Self&>(*this);              \
+#define CREATE_ARG(field)                 \
+  Self& field(decltype(V::field) value) { \
+    V::field = std::move(value);          \
+    return static_cast<Self&>(*this);     \
   }
 
 struct TControlValues {
@@ -146,8 +151,10 @@ struct TControlValues {
   bool ShowHint = false;
   TColor Color = clDefault;  // clDefault: the control's own
   std::optional<bool> ParentColor;
-  // Changes to the font taken from the parent (clDefault, 0: unchanged).
+  // Changes to the font taken from the parent (clDefault, 0: unchanged);
+  // ParentFont false keeps the font so taken from then on.
   std::optional<TFont> Font;
+  std::optional<bool> ParentFont;
   TColor FontColor = clDefault;
   int FontHeight = 0;
   std::optional<TFontStyles> FontStyle;
@@ -176,6 +183,7 @@ struct TControlArgsOf : V {
   CREATE_ARG(Color)
   CREATE_ARG(ParentColor)
   CREATE_ARG(Font)
+  CREATE_ARG(ParentFont)
   CREATE_ARG(FontColor)
   CREATE_ARG(FontHeight)
   CREATE_ARG(FontStyle)

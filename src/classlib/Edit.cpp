@@ -56,11 +56,11 @@ TEdit::TEdit() {
 }
 
 void TEdit::Create(const TEditValues& v) {
-  maxLength_ = v.MaxLength;
-  readOnly_ = v.ReadOnly;
-  passwordChar_ = v.PasswordChar;
-  AutoSelect = v.AutoSelect;
-  BorderStyle = v.BorderStyle;
+  TakeValue(maxLength_, v.MaxLength);
+  TakeValue(readOnly_, v.ReadOnly);
+  TakeValue(passwordChar_, v.PasswordChar);
+  TakeValue(AutoSelect, v.AutoSelect);
+  TakeValue(BorderStyle, v.BorderStyle);
   TakeEvent(OnChange, v.OnChange);
   TWinControl::Create(v);
 }
@@ -197,9 +197,9 @@ TMemo::TMemo() {
 }
 
 void TMemo::Create(const TMemoValues& v) {
-  ScrollBars = v.ScrollBars;
-  WordWrap = v.WordWrap;
-  WantReturns = v.WantReturns;
+  TakeValue(ScrollBars, v.ScrollBars);
+  TakeValue(WordWrap, v.WordWrap);
+  TakeValue(WantReturns, v.WantReturns);
   if (!v.Lines.empty()) SetLines(v.Lines);
   TEdit::Create(v);
 }

@@ -13,11 +13,11 @@ enum TEditBorderStyle { ebsNone, ebsSingle };
 bool KeepByteLimit(HWND edit, int maxBytes);
 
 struct TEditValues : TWinControlValues {
-  int MaxLength = 0;
-  bool ReadOnly = false;
-  char PasswordChar = 0;
-  bool AutoSelect = true;
-  TEditBorderStyle BorderStyle = ebsSingle;
+  std::optional<int> MaxLength;
+  std::optional<bool> ReadOnly;
+  std::optional<char> PasswordChar;
+  std::optional<bool> AutoSelect;
+  std::optional<TEditBorderStyle> BorderStyle;
   TNotifyEvent OnChange;
 };
 
@@ -86,10 +86,9 @@ class TEdit : public TWinControl {
 enum TScrollStyle { ssNone, ssHorizontal, ssVertical, ssBoth };
 
 struct TMemoValues : TEditValues {
-  TMemoValues() { AutoSelect = false; }
-  TScrollStyle ScrollBars = ssNone;
-  bool WordWrap = true;
-  bool WantReturns = true;
+  std::optional<TScrollStyle> ScrollBars;
+  std::optional<bool> WordWrap;
+  std::optional<bool> WantReturns;
   std::vector<std::string> Lines;
 };
 

@@ -45,12 +45,12 @@ TForm::~TForm() {
 
 void TForm::Create(const TFormValues& v) {
   if (!v.WindowClassName.empty()) className_ = v.WindowClassName;
-  borderStyle_ = v.BorderStyle;
-  borderIcons_ = v.BorderIcons;
-  formStyle_ = v.FormStyle;
-  Position = v.Position;
-  KeyPreview = v.KeyPreview;
-  transparentColorValue_ = v.TransparentColorValue;
+  TakeValue(borderStyle_, v.BorderStyle);
+  TakeValue(borderIcons_, v.BorderIcons);
+  TakeValue(formStyle_, v.FormStyle);
+  TakeValue(Position, v.Position);
+  TakeValue(KeyPreview, v.KeyPreview);
+  TakeValue(transparentColorValue_, v.TransparentColorValue);
   TakeEvent(OnCreate, v.OnCreate);
   TakeEvent(OnDestroy, v.OnDestroy);
   TakeEvent(OnShow, v.OnShow);

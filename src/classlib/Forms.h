@@ -26,13 +26,13 @@ const std::string& DefaultFormFontName();
 
 struct TFormValues : TWinControlValues {
   std::wstring WindowClassName;  // empty: "TForm"
-  TFormBorderStyle BorderStyle = bsSizeable;
-  TBorderIcons BorderIcons = biSystemMenu | biMinimize | biMaximize;
-  TFormStyle FormStyle = fsNormal;
-  TPosition Position = poDesigned;
-  bool KeyPreview = false;
+  std::optional<TFormBorderStyle> BorderStyle;
+  std::optional<TBorderIcons> BorderIcons;
+  std::optional<TFormStyle> FormStyle;
+  std::optional<TPosition> Position;
+  std::optional<bool> KeyPreview;
   int ClientWidth = -1, ClientHeight = -1;  // -1: from Width and Height
-  TColor TransparentColorValue = clBlack;
+  std::optional<TColor> TransparentColorValue;
   TNotifyEvent OnCreate, OnDestroy, OnShow, OnHide, OnActivate, OnDeactivate, OnPaint;
   std::function<void(TObject*, TCloseAction&)> OnClose;
   std::function<void(TObject*, bool& canClose)> OnCloseQuery;

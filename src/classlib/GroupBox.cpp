@@ -14,7 +14,7 @@ TGroupBox::TGroupBox() {
 }
 
 void TGroupBox::Create(const TGroupBoxValues& v) {
-  Ctl3D = v.Ctl3D;
+  TakeValue(Ctl3D, v.Ctl3D);
   TCustomControl::Create(v);
 }
 
@@ -48,7 +48,8 @@ void TGroupBox::Paint() {
 
 void TGroupBox::PaintThemed(int h) {
   const TUxThemeApi& api = UxThemeApi();
-  DrawThemePart(hwnd_, canvas_.Handle(), L"BUTTON", kGroupBoxPart, 0, Rect(0, h / 2 - 1, width_, height_));
+  DrawThemePart(hwnd_, canvas_.Handle(), L"BUTTON", kGroupBoxPart, 0,
+                Rect(0, h / 2 - 1, width_, height_));
   if (text_.empty() || !api.OpenThemeData || !api.DrawThemeText || !api.CloseThemeData) return;
   RECT tr = Rect(8, 0, canvas_.TextWidth(text_) + 8, h);
   canvas_.Brush.Color = color_;
@@ -57,8 +58,8 @@ void TGroupBox::PaintThemed(int h) {
   HTHEME theme = api.OpenThemeData(hwnd_, L"BUTTON");
   if (!theme) return;
   canvas_.ApplyFont();
-  api.DrawThemeText(theme, canvas_.Handle(), kGroupBoxPart, 0, caption.c_str(), (int)caption.size(), DT_SINGLELINE,
-                    0, &tr);
+  api.DrawThemeText(theme, canvas_.Handle(), kGroupBoxPart, 0, caption.c_str(), (int)caption.size(),
+                    DT_SINGLELINE, 0, &tr);
   api.CloseThemeData(theme);
 }
 

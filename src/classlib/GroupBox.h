@@ -3,7 +3,7 @@
 #include "Controls.h"
 
 struct TGroupBoxValues : TWinControlValues {
-  bool Ctl3D = true;
+  std::optional<bool> Ctl3D;
 };
 
 template <class Self, class V = TGroupBoxValues>

@@ -9,11 +9,11 @@ TImage::TImage() {
 }
 
 void TImage::Create(const TImageValues& v) {
-  stretch_ = v.Stretch;
-  center_ = v.Center;
-  transparent_ = v.Transparent;
-  proportional_ = v.Proportional;
-  autoSize_ = v.AutoSize;
+  TakeValue(stretch_, v.Stretch);
+  TakeValue(center_, v.Center);
+  TakeValue(transparent_, v.Transparent);
+  TakeValue(proportional_, v.Proportional);
+  TakeValue(autoSize_, v.AutoSize);
   TGraphicControl::Create(v);
 }
 

@@ -3,11 +3,11 @@
 #include "Controls.h"
 
 struct TImageValues : TControlValues {
-  bool Stretch = false;
-  bool Center = false;
-  bool Transparent = false;
-  bool Proportional = false;
-  bool AutoSize = false;
+  std::optional<bool> Stretch;
+  std::optional<bool> Center;
+  std::optional<bool> Transparent;
+  std::optional<bool> Proportional;
+  std::optional<bool> AutoSize;
 };
 
 template <class Self, class V = TImageValues>

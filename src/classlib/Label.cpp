@@ -9,12 +9,12 @@ TLabel::TLabel() {
 }
 
 void TLabel::Create(const TLabelValues& v) {
-  transparent_ = v.Transparent;
-  autoSize_ = v.AutoSize;
-  alignment_ = v.Alignment;
-  layout_ = v.Layout;
-  wordWrap_ = v.WordWrap;
-  showAccelChar_ = v.ShowAccelChar;
+  TakeValue(transparent_, v.Transparent);
+  TakeValue(autoSize_, v.AutoSize);
+  TakeValue(alignment_, v.Alignment);
+  TakeValue(layout_, v.Layout);
+  TakeValue(wordWrap_, v.WordWrap);
+  TakeValue(showAccelChar_, v.ShowAccelChar);
   if (v.FocusControl) FocusControl = v.FocusControl;
   TGraphicControl::Create(v);
   AdjustBounds();

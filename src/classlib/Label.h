@@ -7,12 +7,12 @@ enum TTextLayout { tlTop, tlCenter, tlBottom };
 class TWinControl;
 
 struct TLabelValues : TControlValues {
-  bool Transparent = false;
-  bool AutoSize = true;
-  TAlignment Alignment = taLeftJustify;
-  TTextLayout Layout = tlTop;
-  bool WordWrap = false;
-  bool ShowAccelChar = true;
+  std::optional<bool> Transparent;
+  std::optional<bool> AutoSize;
+  std::optional<TAlignment> Alignment;
+  std::optional<TTextLayout> Layout;
+  std::optional<bool> WordWrap;
+  std::optional<bool> ShowAccelChar;
   TWinControl* FocusControl = nullptr;
 };
 

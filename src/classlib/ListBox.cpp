@@ -13,11 +13,11 @@ TListBox::TListBox() {
 }
 
 void TListBox::Create(const TListBoxValues& v) {
-  if (v.Style) Style = *v.Style;
-  MultiSelect = v.MultiSelect;
-  SetItemHeight(v.ItemHeight);
+  TakeValue(Style, v.Style);
+  TakeValue(MultiSelect, v.MultiSelect);
+  if (v.ItemHeight) SetItemHeight(*v.ItemHeight);
   if (!v.Items.empty()) SetItems(v.Items);
-  SetItemIndex(v.ItemIndex);
+  if (v.ItemIndex) SetItemIndex(*v.ItemIndex);
   TakeEvent(OnDrawItem, v.OnDrawItem);
   TWinControl::Create(v);
 }

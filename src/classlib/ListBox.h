@@ -11,11 +11,11 @@ enum : unsigned { odSelected = 1, odFocused = 2, odDisabled = 4 };
 typedef unsigned TOwnerDrawState;
 
 struct TListBoxValues : TWinControlValues {
-  std::optional<TListBoxStyle> Style;  // unset: the list's own
-  bool MultiSelect = false;
-  int ItemHeight = 16;
+  std::optional<TListBoxStyle> Style;
+  std::optional<bool> MultiSelect;
+  std::optional<int> ItemHeight;
   std::vector<std::string> Items;
-  int ItemIndex = -1;
+  std::optional<int> ItemIndex;
   std::function<void(TObject*, int index, RECT rect, TOwnerDrawState state)> OnDrawItem;
 };
 

@@ -17,7 +17,7 @@ TTabSheet::~TTabSheet() {
 }
 
 void TTabSheet::Create(const TTabSheetValues& v) {
-  tabVisible_ = v.TabVisible;
+  TakeValue(tabVisible_, v.TabVisible);
   TCustomControl::Create(v);
 }
 
@@ -85,7 +85,7 @@ TPageControl::~TPageControl() {
 }
 
 void TPageControl::Create(const TPageControlValues& v) {
-  MultiLine = v.MultiLine;
+  TakeValue(MultiLine, v.MultiLine);
   TakeEvent(OnChange, v.OnChange);
   TakeEvent(OnChanging, v.OnChanging);
   TWinControl::Create(v);

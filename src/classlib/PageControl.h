@@ -8,7 +8,7 @@ class TPageControl;
 
 // The parent of a tab sheet is its page control; Visible follows the page.
 struct TTabSheetValues : TWinControlValues {
-  bool TabVisible = true;
+  std::optional<bool> TabVisible;
 };
 
 template <class Self, class V = TTabSheetValues>
@@ -38,7 +38,7 @@ class TTabSheet : public TCustomControl {
 };
 
 struct TPageControlValues : TWinControlValues {
-  bool MultiLine = false;
+  std::optional<bool> MultiLine;
   TNotifyEvent OnChange;
   std::function<void(TObject*, bool& allowChange)> OnChanging;
 };

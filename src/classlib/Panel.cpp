@@ -7,11 +7,11 @@ TPanel::TPanel() {
 }
 
 void TPanel::Create(const TPanelValues& v) {
-  bevelOuter_ = v.BevelOuter;
-  bevelInner_ = v.BevelInner;
-  bevelWidth_ = v.BevelWidth;
-  borderWidth_ = v.BorderWidth;
-  alignment_ = v.Alignment;
+  TakeValue(bevelOuter_, v.BevelOuter);
+  TakeValue(bevelInner_, v.BevelInner);
+  TakeValue(bevelWidth_, v.BevelWidth);
+  TakeValue(borderWidth_, v.BorderWidth);
+  TakeValue(alignment_, v.Alignment);
   TCustomControl::Create(v);
   Realign();
 }

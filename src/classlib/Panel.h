@@ -5,11 +5,11 @@
 enum TBevelCut { bvNone, bvLowered, bvRaised };
 
 struct TPanelValues : TWinControlValues {
-  TBevelCut BevelOuter = bvRaised;
-  TBevelCut BevelInner = bvNone;
-  int BevelWidth = 1;
-  int BorderWidth = 0;
-  TAlignment Alignment = taCenter;
+  std::optional<TBevelCut> BevelOuter;
+  std::optional<TBevelCut> BevelInner;
+  std::optional<int> BevelWidth;
+  std::optional<int> BorderWidth;
+  std::optional<TAlignment> Alignment;
 };
 
 template <class Self, class V = TPanelValues>

@@ -19,17 +19,17 @@ TSpeedButton::~TSpeedButton() = default;
 
 void TSpeedButton::Create(const TSpeedButtonValues& v) {
   if (v.Glyph) glyph_ = *v.Glyph;
-  NumGlyphs = v.NumGlyphs;
-  groupIndex_ = v.GroupIndex;
-  allowAllUp_ = v.AllowAllUp;
-  flat_ = v.Flat;
-  transparent_ = v.Transparent;
-  Layout = v.Layout;
-  Margin = v.Margin;
-  Spacing = v.Spacing;
+  TakeValue(NumGlyphs, v.NumGlyphs);
+  TakeValue(groupIndex_, v.GroupIndex);
+  TakeValue(allowAllUp_, v.AllowAllUp);
+  TakeValue(flat_, v.Flat);
+  TakeValue(transparent_, v.Transparent);
+  TakeValue(Layout, v.Layout);
+  TakeValue(Margin, v.Margin);
+  TakeValue(Spacing, v.Spacing);
   TGraphicControl::Create(v);
   UpdateExclusive();
-  if (v.Down) SetDown(true);
+  if (v.Down) SetDown(*v.Down);
 }
 
 void TSpeedButton::SetGlyph(const TBitmap& b) {
@@ -218,8 +218,8 @@ int TSpeedButton::ThemeState() const {
 }
 
 void TSpeedButton::PaintThemed(RECT& r) {
-  DrawThemePart(parent_ ? parent_->Handle() : nullptr, canvas_.Handle(), L"TOOLBAR", kToolbarDropDownPart,
-                ThemeState(), r);
+  DrawThemePart(parent_ ? parent_->Handle() : nullptr, canvas_.Handle(), L"TOOLBAR",
+                kToolbarDropDownPart, ThemeState(), r);
   InflateRect(&r, -1, -1);
 }
 
@@ -231,7 +231,8 @@ void TSpeedButton::PaintFrame(RECT& r) {
     if (themed)
       PaintThemed(r);
     else
-      DrawFrameControl(dc, &r, DFC_BUTTON, DFCS_BUTTONPUSH | DFCS_ADJUSTRECT | (pressed ? DFCS_PUSHED : 0));
+      DrawFrameControl(dc, &r, DFC_BUTTON,
+                       DFCS_BUTTONPUSH | DFCS_ADJUSTRECT | (pressed ? DFCS_PUSHED : 0));
     return;
   }
   if ((pressed || (mouseInControl_ && state_ != bsDisabled)) && themed) {

@@ -7,15 +7,15 @@ enum TButtonLayout { blGlyphLeft, blGlyphRight, blGlyphTop, blGlyphBottom };
 
 struct TSpeedButtonValues : TControlValues {
   const TBitmap* Glyph = nullptr;  // copied
-  int NumGlyphs = 1;
-  int GroupIndex = 0;
-  bool Down = false;
-  bool AllowAllUp = false;
-  bool Flat = false;
-  bool Transparent = true;
-  TButtonLayout Layout = blGlyphLeft;
-  int Margin = -1;
-  int Spacing = 4;
+  std::optional<int> NumGlyphs;
+  std::optional<int> GroupIndex;
+  std::optional<bool> Down;
+  std::optional<bool> AllowAllUp;
+  std::optional<bool> Flat;
+  std::optional<bool> Transparent;
+  std::optional<TButtonLayout> Layout;
+  std::optional<int> Margin;
+  std::optional<int> Spacing;
 };
 
 template <class Self, class V = TSpeedButtonValues>

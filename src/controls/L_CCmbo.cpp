@@ -13,13 +13,13 @@ TControl* ParentFormOf(TControl* control) {
 TEditNext::TEditNext() = default;
 
 void TEditNext::Create(const TEditNextValues& v) {
-  EnterNext = v.EnterNext;
-  noFocusColor_ = v.NoFocusColor;
-  focusColor_ = v.FocusColor;
-  noFocusFontColor_ = v.NoFocusFontColor;
-  focusFontColor_ = v.FocusFontColor;
+  TakeValue(EnterNext, v.EnterNext);
+  TakeValue(noFocusColor_, v.NoFocusColor);
+  TakeValue(focusColor_, v.FocusColor);
+  TakeValue(noFocusFontColor_, v.NoFocusFontColor);
+  TakeValue(focusFontColor_, v.FocusFontColor);
   TEdit::Create(v);
-  if (v.FocusColorChange) SetFocusColorChange(true);
+  if (v.FocusColorChange) SetFocusColorChange(*v.FocusColorChange);
 }
 
 void TEditNext::ApplyColors(TColor background, TColor fontColor) {
@@ -91,7 +91,8 @@ void TEditNext::FocusMove(int caret, WORD& key, TShiftState s) {
   if (key == VK_UP && (EnterNext & esUp)) direction = -1;
   if (key == VK_DOWN && (EnterNext & esDown)) direction = 1;
   if (!direction) {
-    bool swallowed = (key == VK_UP && (EnterNext & esDown)) || (key == VK_DOWN && (EnterNext & esUp));
+    bool swallowed =
+        (key == VK_UP && (EnterNext & esDown)) || (key == VK_DOWN && (EnterNext & esUp));
     if (swallowed) key = 0;
     return;
   }

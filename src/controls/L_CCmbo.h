@@ -13,12 +13,12 @@ typedef unsigned char TEnterStyles;
 TControl* ParentFormOf(TControl* control);
 
 struct TEditNextValues : TEditValues {
-  TEnterStyles EnterNext = 0;
-  TColor NoFocusColor = clWindow;
-  TColor FocusColor = clWindow;
-  TColor NoFocusFontColor = clWindowText;
-  TColor FocusFontColor = clWindowText;
-  bool FocusColorChange = false;
+  std::optional<TEnterStyles> EnterNext;
+  std::optional<TColor> NoFocusColor;
+  std::optional<TColor> FocusColor;
+  std::optional<TColor> NoFocusFontColor;
+  std::optional<TColor> FocusFontColor;
+  std::optional<bool> FocusColorChange;
 };
 
 template <class Self, class V = TEditNextValues>

@@ -106,26 +106,26 @@ TComboEdit::~TComboEdit() {
 }
 
 void TComboEdit::Create(const TComboEditValues& v) {
-  Columns = v.Columns;
-  alignment_ = v.Alignment;
-  items_ = v.Items;
-  noFocusButton_ = v.NoFocusButton;
-  Increment = v.Increment;
-  DropDownRows = v.DropDownRows;
-  MinusMode = v.MinusMode;
-  numKey_ = v.NumKey;
-  UpDownSpin = v.UpDownSpin;
-  NoFuncKeyDropDown = v.NoFuncKeyDropDown;
-  FormatDateStr = v.FormatDateStr;
-  ListColorNorm = v.ListColorNorm;
-  SepaLine = v.SepaLine;
-  itemIndex_ = v.ItemIndex;
+  TakeValue(Columns, v.Columns);
+  TakeValue(alignment_, v.Alignment);
+  if (!v.Items.empty()) items_ = v.Items;
+  TakeValue(noFocusButton_, v.NoFocusButton);
+  TakeValue(Increment, v.Increment);
+  TakeValue(DropDownRows, v.DropDownRows);
+  TakeValue(MinusMode, v.MinusMode);
+  TakeValue(numKey_, v.NumKey);
+  TakeValue(UpDownSpin, v.UpDownSpin);
+  TakeValue(NoFuncKeyDropDown, v.NoFuncKeyDropDown);
+  if (!v.FormatDateStr.empty()) FormatDateStr = v.FormatDateStr;
+  TakeValue(ListColorNorm, v.ListColorNorm);
+  TakeValue(SepaLine, v.SepaLine);
+  TakeValue(itemIndex_, v.ItemIndex);
   TakeEvent(OnEditButtonClick, v.OnEditButtonClick);
   if (v.EditStyle == esDropList) readOnly_ = true;
   TEditNext::Create(v);
-  SetEditStyle(v.EditStyle);
-  SetMinValue(v.MinValue);
-  SetMaxValue(v.MaxValue);
+  if (v.EditStyle) SetEditStyle(*v.EditStyle);
+  if (v.MinValue) SetMinValue(*v.MinValue);
+  if (v.MaxValue) SetMaxValue(*v.MaxValue);
 }
 
 void TComboEdit::CreateParams(TCreateParams& p) {
@@ -243,7 +243,8 @@ void TComboEdit::SetItemIndex(int index) {
 
 void TComboEdit::SyncDropListText() {
   if (editStyle_ != esDropList) return;
-  std::string t = itemIndex_ >= 0 && itemIndex_ < (int)items_.size() ? items_[itemIndex_] : std::string();
+  std::string t =
+      itemIndex_ >= 0 && itemIndex_ < (int)items_.size() ? items_[itemIndex_] : std::string();
   if (Text() != t) SetText(t);
 }
 
@@ -280,11 +281,14 @@ void TComboEdit::SetEditRect(bool hasButton) {
 
 RECT TComboEdit::ButtonRect() {
   int w = Width(), h = Height(), b = buttonWidth_;
-  if (!ThemesInUse()) return BorderStyle == ebsSingle ? Rect(w - b - 4, 0, w - 4, h - 4) : Rect(w - b, 0, w, h);
+  if (!ThemesInUse())
+    return BorderStyle == ebsSingle ? Rect(w - b - 4, 0, w - 4, h - 4) : Rect(w - b, 0, w, h);
   return BorderStyle == ebsSingle ? Rect(w - b - 3, -1, w - 3, h - 3) : Rect(w - b, 0, w, h);
 }
 
-bool TComboEdit::ButtonUsable() { return Enabled() && Visible() && (!ReadOnly() || editStyle_ == esDropList); }
+bool TComboEdit::ButtonUsable() {
+  return Enabled() && Visible() && (!ReadOnly() || editStyle_ == esDropList);
+}
 
 bool TComboEdit::HitButton(POINT p) {
   RECT r = ButtonRect();
@@ -390,7 +394,8 @@ void TComboEdit::KeyPress(char& key) {
 }
 
 void TComboEdit::KeyDown(WORD& key, TShiftState s) {
-  if (editStyle_ == esEllipsis && key == VK_RETURN && s == ssCtrl && OnEditButtonClick && ButtonUsable()) {
+  if (editStyle_ == esEllipsis && key == VK_RETURN && s == ssCtrl && OnEditButtonClick &&
+      ButtonUsable()) {
     key = 0;
     MSG pending;
     PeekMessageW(&pending, HandleIfAllocated(), WM_CHAR, WM_CHAR, PM_REMOVE);
@@ -558,7 +563,8 @@ void TComboEdit::MouseMoveMessage(TMessage& m) {
       }
     }
     int cw = ClientWidth();
-    if (editStyle_ == esSpin && (p.x < cw - buttonWidth_ || p.x >= cw || p.y < 0 || p.y >= ClientHeight()))
+    if (editStyle_ == esSpin &&
+        (p.x < cw - buttonWidth_ || p.x >= cw || p.y < 0 || p.y >= ClientHeight()))
       StopTracking();
   }
   TEditNext::HandleMessage(m);
@@ -568,7 +574,8 @@ void TComboEdit::MouseUp(TMouseButton b, TShiftState s, int x, int y) {
   if (b == mbLeft) {
     bool wasPressed = buttonPressed_;
     StopTracking();
-    if (editStyle_ == esEllipsis && wasPressed && OnEditButtonClick && ButtonUsable()) RaiseButtonClick();
+    if (editStyle_ == esEllipsis && wasPressed && OnEditButtonClick && ButtonUsable())
+      RaiseButtonClick();
   }
   TEditNext::MouseUp(b, s, x, y);
 }
@@ -678,7 +685,8 @@ void TComboEdit::PlaceDropDown(TWinControl& drop) {
   if (y + h + 5 > Screen.Height()) y = edit.top - h;
   if (w + x + 5 > Screen.Width()) x -= w - Width();
   drop.SetBounds(x, y, w, h);
-  SetWindowPos(drop.Handle(), HWND_TOPMOST, x, y, 0, 0, SWP_SHOWWINDOW | SWP_NOACTIVATE | SWP_NOSIZE);
+  SetWindowPos(drop.Handle(), HWND_TOPMOST, x, y, 0, 0,
+               SWP_SHOWWINDOW | SWP_NOACTIVATE | SWP_NOSIZE);
 }
 
 void TComboEdit::CloseUp(bool accept) {
@@ -783,7 +791,8 @@ void TComboEdit::HandleMessage(TMessage& m) {
     case WM_CHAR:
       if (KeyMessage(m)) return;
       // Double-byte characters never reach KeyPress; a number takes none.
-      if (wchar_t c = (wchar_t)m.WParam; editStyle_ == esSpin && c >= 0x80 && WideToSjis(&c, 1).size() > 1) {
+      if (wchar_t c = (wchar_t)m.WParam;
+          editStyle_ == esSpin && c >= 0x80 && WideToSjis(&c, 1).size() > 1) {
         Beep();
         m.Result = 0;
         return;

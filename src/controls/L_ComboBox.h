@@ -13,22 +13,22 @@
 enum TEditStyle { esSimple, esEllipsis, esPickList, esDropList, esSpin, esDate };
 
 struct TComboEditValues : TEditNextValues {
-  int Columns = 0;
-  TAlignment Alignment = taLeftJustify;
+  std::optional<int> Columns;
+  std::optional<TAlignment> Alignment;
   std::vector<std::string> Items;
-  TEditStyle EditStyle = esSimple;
-  bool NoFocusButton = false;
-  double MinValue = 0, MaxValue = 0;  // 0: no clamp on that side
-  double Increment = 1;
-  int DropDownRows = 8;
-  bool MinusMode = true;
-  bool NumKey = false;
-  bool UpDownSpin = false;
-  bool NoFuncKeyDropDown = false;
+  std::optional<TEditStyle> EditStyle;
+  std::optional<bool> NoFocusButton;
+  std::optional<double> MinValue, MaxValue;  // 0: no clamp on that side
+  std::optional<double> Increment;
+  std::optional<int> DropDownRows;
+  std::optional<bool> MinusMode;
+  std::optional<bool> NumKey;
+  std::optional<bool> UpDownSpin;
+  std::optional<bool> NoFuncKeyDropDown;
   std::string FormatDateStr;
-  bool ListColorNorm = false;
-  bool SepaLine = false;
-  int ItemIndex = -1;
+  std::optional<bool> ListColorNorm;
+  std::optional<bool> SepaLine;
+  std::optional<int> ItemIndex;
   TNotifyEvent OnEditButtonClick;
 };
 

@@ -10,7 +10,9 @@ const int kNormal = 1, kPressed = 3, kDisabled = 4;
 
 void Exclude(HDC dc, const RECT& r) { ExcludeClipRect(dc, r.left, r.top, r.right, r.bottom); }
 
-int ThemeState(bool enabled, bool pressed) { return !enabled ? kDisabled : pressed ? kPressed : kNormal; }
+int ThemeState(bool enabled, bool pressed) {
+  return !enabled ? kDisabled : pressed ? kPressed : kNormal;
+}
 
 void PaintSpin(HWND edit, HDC dc, RECT r, const TComboButtonState& s) {
   int half = (r.bottom - r.top) / 2;
@@ -24,7 +26,8 @@ void PaintSpin(HWND edit, HDC dc, RECT r, const TComboButtonState& s) {
     up.bottom -= half;
     down.top += half;
     UINT inactive = s.Enabled ? 0 : DFCS_INACTIVE;
-    DrawFrameControl(dc, &up, DFC_SCROLL, DFCS_SCROLLUP | inactive | (s.UpPressed ? DFCS_PUSHED | DFCS_FLAT : 0));
+    DrawFrameControl(dc, &up, DFC_SCROLL,
+                     DFCS_SCROLLUP | inactive | (s.UpPressed ? DFCS_PUSHED | DFCS_FLAT : 0));
     DrawFrameControl(dc, &down, DFC_SCROLL,
                      DFCS_SCROLLDOWN | inactive | (s.DownPressed ? DFCS_PUSHED | DFCS_FLAT : 0));
   }
@@ -44,7 +47,8 @@ void PaintEllipsis(HWND edit, HDC dc, RECT r, int buttonWidth, const TComboButto
     offset = s.Pressed ? 1 : 0;
   }
   int side = buttonWidth < 8 ? 1 : buttonWidth / 8;
-  int x = r.left + (r.right - r.left) / 2 + offset - 1, y = r.top + (r.bottom - r.top) / 2 + offset - 1;
+  int x = r.left + (r.right - r.left) / 2 + offset - 1,
+      y = r.top + (r.bottom - r.top) / 2 + offset - 1;
   for (int dx : {-2 * side, 0, 2 * side}) PatBlt(dc, x + dx, y, side, side, BLACKNESS);
   Exclude(dc, drawn);
 }

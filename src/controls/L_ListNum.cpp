@@ -28,7 +28,8 @@ int TCustomListNum::RowOfKey(char key) {
 }
 
 std::string TCustomListNum::KeyLabel(int row) {
-  return row >= 0 && row < (int)sizeof kKeyLabels - 1 ? std::string(1, kKeyLabels[row]) : std::string();
+  return row >= 0 && row < (int)sizeof kKeyLabels - 1 ? std::string(1, kKeyLabels[row])
+                                                      : std::string();
 }
 
 void TCustomListNum::CreateParams(TCreateParams& p) {

@@ -40,11 +40,13 @@ void TMonthCalendarExt::AutoSize() {
   RECT r = {0, 0, 0, 0};
   if (!Handle() || !SendMessageW(hwnd_, MCM_GETMINREQRECT, 0, (LPARAM)&r)) return;
   RECT frame = r;
-  AdjustWindowRectEx(&frame, GetWindowLongW(hwnd_, GWL_STYLE), FALSE, GetWindowLongW(hwnd_, GWL_EXSTYLE));
+  AdjustWindowRectEx(&frame, GetWindowLongW(hwnd_, GWL_STYLE), FALSE,
+                     GetWindowLongW(hwnd_, GWL_EXSTYLE));
   SetBounds(left_, top_, frame.right - frame.left, frame.bottom - frame.top);
 }
 
-void TMonthCalendarExt::LinkTo(const void* combo, HWND owner, std::function<void(bool accept)> closeUp) {
+void TMonthCalendarExt::LinkTo(const void* combo, HWND owner,
+                               std::function<void(bool accept)> closeUp) {
   Link = combo;
   CloseUp = std::move(closeUp);
   if (owner == owner_) return;

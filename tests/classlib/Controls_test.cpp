@@ -19,7 +19,8 @@ TEST(CreationValues, AWindowIsMadeOnceWithTheFinalStyles) {
   Page f;
   f.Handle();
   TEdit edit;
-  edit.Create(TEditArgs().Place(&f, 8, 10, 150).Text("abc").ReadOnly(true).PasswordChar('*').MaxLength(5));
+  edit.Create(
+      TEditArgs().Place(&f, 8, 10, 150).Text("abc").ReadOnly(true).PasswordChar('*').MaxLength(5));
   ASSERT_TRUE(edit.HandleAllocated());
   HWND h = edit.HandleIfAllocated();
   EXPECT_TRUE(GetWindowLongW(h, GWL_STYLE) & ES_READONLY);
@@ -85,4 +86,15 @@ TEST(CreationValues, EventsTabOrderAndGroupsAreTaken) {
   EXPECT_EQ(250u, t.Interval());
   EXPECT_FALSE(t.Enabled());
   EXPECT_EQ(7, t.Tag);
+}
+
+TEST(WindowObjects, AnotherProcesssWindowIsNeverTakenForOneOfOurs) {
+  HWND desktop = GetDesktopWindow();  // Wine's desktop process holds it
+  DWORD process = 0;
+  GetWindowThreadProcessId(desktop, &process);
+  ASSERT_NE(GetCurrentProcessId(), process);
+  // Our other programs' windows carry the property with their own pointers.
+  ASSERT_TRUE(SetPropW(desktop, L"TessivarControl", (HANDLE)0x1234));
+  EXPECT_EQ(nullptr, TWinControl::FromHandle(desktop));
+  RemovePropW(desktop, L"TessivarControl");
 }

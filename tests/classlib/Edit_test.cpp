@@ -13,7 +13,10 @@ struct EditForm : TForm {
   int changes = 0;
   explicit EditForm(int maxLength, bool readOnly = false) {
     Create(TFormArgs().ClientSize(200, 60));
-    edit.Create(TEditArgs().Place(this, 4, 4, 150).MaxLength(maxLength).ReadOnly(readOnly)
+    edit.Create(TEditArgs()
+                    .Place(this, 4, 4, 150)
+                    .MaxLength(maxLength)
+                    .ReadOnly(readOnly)
                     .OnChange([this](TObject*) { ++changes; }));
     Handle();
   }
@@ -81,7 +84,8 @@ TEST(EditByteLimitCases, ComboBoxesWithAnEditFieldKeepTheLimit) {
   f.Handle();
   TComboBox box, list;
   box.Create(TComboBoxArgs().Place(&f, 4, 4, 100).MaxLength(3));
-  list.Create(TComboBoxArgs().Place(&f, 4, 30, 100).Style(csDropDownList).MaxLength(3).Items({"あいう"}));
+  list.Create(
+      TComboBoxArgs().Place(&f, 4, 30, 100).Style(csDropDownList).MaxLength(3).Items({"あいう"}));
   HWND edit = box.EditHandle();
   ASSERT_NE(nullptr, edit);
   for (wchar_t c : std::wstring(L"abあ")) SendMessageW(edit, WM_CHAR, c, 1);

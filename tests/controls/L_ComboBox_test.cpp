@@ -28,7 +28,10 @@ struct Page {
     host.SetBounds(left, top, host.Width(), host.Height());
     box.Create(TComboEditArgs(args).Parent(&host));
     other.Create(TEditNextArgs().Place(&host, 8, 60));
-    ok.Create(TButtonArgs().Place(&host, 200, 60).Caption("OK").Default(true).OnClick([this](TObject*) { ++okClicks; }));
+    ok.Create(
+        TButtonArgs().Place(&host, 200, 60).Caption("OK").Default(true).OnClick([this](TObject*) {
+          ++okClicks;
+        }));
     box.SetFocus();
   }
   ~Page() { HostForm().SetBounds(40, 40, HostForm().Width(), HostForm().Height()); }
@@ -42,7 +45,9 @@ struct Page {
 };
 
 TComboEditArgs Number() { return TComboEditArgs().Bounds(8, 8, 80).Spin(15, 999).MaxLength(3); }
-TComboEditArgs Rows(TEditStyle style) { return TComboEditArgs().Bounds(8, 8, 120).EditStyle(style).Items(kRows); }
+TComboEditArgs Rows(TEditStyle style) {
+  return TComboEditArgs().Bounds(8, 8, 120).EditStyle(style).Items(kRows);
+}
 
 }  // namespace
 
@@ -215,7 +220,11 @@ TEST(ComboEditDate, TheCalendarShowsTheTextsDateAndAcceptsIntoTheText) {
     Page first(TComboEditArgs().Bounds(8, 8, 120).EditStyle(esDate));
     first.box.DropDown();
   }  // the calendar outlives the control that used it first
-  Page p(TComboEditArgs().Bounds(8, 8, 120).EditStyle(esDate).FormatDateStr("yyyy/mm/dd").Text("2024/02/29"));
+  Page p(TComboEditArgs()
+             .Bounds(8, 8, 120)
+             .EditStyle(esDate)
+             .FormatDateStr("yyyy/mm/dd")
+             .Text("2024/02/29"));
   p.box.DropDown();
   TMonthCalendarExt& calendar = SharedCalendar();
   ASSERT_TRUE(IsWindowVisible(calendar.Handle()));

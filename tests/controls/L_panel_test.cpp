@@ -17,10 +17,13 @@ struct ShortcutForm : TForm {
   ShortcutForm() {
     Create(TFormArgs().ClientSize(200, 80));
     edit.Create(TEditNextArgs().Place(this, 8, 8));
-    focus.Create(TWinControlArgs().Place(this, 0, 69, 200, 11)
+    focus.Create(TWinControlArgs()
+                     .Place(this, 0, 69, 200, 11)
                      .OnEnter([this](TObject*) { seen.push_back("enter"); })
                      .OnExit([this](TObject*) { seen.push_back("exit"); })
-                     .OnKeyDown([this](TObject*, WORD& key, TShiftState) { seen.push_back("key " + std::to_string(key)); }));
+                     .OnKeyDown([this](TObject*, WORD& key, TShiftState) {
+                       seen.push_back("key " + std::to_string(key));
+                     }));
     Show();
   }
   void Reset() {

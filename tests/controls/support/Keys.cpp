@@ -12,7 +12,8 @@ void Deliver(MSG& msg) {
 
 void DeliverPending(HWND window) {
   MSG msg;
-  for (int n = 0; n < 100 && PeekMessageW(&msg, window, WM_KEYFIRST, WM_KEYLAST, PM_REMOVE); ++n) Deliver(msg);
+  for (int n = 0; n < 100 && PeekMessageW(&msg, window, WM_KEYFIRST, WM_KEYLAST, PM_REMOVE); ++n)
+    Deliver(msg);
 }
 
 void SetDown(std::initializer_list<WORD> keys, bool down) {
@@ -34,10 +35,12 @@ void PressKey(HWND window, WORD key, std::initializer_list<WORD> shift) {
   bool alt = false;
   for (WORD k : shift) alt = alt || k == VK_MENU;
   LPARAM scan = (LPARAM)MapVirtualKeyW(key, MAPVK_VK_TO_VSC) << 16;
-  MSG down = {window, (UINT)(alt ? WM_SYSKEYDOWN : WM_KEYDOWN), key, scan | 1 | (alt ? 1 << 29 : 0), 0, {}};
+  MSG down = {
+      window, (UINT)(alt ? WM_SYSKEYDOWN : WM_KEYDOWN), key, scan | 1 | (alt ? 1 << 29 : 0), 0, {}};
   Deliver(down);
   DeliverPending(window);
-  MSG up = {window, (UINT)(alt ? WM_SYSKEYUP : WM_KEYUP), key, (LPARAM)(scan | 1 | (3u << 30)), 0, {}};
+  MSG up = {window, (UINT)(alt ? WM_SYSKEYUP : WM_KEYUP), key, (LPARAM)(scan | 1 | (3u << 30)), 0,
+            {}};
   Deliver(up);
   SetDown(shift, false);
 }

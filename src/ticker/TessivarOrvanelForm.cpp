@@ -240,85 +240,71 @@ void SetDataFolderBasesForTest(const std::string& appDataFolder, const std::stri
 }
 
 TKvBandForm::TKvBandForm() {
-  SetWindowClassName(L"TKVBANDFORM");
-  SetBorderStyle(bsNone);
-  SetBorderIcons(0);
-  SetTransparentColorValue(clFuchsia);
-  Font().SetCharset(SHIFTJIS_CHARSET);
-  Font().SetHeight(-12);
-  SetCaption("Tessivar-Orvanel");
-  SetClientSize(380, 67);
+  Create(TFormArgs()
+             .WindowClassName(L"TKVBANDFORM")
+             .BorderStyle(bsNone)
+             .BorderIcons(0)
+             .TransparentColorValue(clFuchsia)
+             .Caption("Tessivar-Orvanel")
+             .ClientSize(380, 67)
+             .OnCreate(Handler(this, &TKvBandForm::FormCreate))
+             .OnDestroy(Handler(this, &TKvBandForm::FormDestroy))
+             .OnShow(Handler(this, &TKvBandForm::FormShow))
+             .OnResize(Handler(this, &TKvBandForm::FormResize))
+             .OnPaint(Handler(this, &TKvBandForm::FormPaint)));
+  FormRgn.Create(TImageArgs().Parent(this).Visible(false).Transparent(true).AutoSize(true));
 
-  FormRgn.SetParent(this);
-  FormRgn.SetVisible(false);
-  FormRgn.SetTransparent(true);
-  FormRgn.SetAutoSize(true);
-  FormRgn.OnMouseDown = nullptr;
-
-  TOrvanelSpeedButton* buttons[] = {&Image_Stop, &Image_Back, &Image_Next, &KeywordButton};
-  const GlyphKind kinds[] = {GlyphKind::Pause, GlyphKind::Back, GlyphKind::Play,
-                             GlyphKind::Search};
-  for (int i = 0; i < 4; ++i) {
-    TOrvanelSpeedButton& b = *buttons[i];
-    b.SetParent(this);
-    b.SetBounds(2, 2, 22, 22);
-    b.SetFlat(true);
-    b.SetCursor(crHandPoint);
-    DrawDesignGlyph(b.Glyph(), kinds[i]);
-    b.GlyphChanged();
+  const struct {
+    TOrvanelSpeedButton& button;
+    GlyphKind glyph;
+    bool visible;
+    int group;
+  } buttons[] = {{Image_Stop, GlyphKind::Pause, false, 0},
+                 {Image_Back, GlyphKind::Back, false, 0},
+                 {Image_Next, GlyphKind::Play, true, 0},
+                 {KeywordButton, GlyphKind::Search, true, 9999}};
+  for (const auto& b : buttons) {
+    b.button.Create(TSpeedButtonArgs()
+                        .Place(this, 2, 2, 22, 22)
+                        .Flat(true)
+                        .Cursor(crHandPoint)
+                        .Visible(b.visible)
+                        .GroupIndex(b.group)
+                        .AllowAllUp(b.group != 0));
+    DrawDesignGlyph(b.button.Glyph(), b.glyph);
+    b.button.GlyphChanged();
   }
-  Image_Stop.SetVisible(false);
-  Image_Back.SetVisible(false);
-  KeywordButton.SetGroupIndex(9999);
-  KeywordButton.SetAllowAllUp(true);
 
-  for (TImage* img : {&Image_Left, &Image_Right}) {
-    img->SetParent(this);
-    img->SetWidth(10);
-    img->SetVisible(false);
-  }
-  Image_Left.SetAlign(alLeft);
-  Image_Right.SetAlign(alRight);
-  for (TLabel* grip : {&LB_Left, &LB_Right}) {
-    grip->SetParent(this);
-    grip->SetAutoSize(false);
-    grip->SetWidth(3);
-    grip->SetCursor(crSizeWE);
-    grip->SetVisible(false);
-  }
-  LB_Left.SetAlign(alLeft);
-  LB_Right.SetAlign(alRight);
+  Image_Left.Create(TImageArgs().Parent(this).Width(10).Visible(false).Align(alLeft));
+  Image_Right.Create(TImageArgs().Parent(this).Width(10).Visible(false).Align(alRight));
+  const auto grip =
+      TLabelArgs().Parent(this).AutoSize(false).Width(3).Cursor(crSizeWE).Visible(false);
+  LB_Left.Create(TLabelArgs(grip).Align(alLeft));
+  LB_Right.Create(TLabelArgs(grip).Align(alRight));
 
-  PL_Message.SetParent(this);
-  PL_Message.SetBounds(28, 3, 273, 20);
-  PL_Message.SetCursor(crHandPoint);
-  PL_Message.SetBorderWidth(1);
-  PL_Message.SetBevelOuter(bvNone);
-  PL_Message.DoubleBuffered = true;
-  PL_Message.OnPaint = [this](TObject* s) { PL_MessagePaint(s); };
+  PL_Message.Create(TPanelArgs()
+                        .Place(this, 28, 3, 273, 20)
+                        .Cursor(crHandPoint)
+                        .BorderWidth(1)
+                        .BevelOuter(bvNone)
+                        .DoubleBuffered(true));
+  PL_Message.OnPaint = Handler(this, &TKvBandForm::PL_MessagePaint);
+  Message.Create(TLabelArgs()
+                     .Parent(&PL_Message)
+                     .Align(alClient)
+                     .Transparent(true)
+                     .Layout(tlCenter)
+                     .ShowAccelChar(false)
+                     .Cursor(crHandPoint)
+                     .ParentFont(false));
+  PL_Keyword.Create(TPanelArgs().Parent(&PL_Message).Visible(false).BevelOuter(bvNone));
 
-  Message.SetParent(&PL_Message);
-  Message.SetAlign(alClient);
-  Message.SetTransparent(true);
-  Message.SetLayout(tlCenter);
-  Message.SetShowAccelChar(false);
-  Message.SetCursor(crHandPoint);
-  Message.SetParentFont(false);
-
-  PL_Keyword.SetParent(&PL_Message);
-  PL_Keyword.SetVisible(false);
-  PL_Keyword.SetBevelOuter(bvNone);
-
-  Timer_FileCheck.SetEnabled(false);
-  Timer_FileCheck.SetInterval(300);
-  Timer_FileCheck.OnTimer = [this](TObject* s) { Timer_FileCheckTimer(s); };
-  Timer_ListRead.SetEnabled(false);
-  Timer_ListRead.SetInterval(0);
-  Timer_ListRead.OnTimer = [this](TObject* s) { Timer_ListReadTimer(s); };
-  Timer_Message.SetEnabled(false);
-  Timer_Message.SetInterval(200);
-  Timer_Help.SetEnabled(false);
-  Timer_Help.SetInterval(0);
+  Timer_FileCheck.Create(TTimerArgs().Enabled(false).Interval(300).OnTimer(
+      Handler(this, &TKvBandForm::Timer_FileCheckTimer)));
+  Timer_ListRead.Create(TTimerArgs().Enabled(false).Interval(0).OnTimer(
+      Handler(this, &TKvBandForm::Timer_ListReadTimer)));
+  Timer_Message.Create(TTimerArgs().Enabled(false).Interval(200));
+  Timer_Help.Create(TTimerArgs().Enabled(false).Interval(0));
 
   BuildMenus();
   BuildKeywordPanel();
@@ -329,12 +315,6 @@ TKvBandForm::TKvBandForm() {
   text.OnDrop = [this](TObject*, TDragContext& c) { DFItem_CF_TEXT_Drop(c); };
 
   Display.OnStartRefresh = [] { StartRefresh(); };
-
-  OnCreate = [this](TObject* s) { FormCreate(s); };
-  OnDestroy = [this](TObject* s) { FormDestroy(s); };
-  OnShow = [this](TObject* s) { FormShow(s); };
-  OnResize = [this](TObject* s) { FormResize(s); };
-  OnPaint = [this](TObject* s) { FormPaint(s); };
   WirePointerAndTray();
   KvBandForm = this;
 }

@@ -5,6 +5,8 @@
 #include <cmath>
 #include <memory>
 
+#include "controls/L_DropDown.h"
+
 TMonthCalendarExt& SharedCalendar() {
   static std::unique_ptr<TMonthCalendarExt> calendar;
   if (!calendar) calendar = std::make_unique<TMonthCalendarExt>();
@@ -30,10 +32,7 @@ void TMonthCalendarExt::CreateParams(TCreateParams& p) {
 
 void TMonthCalendarExt::CreateHandleDone() {
   AutoSize();
-  try {
-    if (sysProc_) CallWindowProcW(sysProc_, hwnd_, WM_SETFOCUS, 0, 0);
-  } catch (...) {
-  }
+  DrawAsFocused(hwnd_, sysProc_);
 }
 
 void TMonthCalendarExt::AutoSize() {
@@ -73,20 +72,9 @@ void TMonthCalendarExt::SetDate(TDateTime d) {
 }
 
 void TMonthCalendarExt::HandleMessage(TMessage& m) {
-  switch (m.Msg) {
-    case WM_MBUTTONDOWN:
-    case WM_MBUTTONUP:
-      m.Result = 0;
-      return;
-    case WM_MOUSEACTIVATE:
-      m.Result = MA_NOACTIVATE;
-      return;
-    case WM_SETFONT:
-      TWinControl::HandleMessage(m);
-      AutoSize();
-      return;
-  }
+  if (DropDownMessage(m)) return;
   TWinControl::HandleMessage(m);
+  if (m.Msg == WM_SETFONT) AutoSize();
 }
 
 // Below the title (the month and its arrows) a click picks a day.

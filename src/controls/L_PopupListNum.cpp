@@ -1,5 +1,7 @@
 #include "controls/L_PopupListNum.h"
 
+#include "controls/L_DropDown.h"
+
 TPopupListNum::TPopupListNum() { visible_ = false; }
 
 void TPopupListNum::CreateParams(TCreateParams& p) {
@@ -12,23 +14,11 @@ void TPopupListNum::CreateParams(TCreateParams& p) {
 // The list draws itself as focused while the combo edit keeps the real focus.
 void TPopupListNum::CreateHandleDone() {
   TCustomListNum::CreateHandleDone();
-  try {
-    if (sysProc_) CallWindowProcW(sysProc_, hwnd_, WM_SETFOCUS, 0, 0);
-  } catch (...) {
-  }
+  DrawAsFocused(hwnd_, sysProc_);
 }
 
 void TPopupListNum::HandleMessage(TMessage& m) {
-  switch (m.Msg) {
-    case WM_MBUTTONDOWN:
-    case WM_MBUTTONUP:
-      m.Result = 0;
-      return;
-    case WM_MOUSEACTIVATE:
-      m.Result = MA_NOACTIVATE;
-      return;
-  }
-  TCustomListNum::HandleMessage(m);
+  if (!DropDownMessage(m)) TCustomListNum::HandleMessage(m);
 }
 
 void TPopupListNum::MouseMove(TShiftState s, int x, int y) {

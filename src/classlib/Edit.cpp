@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "Handles.h"
 #include "Text.h"
 
 namespace {
@@ -21,6 +22,18 @@ void DeleteRange(HWND edit, int from, int to) {
 }
 
 }  // namespace
+
+std::wstring FirstClipboardLine(HWND owner) {
+  ClipboardScope clipboard(owner);
+  if (!clipboard.Open()) return std::wstring();
+  HANDLE data = GetClipboardData(CF_UNICODETEXT);
+  if (!data) return std::wstring();
+  const wchar_t* text = (const wchar_t*)GlobalLock(data);
+  if (!text) return std::wstring();
+  std::wstring line(text, wcscspn(text, L"\r\n"));
+  GlobalUnlock(data);
+  return line;
+}
 
 // Unicode edit windows count their limit in characters under every
 // common-controls version, so the byte limit is kept here in every case.

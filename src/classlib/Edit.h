@@ -12,6 +12,9 @@ enum TEditBorderStyle { ebsNone, ebsSingle };
 // end. A double-byte character is never split. True when it cut.
 bool KeepByteLimit(HWND edit, int maxBytes);
 
+// The clipboard's text up to its first line break: what one-line boxes paste.
+std::wstring FirstClipboardLine(HWND owner);
+
 struct TEditValues : TWinControlValues {
   std::optional<int> MaxLength;
   std::optional<bool> ReadOnly;

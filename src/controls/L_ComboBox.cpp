@@ -1,16 +1,12 @@
 #include "controls/L_ComboBox.h"
 
 #include <windowsx.h>
-#include <imm.h>
 
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
-#include "classlib/Application.h"
-#include "classlib/Screen.h"
 #include "classlib/Text.h"
-#include "classlib/Timer.h"
 #include "controls/L_ComboButton.h"
 #include "controls/L_MonthCalendarExt.h"
 #include "shared/S_FileUtils.h"
@@ -18,18 +14,6 @@
 #include "shared/S_string.h"
 
 namespace {
-
-// The spin auto-repeat timer of every combo edit, and the one it steps now.
-struct SpinRepeat {
-  TTimer timer;
-  TComboEdit* target = nullptr;
-  SpinRepeat() { timer.SetEnabled(false); }
-};
-
-SpinRepeat& Repeat() {
-  static SpinRepeat repeat;
-  return repeat;
-}
 
 void Beep() { MessageBeep(MB_OK); }
 
@@ -65,43 +49,12 @@ bool ParseNumber(const std::string& text, double& out) {
   return std::fabs(out) < 9.2e14;
 }
 
-// ASCII letters upper-cased; double-byte characters untouched.
-std::string UpperAscii(const std::string& s) {
-  std::string u = s;
-  for (size_t i = 0; i < u.size(); ++i) {
-    if (IsLeadByte((unsigned char)u[i])) {
-      ++i;
-      continue;
-    }
-    if (u[i] >= 'a' && u[i] <= 'z') u[i] = (char)(u[i] - 32);
-  }
-  return u;
-}
-
-// The clipboard's text up to its first line break.
-std::wstring ClipboardFirstLine(HWND owner) {
-  std::wstring text;
-  if (!IsClipboardFormatAvailable(CF_UNICODETEXT) || !OpenClipboard(owner)) return text;
-  if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
-    if (auto* p = (const wchar_t*)GlobalLock(data)) {
-      text = p;
-      GlobalUnlock(data);
-    }
-  }
-  CloseClipboard();
-  return text.substr(0, text.find_first_of(L"\r\n"));
-}
-
 }  // namespace
 
-TComboEdit::TComboEdit() : buttonWidth_(GetSystemMetrics(SM_CXVSCROLL)) { Repeat(); }
+TComboEdit::TComboEdit() : buttonWidth_(GetSystemMetrics(SM_CXVSCROLL)) {}
 
 TComboEdit::~TComboEdit() {
-  SpinRepeat& r = Repeat();
-  if (r.target == this) {
-    r.timer.SetEnabled(false);
-    r.target = nullptr;
-  }
+  ReleaseRepeat();
   if (dropDown_ && dropDown_ != list_.get()) SharedCalendar().Unlink(this);
 }
 
@@ -418,338 +371,10 @@ void TComboEdit::KeyDown(WORD& key, TShiftState s) {
   if (key) TEditNext::KeyDown(key, s);
 }
 
-void TComboEdit::DropKeys(WORD& key, TShiftState s) {
-  if (key != VK_RETURN) enterConsumed_ = false;
-  bool toggle = false;
-  if ((key == VK_RETURN || key == VK_ESCAPE) && droppedDown_ && !(s & ssAlt)) {
-    CloseUp(key == VK_RETURN);
-    key = 0;
-    enterConsumed_ = true;
-  } else if ((key == VK_UP || key == VK_DOWN) && (s & ssAlt)) {
-    toggle = true;
-  } else if (key == VK_F4 && !s && !NoFuncKeyDropDown) {
-    toggle = true;
-  }
-  if (!toggle) return;
-  if (droppedDown_)
-    CloseUp(true);
-  else
-    DropDown();
-  key = 0;
-}
-
-// Keys of the drop styles: the drop keys first; while open the rest go to
-// the drop-down. True when the message is used up.
-bool TComboEdit::KeyMessage(TMessage& m) {
-  if (!IsDropStyle()) return false;
-  if (m.Msg != WM_CHAR) {
-    WORD key = (WORD)m.WParam;
-    DropKeys(key, KeyboardShiftState());
-    if (!key) {
-      m.Result = 0;
-      return true;
-    }
-    m.WParam = key;
-  }
-  HWND drop = DropDownWindow();
-  if (!droppedDown_ || !drop) return false;
-  m.Result = SendMessageW(drop, m.Msg, m.WParam, m.LParam);
-  return true;
-}
-
-// Enter and Escape close an open drop-down, whatever the form's buttons.
-bool TComboEdit::WantsKey(WORD key) {
-  if (droppedDown_ && (key == VK_RETURN || key == VK_ESCAPE)) return true;
-  return TEditNext::WantsKey(key);
-}
-
-// ---- the button ----
-
-void TComboEdit::RaiseButtonClick() {
-  struct Pressed {
-    TComboEdit& c;
-    explicit Pressed(TComboEdit& e) : c(e) {
-      c.inButtonClick_ = c.buttonPressed_ = true;
-      c.Repaint();
-    }
-    ~Pressed() {
-      c.inButtonClick_ = c.buttonPressed_ = false;
-      c.Invalidate();
-    }
-  } pressed(*this);
-  OnEditButtonClick(this);
-}
-
-void TComboEdit::UpdatePressed(int x, int y) {
-  HWND h = HandleIfAllocated();
-  POINT p = {x, y};
-  if (editStyle_ == esSpin) {
-    int cw = ClientWidth(), ch = ClientHeight();
-    RECT column = Rect(cw - buttonWidth_, 0, cw, ch);
-    bool inside = PtInRect(&column, p) != 0;
-    bool up = inside && y < ch / 2, down = inside && !up;
-    if (up == upPressed_ && down == downPressed_) return;
-    upPressed_ = up;
-    downPressed_ = down;
-    if (h) ::InvalidateRect(h, &column, FALSE);
-    return;
-  }
-  RECT r = ButtonRect();
-  bool pressed = PtInRect(&r, p) != 0;
-  if (pressed == buttonPressed_) return;
-  buttonPressed_ = pressed;
-  if (h) ::InvalidateRect(h, &r, FALSE);
-}
-
-void TComboEdit::StopTracking() {
-  if (tracking_ && GetCapture() == HandleIfAllocated()) ReleaseCapture();
-  UpdatePressed(-1, -1);
-  tracking_ = false;
-  SpinRepeat& r = Repeat();
-  if (r.target == this && r.timer.Enabled()) r.timer.SetEnabled(false);
-}
-
-void TComboEdit::StartRepeat(int direction) {
-  SpinRepeat& r = Repeat();
-  r.target = this;
-  r.timer.Tag = direction;
-  RepeatStep();
-  r.timer.OnTimer = [](TObject*) {
-    if (TComboEdit* c = Repeat().target) c->RepeatStep();
-  };
-  r.timer.SetInterval(400);
-  r.timer.SetEnabled(true);
-}
-
-// A held spin button steps once, again after 400 ms, then every 100 ms.
-void TComboEdit::RepeatStep() {
-  SpinRepeat& r = Repeat();
-  r.timer.SetInterval(100);
-  double step = Increment * (IsShiftDown() ? 10 : 1);
-  StepBy(r.timer.Tag < 0 ? -step : step);
-}
-
-void TComboEdit::MouseDown(TMouseButton b, TShiftState s, int x, int y) {
-  if (b == mbLeft && editStyle_ != esSimple) {
-    if (droppedDown_) {
-      CloseUp(false);
-    } else if (HitButton(POINT{x, y})) {
-      SetCapture(Handle());
-      tracking_ = true;
-      UpdatePressed(x, y);
-      if (upPressed_) StartRepeat(1);
-      if (downPressed_) StartRepeat(-1);
-      if (IsDropStyle()) DropDown();
-    }
-  }
-  TEditNext::MouseDown(b, s, x, y);
-}
-
-void TComboEdit::MouseMoveMessage(TMessage& m) {
-  if (tracking_) {
-    POINT p = {GET_X_LPARAM(m.LParam), GET_Y_LPARAM(m.LParam)};
-    UpdatePressed(p.x, p.y);
-    HWND drop = DropDownWindow();
-    if (droppedDown_ && drop) {
-      POINT in = ClientToScreen(p);
-      ::ScreenToClient(drop, &in);
-      RECT client;
-      GetClientRect(drop, &client);
-      if (PtInRect(&client, in)) {
-        StopTracking();
-        SendMessageW(drop, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(in.x, in.y));
-        m.Result = 0;
-        return;
-      }
-    }
-    int cw = ClientWidth();
-    if (editStyle_ == esSpin &&
-        (p.x < cw - buttonWidth_ || p.x >= cw || p.y < 0 || p.y >= ClientHeight()))
-      StopTracking();
-  }
-  TEditNext::HandleMessage(m);
-}
-
-void TComboEdit::MouseUp(TMouseButton b, TShiftState s, int x, int y) {
-  if (b == mbLeft) {
-    bool wasPressed = buttonPressed_;
-    StopTracking();
-    if (editStyle_ == esEllipsis && wasPressed && OnEditButtonClick && ButtonUsable())
-      RaiseButtonClick();
-  }
-  TEditNext::MouseUp(b, s, x, y);
-}
-
-// ---- drop-down ----
-
-HWND TComboEdit::DropDownWindow() { return dropDown_ ? dropDown_->HandleIfAllocated() : nullptr; }
-
-void TComboEdit::DropDown() {
-  if (droppedDown_ || !dropDown_ || !ButtonUsable() || (IsListStyle() && items_.empty())) return;
-  savedShowHint_ = ShowHint;
-  ShowHint = false;
-  Application.CancelHint();
-  SelectOrCaretToEnd();
-  if (IsListStyle())
-    DropDownList();
-  else
-    DropDownCalendar();
-  PlaceDropDown(*dropDown_);
-  droppedDown_ = true;
-  HWND h = Handle();
-  if (HIMC ime = ImmGetContext(h)) {
-    savedImeOpen_ = ImmGetOpenStatus(ime) != FALSE;
-    ImmSetOpenStatus(ime, FALSE);
-    ImmReleaseContext(h, ime);
-  }
-  Invalidate();
-  try {
-    ::SetFocus(h);
-  } catch (...) {
-  }
-}
-
-void TComboEdit::DropDownList() {
-  TPopupListNum& list = *list_;
-  list.OwnerWindow = GetAncestor(Handle(), GA_ROOT);
-  TFont font = Font();
-  TColor background = Color();
-  if (ListColorNorm) {
-    background = FocusColorChange() ? NoFocusColor() : clWindow;
-    font.SetColor(FocusColorChange() ? NoFocusFontColor() : clWindowText);
-  } else if (FocusColorChange()) {
-    background = FocusColor();
-    font.SetColor(FocusFontColor());
-  }
-  list.SetFont(font);
-  list.SetColor(background);
-  list.SetItems(items_);
-  if (list.Columns != Columns) {
-    list.Columns = Columns;
-    list.RecreateWnd();
-  }
-  list.Handle();
-  list.Separators = SepaLine;
-  list.SetWidth(Width());
-  FitListRows();
-}
-
-void TComboEdit::FitListRows() {
-  TPopupListNum& list = *list_;
-  int rowHeight = TextHeightA() + 2;
-  list.SetItemHeight(rowHeight);
-  int rows = std::min((int)items_.size(), DropDownRows);
-  list.SetClientHeight(rows * rowHeight + 4);
-  int selected = -1;
-  if (editStyle_ == esDropList) {
-    selected = itemIndex_;
-  } else {
-    auto it = std::find(items_.begin(), items_.end(), Text());
-    if (it != items_.end()) selected = (int)(it - items_.begin());
-  }
-  list.SetItemIndex(selected);
-  TCanvas measure;
-  measure.Font = list.Font();
-  int widest = 0;
-  for (const std::string& item : items_) widest = std::max(widest, measure.TextWidth("W" + item));
-  widest += numKey_ ? 12 : 4;
-  if (Columns > 0) SendMessageW(list.Handle(), LB_SETCOLUMNWIDTH, widest, 0);
-  if (Columns > 1) widest *= Columns;
-  list.SetClientWidth(std::max(list.ClientWidth() + 1, widest));
-}
-
-void TComboEdit::DropDownCalendar() {
-  TMonthCalendarExt& calendar = SharedCalendar();
-  calendar.LinkTo(this, GetAncestor(Handle(), GA_ROOT), [this](bool accept) { CloseUp(accept); });
-  calendar.SetFont(Font());
-  calendar.Handle();
-  calendar.AutoSize();
-  TDateTime date = Date();
-  std::string format = UpperAscii(FormatDateStr), text = Text();
-  int y = InStrChar(format, "YYYY"), m = InStrChar(format, "MM"), d = InStrChar(format, "DD");
-  TDateTime typed;
-  if (y && m && d &&
-      TryEncodeDate(StrToIntLoose(CopyChars(text, y, 4)), StrToIntLoose(CopyChars(text, m, 2)),
-                    StrToIntLoose(CopyChars(text, d, 2)), typed))
-    date = typed;
-  calendar.SetDate(date);
-}
-
-// Below the edit, or above it near the screen's bottom; its right edge with
-// the edit's near the screen's right.
-void TComboEdit::PlaceDropDown(TWinControl& drop) {
-  RECT edit;
-  GetWindowRect(Handle(), &edit);
-  int x = edit.left, y = edit.top + Height() + (BorderStyle == ebsSingle ? 0 : 1);
-  int w = drop.Width(), h = drop.Height();
-  if (y + h + 5 > Screen.Height()) y = edit.top - h;
-  if (w + x + 5 > Screen.Width()) x -= w - Width();
-  drop.SetBounds(x, y, w, h);
-  SetWindowPos(drop.Handle(), HWND_TOPMOST, x, y, 0, 0,
-               SWP_SHOWWINDOW | SWP_NOACTIVATE | SWP_NOSIZE);
-}
-
-void TComboEdit::CloseUp(bool accept) {
-  if (!droppedDown_) return;
-  if (IsListStyle())
-    CloseList(accept);
-  else
-    CloseCalendar(accept);
-  ShowHint = savedShowHint_;
-}
-
-void TComboEdit::CloseList(bool accept) {
-  int selected = list_->ItemIndex();
-  if (!accept || !ButtonUsable() || selected < 0 || selected >= list_->ItemCount()) {
-    HideDropDown();
-    return;
-  }
-  std::string entry = list_->Item(selected);
-  if (SepaLine && !entry.empty() && entry[0] == '-') {
-    Beep();
-    return;
-  }
-  if (editStyle_ == esPickList)
-    SetText(entry);
-  else
-    SetItemIndex(selected);
-  SetModified(true);
-  HideDropDown();
-  RightAlignCaret();
-}
-
-// An accepted date goes into the text and the calendar stays open.
-void TComboEdit::CloseCalendar(bool accept) {
-  if (!accept || !ButtonUsable()) {
-    HideDropDown();
-    return;
-  }
-  try {
-    SetText(FormatDateTime(FormatDateStr, SharedCalendar().Date()));
-    SetModified(true);
-    RightAlignCaret();
-  } catch (...) {
-  }
-}
-
-void TComboEdit::HideDropDown() {
-  if (HWND capture = GetCapture()) SendMessageW(capture, WM_CANCELMODE, 0, 0);
-  if (HWND drop = DropDownWindow())
-    SetWindowPos(drop, nullptr, 0, 0, 0, 0,
-                 SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_HIDEWINDOW);
-  droppedDown_ = false;
-  HWND h = HandleIfAllocated();
-  if (HIMC ime = h ? ImmGetContext(h) : nullptr) {
-    ImmSetOpenStatus(ime, savedImeOpen_);
-    ImmReleaseContext(h, ime);
-  }
-  Invalidate();
-}
-
 // ---- messages ----
 
 void TComboEdit::Paste() {
-  std::wstring line = ClipboardFirstLine(HandleIfAllocated());
+  std::wstring line = FirstClipboardLine(HandleIfAllocated());
   if (!line.empty()) SendMessageW(HandleIfAllocated(), EM_REPLACESEL, TRUE, (LPARAM)line.c_str());
 }
 

@@ -143,6 +143,7 @@ class TComboEdit : public TEditNext {
   void StepBy(double step);
   // Spin auto-repeat on the process's one timer: +1 up, -1 down.
   void StartRepeat(int direction);
+  void ReleaseRepeat();
   void RepeatStep();
   void StopTracking();
   void UpdatePressed(int x, int y);

@@ -1,8 +1,24 @@
 #include "controls/L_ComboButton.h"
 
+#include <windowsx.h>
+
+#include "classlib/Timer.h"
+#include "shared/S_FileUtils.h"
 #include "shared/S_UxTheme.h"
 
 namespace {
+
+// The spin auto-repeat timer of every combo edit, and the one it steps now.
+struct SpinRepeat {
+  TTimer timer;
+  TComboEdit* target = nullptr;
+  SpinRepeat() { timer.SetEnabled(false); }
+};
+
+SpinRepeat& Repeat() {
+  static SpinRepeat repeat;
+  return repeat;
+}
 
 // Theme parts and states.
 const int kSpinUp = 1, kSpinDown = 2, kComboDropDown = 1, kPushButton = 1;
@@ -84,4 +100,126 @@ void PaintComboButton(HWND edit, HDC dc, RECT r, int buttonWidth, const TComboBu
     default:
       break;
   }
+}
+
+void TComboEdit::RaiseButtonClick() {
+  struct Pressed {
+    TComboEdit& c;
+    explicit Pressed(TComboEdit& e) : c(e) {
+      c.inButtonClick_ = c.buttonPressed_ = true;
+      c.Repaint();
+    }
+    ~Pressed() {
+      c.inButtonClick_ = c.buttonPressed_ = false;
+      c.Invalidate();
+    }
+  } pressed(*this);
+  OnEditButtonClick(this);
+}
+
+void TComboEdit::UpdatePressed(int x, int y) {
+  HWND h = HandleIfAllocated();
+  POINT p = {x, y};
+  if (editStyle_ == esSpin) {
+    int cw = ClientWidth(), ch = ClientHeight();
+    RECT column = Rect(cw - buttonWidth_, 0, cw, ch);
+    bool inside = PtInRect(&column, p) != 0;
+    bool up = inside && y < ch / 2, down = inside && !up;
+    if (up == upPressed_ && down == downPressed_) return;
+    upPressed_ = up;
+    downPressed_ = down;
+    if (h) ::InvalidateRect(h, &column, FALSE);
+    return;
+  }
+  RECT r = ButtonRect();
+  bool pressed = PtInRect(&r, p) != 0;
+  if (pressed == buttonPressed_) return;
+  buttonPressed_ = pressed;
+  if (h) ::InvalidateRect(h, &r, FALSE);
+}
+
+void TComboEdit::ReleaseRepeat() {
+  SpinRepeat& r = Repeat();
+  if (r.target != this) return;
+  r.timer.SetEnabled(false);
+  r.target = nullptr;
+}
+
+void TComboEdit::StopTracking() {
+  if (tracking_ && GetCapture() == HandleIfAllocated()) ReleaseCapture();
+  UpdatePressed(-1, -1);
+  tracking_ = false;
+  SpinRepeat& r = Repeat();
+  if (r.target == this && r.timer.Enabled()) r.timer.SetEnabled(false);
+}
+
+void TComboEdit::StartRepeat(int direction) {
+  SpinRepeat& r = Repeat();
+  r.target = this;
+  r.timer.Tag = direction;
+  RepeatStep();
+  r.timer.OnTimer = [](TObject*) {
+    if (TComboEdit* c = Repeat().target) c->RepeatStep();
+  };
+  r.timer.SetInterval(400);
+  r.timer.SetEnabled(true);
+}
+
+// A held spin button steps once, again after 400 ms, then every 100 ms.
+void TComboEdit::RepeatStep() {
+  SpinRepeat& r = Repeat();
+  r.timer.SetInterval(100);
+  double step = Increment * (IsShiftDown() ? 10 : 1);
+  StepBy(r.timer.Tag < 0 ? -step : step);
+}
+
+void TComboEdit::MouseDown(TMouseButton b, TShiftState s, int x, int y) {
+  if (b == mbLeft && editStyle_ != esSimple) {
+    if (droppedDown_) {
+      CloseUp(false);
+    } else if (HitButton(POINT{x, y})) {
+      SetCapture(Handle());
+      tracking_ = true;
+      UpdatePressed(x, y);
+      if (upPressed_) StartRepeat(1);
+      if (downPressed_) StartRepeat(-1);
+      if (IsDropStyle()) DropDown();
+    }
+  }
+  TEditNext::MouseDown(b, s, x, y);
+}
+
+void TComboEdit::MouseMoveMessage(TMessage& m) {
+  if (tracking_) {
+    POINT p = {GET_X_LPARAM(m.LParam), GET_Y_LPARAM(m.LParam)};
+    UpdatePressed(p.x, p.y);
+    HWND drop = DropDownWindow();
+    if (droppedDown_ && drop) {
+      POINT in = ClientToScreen(p);
+      ::ScreenToClient(drop, &in);
+      RECT client;
+      GetClientRect(drop, &client);
+      if (PtInRect(&client, in)) {
+        StopTracking();
+        SendMessageW(drop, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(in.x, in.y));
+        m.Result = 0;
+        return;
+      }
+    }
+    int cw = ClientWidth();
+    if (editStyle_ == esSpin &&
+        (p.x < cw - buttonWidth_ || p.x >= cw || p.y < 0 || p.y >= ClientHeight()))
+      StopTracking();
+  }
+  TEditNext::HandleMessage(m);
+}
+
+void TComboEdit::MouseUp(TMouseButton b, TShiftState s, int x, int y) {
+  if (b == mbLeft) {
+    bool wasPressed = buttonPressed_;
+    StopTracking();
+    if (editStyle_ == esEllipsis && wasPressed && OnEditButtonClick && ButtonUsable())
+      RaiseButtonClick();
+  }
+  TEditNext::MouseUp(b, s, x, y);
 }

@@ -1,5 +1,5 @@
 // The button of a combo edit: spin arrows, ellipsis, or drop-down arrow,
-// classic or themed.
+// classic or themed; its pressing and the spin auto-repeat.
 #pragma once
 #include <windows.h>
 

@@ -16,19 +16,6 @@ const int kTextEnd = 999;
 
 bool AltHeld(const TMessage& m) { return (m.LParam & (1 << 29)) != 0; }
 
-// The clipboard's text up to its first line break.
-std::wstring FirstClipboardLine(HWND owner) {
-  ClipboardScope clipboard(owner);
-  if (!clipboard.Open()) return std::wstring();
-  HANDLE data = GetClipboardData(CF_UNICODETEXT);
-  if (!data) return std::wstring();
-  const wchar_t* text = (const wchar_t*)GlobalLock(data);
-  if (!text) return std::wstring();
-  std::wstring line(text, wcscspn(text, L"\r\n"));
-  GlobalUnlock(data);
-  return line;
-}
-
 int ItemHeightFor(const TFont& font) { return std::abs(font.Height()) + 2; }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "common/TestShots.h"
 
+#include "classlib/Handles.h"
 #include "classlib/Text.h"
 #include "common/TestFiles.h"
 #include "common/TestImages.h"
@@ -16,8 +17,8 @@ WindowShot ShootWindow(HWND h) {
   GetWindowRect(h, &r);
   shot.Width = r.right - r.left;
   shot.Height = r.bottom - r.top;
-  HDC screen = GetDC(nullptr);
-  HDC mem = CreateCompatibleDC(screen);
+  WindowDC screen;
+  MemoryDC mem(screen.get());
   BITMAPINFO bi = {};
   bi.bmiHeader.biSize = sizeof bi.bmiHeader;
   bi.bmiHeader.biWidth = shot.Width;
@@ -25,18 +26,15 @@ WindowShot ShootWindow(HWND h) {
   bi.bmiHeader.biPlanes = 1;
   bi.bmiHeader.biBitCount = 32;
   void* bits = nullptr;
-  HBITMAP bmp = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-  HGDIOBJ old = SelectObject(mem, bmp);
-  BitBlt(mem, 0, 0, shot.Width, shot.Height, screen, r.left, r.top, SRCCOPY);
+  BitmapHandle bmp(CreateDIBSection(screen.get(), &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
+  if (!bmp || !bits) return shot;
+  SelectObjectScope select(mem.get(), bmp.get());
+  BitBlt(mem.get(), 0, 0, shot.Width, shot.Height, screen.get(), r.left, r.top, SRCCOPY);
   GdiFlush();
   auto* px = (const DWORD*)bits;
   shot.Pixels.resize((size_t)shot.Width * shot.Height);
   for (size_t i = 0; i < shot.Pixels.size(); ++i)
     shot.Pixels[i] = RGB((px[i] >> 16) & 0xFF, (px[i] >> 8) & 0xFF, px[i] & 0xFF);
-  SelectObject(mem, old);
-  DeleteObject(bmp);
-  DeleteDC(mem);
-  ReleaseDC(nullptr, screen);
   return shot;
 }
 

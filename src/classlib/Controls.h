@@ -427,6 +427,9 @@ class TWinControl : public TControl {
   virtual void SetFocus();
 
   bool DoubleBuffered = false;
+  // What the window paints under its graphic children, into any DC; for a
+  // child that keeps a copy of itself drawn over it.
+  void PaintBackground(HDC dc) { PaintWindow(dc); }
   // Own layout pass: aligned children then the rest.
   void Realign();
   void DisableAlign() { ++alignLock_; }

@@ -102,10 +102,12 @@ class MemoryDC : public ScopedHandle<MemoryDCTraits> {
   explicit MemoryDC(HDC compatible = nullptr) : ScopedHandle(CreateCompatibleDC(compatible)) {}
 };
 
-// The DC of a window (null: the screen) from GetDC, given back with ReleaseDC.
+// The DC of a window (null: the screen) from GetDC, or GetDCEx with flags,
+// given back with ReleaseDC.
 class WindowDC {
  public:
-  explicit WindowDC(HWND window = nullptr) : window_(window), dc_(GetDC(window)) {}
+  explicit WindowDC(HWND window = nullptr, DWORD flags = 0)
+      : window_(window), dc_(flags ? GetDCEx(window, nullptr, flags) : GetDC(window)) {}
   ~WindowDC() { Release(); }
   WindowDC(WindowDC&& o) noexcept : window_(o.window_), dc_(o.dc_) { o.dc_ = nullptr; }
   WindowDC& operator=(WindowDC&& o) noexcept {

@@ -1,6 +1,9 @@
 #include "ticker/L_OrvanelCompo.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "classlib/Timer.h"
 #include "shared/S_string.h"
@@ -128,12 +131,185 @@ std::string HeadBytes(const std::string& s, int n) {
   return s.substr(0, i);
 }
 
+// A bitmap like the screen's, selected into a memory DC of its own.
+class TOffscreen {
+ public:
+  bool SetSize(HDC like, int w, int h) {
+    if (bmp_ && w == w_ && h == h_) return true;
+    selected_ = SelectObjectScope(nullptr, nullptr);
+    bmp_.reset(CreateCompatibleBitmap(like, w, h));
+    w_ = h_ = 0;
+    if (!bmp_ || !dc_) return false;
+    selected_ = SelectObjectScope(dc_.get(), bmp_.get());
+    w_ = w;
+    h_ = h;
+    return true;
+  }
+  HDC dc() const { return dc_.get(); }
+
+ private:
+  MemoryDC dc_;
+  BitmapHandle bmp_;
+  SelectObjectScope selected_{nullptr, nullptr};
+  int w_ = 0, h_ = 0;
+};
+
+// Wider labels (a garbled title) are drawn as they come.
+const int kMaxCachedWidth = 4096;
+
+// Rows [y0, y0 + rows) of a DC, all columns, as 32-bit pixels row by row.
+std::vector<uint32_t> ReadColumns(HDC dc, int width, int y0, int rows) {
+  BITMAPINFO bi = {};
+  bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+  bi.bmiHeader.biWidth = width;
+  bi.bmiHeader.biHeight = -rows;
+  bi.bmiHeader.biPlanes = 1;
+  bi.bmiHeader.biBitCount = 32;
+  bi.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  BitmapHandle dib(CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
+  MemoryDC mem;
+  if (!dib || !bits || !mem) return {};
+  SelectObjectScope use(mem.get(), dib.get());
+  BitBlt(mem.get(), 0, 0, width, rows, dc, 0, y0, SRCCOPY);
+  GdiFlush();
+  const uint32_t* p = static_cast<const uint32_t*>(bits);
+  return std::vector<uint32_t>(p, p + (size_t)width * rows);
+}
+
+bool SameColumn(const std::vector<uint32_t>& px, int width, int rows, int a, int b) {
+  for (int y = 0; y < rows; ++y)
+    if (px[(size_t)y * width + a] != px[(size_t)y * width + b]) return false;
+  return true;
+}
+
 }  // namespace
+
+// The label drawn over its parent's background, once per look: over the
+// background of the parent's inner columns, and over each edge column that
+// differs from them (the strip's frame). A move then only copies pixels,
+// which gives the same pixels as drawing the label there.
+class TLabelMoveCache {
+ public:
+  bool Build(TOrvanelLabel& label, TWinControl& parent, HDC like);
+  // The parent's columns [from, to) of the label's rows, the label at left.
+  void Draw(HDC target, int left, int from, int to);
+
+ private:
+  bool Layer(TOffscreen& layer, TOrvanelLabel& label, int column);
+  TOffscreen background_, scratch_;
+  TOffscreen layers_[3];  // over the inner columns, then over each edge
+  int edges_[2] = {0, 0};
+  int edgeCount_ = 0;
+  int width_ = 0, top_ = 0, y0_ = 0, y1_ = 0;
+};
+
+bool TLabelMoveCache::Build(TOrvanelLabel& label, TWinControl& parent, HDC like) {
+  const int pw = parent.ClientWidth(), ph = parent.ClientHeight();
+  width_ = label.Width();
+  top_ = label.Top();
+  y0_ = std::max(0, top_);
+  y1_ = std::min(ph, top_ + label.Height());
+  if (pw < 3 || y1_ <= y0_ || width_ <= 0 || width_ > kMaxCachedWidth) return false;
+  if (!background_.SetSize(like, pw, ph) || !scratch_.SetSize(like, pw, ph)) return false;
+  parent.PaintBackground(background_.dc());
+  const int rows = y1_ - y0_;
+  std::vector<uint32_t> px = ReadColumns(background_.dc(), pw, y0_, rows);
+  if (px.empty()) return false;
+  // Only a background that is the same in every column but the edges can
+  // be carried along with the label.
+  const int inner = pw / 2;
+  edgeCount_ = 0;
+  for (int x = 0; x < pw; ++x) {
+    if (SameColumn(px, pw, rows, x, inner)) continue;
+    if ((x != 0 && x != pw - 1) || edgeCount_ == 2) return false;
+    edges_[edgeCount_++] = x;
+  }
+  if (!Layer(layers_[0], label, inner)) return false;
+  for (int i = 0; i < edgeCount_; ++i)
+    if (!Layer(layers_[i + 1], label, edges_[i])) return false;
+  return true;
+}
+
+bool TLabelMoveCache::Layer(TOffscreen& layer, TOrvanelLabel& label, int column) {
+  const int h = label.Height();
+  if (!layer.SetSize(background_.dc(), width_, h)) return false;
+  BitBlt(layer.dc(), 0, y0_ - top_, 1, y1_ - y0_, background_.dc(), column, y0_, SRCCOPY);
+  for (int done = 1; done < width_; done *= 2)
+    BitBlt(layer.dc(), done, 0, std::min(done, width_ - done), h, layer.dc(), 0, 0, SRCCOPY);
+  label.PaintTo(layer.dc());
+  return true;
+}
+
+void TLabelMoveCache::Draw(HDC target, int left, int from, int to) {
+  const int rows = y1_ - y0_, src = y0_ - top_;
+  HDC s = scratch_.dc();
+  BitBlt(s, from, y0_, to - from, rows, background_.dc(), from, y0_, SRCCOPY);
+  const int a = std::max(left, from), b = std::min(left + width_, to);
+  if (a < b) {
+    BitBlt(s, a, y0_, b - a, rows, layers_[0].dc(), a - left, src, SRCCOPY);
+    for (int i = 0; i < edgeCount_; ++i)
+      if (edges_[i] >= a && edges_[i] < b)
+        BitBlt(s, edges_[i], y0_, 1, rows, layers_[i + 1].dc(), edges_[i] - left, src, SRCCOPY);
+  }
+  BitBlt(target, from, y0_, to - from, rows, s, from, y0_, SRCCOPY);
+}
 
 TOrvanelLabel::TOrvanelLabel() {
   // The strip sizes the label itself (alClient, or text width when scrolling).
   SetAutoSize(false);
   picture_.OnChange = [this] { Refit(); };
+}
+
+TOrvanelLabel::~TOrvanelLabel() = default;
+
+void TOrvanelLabel::Invalidate() {
+  cacheState_ = TCacheState::Stale;
+  TLabel::Invalidate();
+}
+
+void TOrvanelLabel::SetBounds(int l, int t, int w, int h) {
+  if (l != left_ && t == top_ && w == width_ && h == height_ && MoveByCopying(l)) return;
+  TLabel::SetBounds(l, t, w, h);
+}
+
+bool TOrvanelLabel::OverlapsSibling() const {
+  for (int i = 0; i < parent_->ControlCount(); ++i) {
+    TControl* c = parent_->Controls(i);
+    if (c == this || c->IsWindowed() || !c->Visible()) continue;
+    if (c->Top() < top_ + height_ && top_ < c->Top() + c->Height()) return true;
+  }
+  return false;
+}
+
+bool TOrvanelLabel::MoveByCopying(int left) {
+  HWND window = parent_ ? parent_->HandleIfAllocated() : nullptr;
+  if (!window || !Showing() || !IsWindowVisible(window) || OverlapsSibling()) return false;
+  const int pw = parent_->ClientWidth();
+  // A label coming into view is drawn in full once. A paint still due (a
+  // change of the background) comes before the next timer tick and draws
+  // over what this move copied.
+  if (left_ + width_ <= 0 || left_ >= pw) return false;
+  WindowDC dc(window, DCX_CACHE | DCX_CLIPCHILDREN | DCX_CLIPSIBLINGS);
+  if (!dc) return false;
+  if (cacheState_ == TCacheState::Stale) {
+    if (!moveCache_) moveCache_ = std::make_unique<TLabelMoveCache>();
+    buildingCache_ = true;
+    bool built = false;
+    try {
+      built = moveCache_->Build(*this, *parent_, dc.get());
+    } catch (...) {
+      // Out of memory for the copies: the label is drawn in full instead.
+    }
+    buildingCache_ = false;
+    cacheState_ = built ? TCacheState::Ready : TCacheState::Unusable;
+  }
+  if (cacheState_ != TCacheState::Ready) return false;
+  const int from = std::max(0, std::min(left, left_));
+  const int to = std::min(pw, std::max(left, left_) + width_);
+  left_ = left;
+  if (from < to) moveCache_->Draw(dc.get(), left, from, to);
+  return true;
 }
 
 void TOrvanelLabel::SetTitle(const std::string& title) {
@@ -201,6 +377,8 @@ void TOrvanelLabel::FitText() {
 }
 
 void TOrvanelLabel::Paint() {
+  // A full paint may come from a change of the parent's background.
+  if (!buildingCache_) cacheState_ = TCacheState::Stale;
   FitText();
   TCanvas& c = Canvas();
   RECT r = ClientRect();

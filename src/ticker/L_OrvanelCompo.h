@@ -1,6 +1,7 @@
 // The controls of the ticker strip: the flat picture button and the label
 // with a title colour, a comment colour, an optional icon and a " ..." cut.
 #pragma once
+#include <memory>
 #include <string>
 
 #include "classlib/Label.h"
@@ -30,9 +31,12 @@ class TOrvanelSpeedButton : public TSpeedButton {
   bool suppressClick_ = false;
 };
 
+class TLabelMoveCache;
+
 class TOrvanelLabel : public TLabel {
  public:
   TOrvanelLabel();
+  ~TOrvanelLabel() override;
 
   const std::string& Title() const { return title_; }
   void SetTitle(const std::string& title);  // unchanged: no repaint
@@ -56,6 +60,11 @@ class TOrvanelLabel : public TLabel {
   // The text as it will be drawn.
   const std::string& DisplayText() const { return displayText_; }
 
+  // A move alone (the scrolling strip) copies the label as last drawn over
+  // its parent's background straight onto the parent window.
+  void SetBounds(int l, int t, int w, int h) override;
+  void Invalidate() override;
+
  protected:
   void Paint() override;
   void DoDrawText(RECT& r, UINT flags) override;
@@ -63,6 +72,8 @@ class TOrvanelLabel : public TLabel {
 
  private:
   void FitText();
+  bool MoveByCopying(int left);
+  bool OverlapsSibling() const;
   std::string title_;
   std::string displayText_;
   int fittedWidth_ = -1;
@@ -71,4 +82,10 @@ class TOrvanelLabel : public TLabel {
   TPicture picture_;
   int textPos_ = 0;
   bool scrollMode_ = false;
+  // The cache is built after every full paint, which may follow any change
+  // of the label or of the parent's background.
+  enum class TCacheState { Stale, Ready, Unusable };
+  TCacheState cacheState_ = TCacheState::Stale;
+  bool buildingCache_ = false;
+  std::unique_ptr<TLabelMoveCache> moveCache_;
 };

@@ -242,6 +242,7 @@ TEST_F(ButtonFixture, TheHoverWatchLeavesAButtonTheMouseSlippedOff) {
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 #include "classlib/Application.h"
 #include "classlib/Forms.h"
@@ -324,4 +325,91 @@ TEST(StripOnScreen, GradientRowsAndTheTwoTextColoursShow) {
   EXPECT_FALSE(ColumnsHold(shot, 0, split, clBlue));
   EXPECT_TRUE(ColumnsHold(shot, split, 282, clBlue));
   EXPECT_FALSE(ColumnsHold(shot, split, 300, clRed));
+}
+
+namespace {
+
+// The ticker's strip while it scrolls: gradient rows, a frame round the
+// edge painted after them, and the label moving over both.
+struct ScrollingStrip {
+  ScrollingStrip() {
+    Application.Initialize();
+    form.SetBorderStyle(bsNone);
+    form.SetBounds(40, 80, 300, 26);
+    strip.SetParent(&form);
+    strip.SetBounds(2, 3, 280, 20);
+    strip.SetAutoPoint(0);
+    strip.SetGradationStep(20);
+    strip.SetStartColor(0xFFFFFF);
+    strip.SetEndColor(0x808080);
+    strip.DoubleBuffered = true;
+    strip.OnPaint = [this](TObject*) {
+      RECT r = strip.ClientRect();
+      Frame3D(strip.Canvas(), r, 0x777777, 0xDDDDDD, 1);
+    };
+    message.SetParent(&strip);
+    message.SetTransparent(true);
+    message.SetLayout(tlCenter);
+    message.SetShowAccelChar(false);
+    message.Font().SetColor(clRed);
+    message.SetCommentColor(clBlue);
+    const std::string head = "ニュースの見出し";
+    message.SetTitleLength((int)head.size());
+    message.SetTitle(head + "　12/08 9:05 フィード");
+    message.SetBounds(200, 0, TextWidthIn(message.Font(), message.Title() + "WWW"), 20);
+    form.Show();
+    window = strip.Handle();
+    UpdateWindow(window);
+  }
+  // What the strip's window holds now.
+  TBitmap Pixels() {
+    TBitmap shot(280, 20);
+    WindowDC dc(window);
+    BitBlt(shot.Canvas().Handle(), 0, 0, 280, 20, dc.get(), 0, 0, SRCCOPY);
+    GdiFlush();
+    return shot;
+  }
+  // True when the move was copied: a drawn one leaves a paint due.
+  bool MoveTo(int left) {
+    message.SetLeft(left);
+    bool copied = !GetUpdateRect(window, nullptr, FALSE);
+    UpdateWindow(window);
+    return copied;
+  }
+  TForm form;
+  TSKGradationP strip;
+  TOrvanelLabel message;
+  HWND window = nullptr;
+};
+
+bool SamePixels(TBitmap& a, TBitmap& b) {
+  return a.Width() == b.Width() && a.Height() == b.Height() &&
+         std::memcmp(a.Bits(), b.Bits(), (size_t)a.Stride() * a.Height()) == 0;
+}
+
+}  // namespace
+
+TEST(StripScrolling, ACopiedMoveLeavesTheSamePixelsAsDrawingTheLabelThere) {
+  ScrollingStrip s;
+  int copied = 0, compared = 0;
+  // In from past the right frame, out over the left one, in steps of 3.
+  for (int left = 200; left > -s.message.Width(); left -= 3) {
+    bool copy = s.MoveTo(left);
+    copied += copy;
+    if (copy && copied % 5 == 0) {
+      TBitmap moved = s.Pixels();
+      s.strip.Invalidate();
+      UpdateWindow(s.window);
+      TBitmap drawn = s.Pixels();
+      ++compared;
+      ASSERT_TRUE(SamePixels(moved, drawn)) << "label at " << left;
+    }
+    if (left == 101) {
+      // The hover colours: the background changes under an unchanged label.
+      s.strip.SetStartColor(0xFFEEDD);
+      s.strip.SetEndColor(0x204060);
+    }
+  }
+  EXPECT_GT(copied, 80);
+  EXPECT_GT(compared, 10);
 }

@@ -7,6 +7,7 @@
 #include <cwchar>
 #include <vector>
 
+#include "Handles.h"
 #include "Text.h"
 
 namespace {
@@ -140,16 +141,15 @@ DWORD GetShellFileVersion() {
 DWORD GetShellVersion() {
   DWORD version = GetShellFileVersion();
   UINT oldMode = SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
-  HMODULE shell = LoadLibraryW(L"shell32.dll");
+  ModuleHandle shell(LoadLibraryW(L"shell32.dll"));
   SetErrorMode(oldMode);
   if (!shell) return version;
-  auto get = (DLLGETVERSIONPROC)(void*)GetProcAddress(shell, "DllGetVersion");
+  auto get = (DLLGETVERSIONPROC)(void*)GetProcAddress(shell.get(), "DllGetVersion");
   if (get) {
     DLLVERSIONINFO info = {};
     info.cbSize = kDllVersionInfoSize;
     if (SUCCEEDED(get(&info))) version = info.dwMajorVersion << 16 | (info.dwMinorVersion & 0xFFFF);
   }
-  FreeLibrary(shell);
   return version;
 }
 

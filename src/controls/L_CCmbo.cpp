@@ -124,6 +124,7 @@ void TEditNext::LeftButtonDown(TMessage& m) {
   try {
     SetFocus();
   } catch (...) {
+    // A box that cannot take the focus still selects its text.
   }
   SelectAll();
   POINT p = {GET_X_LPARAM(m.LParam), GET_Y_LPARAM(m.LParam)};

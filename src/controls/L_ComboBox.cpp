@@ -89,8 +89,6 @@ void TComboEdit::CreateParams(TCreateParams& p) {
   if (alignment_ == taCenter) p.Style |= ES_CENTER;
 }
 
-// ---- values ----
-
 void TComboEdit::SetValue(double value) {
   if (minValue_ != 0 && value < minValue_) value = minValue_;
   if (maxValue_ != 0 && value > maxValue_) value = maxValue_;
@@ -123,8 +121,6 @@ void TComboEdit::StepBy(double step) {
   SetValue(GetValue() + step);
   SelectOrCaretToEnd();
 }
-
-// ---- properties ----
 
 void TComboEdit::SetEditStyle(TEditStyle s) {
   if (s == editStyle_) return;
@@ -212,8 +208,6 @@ void TComboEdit::ApplyReadOnly() {
   if (editStyle_ == esDropList && !ReadOnly()) SetReadOnly(true);
 }
 
-// ---- geometry ----
-
 int TComboEdit::TextHeightA() {
   TCanvas measure;
   measure.Font = Font();
@@ -262,8 +256,6 @@ void TComboEdit::SelectOrCaretToEnd() {
     SendMessageW(h, EM_SETSEL, 999, 999);
 }
 
-// ---- focus ----
-
 void TComboEdit::SetFocus() {
   TEditNext::SetFocus();
   FocusIn(nullptr);
@@ -282,6 +274,7 @@ void TComboEdit::FocusIn(TMessage* m) {
       ShowCaret(h);
     }
   } catch (...) {
+    // Without a caret the box still works; the read-only state follows.
   }
   ApplyReadOnly();
   SetEditRect(true);
@@ -301,8 +294,6 @@ void TComboEdit::Change() {
   if (alignment_ == taRightJustify)
     if (HWND h = HandleIfAllocated()) SendMessageW(h, EM_SETSEL, 999, 999);
 }
-
-// ---- keys ----
 
 void TComboEdit::SpinKeyPress(char& key) {
   if (key == ',') {
@@ -370,8 +361,6 @@ void TComboEdit::KeyDown(WORD& key, TShiftState s) {
   }
   if (key) TEditNext::KeyDown(key, s);
 }
-
-// ---- messages ----
 
 void TComboEdit::Paste() {
   std::wstring line = FirstClipboardLine(HandleIfAllocated());

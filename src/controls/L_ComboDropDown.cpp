@@ -95,6 +95,7 @@ void TComboEdit::DropDown() {
   try {
     ::SetFocus(h);
   } catch (...) {
+    // The list is open all the same; the focus stays where it was.
   }
 }
 
@@ -218,6 +219,7 @@ void TComboEdit::CloseCalendar(bool accept) {
     SetModified(true);
     RightAlignCaret();
   } catch (...) {
+    // A date that cannot be shown leaves the text as it was.
   }
 }
 

@@ -17,5 +17,6 @@ void DrawAsFocused(HWND window, WNDPROC systemProc) {
   try {
     if (window && systemProc) CallWindowProcW(systemProc, window, WM_SETFOCUS, 0, 0);
   } catch (...) {
+    // Only the look of the focus is lost.
   }
 }

@@ -27,6 +27,7 @@ void TPopupListNum::MouseMove(TShiftState s, int x, int y) {
     int row = ItemAtPos(POINT{x, y}, true);
     if (row >= 0 && row != ItemIndex()) SetItemIndex(row);
   } catch (...) {
+    // The selection simply does not follow the pointer this time.
   }
 }
 

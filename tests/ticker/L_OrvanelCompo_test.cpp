@@ -23,6 +23,16 @@ class CountingLabel : public TOrvanelLabel {
   }
 };
 
+const char kHead[] = "ニュースの見出し";
+
+// A title in red, its date and feed name in blue.
+void TwoColourTitle(TOrvanelLabel& label, const std::string& tail) {
+  label.Font().SetColor(clRed);
+  label.SetCommentColor(clBlue);
+  label.SetTitleLength((int)std::string(kHead).size());
+  label.SetTitle(kHead + tail);
+}
+
 // Paints a label into a white bitmap of its size.
 TBitmap Paint(TOrvanelLabel& label) {
   TBitmap bmp(label.Width(), label.Height());
@@ -108,11 +118,8 @@ TEST(OrvanelLabelPaint, TitleInFontColourDateAndFeedInCommentColour) {
   label.SetLayout(tlCenter);
   label.SetTransparent(false);
   label.SetColor(clWhite);
-  label.Font().SetColor(clRed);
-  label.SetCommentColor(clBlue);
-  const std::string head = "ニュースの見出し";
-  label.SetTitleLength((int)head.size());
-  label.SetTitle(head + "　12/08 9:05 Feed");
+  TwoColourTitle(label, "　12/08 9:05 Feed");
+  const std::string head = kHead;
   TBitmap bmp = Paint(label);
   const int split = 4 + TextWidthIn(label.Font(), head);
   EXPECT_TRUE(ColumnsHold(bmp, 4, split, clRed));
@@ -272,6 +279,24 @@ void SaveBitmap(TBitmap& bmp, const char* path) {
   std::fclose(f);
 }
 
+// The strip as the ticker sets it up: one gradient row per pixel.
+void GradientStrip(TSKGradationP& strip, TForm& form) {
+  strip.SetParent(&form);
+  strip.SetBounds(2, 3, 280, 20);
+  strip.SetAutoPoint(0);
+  strip.SetGradationStep(20);
+  strip.SetStartColor(0xFFFFFF);
+  strip.SetEndColor(0x808080);
+}
+
+void StripLabel(TOrvanelLabel& message, TSKGradationP& strip) {
+  message.SetParent(&strip);
+  message.SetTransparent(true);
+  message.SetLayout(tlCenter);
+  message.SetShowAccelChar(false);
+  TwoColourTitle(message, "　12/08 9:05 フィード");
+}
+
 }  // namespace
 
 TEST(StripOnScreen, GradientRowsAndTheTwoTextColoursShow) {
@@ -281,24 +306,12 @@ TEST(StripOnScreen, GradientRowsAndTheTwoTextColoursShow) {
   form.SetBounds(40, 40, 300, 26);
   form.SetColor(0xC9C9C9);
   TSKGradationP strip;
-  strip.SetParent(&form);
-  strip.SetBounds(2, 3, 280, 20);
+  GradientStrip(strip, form);
   strip.SetBorderWidth(1);
-  strip.SetAutoPoint(0);
-  strip.SetGradationStep(20);
-  strip.SetStartColor(0xFFFFFF);
-  strip.SetEndColor(0x808080);
   TOrvanelLabel message;
-  message.SetParent(&strip);
+  StripLabel(message, strip);
   message.SetAlign(alClient);
-  message.SetTransparent(true);
-  message.SetLayout(tlCenter);
-  message.SetShowAccelChar(false);
-  message.Font().SetColor(clRed);
-  message.SetCommentColor(clBlue);
-  const std::string head = "ニュースの見出し";
-  message.SetTitleLength((int)head.size());
-  message.SetTitle(head + "　12/08 9:05 フィード");
+  const std::string head = kHead;
   form.Show();
   PumpMessagesFor(400);
 
@@ -336,26 +349,13 @@ struct ScrollingStrip {
     Application.Initialize();
     form.SetBorderStyle(bsNone);
     form.SetBounds(40, 80, 300, 26);
-    strip.SetParent(&form);
-    strip.SetBounds(2, 3, 280, 20);
-    strip.SetAutoPoint(0);
-    strip.SetGradationStep(20);
-    strip.SetStartColor(0xFFFFFF);
-    strip.SetEndColor(0x808080);
+    GradientStrip(strip, form);
     strip.DoubleBuffered = true;
     strip.OnPaint = [this](TObject*) {
       RECT r = strip.ClientRect();
       Frame3D(strip.Canvas(), r, 0x777777, 0xDDDDDD, 1);
     };
-    message.SetParent(&strip);
-    message.SetTransparent(true);
-    message.SetLayout(tlCenter);
-    message.SetShowAccelChar(false);
-    message.Font().SetColor(clRed);
-    message.SetCommentColor(clBlue);
-    const std::string head = "ニュースの見出し";
-    message.SetTitleLength((int)head.size());
-    message.SetTitle(head + "　12/08 9:05 フィード");
+    StripLabel(message, strip);
     message.SetBounds(200, 0, TextWidthIn(message.Font(), message.Title() + "WWW"), 20);
     form.Show();
     window = strip.Handle();

@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "shared/S_string.h"
+
 #include "SettingsLayout.h"
 #include "refresh/SetupCommand.h"
 #include "shared/S_FileUtils.h"
@@ -10,9 +12,6 @@
 namespace {
 
 const int kFieldLeft = 180;
-const int kRefreshMin = 15, kRefreshMax = 999;
-const int kTickerTimeMin = 1, kTickerTimeMax = 99;
-const int kScrollTimeMin = 0, kScrollTimeMax = 99;
 
 const std::vector<std::string> kNoteLines = {
     "ティッカーのスクロールはInternet Explorerの複数起動時に",
@@ -27,17 +26,13 @@ const std::vector<std::string> kNoteLines = {
     "Internet Explorerを極力再利用します。",
 };
 
-Currency SpinText(const TEdit& field) { return StrToCurrLoose(field.Text()); }
-
 int SameValue(int item) { return item; }
 
 }  // namespace
 
-int ClampSpinValue(Currency value, int minValue, int maxValue) {
-  double whole = std::round((double)value / 10000.0);
-  if (whole < minValue) return minValue;
-  if (whole > maxValue) return maxValue;
-  return (int)whole;
+int SpinValue(TComboEdit& field) {
+  field.ClampValue();
+  return (int)std::lround(field.GetValue());
 }
 
 int KeepTimeItem(int hours) {
@@ -69,9 +64,12 @@ void TEnvPage::Build() {
 }
 
 void TEnvPage::BuildTiming(int& top) {
-  CB_RefreshTime.Create(TEditArgs()
+  CB_RefreshTime.Create(TComboEditArgs()
                             .Place(this, kFieldLeft, top, 48, kFieldHeight)
+                            .Spin(15, 999)
+                            .MinusMode(false)
                             .MaxLength(3)
+                            .EnterNext(esEnter)
                             .Hint("記事を取得する間隔を設定します 15～999分")
                             .ShowHint(true));
   PlaceCaption(LB_RefreshTime, this, kPageMargin, CB_RefreshTime, "更新頻度(&F):");
@@ -114,16 +112,22 @@ void TEnvPage::BuildScrolling(int& top) {
                 "デスクトップのみ", "チェックOFFの場合IEを複数起動するとスクロールがCPU負担になります");
   top += kRowPitch - 4;
 
-  CB_TickerTime.Create(TEditArgs()
+  CB_TickerTime.Create(TComboEditArgs()
                            .Place(this, kFieldLeft, top, 40, kFieldHeight)
+                           .Spin(1, 99)
+                           .MinusMode(false)
                            .MaxLength(2)
+                           .EnterNext(esEnter)
                            .Hint("記事を表示する時間を設定します 1～99秒")
                            .ShowHint(true));
   PlaceCaption(LB_TickerTime, this, kPageMargin, CB_TickerTime, "記事の表示時間(&S):");
   CB_TickerScrollTime.Create(
-      TEditArgs()
+      TComboEditArgs()
           .Place(this, 0, top, 40, kFieldHeight)
+          .Spin(0, 99)
+          .MinusMode(false)
           .MaxLength(2)
+          .EnterNext(esEnter)
           .Hint("スクロール時の一時停止時間を設定します 0～99秒 (0秒で一時停止しない)")
           .ShowHint(true));
   PlaceCaption(LB_TickerScrollTime, this, CB_TickerTime.Left() + CB_TickerTime.Width() + 16,
@@ -156,10 +160,11 @@ void TEnvPage::BuildBrowser(int& top) {
                             .FocusControl(&CB_CommonBrows));
   top = CB_CommonBrows.Top() + kRowPitch;
   const int buttonWidth = 22;
-  ED_ViewSet.Create(TEditArgs()
+  ED_ViewSet.Create(TEditNextArgs()
                         .Place(this, CB_CommonBrows.Left(), top,
                                ClientWidth() - kPageMargin - buttonWidth - 2 - CB_CommonBrows.Left(),
                                kFieldHeight)
+                        .EnterNext(esEnter)
                         .Hint("任意のブラウザを指定してください。")
                         .ShowHint(true));
   SB_ViewSet.Create(TSpeedButtonArgs()
@@ -174,9 +179,9 @@ void TEnvPage::BuildBrowser(int& top) {
 
 void TEnvPage::Load() {
   const TTickerSettings& t = TickerSettings;
-  CB_RefreshTime.SetText(IntToStrSafe(t.RefreshTime));
-  CB_TickerTime.SetText(IntToStrSafe(t.TickerTime));
-  CB_TickerScrollTime.SetText(IntToStrSafe(t.TickerScrollTime));
+  CB_RefreshTime.SetValue(t.RefreshTime);
+  CB_TickerTime.SetValue(t.TickerTime);
+  CB_TickerScrollTime.SetValue(t.TickerScrollTime);
   CB_KeepTime.SetItemIndex(KeepTimeItem(t.KeepTime));
   CB_FontSize.SetItemIndex(FontSizeItem(t.TickerFontSize));
   CB_Scroll.SetItemIndex(ValueItem(t.TickerScroll, CB_Scroll.ItemCount()));
@@ -190,15 +195,13 @@ void TEnvPage::Load() {
   CB_CommonBrowsChange(this);
 }
 
-int TEnvPage::RefreshTimeValue() const {
-  return ClampSpinValue(SpinText(CB_RefreshTime), kRefreshMin, kRefreshMax);
-}
+int TEnvPage::RefreshTimeValue() { return SpinValue(CB_RefreshTime); }
 
 void TEnvPage::Save() {
   TTickerSettings& t = TickerSettings;
   t.RefreshTime = RefreshTimeValue();
-  t.TickerTime = ClampSpinValue(SpinText(CB_TickerTime), kTickerTimeMin, kTickerTimeMax);
-  t.TickerScrollTime = ClampSpinValue(SpinText(CB_TickerScrollTime), kScrollTimeMin, kScrollTimeMax);
+  t.TickerTime = SpinValue(CB_TickerTime);
+  t.TickerScrollTime = SpinValue(CB_TickerScrollTime);
   t.KeepTime = ChosenValue(CB_KeepTime, t.KeepTime, KeepTimeOfItem);
   t.TickerFontSize = ChosenValue(CB_FontSize, t.TickerFontSize, FontSizeOfItem);
   t.TickerScroll = ChosenValue(CB_Scroll, t.TickerScroll, SameValue);

@@ -8,12 +8,15 @@
 #include "classlib/ComboBox.h"
 #include "classlib/FileDialogs.h"
 #include "classlib/PageControl.h"
+#include "controls/L_Theme.h"
 #include "classlib/SpeedButton.h"
 #include "classlib/StdCtrls.h"
-#include "shared/S_string.h"
+#include "controls/L_CCmbo.h"
+#include "controls/L_ComboBox.h"
 
-// The whole number a spin field stands for, within its range.
-int ClampSpinValue(Currency value, int minValue, int maxValue);
+// The whole number a spin field stands for, clamped to its range first
+// (the field clamps itself only when it loses the focus).
+int SpinValue(TComboEdit& field);
 // Drop-down lists and the keys they show: the item a stored value selects
 // (-1 when no item shows it) and the value an item stands for.
 int KeepTimeItem(int hours);
@@ -25,7 +28,7 @@ int ValueItem(int value, int count);
 // The value chosen in list, or keep when no item is chosen.
 int ChosenValue(const TComboBox& list, int keep, int (*valueOf)(int item));
 
-class TEnvPage : public TTabSheet {
+class TEnvPage : public TTabSheetEx {
  public:
   // The sheet on the page control; Build lays out its controls once the
   // page control has its final size.
@@ -37,7 +40,7 @@ class TEnvPage : public TTabSheet {
   void Save();
 
   TLabel LB_RefreshTime, LB_RefreshTimeUnit;
-  TEdit CB_RefreshTime;
+  TComboEdit CB_RefreshTime;
   TLabel LB_KeepTime, LB_KeepTimeUnit;
   TComboBox CB_KeepTime;
   TLabel LB_FontSize, LB_FontSizeUnit;
@@ -46,11 +49,11 @@ class TEnvPage : public TTabSheet {
   TComboBox CB_Scroll;
   TCheckBox CB_SpeedUp, CB_ScrollTaskBarOnly;
   TLabel LB_TickerTime, LB_TickerScrollTime, LB_TickerScrollTimeUnit;
-  TEdit CB_TickerTime, CB_TickerScrollTime;
+  TComboEdit CB_TickerTime, CB_TickerScrollTime;
   TCheckBox CB_ScrollButton, CB_Description;
   TLabel LB_CommonBrows;
   TComboBox CB_CommonBrows;
-  TEdit ED_ViewSet;
+  TEditNext ED_ViewSet;
   TSpeedButton SB_ViewSet;
   TMemo Note;
   TOpenDialog OpenDialog;
@@ -59,7 +62,7 @@ class TEnvPage : public TTabSheet {
   void CB_CommonBrowsChange(TObject* sender);
   void SB_ViewSetClick(TObject* sender);
 
-  int RefreshTimeValue() const;
+  int RefreshTimeValue();
 
  private:
   void BuildTiming(int& top);

@@ -100,13 +100,13 @@ void TFeedPage::BuildEditGroup(int top) {
   GB_Edit.Create(TGroupBoxArgs().Place(this, kPageMargin, top, width, 200).Caption("編集"));
   int y = 22;
   int fieldWidth = width - fieldLeft - kPageMargin;
-  ED_URL.Create(TEditArgs()
+  ED_URL.Create(TComboEditArgs()
                     .Place(&GB_Edit, fieldLeft, y, fieldWidth, kFieldHeight)
                     .Hint("FeedのURLを入力します")
                     .ShowHint(true));
   PlaceCaption(LB_URL, &GB_Edit, kPageMargin, ED_URL, "URL(&U):");
   y += kRowPitch;
-  ED_Name.Create(TEditArgs()
+  ED_Name.Create(TComboEditArgs()
                      .Place(&GB_Edit, fieldLeft, y, fieldWidth, kFieldHeight)
                      .Hint("Feedを提供しているサイトの名前を入力します")
                      .ShowHint(true));

@@ -8,8 +8,10 @@
 #include "classlib/ComboBox.h"
 #include "classlib/Image.h"
 #include "classlib/PageControl.h"
+#include "controls/L_Theme.h"
 #include "classlib/SpeedButton.h"
 #include "classlib/StdCtrls.h"
+#include "controls/L_ComboBox.h"
 #include "shared/FeedFiles.h"
 
 // What an entry of the list carries beside its name and check mark; the
@@ -24,7 +26,7 @@ class TFeedRecord : public TObject {
   int EndHour = 0;    // item of CB_TimeEn
 };
 
-class TFeedPage : public TTabSheet {
+class TFeedPage : public TTabSheetEx {
  public:
   void Attach(TPageControl* pages);
   void Build();
@@ -48,7 +50,7 @@ class TFeedPage : public TTabSheet {
   TSpeedButton SB_Up, SB_Down;
   TGroupBox GB_Edit;
   TLabel LB_URL, LB_Name, LB_Time, LB_TimeStUnit, LB_TimeEnUnit;
-  TEdit ED_URL, ED_Name;
+  TComboEdit ED_URL, ED_Name;
   TComboBox CB_TimeSt, CB_TimeEn;
   TMemo Note;
   TCheckBox CB_Rank;

@@ -23,9 +23,10 @@ void TKeywordPage::Build() {
                         .Place(this, kPageMargin, kPageMargin)
                         .Caption("記事にキーワードが出現するとティッカーの色が変わります"));
   int top = LB_Keyword.Top() + LB_Keyword.Height() + 8;
-  for (TEdit* edit : FKeyEdits) {
-    edit->Create(TEditArgs().Place(this, kPageMargin, top, ClientWidth() - 2 * kPageMargin,
-                                   kFieldHeight));
+  for (TEditNext* edit : FKeyEdits) {
+    edit->Create(TEditNextArgs()
+                     .Place(this, kPageMargin, top, ClientWidth() - 2 * kPageMargin, kFieldHeight)
+                     .EnterNext(esEnter));
     top += kFieldHeight + 4;
   }
   PlaceNote(Note, this, kPageMargin, top + 8, ClientWidth() - 2 * kPageMargin, kNoteLines);

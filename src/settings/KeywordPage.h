@@ -1,11 +1,12 @@
 // The page "キーワード": the ten highlight keywords of the ticker.
 #pragma once
-#include "classlib/Edit.h"
+#include "controls/L_CCmbo.h"
 #include "classlib/Label.h"
 #include "classlib/PageControl.h"
+#include "controls/L_Theme.h"
 #include "shared/Tessivar_Seihin.h"
 
-class TKeywordPage : public TTabSheet {
+class TKeywordPage : public TTabSheetEx {
  public:
   // The sheet on the page control; Build lays out its controls once the
   // page control has its final size.
@@ -15,10 +16,10 @@ class TKeywordPage : public TTabSheet {
   void Save();
 
   TLabel LB_Keyword;
-  TEdit ED_Key1, ED_Key2, ED_Key3, ED_Key4, ED_Key5, ED_Key6, ED_Key7, ED_Key8, ED_Key9,
+  TEditNext ED_Key1, ED_Key2, ED_Key3, ED_Key4, ED_Key5, ED_Key6, ED_Key7, ED_Key8, ED_Key9,
       ED_Key10;
   TMemo Note;
   // ED_Key1 ... ED_Key10 in order.
-  TEdit* FKeyEdits[kHighlightKeywordCount] = {&ED_Key1, &ED_Key2, &ED_Key3, &ED_Key4, &ED_Key5,
+  TEditNext* FKeyEdits[kHighlightKeywordCount] = {&ED_Key1, &ED_Key2, &ED_Key3, &ED_Key4, &ED_Key5,
                                               &ED_Key6, &ED_Key7, &ED_Key8, &ED_Key9, &ED_Key10};
 };

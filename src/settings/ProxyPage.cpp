@@ -3,6 +3,7 @@
 #include "EnvPage.h"
 #include "ProxyImport.h"
 #include "SettingsLayout.h"
+#include "shared/S_string.h"
 #include "shared/Tessivar_Seihin.h"
 
 namespace {
@@ -28,11 +29,15 @@ void TProxyPage::Build() {
   GB_Proxy.Create(TGroupBoxArgs().Place(this, kPageMargin, CB_PreConfig.Top() + 36, width, 200)
                       .Caption("プロキシ"));
   int top = 24;
-  ED_ServerName.Create(TEditArgs().Place(&GB_Proxy, kGroupFieldLeft, top, 116, kFieldHeight));
+  ED_ServerName.Create(
+      TEditNextArgs().Place(&GB_Proxy, kGroupFieldLeft, top, 116, kFieldHeight).EnterNext(esEnter));
   PlaceCaption(LB_ServerName, &GB_Proxy, kPageMargin, ED_ServerName, "サーバー(&F):");
-  CB_PortNumber.Create(TEditArgs()
+  CB_PortNumber.Create(TComboEditArgs()
                            .Place(&GB_Proxy, 0, top, 46, kFieldHeight)
+                           .Spin(0, kPortMax)
+                           .MinusMode(false)
                            .MaxLength(5)
+                           .EnterNext(esEnter)
                            .Hint("初期値は [8080] です")
                            .ShowHint(true));
   PlaceCaption(LB_PortNumber, &GB_Proxy, ED_ServerName.Left() + ED_ServerName.Width() + 10,
@@ -44,11 +49,12 @@ void TProxyPage::Build() {
                      .Caption("Windowsの設定値を取得(&W)")
                      .OnClick(Handler(this, &TProxyPage::Button5Click)));
   top += kRowPitch + 6;
-  ED_UserName.Create(TEditArgs().Place(&GB_Proxy, kGroupFieldLeft, top, 150, kFieldHeight));
+  ED_UserName.Create(
+      TEditNextArgs().Place(&GB_Proxy, kGroupFieldLeft, top, 150, kFieldHeight).EnterNext(esEnter));
   PlaceCaption(LB_UserName, &GB_Proxy, kPageMargin, ED_UserName, "ユーザー名(&U):");
   top += kRowPitch;
   ED_Password.Create(
-      TEditArgs().Place(&GB_Proxy, kGroupFieldLeft, top, 150, kFieldHeight).PasswordChar('*'));
+      TEditNextArgs().Place(&GB_Proxy, kGroupFieldLeft, top, 150, kFieldHeight).PasswordChar('*').EnterNext(esEnter));
   PlaceCaption(LB_Password, &GB_Proxy, kPageMargin, ED_Password, "パスワード(&P):");
   CB_AddUrl.Create(TCheckBoxArgs()
                        .Place(&GB_Proxy, kGroupFieldLeft, top, 150, 19)
@@ -76,7 +82,7 @@ void TProxyPage::Save() {
   TTickerSettings& t = TickerSettings;
   t.InternetPreConfig = ChosenValue(CB_PreConfig, t.InternetPreConfig, [](int item) { return item; });
   t.ProxyHost = ED_ServerName.Text();
-  t.ProxyPort = ClampSpinValue(StrToCurrLoose(CB_PortNumber.Text()), 0, kPortMax);
+  t.ProxyPort = SpinValue(CB_PortNumber);
   t.ProxyUser = ED_UserName.Text();
   t.ProxyPassword = ED_Password.Text();
   t.ProxyCredentialsInUrl = CB_AddUrl.Checked() ? 1 : 0;

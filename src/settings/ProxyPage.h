@@ -3,10 +3,13 @@
 #pragma once
 #include "classlib/ComboBox.h"
 #include "classlib/PageControl.h"
+#include "controls/L_Theme.h"
 #include "classlib/SpeedButton.h"
 #include "classlib/StdCtrls.h"
+#include "controls/L_CCmbo.h"
+#include "controls/L_ComboBox.h"
 
-class TProxyPage : public TTabSheet {
+class TProxyPage : public TTabSheetEx {
  public:
   void Attach(TPageControl* pages);
   void Build();
@@ -17,7 +20,8 @@ class TProxyPage : public TTabSheet {
   TComboBox CB_PreConfig;
   TGroupBox GB_Proxy;
   TLabel LB_ServerName, LB_PortNumber, LB_UserName, LB_Password;
-  TEdit ED_ServerName, CB_PortNumber, ED_UserName, ED_Password;
+  TEditNext ED_ServerName, ED_UserName, ED_Password;
+  TComboEdit CB_PortNumber;
   TSpeedButton Button5;
   TCheckBox CB_AddUrl;
   TMemo Note;

@@ -4,9 +4,10 @@
 #include "classlib/Image.h"
 #include "classlib/Label.h"
 #include "classlib/PageControl.h"
+#include "controls/L_Theme.h"
 #include "classlib/Panel.h"
 
-class TRegPage : public TTabSheet {
+class TRegPage : public TTabSheetEx {
  public:
   // The tab is shown only where a band server can be registered this way.
   void Attach(TPageControl* pages, bool tabVisible);

@@ -15,6 +15,7 @@
 #include "classlib/FileDialogs.h"
 #include "classlib/Forms.h"
 #include "classlib/PageControl.h"
+#include "controls/L_panel.h"
 #include "refresh/SetupCommand.h"
 #include "shared/OleDnD.h"
 
@@ -34,7 +35,7 @@ class TSetForm : public TForm {
   TVersionPage TB_VER;
   TRegPage TB_REG;
   TButton ButtonOPML, Button2;
-  TWinControl FocusControl;
+  TFocusControl FocusControl;
   TOleDropTarget OleDropTarget;
   TSaveDialog SaveDialog;
 

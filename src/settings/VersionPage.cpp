@@ -26,6 +26,7 @@ void TVersionPage::Build() {
   PL_Top.Create(TPanelArgs()
                     .Place(this, kPageMargin, kPageMargin, width, 84)
                     .BevelOuter(bvLowered)
+                    .BevelInner(bvRaised)
                     .ParentColor(true));
   ProgramIcon.Create(TImageArgs()
                          .Place(&PL_Top, 14, 16, 52, 52)
@@ -56,17 +57,18 @@ void TVersionPage::Build() {
   PL_Oem.Create(TPanelArgs()
                     .Place(this, kPageMargin, oemTop, width, buttonTop - 12 - oemTop)
                     .BevelOuter(bvLowered)
-                    .BorderWidth(8)
+                    .BevelInner(bvRaised)
                     .ParentColor(true)
                     .Visible(false));
-  int inner = width - 2 * 9;
+  const int edge = 10;  // an 8-pixel border inside the etched frame
+  int inner = width - 2 * edge;
   LB_CustomMess.Create(TLabelArgs()
-                           .Place(&PL_Oem, 9, 9, inner)
+                           .Place(&PL_Oem, edge, edge, inner)
                            .WordWrap(true)
                            .FontColor(clNavy)
                            .Caption(kDefaultCustomMessage));
   LB_OemHome.Create(TLabelArgs()
-                        .Place(&PL_Oem, 9, PL_Oem.Height() - 9 - 16, inner, 16)
+                        .Place(&PL_Oem, edge, PL_Oem.Height() - edge - 16, inner, 16)
                         .AutoSize(false)
                         .Alignment(taCenter)
                         .FontColor(clBlue)
@@ -77,7 +79,7 @@ void TVersionPage::Build() {
                         .OnClick(Handler(this, &TVersionPage::LB_OemHomeClick)));
   int imageTop = LB_CustomMess.Top() + LB_CustomMess.Height() + 6;
   Image_Oem.Create(TImageArgs()
-                       .Place(&PL_Oem, 9, imageTop, inner, LB_OemHome.Top() - 6 - imageTop)
+                       .Place(&PL_Oem, edge, imageTop, inner, LB_OemHome.Top() - 6 - imageTop)
                        .Center(true)
                        .Cursor(crHandPoint)
                        .Hint("ホームページへ")

@@ -8,9 +8,10 @@
 #include "classlib/Image.h"
 #include "classlib/Label.h"
 #include "classlib/PageControl.h"
+#include "controls/L_Theme.h"
 #include "classlib/Panel.h"
 
-class TVersionPage : public TTabSheet {
+class TVersionPage : public TTabSheetEx {
  public:
   void Attach(TPageControl* pages);
   void Build();

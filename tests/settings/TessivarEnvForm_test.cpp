@@ -190,7 +190,7 @@ TEST_F(SetFormTest, SpinFieldsAreClampedWhenStoredWhateverHasTheFocus) {
   WriteSettings();
   auto form = Open();
   TypeInto(form->TB_ENV.CB_RefreshTime, "5");
-  TypeInto(form->TB_ENV.CB_TickerTime, "0");
+  TypeInto(form->TB_ENV.CB_TickerTime, "0.4");
   TypeInto(form->TB_ENV.CB_TickerScrollTime, "-3");
   TypeInto(form->TB_Proxy.CB_PortNumber, "99999");
   form->TB_ENV.CB_TickerTime.SetFocus();

@@ -1,6 +1,5 @@
 """TessivarSetup's settings dialog: the page each command word opens, the
-second copy that only says so, the settings file written on closing, and a
-picture of every page."""
+second copy that only says so, and a picture of every page."""
 
 import os
 import shutil
@@ -101,15 +100,6 @@ def command_words_open_their_pages(server):
         inst.close()
 
 
-def install_without_the_oem_switch_opens_the_basic_page(server):
-    inst = Install(server, oem=["[Env]", "RegSwitch=0"])
-    try:
-        inst.write_def([def_line("a", server.url("/a.xml"))])
-        open_on(inst, ["INSTALL"], 0, ("Button", "加速"))
-    finally:
-        inst.close()
-
-
 def a_second_copy_says_the_dialog_is_open(server):
     inst = Install(server)
     tmp = tempfile.mkdtemp(prefix="tessivar-box-")
@@ -141,27 +131,6 @@ def a_second_copy_says_the_dialog_is_open(server):
         inst.close()
 
 
-def closing_writes_the_settings_file_anew(server):
-    inst = Install(server)
-    try:
-        inst.write_def([def_line("a", server.url("/a.xml"))])
-        inst.write_ini({"Run": {"RefreshNow": "45000.5"}, "Env": {"RefreshTime": 45, "KeepTime": 72},
-                        "Other": {"Kept": "yes"}})
-        ini = os.path.join(inst.ini_dir, "TessivarOrvanel.ini")
-        old = time.time() - 3600
-        os.utime(ini, (old, old))
-        before_def = inst.raw("TessivarOrvanel.def")
-        open_on(inst, [], 0, ("Edit", "45"))
-        text = inst.read_ini()
-        for line in ("RefreshNow=45000.5", "RefreshTime=45", "KeepTime=72", "Kept=yes"):
-            assert line in text.splitlines(), text
-        # The ticker notices the new file by its time; the untouched list stays.
-        assert os.path.getmtime(ini) > old + 60
-        assert inst.raw("TessivarOrvanel.def") == before_def
-    finally:
-        inst.close()
-
-
 def every_page_is_drawn(server):
     inst = Install(server)
     try:
@@ -190,8 +159,6 @@ def every_page_is_drawn(server):
 if __name__ == "__main__":
     run_cases([
         command_words_open_their_pages,
-        install_without_the_oem_switch_opens_the_basic_page,
         a_second_copy_says_the_dialog_is_open,
-        closing_writes_the_settings_file_anew,
         every_page_is_drawn,
     ])

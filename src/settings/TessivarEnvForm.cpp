@@ -122,7 +122,8 @@ void TSetForm::FormCloseQuery(TObject*, bool& canClose) {
     canClose = false;
     return;
   }
-  if (FRefreshTimeChanged && TB_ENV.RefreshTimeValue() < kShortInterval &&
+  // The text as typed: a value below the field's minimum is below 30 as well.
+  if (FRefreshTimeChanged && TB_ENV.CB_RefreshTime.GetValue() < kShortInterval &&
       !ConfirmMsg(ShortIntervalQuestion, mtConfirmation, false)) {
     canClose = false;
     return;

@@ -1,8 +1,8 @@
 // Small chores the end-to-end tests need inside Wine: the product's own
 // scrambling of an OEM key, holding a named mutex, answering a message box,
 // finding, capturing and messaging a program's top-level window, reading or
-// switching the pages of a dialog, mouse and keyboard input, and a registry
-// value.
+// switching the pages of a dialog, mouse and keyboard input, a registry
+// value, and taking a window's notification-area icon away.
 #include <windows.h>
 #include <commctrl.h>
 #include <shellapi.h>
@@ -349,6 +349,77 @@ int RegGet(char** argv) {
   return WriteBytes(argv[4], utf8) ? 0 : 2;
 }
 
+// pointer <x> <y> <move|down|up|middle|wheel:N>: the mouse pointer put at
+// screen coordinates, then nothing more, the left button pressed or let go,
+// a middle click or N wheel notches (N > 0: away from the user).
+int Pointer(char** argv) {
+  SetCursorPos(std::atoi(argv[2]), std::atoi(argv[3]));
+  std::string action = argv[4];
+  INPUT in[2] = {};
+  for (INPUT& i : in) i.type = INPUT_MOUSE;
+  if (action == "middle") {
+    in[0].mi.dwFlags = MOUSEEVENTF_MIDDLEDOWN;
+    in[1].mi.dwFlags = MOUSEEVENTF_MIDDLEUP;
+    return SendInput(2, in, sizeof(INPUT)) == 2 ? 0 : 2;
+  }
+  if (action == "down" || action == "up") {
+    in[0].mi.dwFlags = action == "down" ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP;
+    return SendInput(1, in, sizeof(INPUT)) == 1 ? 0 : 2;
+  }
+  if (action.compare(0, 6, "wheel:") == 0) {
+    in[0].mi.dwFlags = MOUSEEVENTF_WHEEL;
+    in[0].mi.mouseData = (DWORD)(std::atoi(action.c_str() + 6) * WHEEL_DELTA);
+    return SendInput(1, in, sizeof(INPUT)) == 1 ? 0 : 2;
+  }
+  in[0].mi.dwFlags = MOUSEEVENTF_MOVE;  // a move of nothing: the window hears of the new place
+  return SendInput(1, in, sizeof(INPUT)) == 1 ? 0 : 2;
+}
+
+// post <class> <title> <message> <wparam> <lparam>: posts to every matching
+// window; a message that is no number is the name of a registered message.
+int Post(char** argv) {
+  std::vector<HWND> found = FindWindowsW(WideArg(2), WideArg(3));
+  if (found.empty()) return 1;
+  char* end = nullptr;
+  UINT msg = static_cast<UINT>(std::strtoul(argv[4], &end, 0));
+  if (end == argv[4]) msg = RegisterWindowMessageW(WideArg(4).c_str());
+  WPARAM wp = static_cast<WPARAM>(std::strtoul(argv[5], nullptr, 0));
+  LPARAM lp = static_cast<LPARAM>(std::strtoul(argv[6], nullptr, 0));
+  for (HWND w : found) PostMessageW(w, msg, wp, lp);
+  return 0;
+}
+
+// untray <class> <title>: takes icon 1 of the window out of the notification
+// area, as a restarted taskbar would have lost it.
+int Untray() {
+  std::vector<HWND> found = FindWindowsW(WideArg(2), WideArg(3));
+  if (found.empty()) return 1;
+  NOTIFYICONDATAW d = {};
+  d.cbSize = sizeof d;
+  d.hWnd = found[0];
+  d.uID = 1;
+  return Shell_NotifyIconW(NIM_DELETE, &d) ? 0 : 2;
+}
+
+// texts <class> <out>: the captions of the visible windows of the class, one
+// a line, UTF-8.
+int Texts(char** argv) {
+  std::wstring cls = WideArg(2), all;
+  for (HWND w = FindWindowExW(nullptr, nullptr, cls.c_str(), nullptr); w;
+       w = FindWindowExW(nullptr, w, cls.c_str(), nullptr)) {
+    if (!IsWindowVisible(w)) continue;
+    wchar_t text[4096];
+    int n = GetWindowTextW(w, text, 4096);
+    all += std::wstring(text, n) + L"\n";
+  }
+  int n =
+      WideCharToMultiByte(CP_UTF8, 0, all.data(), (int)all.size(), nullptr, 0, nullptr, nullptr);
+  std::string utf8((size_t)(n > 0 ? n : 0), '\0');
+  if (n > 0)
+    WideCharToMultiByte(CP_UTF8, 0, all.data(), (int)all.size(), &utf8[0], n, nullptr, nullptr);
+  return WriteBytes(argv[3], utf8) ? 0 : 2;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -364,11 +435,16 @@ int main(int argc, char** argv) {
   if (command == "keys" && argc >= 3) return Keys(argc, argv);
   if (command == "type" && argc == 3) return Type(argv);
   if (command == "regget" && argc == 5) return RegGet(argv);
+  if (command == "pointer" && argc == 5) return Pointer(argv);
+  if (command == "post" && argc == 7) return Post(argv);
+  if (command == "untray" && argc == 4) return Untray();
+  if (command == "texts" && argc == 4) return Texts(argv);
   std::fprintf(stderr,
                "usage: scramble TEXT OUT | hold MUTEX READY STOP SECONDS |"
                " closebox OUT SECONDS [TITLE [BUTTON]] | window CLASS TITLE OUT SECONDS |"
                " capture CLASS TITLE OUT.BMP | send CLASS TITLE MESSAGE WPARAM |"
                " dialog CLASS TITLE TAB OUT | click X Y left|right | keys KEY... | type FILE |"
-               " regget KEY VALUE OUT\n");
+               " regget KEY VALUE OUT | pointer X Y move|down|up|middle|wheel:N |"
+               " post CLASS TITLE MESSAGE WPARAM LPARAM | untray CLASS TITLE | texts CLASS OUT\n");
   return 64;
 }

@@ -1,0 +1,258 @@
+"""The ticker window and the mouse under Wine: the summary hint after a rest
+on the strip, the wheel, the middle button, the stored place and width, a
+skin's window region, and the notification-area icon: its left click, its
+return with a new taskbar, and the hover thread ending with the program."""
+
+import os
+import struct
+import subprocess
+import tempfile
+import time
+
+import tessivar_e2e as e2e
+from tessivar_e2e import run_cases
+from ticker_e2e import SHOTS, Bitmap, Ticker, capture, day_number, helper, send, wait_exit, window
+
+WM_MOUSEMOVE, WM_LBUTTONDOWN, WM_LBUTTONUP = 0x200, 0x201, 0x202
+WM_TASKTRAY = 0x400 + 200
+TRAY = ("TaskTrayHandle", "")
+SYSTRAY = ("__winex11_standalone_tray", "Wine System Tray")
+# Where the ticker is put, clear of Wine's tray window at the top left.
+PLACE = {"szLeft": 400, "szTop": 300, "szWidth": 300}
+
+
+def ini(place=None, **env):
+    values = {"TickerScroll": 0, "TickerTime": 30, "RefreshTime": 600, "ScrollButton": 1}
+    values.update(env)
+    sections = {"Run": {"RefreshNow": "%.6f" % day_number()}, "Env": values}
+    sections["Sz_KvBandForm"] = dict(place or PLACE)
+    return sections
+
+
+def item(title, summary="", hours_ago=1.0):
+    return ["%.6f" % day_number(time.time() - hours_ago * 3600), "E2Eフィード", title,
+            "http://example.invalid/" + str(abs(hash(title))), "", summary]
+
+
+def pointer(x, y, action="move"):
+    helper("pointer", x, y, action)
+
+
+def away():
+    pointer(1200, 700)
+
+
+def rest_on_strip():
+    """The pointer over the middle of the strip, moved a little as a hand would."""
+    _, _, left, top, right, bottom = window()
+    x, y = (left + right) // 2, (top + bottom) // 2
+    pointer(x - 2, y)
+    time.sleep(0.2)
+    pointer(x, y)
+    return x, y
+
+
+def hint_texts():
+    """The captions of the hint windows on show ("" for none)."""
+    with tempfile.TemporaryDirectory(prefix="tessivar-texts-") as tmp:
+        out = os.path.join(tmp, "texts.txt")
+        helper("texts", "THintWindow", out)
+        return open(out, encoding="utf-8").read().strip() if os.path.exists(out) else ""
+
+
+def wait_for(condition, seconds):
+    deadline = time.time() + seconds
+    while time.time() < deadline:
+        value = condition()
+        if value:
+            return value
+        time.sleep(0.3)
+    return condition()
+
+
+def screen_shot(name):
+    os.makedirs(SHOTS, exist_ok=True)
+    path = os.path.join(SHOTS, "ticker-%s.png" % name)
+    subprocess.run(["import", "-window", "root", path], stdout=subprocess.DEVNULL,
+                   stderr=subprocess.DEVNULL, timeout=30)
+    return path
+
+
+def strip_pixels(shot):
+    """The strip's pixels, without the state button (its glyph shows the pause)."""
+    return [shot.pixel(x, y) for y in range(shot.height) for x in range(40, shot.width - 30)]
+
+
+def resting_on_the_strip_shows_the_hint_with_the_items_texts(server):
+    t = Ticker(server, ini=ini(TickerTime=2))
+    try:
+        t.write_tic([item("ヒントの記事", "これが概要の文章です。")])
+        away()
+        t.start()
+        assert window()[0] == 1
+        time.sleep(4)  # the item replaces the start-up title
+        rest_on_strip()
+        texts = wait_for(hint_texts, 8)
+        screen_shot("hint")
+        assert texts, "no hint came up"
+        lines = texts.replace("\r", "").split("\n")
+        assert lines[0].startswith("E2Eフィード ") and "月" in lines[0], lines
+        assert lines[1:] == ["", "◇ ヒントの記事 ◇", "これが概要の文章です。"], lines
+        away()
+        assert wait_for(lambda: not hint_texts(), 5), "the hint stayed after the pointer left"
+    finally:
+        t.close()
+
+
+def the_wheel_steps_and_the_middle_button_pauses(server):
+    t = Ticker(server, ini=ini(TickerTime=1))
+    try:
+        t.write_tic([item("一番目の記事", hours_ago=1), item("二番目の記事", hours_ago=2),
+                     item("三番目の記事", hours_ago=3)])
+        away()
+        t.start()
+        assert window()[0] == 1
+        time.sleep(3)
+        x, y = rest_on_strip()
+        first = wait_for(hint_texts, 8)
+        assert first, "no hint came up"
+        # Resting holds the display: the same item stays.
+        time.sleep(2.5)
+        assert hint_texts() == first, (first, hint_texts())
+        pointer(x, y, "wheel:-1")
+        stepped = wait_for(lambda: hint_texts() != first and hint_texts(), 5)
+        assert stepped, "the wheel did not step: %s" % first
+
+        pointer(x, y, "middle")
+        away()
+        time.sleep(1.5)
+        paused = capture("paused-1")
+        time.sleep(3)
+        still = capture("paused-2")
+        assert paused and still and strip_pixels(paused) == strip_pixels(still), \
+            "the display went on while paused"
+        rest_on_strip()
+        pointer(x, y, "middle")
+        away()
+        moved = wait_for(lambda: strip_pixels(capture("resumed") or still) != strip_pixels(still), 8)
+        assert moved, "the display did not resume"
+    finally:
+        t.close()
+
+
+def place_and_width_survive_a_restart_and_are_clamped(server):
+    t = Ticker(server, ini=ini({"szLeft": 5000, "szTop": 300, "szWidth": 480, "szHeight": 99}))
+    try:
+        t.write_tic([item("位置の記事")])
+        first = t.start()
+        count, visible, left, top, right, bottom = window()
+        assert count == 1 and visible
+        assert (right - left, top, right) == (480, 300, 1280), (left, top, right, bottom)
+        assert bottom - top < 99, "the stored height was taken"
+        assert send(e2e_close=True) and wait_exit(first, 30) == 0
+        stored = t.install.read_ini()
+        assert "szLeft=800" in stored and "szWidth=480" in stored, stored
+        t.start()
+        assert window()[2:4] == (800, 300), window()
+    finally:
+        t.close()
+
+
+def bmp(w, h, pixel):
+    stride = (w * 3 + 3) & ~3
+    rows = b""
+    for y in reversed(range(h)):
+        rows += b"".join(bytes(pixel(x, y)[::-1]) for x in range(w)) + b"\0" * (stride - w * 3)
+    header = struct.pack("<IiiHHIIiiII", 40, w, h, 1, 24, 0, len(rows), 0, 0, 0, 0)
+    return b"BM" + struct.pack("<IHHI", 54 + len(header) + len(rows), 0, 0, 54) + header + rows
+
+
+SKIN = (30, 70, 160)
+
+
+def a_skin_with_magenta_corners_shapes_the_window(server):
+    w, h, r = 360, 44, 12
+
+    def skin(x, y):
+        cx, cy = min(max(x, r), w - 1 - r), min(max(y, r), h - 1 - r)
+        return (255, 0, 255) if (x - cx) ** 2 + (y - cy) ** 2 > r * r else SKIN
+
+    t = Ticker(server, oem=["[Graphic]", "skinFile=1", "[Layout]", "manualMode=0"], ini=ini())
+    try:
+        t.install.write_bytes(os.path.join(t.install.prog, "OEM", "skin.bmp"), bmp(w, h, skin))
+        t.write_tic([item("スキンの記事")])
+        t.start()
+        count, visible, left, top, right, bottom = window()
+        assert (right - left, bottom - top) == (w, h), (left, top, right, bottom)
+        screen_shot("skin-screen")
+        shot = capture("skin")
+        assert shot is not None
+        near = lambda p, c: all(abs(p[i] - c[i]) <= 12 for i in range(3))
+        # The corners are cut away: the black desktop shows there, no magenta.
+        for x, y in ((1, 1), (w - 2, 1), (1, h - 2), (w - 2, h - 2)):
+            assert shot.pixel(x, y) == (0, 0, 0), (x, y, shot.pixel(x, y))
+        assert shot.count((255, 0, 255), tolerance=8) == 0
+        # The skin shows between the buttons and the strip.
+        assert near(shot.pixel(5, h // 2), SKIN) and near(shot.pixel(w - 5, h // 2), SKIN)
+    finally:
+        t.close()
+
+
+def tray_icon_shows():
+    """Wine's tray window is on show with the ticker's icon (its blue play mark)."""
+    with tempfile.TemporaryDirectory(prefix="tessivar-tray-") as tmp:
+        out = os.path.join(tmp, "w.txt")
+        helper("window", SYSTRAY[0], SYSTRAY[1], out, 1)
+        if not os.path.exists(out) or open(out).read().split()[1] != "1":
+            return False
+        bmp_path = os.path.join(tmp, "tray.bmp")
+        if helper("capture", SYSTRAY[0], SYSTRAY[1], bmp_path)[0] != 0:
+            return False
+        return Bitmap(bmp_path).count((0x10, 0x70, 0xD0), tolerance=40) >= 10
+
+
+def the_tray_icon_toggles_the_window_and_comes_back_with_a_new_taskbar(server):
+    t = Ticker(server, ini=ini())
+    try:
+        t.write_tic([item("トレイの記事")])
+        t.start()
+        assert window()[0] == 1
+        assert wait_for(tray_icon_shows, 10), "no icon in the notification area"
+        screen_shot("tray")
+        for expected in (0, 1):
+            helper("post", TRAY[0], TRAY[1], WM_TASKTRAY, 0, WM_LBUTTONDOWN)
+            helper("post", TRAY[0], TRAY[1], WM_TASKTRAY, 0, WM_LBUTTONUP)
+            assert wait_for(lambda: window(1)[1] == expected, 5), "a left click left it at %d" % (1 - expected)
+        # The taskbar lost the icon; a new taskbar gets it back.
+        assert helper("untray", TRAY[0], TRAY[1])[0] == 0
+        assert wait_for(lambda: not tray_icon_shows(), 5), "the icon was not taken away"
+        helper("post", TRAY[0], TRAY[1], "TaskbarCreated", 0, 0)
+        assert wait_for(tray_icon_shows, 10), "the icon did not come back"
+    finally:
+        t.close()
+
+
+def the_hover_thread_ends_with_the_program(server):
+    t = Ticker(server, ini=ini())
+    try:
+        t.write_tic([item("終わる記事")])
+        p = t.start()
+        assert window()[0] == 1
+        pointer(20, 20)
+        helper("post", TRAY[0], TRAY[1], WM_TASKTRAY, 0, WM_MOUSEMOVE)
+        time.sleep(1)
+        assert send(e2e_close=True)
+        assert wait_exit(p, 30) == 0, "the ticker did not end with its hover thread running"
+    finally:
+        t.close()
+
+
+if __name__ == "__main__":
+    run_cases([
+        resting_on_the_strip_shows_the_hint_with_the_items_texts,
+        the_wheel_steps_and_the_middle_button_pauses,
+        place_and_width_survive_a_restart_and_are_clamped,
+        a_skin_with_magenta_corners_shapes_the_window,
+        the_tray_icon_toggles_the_window_and_comes_back_with_a_new_taskbar,
+        the_hover_thread_ends_with_the_program,
+    ])

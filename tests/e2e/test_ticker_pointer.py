@@ -1,7 +1,8 @@
 """The ticker window and the mouse under Wine: the summary hint after a rest
-on the strip, the wheel, the middle button, the stored place and width, a
-skin's window region, and the notification-area icon: its left click, its
-return with a new taskbar, and the hover thread ending with the program."""
+on the strip, the wheel, the middle button, the stored place and width,
+dragging and sizing, a skin's window region, and the notification-area icon:
+its left click, its return with a new taskbar, and the hover thread ending
+with the program."""
 
 import os
 import struct
@@ -158,6 +159,30 @@ def place_and_width_survive_a_restart_and_are_clamped(server):
         t.close()
 
 
+def the_edge_image_drags_and_the_grip_sizes_the_window(server):
+    t = Ticker(server, ini=ini())
+    try:
+        t.write_tic([item("動かす記事")])
+        t.start()
+        _, _, left, top, right, bottom = window()
+        y = (top + bottom) // 2
+        # The drag image lies 4 to 14 pixels in, the size grip in the last 3.
+        for start, end in (((left + 8, y), (left + 108, y + 50)),
+                           ((right - 2 + 100, y + 50), (right - 2 + 180, y + 50))):
+            pointer(*start)
+            pointer(*start, "down")
+            time.sleep(0.3)
+            pointer((start[0] + end[0]) // 2, (start[1] + end[1]) // 2)
+            pointer(*end)
+            time.sleep(0.3)
+            pointer(*end, "up")
+            time.sleep(0.5)
+        moved = window()[2:]
+        assert moved == (left + 100, top + 50, right + 180, bottom + 50), (left, top, right, bottom, moved)
+    finally:
+        t.close()
+
+
 def bmp(w, h, pixel):
     stride = (w * 3 + 3) & ~3
     rows = b""
@@ -252,6 +277,7 @@ if __name__ == "__main__":
         resting_on_the_strip_shows_the_hint_with_the_items_texts,
         the_wheel_steps_and_the_middle_button_pauses,
         place_and_width_survive_a_restart_and_are_clamped,
+        the_edge_image_drags_and_the_grip_sizes_the_window,
         a_skin_with_magenta_corners_shapes_the_window,
         the_tray_icon_toggles_the_window_and_comes_back_with_a_new_taskbar,
         the_hover_thread_ends_with_the_program,

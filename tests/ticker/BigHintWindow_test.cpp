@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include "classlib/Dialogs.h"
 #include "common/TestImages.h"
 #include "shared/Tessivar_Seihin.h"
 #include "support/TickerScratch.h"
@@ -48,26 +47,6 @@ TEST(SummaryHintRect, BesideTheCursorInsideTheScreen) {
   r = SummaryHintRect(POINT{123, 747}, 200, 100, 1280, 800);
   EXPECT_EQ(r.top, 745 + 35 - (100 + 70));
   EXPECT_EQ(r.bottom - r.top, 100);
-}
-
-TEST(BigHintWindow, ShowsWithoutTakingTheFocusAndMeasuresItsCaption) {
-  TBigHintWindow hint;
-  std::string words;
-  for (int i = 0; i < 60; ++i) words += "word ";
-  RECT measured = hint.CalcHintRect(kSummaryHintWidth, words);
-  EXPECT_LE(measured.right, kSummaryHintWidth + 6);
-  EXPECT_GT(measured.bottom, 3 * FontTextExtent(hint.Font(), "W").cy / 2);  // wrapped
-  hint.SetCaption("short");
-  EXPECT_GT(hint.Width(), 6);
-  HWND before = GetForegroundWindow();
-  hint.ActivateHint(Rect(50, 60, 250, 160), "text");
-  ASSERT_TRUE(hint.HandleIfAllocated());
-  EXPECT_TRUE(IsWindowVisible(hint.HandleIfAllocated()));
-  EXPECT_EQ(hint.Height(), 104);  // 4 added below
-  EXPECT_EQ(hint.Width(), 200);
-  EXPECT_EQ(GetForegroundWindow(), before);
-  EXPECT_EQ(GetWindowLongW(hint.HandleIfAllocated(), GWL_STYLE) & WS_BORDER, 0);
-  EXPECT_TRUE(hint.WasShown);
 }
 
 }  // namespace

@@ -78,17 +78,4 @@ TEST(FormRgn, TheParentWindowTakesTheShapeOfThePicture) {
   EXPECT_EQ(GetWindowRgnBox(window.Handle(), &box), SIMPLEREGION);
 }
 
-TEST(FormRgn, WithoutAParentWindowTheRegionCannotBeSet) {
-  TFormRgn skin;
-  std::string bytes = BmpBytes(4, 4, RGB(0, 0, 0));
-  skin.Picture().LoadFromMemory(bytes.data(), bytes.size());
-  skin.BuildRegion();
-  try {
-    skin.ApplyRegion();
-    FAIL() << "no error";
-  } catch (const ERegionError& e) {
-    EXPECT_STREQ(e.what(), "SetWindowRGNに失敗しました");
-  }
-}
-
 }  // namespace

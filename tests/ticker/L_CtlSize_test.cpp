@@ -26,12 +26,6 @@ TEST(ClampToDesktop, KeepsTheWindowOnTheDesktop) {
   EXPECT_EQ(r.right - r.left, 300);
 }
 
-TEST(CentreOnWorkArea, AcrossTheMiddleAndAThirdDown) {
-  POINT p = CentreOnWorkArea(200, 90, Rect(0, 30, 1000, 930));
-  EXPECT_EQ(p.x, 400);
-  EXPECT_EQ(p.y, 30 + 270);
-}
-
 class ControlSizeTest : public ::testing::Test {
  protected:
   ControlSizeTest() : scratch("TessivarCtlSize"), ini(scratch.File("sizes.ini")) {

@@ -1,10 +1,12 @@
 """The ticker window and the mouse under Wine: the summary hint after a rest
-on the strip, the wheel, the middle button, the stored place and width,
+on the strip, a click opening the link in a stand-in browser, the wheel,
+the middle button, the stored place and width,
 dragging and sizing, a skin's window region, and the notification-area icon:
 its left click, its return with a new taskbar, and the hover thread ending
 with the program."""
 
 import os
+import shutil
 import struct
 import subprocess
 import tempfile
@@ -101,6 +103,28 @@ def resting_on_the_strip_shows_the_hint_with_the_items_texts(server):
         assert lines[1:] == ["", "◇ ヒントの記事 ◇", "これが概要の文章です。"], lines
         away()
         assert wait_for(lambda: not hint_texts(), 5), "the hint stayed after the pointer left"
+    finally:
+        t.close()
+
+
+def a_click_on_the_strip_opens_the_link_in_the_browser(server):
+    t = Ticker(server, ini=ini(TickerTime=2))
+    try:
+        browser = os.path.join(t.install.prog, "browser.exe")
+        shutil.copy(os.path.join(e2e.BUILD, "tests", "TessivarStandIn.exe"), browser)
+        settings = ini(TickerTime=2, CommonBrows=2, CommonBrowsName="Z:" + browser.replace("/", "\\"))
+        t.install.write_ini(settings)
+        link = item("クリックする記事")[3]
+        t.write_tic([item("クリックする記事")])
+        away()
+        t.start()
+        assert window()[0] == 1
+        time.sleep(4)
+        x, y = rest_on_strip()
+        helper("click", x, y, "left")
+        log = os.path.join(t.install.prog, "standin.log")
+        started = wait_for(lambda: os.path.exists(log) and open(log, encoding="utf-8").read(), 15)
+        assert started == "browser.exe\t%s\n" % link, started
     finally:
         t.close()
 
@@ -275,6 +299,7 @@ def the_hover_thread_ends_with_the_program(server):
 if __name__ == "__main__":
     run_cases([
         resting_on_the_strip_shows_the_hint_with_the_items_texts,
+        a_click_on_the_strip_opens_the_link_in_the_browser,
         the_wheel_steps_and_the_middle_button_pauses,
         place_and_width_survive_a_restart_and_are_clamped,
         the_edge_image_drags_and_the_grip_sizes_the_window,

@@ -24,7 +24,7 @@ class DISABLED_InFolderPointer : public InFolder {
     InFolder::SetUp();
     if (IsSkipped()) return;
     Settings("[Env]\r\nTickerScroll=0\r\nTickerTime=5\r\nScrollButton=1\r\n");
-    SetCursorPos(0, 0);  // off the window: nothing hovers yet
+    Corner();  // off the window: nothing hovers yet
     Create();
     WriteTicker(kItems);
     FileCheck();  // the first run also shows the window
@@ -43,12 +43,16 @@ class DISABLED_InFolderPointer : public InFolder {
   }
   void TearDown() override {
     SetShellOpenForTest(nullptr);
-    SetCursorPos(0, 0);
+    Corner();
     InFolder::TearDown();
   }
   void OnStrip() {
     POINT p = form->PL_Message.ClientToScreen(POINT{form->PL_Message.Width() / 2, 5});
     SetCursorPos(p.x, p.y);
+  }
+  // The screen's far corner, clear of every window the tests open.
+  static void Corner() {
+    SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 1, GetSystemMetrics(SM_CYSCREEN) - 1);
   }
   void Away() { SetCursorPos(form->Left() + 5, form->Top() + form->Height() + 40); }
   std::vector<std::string> opened;

@@ -21,10 +21,12 @@ TTrayIcon::TTrayIcon(TWinControl* owner)
 }
 
 TTrayIcon::~TTrayIcon() {
+  // The animation ends first: a frame step in flight would show the icon again.
+  animationPaused_ = true;
+  animation_.reset();
   HideIcon();
   Application.OnMinimize = savedMinimize_;
   Application.OnRestore = savedRestore_;
-  animation_.reset();
   tray_->OnMessage = nullptr;
   tray_.reset();
 }

@@ -107,12 +107,17 @@ HMENU TMenuItem::BuildMenu() const {
 }
 
 void TMenuItem::FillMenu(HMENU menu) const {
+  // A separator next to another, or at either end, once items around it are
+  // hidden, is left out.
+  bool afterSeparator = true;
   for (const auto& it : items_) {
     if (!it->Visible) continue;
     if (it->IsSeparator()) {
-      AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+      if (!afterSeparator) AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+      afterSeparator = true;
       continue;
     }
+    afterSeparator = false;
     std::wstring text = SjisToWide(it->Caption);
     MENUITEMINFOW mi = {};
     mi.cbSize = sizeof mi;
@@ -128,6 +133,8 @@ void TMenuItem::FillMenu(HMENU menu) const {
     }
     InsertMenuItemW(menu, GetMenuItemCount(menu), TRUE, &mi);
   }
+  const int count = GetMenuItemCount(menu);
+  if (count > 0 && afterSeparator) DeleteMenu(menu, count - 1, MF_BYPOSITION);
 }
 
 bool TMenuItem::InitMenuPopup(HMENU menu) {

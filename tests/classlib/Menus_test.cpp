@@ -32,6 +32,23 @@ TEST(MenuRows, BuildItemsWithTheirSlotsAndChildren) {
   EXPECT_EQ(clicks, 1);
 }
 
+TEST(MenuItems, SeparatorsAroundHiddenItemsCollapse) {
+  TMenuItem root;
+  root.AddSeparator();
+  root.Add("one");
+  root.AddSeparator();
+  root.Add("hidden")->Visible = false;
+  root.AddSeparator();
+  root.Add("two");
+  root.AddSeparator();
+  HMENU h = root.BuildMenu();
+  ASSERT_EQ(GetMenuItemCount(h), 3);
+  EXPECT_EQ(MenuText(h, 0), L"one");
+  EXPECT_TRUE(GetMenuState(h, 1, MF_BYPOSITION) & MF_SEPARATOR);
+  EXPECT_EQ(MenuText(h, 2), L"two");
+  DestroyMenu(h);
+}
+
 TEST(MenuItems, ABreakStartsAColumn) {
   TMenuItem root;
   root.Add("one");

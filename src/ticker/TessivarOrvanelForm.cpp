@@ -151,7 +151,7 @@ int TextWidthIn(const TFont& font, const std::string& text) {
   return text.empty() ? 0 : FontTextExtent(font, text).cx;
 }
 
-BOOL GetVersionNumbers(DWORD& major, DWORD& minor) {
+BOOL GetVersionNumbers(DWORD& major, DWORD& minor, DWORD* platform = nullptr) {
   OSVERSIONINFOW info = {};
   info.dwOSVersionInfoSize = sizeof info;
 #pragma GCC diagnostic push
@@ -160,6 +160,7 @@ BOOL GetVersionNumbers(DWORD& major, DWORD& minor) {
 #pragma GCC diagnostic pop
   major = ok ? info.dwMajorVersion : 0;
   minor = ok ? info.dwMinorVersion : 0;
+  if (platform) *platform = ok ? info.dwPlatformId : 0;
   return ok;
 }
 
@@ -182,6 +183,12 @@ bool WindowsAbove5() {
   DWORD major, minor;
   GetVersionNumbers(major, minor);
   return major > 5;
+}
+
+bool WindowsNtPlatform() {
+  DWORD major, minor, platform;
+  GetVersionNumbers(major, minor, &platform);
+  return platform == VER_PLATFORM_WIN32_NT;
 }
 
 // A quote would end the browser's quoted parameter early.

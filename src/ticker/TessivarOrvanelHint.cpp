@@ -16,15 +16,6 @@ bool CursorInside(const TControl& c, POINT& screen) {
   return p.x >= 0 && p.y >= 0 && p.x <= c.Width() && p.y <= c.Height();
 }
 
-bool NtPlatform() {
-  OSVERSIONINFOW info = {};
-  info.dwOSVersionInfoSize = sizeof info;
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
-  return GetVersionExW(&info) && info.dwPlatformId == VER_PLATFORM_WIN32_NT;
-#pragma GCC diagnostic pop
-}
-
 }  // namespace
 
 void TKvBandForm::ScheduleHint(unsigned delay) {
@@ -48,7 +39,9 @@ void TKvBandForm::Timer_HelpTimer(TObject*) {
 void TKvBandForm::ShowSummaryHint() {
   const TTickerSettings& t = TickerSettings;
   POINT cursor;
-  if (Closing || !t.DescPopup || Display.CurrentLine.empty() || !CursorInside(PL_Message, cursor))
+  // An open menu stands where the hint would go.
+  if (Closing || !t.DescPopup || Display.CurrentLine.empty() || TPopupMenu::InMenuLoop() ||
+      !CursorInside(PL_Message, cursor))
     return;
   try {
     if (!HintWindow) {
@@ -77,7 +70,7 @@ void TKvBandForm::ShowSummaryHint() {
       }
     }
     RECT r = SummaryHintRect(cursor, w + 12, h + 12, Screen.Width(), Screen.Height());
-    hint.Rounded = t.Hint3DTop == t.Hint3DBotm && NtPlatform() && !WindowsAbove5();
+    hint.Rounded = t.Hint3DTop == t.Hint3DBotm && WindowsNtPlatform() && !WindowsAbove5();
     hint.ActivateHint(r, summary.Text);
   } catch (...) {
     // A hint that fails shows nothing; the ticker runs on.

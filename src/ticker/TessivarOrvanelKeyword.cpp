@@ -45,22 +45,19 @@ void TKvBandForm::BuildKeywordPanel() {
   ED_Keyword.SetEditStyle(esPickList);
 
   // From the right: the engine label, then the search button.
-  LB_Keyword.SetBounds(200, 0, 40, 18);
-  LB_Keyword.SetFlat(true);
-  LB_Keyword.SetCaption("サイト");
-  LB_Keyword.SetCursor(crHandPoint);
-  LB_Keyword.OnClick = [this](TObject* s) { KeywordButton2Click(s); };
-  LB_Keyword.SetPopupMenu(&PopupMenu_Key);
-  LB_Keyword.SetParent(&PL_Keyword);
-  LB_Keyword.SetAlign(alRight);
-  KeywordButton2.SetBounds(100, 0, 36, 18);
-  KeywordButton2.SetFlat(true);
-  KeywordButton2.SetCaption("検索");
-  KeywordButton2.SetCursor(crHandPoint);
-  KeywordButton2.OnClick = [this](TObject* s) { Mn_FindClick(s); };
-  KeywordButton2.SetPopupMenu(&PopupMenu_Key);
-  KeywordButton2.SetParent(&PL_Keyword);
-  KeywordButton2.SetAlign(alRight);
+  auto flatButton = [this](TSpeedButton& b, int left, int width, const char* caption,
+                           TNotifyEvent onClick) {
+    b.SetBounds(left, 0, width, 18);
+    b.SetFlat(true);
+    b.SetCaption(caption);
+    b.SetCursor(crHandPoint);
+    b.OnClick = std::move(onClick);
+    b.SetPopupMenu(&PopupMenu_Key);
+    b.SetParent(&PL_Keyword);
+    b.SetAlign(alRight);
+  };
+  flatButton(LB_Keyword, 200, 40, "サイト", [this](TObject* s) { KeywordButton2Click(s); });
+  flatButton(KeywordButton2, 100, 36, "検索", [this](TObject* s) { Mn_FindClick(s); });
 
   KeywordButton.OnClick = [this](TObject* s) { KeywordButtonClick(s); };
 }

@@ -6,28 +6,28 @@
 #include "StartupRegistry.h"
 #include "TickerCommands.h"
 #include "TickerUtils.h"
+#include "classlib/Application.h"
+#include "classlib/Dialogs.h"
 #include "classlib/Screen.h"
 #include "shared/DataObjects.h"
 #include "shared/FeedFiles.h"
-#include "shared/L_Dialog.h"
 #include "shared/S_FileUtils.h"
 
 namespace {
 
 std::function<bool(const std::string&)> confirmForTest;
 
+// The class library's question box in the middle of the screen: centred
+// on the thin strip it would reach above the screen's top edge.
 bool Confirm(const std::string& question) {
   if (confirmForTest) return confirmForTest(question);
-  return ConfirmMsg(question, mtConfirmation, false);
-}
-
-bool IsNtPlatform() {
-  OSVERSIONINFOW info = {};
-  info.dwOSVersionInfoSize = sizeof info;
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
-  return GetVersionExW(&info) && info.dwPlatformId == VER_PLATFORM_WIN32_NT;
-#pragma GCC diagnostic pop
+  std::unique_ptr<TMessageForm> box =
+      CreateMessageDialog(question, mtConfirmation, {mbYes, mbCancel});
+  box->Position = poScreenCenter;
+  Application.NormalizeTopMosts();
+  const TModalResult answer = box->ShowModal();
+  Application.RestoreTopMosts();
+  return answer == mrYes;
 }
 
 const char kInstallerName[] = "TessivarInst.exe";
@@ -146,7 +146,9 @@ void TKvBandForm::StartSetupCommand(int tag) {
 
 void TKvBandForm::PopupMenu_MainPopup(TObject*) {
   try {
-    Mn_Update->Visible = IsNtPlatform();
+    // The summary hint would stand over the open menu.
+    CloseSummaryHint();
+    Mn_Update->Visible = WindowsNtPlatform();
     const bool lines = !Display.TickerLines.empty();
     Mn_First->Enabled = lines;
     Mn_LoopBack->Enabled = lines;

@@ -158,3 +158,69 @@ def wait_for_capture(name, good, seconds):
 def bgr(value):
     """A colour value of the settings ($00BBGGRR) as (r, g, b)."""
     return (value & 0xFF, (value >> 8) & 0xFF, (value >> 16) & 0xFF)
+
+
+def stand_in(ticker, *names):
+    """Copies the stand-in program into the ticker's folder under each name;
+    every start then adds a line to standin.log there."""
+    source = os.path.join(e2e.BUILD, "tests", "TessivarStandIn.exe")
+    for name in names:
+        shutil.copy(source, os.path.join(ticker.install.prog, name))
+
+
+def starts(folder, count=1, seconds=20):
+    """The logged starts (program name and arguments) once there are count of
+    them, or after the time limit."""
+    log = os.path.join(folder, "standin.log")
+    deadline = time.time() + seconds
+    while True:
+        lines = open(log, "rb").read().decode("utf-8").splitlines() if os.path.exists(log) else []
+        if len(lines) >= count or time.time() >= deadline:
+            return [l.split("\t") for l in lines]
+        time.sleep(0.2)
+
+
+def click(x, y, button="left"):
+    helper("click", x, y, button)
+    time.sleep(0.7)
+
+
+def keys(*codes):
+    """Virtual-key numbers (or "alt+0x28" and the like), pressed in turn."""
+    helper("keys", *codes)
+    time.sleep(0.7)
+
+
+def type_text(text):
+    tmp = tempfile.mkdtemp(prefix="tessivar-type-")
+    try:
+        path = os.path.join(tmp, "text.txt")
+        with open(path, "w", encoding="utf-8") as f:
+            f.write(text)
+        helper("type", path)
+    finally:
+        shutil.rmtree(tmp, ignore_errors=True)
+    time.sleep(0.5)
+
+
+def user_registry_value(key, name):
+    """A string value under HKEY_CURRENT_USER, or None."""
+    tmp = tempfile.mkdtemp(prefix="tessivar-reg-")
+    try:
+        out = os.path.join(tmp, "value.txt")
+        rc, _ = helper("regget", key, name, out)
+        return open(out, encoding="utf-8").read() if rc == 0 else None
+    finally:
+        shutil.rmtree(tmp, ignore_errors=True)
+
+
+def screen(name, box):
+    """A PNG of the screen part box (x0, y0, x1, y1) in /tmp/shots, for looking
+    at menus, which are windows of their own."""
+    os.makedirs(SHOTS, exist_ok=True)
+    x0, y0, x1, y1 = box
+    png = os.path.join(SHOTS, "ticker-%s.png" % name)
+    subprocess.run(["import", "-window", "root", "-crop", "%dx%d+%d+%d" % (x1 - x0, y1 - y0, x0, y0),
+                    png], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=30,
+                   env=dict(os.environ))
+    return png

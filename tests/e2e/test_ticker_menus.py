@@ -116,6 +116,30 @@ def options_set_translucency_and_the_start_up_entry(server):
         t.close()
 
 
+def started_with_startup_the_ticker_registers_itself(server):
+    t = ticker_with_stand_ins(server)
+    try:
+        # The word counts as the first or the second argument, in any case.
+        t.procs.append(e2e.wine_start(t.exe, ["-x", "startup"], t.install.env))
+        count, _, *rect = window()
+        assert count == 1
+        expected = '"Z:%s"' % t.exe.replace("/", "\\")
+        deadline = time.time() + 10
+        while user_registry_value(RUN_KEY, RUN_VALUE) is None and time.time() < deadline:
+            time.sleep(0.3)
+        assert (user_registry_value(RUN_KEY, RUN_VALUE) or "").lower() == expected.lower()
+        open_main_menu(rect)
+        keys(letter("O"), letter("S"))
+        time.sleep(1)
+        keys(VK["enter"])
+        deadline = time.time() + 10
+        while user_registry_value(RUN_KEY, RUN_VALUE) is not None and time.time() < deadline:
+            time.sleep(0.3)
+        assert user_registry_value(RUN_KEY, RUN_VALUE) is None
+    finally:
+        t.close()
+
+
 def the_article_menu_lists_the_menu_file_and_opens_an_item(server):
     t = ticker_with_stand_ins(server)
     try:
@@ -190,6 +214,7 @@ if __name__ == "__main__":
     run_cases([
         main_menu_commands_start_the_programs_beside_the_ticker,
         options_set_translucency_and_the_start_up_entry,
+        started_with_startup_the_ticker_registers_itself,
         the_article_menu_lists_the_menu_file_and_opens_an_item,
         the_exit_entry_ends_the_program,
         typed_words_are_searched_with_each_encoding_and_kept,

@@ -279,6 +279,19 @@ TEST_F(DISABLED_InFolderMenus, TranslucencySetsTheAlphaAndKeepsWhatTheDialogSave
   EXPECT_NE(ReadWholeFile(TickerIniPath).find("AlphaBrend=0"), std::string::npos);
 }
 
+TEST_F(DISABLED_InFolderMenus, ClosingKeepsWhatTheDialogSavedMeanwhile) {
+  TKvBandForm& f = Window();
+  FileCheck();
+  Settings("[Env]\r\nTickerTime=9\r\n[Key]\r\nStr1=新しい語\r\n");
+  SetModifiedSecondsFromNow(TickerIniPath, 60);
+  bool canClose = false;
+  f.FormCloseQuery(&f, canClose);
+  EXPECT_TRUE(canClose);
+  const std::string stored = ReadWholeFile(TickerIniPath);
+  EXPECT_NE(stored.find("TickerTime=9"), std::string::npos) << stored;
+  EXPECT_NE(stored.find("Str1=新しい語"), std::string::npos) << stored;
+}
+
 TEST_F(DISABLED_InFolderMenus, TheArticleMenuFollowsTheMenuFile) {
   TKvBandForm& f = Window();
   TickerSettings.CommonBrows = 0;

@@ -9,8 +9,8 @@ import time
 
 import tessivar_e2e as e2e
 from tessivar_e2e import run_cases
-from ticker_e2e import (Ticker, click, day_number, keys, screen, stand_in, starts, type_text,
-                        user_registry_value, wait_exit, window)
+from ticker_e2e import (Ticker, click, day_number, helper, keys, screen, stand_in, starts,
+                        type_text, user_registry_value, wait_exit, window)
 
 RUN_KEY = "Software\\Microsoft\\Windows\\CurrentVersion\\Run"
 RUN_VALUE = "Tessivar-Ticker ver.1.0"
@@ -113,6 +113,8 @@ def options_set_translucency_and_the_start_up_entry(server):
             assert (got is None) == (want is None) and (got or "").lower() == (want or "").lower(), \
                 (got, want)
     finally:
+        # A value left behind would start a ticker with every new Wine session.
+        helper("regdel", RUN_KEY, RUN_VALUE)
         t.close()
 
 
@@ -120,7 +122,7 @@ def started_with_startup_the_ticker_registers_itself(server):
     t = ticker_with_stand_ins(server)
     try:
         # The word counts as the first or the second argument, in any case.
-        t.procs.append(e2e.wine_start(t.exe, ["-x", "startup"], t.install.env))
+        t.start(["-x", "startup"])
         count, _, *rect = window()
         assert count == 1
         expected = '"Z:%s"' % t.exe.replace("/", "\\")
@@ -129,7 +131,8 @@ def started_with_startup_the_ticker_registers_itself(server):
             time.sleep(0.3)
         assert (user_registry_value(RUN_KEY, RUN_VALUE) or "").lower() == expected.lower()
         open_main_menu(rect)
-        keys(letter("O"), letter("S"))
+        keys(letter("O"))
+        keys(letter("S"))
         time.sleep(1)
         keys(VK["enter"])
         deadline = time.time() + 10
@@ -137,6 +140,8 @@ def started_with_startup_the_ticker_registers_itself(server):
             time.sleep(0.3)
         assert user_registry_value(RUN_KEY, RUN_VALUE) is None
     finally:
+        # A value left behind would start a ticker with every new Wine session.
+        helper("regdel", RUN_KEY, RUN_VALUE)
         t.close()
 
 

@@ -39,8 +39,11 @@ class Ticker:
         data = b"".join(e2e._encode("\t".join(map(str, f))) + b"\r\n" for f in lines)
         self.install.write_bytes(self.install.path("TessivarOrvanel.tic"), data)
 
-    def start(self):
-        p = e2e.wine_start(self.exe, [], self.install.env)
+    def start(self, args=()):
+        # A pointer resting on the strip would hold its display: it goes to
+        # the far corner first.
+        helper("pointer", 1279, 799, "move")
+        p = e2e.wine_start(self.exe, list(args), self.install.env)
         self.procs.append(p)
         return p
 
@@ -80,7 +83,9 @@ def wait_exit(p, seconds):
         p.communicate(timeout=seconds)
         return p.returncode
     except subprocess.TimeoutExpired:
-        p.kill()
+        # The whole session: a ticker left running would be the first copy
+        # that every later start only brings forward.
+        e2e.wine_kill(p)
         p.communicate()
         return None
 

@@ -420,6 +420,15 @@ int Texts(char** argv) {
   return WriteBytes(argv[3], utf8) ? 0 : 2;
 }
 
+// regdel <key under HKEY_CURRENT_USER> <value>: removes the value.
+int RegDel(char** argv) {
+  RegistryKey key;
+  if (RegOpenKeyExW(HKEY_CURRENT_USER, SjisToWide(argv[2]).c_str(), 0, KEY_SET_VALUE, key.put()) !=
+      ERROR_SUCCESS)
+    return 1;
+  return RegDeleteValueW(key.get(), SjisToWide(argv[3]).c_str()) == ERROR_SUCCESS ? 0 : 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -439,12 +448,13 @@ int main(int argc, char** argv) {
   if (command == "post" && argc == 7) return Post(argv);
   if (command == "untray" && argc == 4) return Untray();
   if (command == "texts" && argc == 4) return Texts(argv);
+  if (command == "regdel" && argc == 4) return RegDel(argv);
   std::fprintf(stderr,
                "usage: scramble TEXT OUT | hold MUTEX READY STOP SECONDS |"
                " closebox OUT SECONDS [TITLE [BUTTON]] | window CLASS TITLE OUT SECONDS |"
                " capture CLASS TITLE OUT.BMP | send CLASS TITLE MESSAGE WPARAM |"
                " dialog CLASS TITLE TAB OUT | click X Y left|right | keys KEY... | type FILE |"
-               " regget KEY VALUE OUT | pointer X Y move|down|up|middle|wheel:N |"
+               " regget KEY VALUE OUT | regdel KEY VALUE | pointer X Y move|down|up|middle|wheel:N |"
                " post CLASS TITLE MESSAGE WPARAM LPARAM | untray CLASS TITLE | texts CLASS OUT\n");
   return 64;
 }

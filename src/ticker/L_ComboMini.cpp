@@ -73,6 +73,16 @@ TComboMini::~TComboMini() {
   if (list_) list_->SetParent(nullptr);
 }
 
+void TComboMini::Create(const TComboMiniValues& v) {
+  TakeValue(noFocusButton_, v.NoFocusButton);
+  TakeValue(DropDownRows, v.DropDownRows);
+  TakeValue(Columns, v.Columns);
+  TakeEvent(OnDropDown, v.OnDropDown);
+  TakeEvent(OnCloseUp, v.OnCloseUp);
+  TEdit::Create(v);
+  if (v.EditStyle) SetEditStyle(*v.EditStyle);
+}
+
 void TComboMini::CreateParams(TCreateParams& p) {
   TEdit::CreateParams(p);
   p.Style |= ES_MULTILINE | ES_AUTOHSCROLL;

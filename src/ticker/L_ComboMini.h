@@ -3,6 +3,7 @@
 // button of its own.
 #pragma once
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -29,10 +30,30 @@ class TPopupList : public TListBox {
   TComboMini* combo_;
 };
 
+struct TComboMiniValues : TEditValues {
+  std::optional<TEditStyle> EditStyle;  // set: the list is made
+  std::optional<bool> NoFocusButton;
+  std::optional<int> DropDownRows;
+  std::optional<int> Columns;
+  TNotifyEvent OnDropDown, OnCloseUp;
+};
+
+template <class Self, class V = TComboMiniValues>
+struct TComboMiniArgsOf : TEditArgsOf<Self, V> {
+  CREATE_ARG(EditStyle)
+  CREATE_ARG(NoFocusButton)
+  CREATE_ARG(DropDownRows)
+  CREATE_ARG(Columns)
+  CREATE_ARG(OnDropDown)
+  CREATE_ARG(OnCloseUp)
+};
+struct TComboMiniArgs : TComboMiniArgsOf<TComboMiniArgs> {};
+
 class TComboMini : public TEdit {
  public:
   TComboMini();
   ~TComboMini() override;
+  void Create(const TComboMiniValues& v);
 
   TEditStyle EditStyle() const { return editStyle_; }
   // Creates the list on first use; esDropList makes the edit read-only.

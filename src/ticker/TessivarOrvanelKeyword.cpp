@@ -19,47 +19,47 @@ const int kEngineLabelWidth = 120;  // when the name cannot be measured
 }  // namespace
 
 void TKvBandForm::BuildKeywordPanel() {
-  PL_Keyword.OnResize = [this](TObject* s) { PL_KeywordResize(s); };
-
-  ED_Keyword.SetMaxLength(80);
-  ED_Keyword.BorderStyle = ebsNone;
-  ED_Keyword.SetParentFont(false);
-  ED_Keyword.Font().SetName(DefaultFontName);
-  ED_Keyword.Font().SetCharset(SHIFTJIS_CHARSET);
-  ED_Keyword.Font().SetHeight(-15);
-  ED_Keyword.DropDownRows = 8;
-  ED_Keyword.Columns = 0;
-  ED_Keyword.SetNoFocusButton(true);
-  ED_Keyword.SetHint("上下カーソルキーで候補/Altキーでメニュー");
-  ED_Keyword.ShowHint = true;
-  ED_Keyword.OnChange = [this](TObject* s) { ED_KeywordChange(s); };
-  ED_Keyword.OnClick = ED_Keyword.OnChange;
-  ED_Keyword.OnKeyDown = [this](TObject* s, WORD& k, TShiftState sh) {
-    ED_KeywordKeyDown(s, k, sh);
-  };
-  ED_Keyword.OnKeyPress = [this](TObject* s, char& k) { ED_KeywordKeyPress(s, k); };
-  ED_Keyword.OnDropDown = [this](TObject* s) { ED_KeywordDropDown(s); };
-  ED_Keyword.OnCloseUp = [this](TObject* s) { Mn_FindClick(s); };
-  ED_Keyword.SetParent(&PL_Keyword);
-  ED_Keyword.SetParentColor(true);
-  ED_Keyword.SetEditStyle(esPickList);
+  PL_Keyword.OnResize = Handler(this, &TKvBandForm::PL_KeywordResize);
+  TFont font = PL_Keyword.Font();
+  font.SetName(DefaultFontName);
+  font.SetCharset(SHIFTJIS_CHARSET);
+  font.SetHeight(-15);
+  const TNotifyEvent used = Handler(this, &TKvBandForm::ED_KeywordChange);
+  ED_Keyword.Create(TComboMiniArgs()
+                        .Parent(&PL_Keyword)
+                        .MaxLength(80)
+                        .BorderStyle(ebsNone)
+                        .Font(font)
+                        .ParentFont(false)
+                        .ParentColor(true)
+                        .Hint("上下カーソルキーで候補/Altキーでメニュー")
+                        .ShowHint(true)
+                        .DropDownRows(8)
+                        .Columns(0)
+                        .NoFocusButton(true)
+                        .EditStyle(esPickList)
+                        .OnChange(used)
+                        .OnClick(used)
+                        .OnKeyDown(Handler(this, &TKvBandForm::ED_KeywordKeyDown))
+                        .OnKeyPress(Handler(this, &TKvBandForm::ED_KeywordKeyPress))
+                        .OnDropDown(Handler(this, &TKvBandForm::ED_KeywordDropDown))
+                        .OnCloseUp(Handler(this, &TKvBandForm::Mn_FindClick)));
 
   // From the right: the engine label, then the search button.
-  auto flatButton = [this](TSpeedButton& b, int left, int width, const char* caption,
-                           TNotifyEvent onClick) {
-    b.SetBounds(left, 0, width, 18);
-    b.SetFlat(true);
-    b.SetCaption(caption);
-    b.SetCursor(crHandPoint);
-    b.OnClick = std::move(onClick);
-    b.SetPopupMenu(&PopupMenu_Key);
-    b.SetParent(&PL_Keyword);
-    b.SetAlign(alRight);
-  };
-  flatButton(LB_Keyword, 200, 40, "サイト", [this](TObject* s) { KeywordButton2Click(s); });
-  flatButton(KeywordButton2, 100, 36, "検索", [this](TObject* s) { Mn_FindClick(s); });
+  const auto flat = TSpeedButtonArgs()
+                        .Parent(&PL_Keyword)
+                        .Top(0)
+                        .Height(18)
+                        .Align(alRight)
+                        .Flat(true)
+                        .Cursor(crHandPoint)
+                        .PopupMenu(&PopupMenu_Key);
+  LB_Keyword.Create(TSpeedButtonArgs(flat).Left(200).Width(40).Caption("サイト").OnClick(
+      Handler(this, &TKvBandForm::KeywordButton2Click)));
+  KeywordButton2.Create(TSpeedButtonArgs(flat).Left(100).Width(36).Caption("検索").OnClick(
+      Handler(this, &TKvBandForm::Mn_FindClick)));
 
-  KeywordButton.OnClick = [this](TObject* s) { KeywordButtonClick(s); };
+  KeywordButton.OnClick = Handler(this, &TKvBandForm::KeywordButtonClick);
 }
 
 void TKvBandForm::BuildEngineMenu() {

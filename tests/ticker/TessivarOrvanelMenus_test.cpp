@@ -402,6 +402,9 @@ TEST_F(DISABLED_InFolderKeyword, ThePanelOpensWithTheFirstEngineAndCloses) {
   EXPECT_EQ(f.LB_Keyword.Hint(), "http://a/?q=$KEYWORD_UTF8$");
   EXPECT_EQ(f.Mn_Find->Caption, "検索 - A&&B(&S)");
   EXPECT_NE(ReadWholeFile(TickerIniPath).find("Name=A&&B"), std::string::npos);
+  EXPECT_EQ(f.ED_Keyword.Font().Height(), -15);
+  EXPECT_EQ(f.ED_Keyword.Color(), f.PL_Keyword.Color());
+  EXPECT_EQ(f.ED_Keyword.MaxLength(), 80);
   // The box fills the panel up to the search button and the engine label.
   EXPECT_EQ(f.ED_Keyword.Left(), 2);
   EXPECT_EQ(f.ED_Keyword.Left() + f.ED_Keyword.Width() + 2, f.KeywordButton2.Left());

@@ -174,7 +174,9 @@ std::wstring Component(const wchar_t* text, DWORD length) {
 
 // An https: address behind the proxy: a header of ours would travel inside
 // the tunnel to the feed's server, so the credentials go to WinInet, which
-// answers the proxy's challenge to its CONNECT with them.
+// answers the proxy's challenge to its CONNECT with them. Not even in URL
+// mode are they the connection's: WinInet would answer the feed server's 401
+// with those.
 OpenedRequest OpenThroughProxyTunnel(FetchJob& job, HINTERNET internet, const std::string& url,
                                      DWORD flags) {
   OpenedRequest opened;
@@ -190,10 +192,6 @@ OpenedRequest OpenThroughProxyTunnel(FetchJob& job, HINTERNET internet, const st
   if (path.empty()) path = L"/";
   std::wstring user = Component(parts.lpszUserName, parts.dwUserNameLength);
   std::wstring password = Component(parts.lpszPassword, parts.dwPasswordLength);
-  if (job.CredentialsInUrlPending) {
-    user = SjisToWide(job.Proxy.User);
-    password = SjisToWide(job.Proxy.Password);
-  }
   opened.Connection = InternetHandle(
       InternetConnectW(internet, Component(parts.lpszHostName, parts.dwHostNameLength).c_str(),
                        parts.nPort, user.empty() ? nullptr : user.c_str(),

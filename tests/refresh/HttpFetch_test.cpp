@@ -346,6 +346,7 @@ class HttpFetchProxy : public HttpFetch {
     TickerSettings.ProxyPort = server.Port();
     TickerSettings.ProxyUser = "us@er";
     TickerSettings.ProxyPassword = "p:a/ss@word";
+    LastProxyUser.clear();  // as at the start of the process
   }
   void TearDown() override {
     TickerSettings.InternetPreConfig = 0;
@@ -405,6 +406,25 @@ TEST_F(HttpFetchProxy, CredentialsInUrlAreEscapedSoTheHostStaysTheSame) {
   // "@" or "/" in the password would have moved the host.
   EXPECT_EQ("/feed", requests.back().Path);
   EXPECT_NE(std::string::npos, requests.back().Target.find("127.0.0.1:1/feed"));
+}
+
+TEST_F(HttpFetchProxy, CredentialsInUrlGoIntoTheFirstRequestOnly) {
+  TickerSettings.ProxyCredentialsInUrl = 1;
+  server.RequireProxyAuth("us@er", "p:a/ss@word");
+  // WinInet answers a server's 401 with the credentials of the request's URL.
+  ScriptedResponse denied;
+  denied.Status = 401;
+  denied.Headers = {{"WWW-Authenticate", "Basic realm=\"feed\""}};
+  server.On("/private", denied);
+  server.On("/old", Redirect(302, "/private"));
+  EXPECT_FALSE(Fetch(origin + "/old").Body);
+  EXPECT_FALSE(Fetch(origin + "/private").Body);
+  auto requests = server.Requests();
+  ASSERT_EQ(3u, requests.size()) << "neither the redirect nor the next fetch is answered again";
+  for (const RecordedRequest& r : requests) EXPECT_EQ("", r.Header("Authorization")) << r.Target;
+  LastProxyUser.clear();  // a new process: its first request carries them
+  EXPECT_FALSE(Fetch(origin + "/private").Body);
+  EXPECT_NE("", server.Requests().back().Header("Authorization"));
 }
 
 TEST(RedirectAddress, ResolvesRelativeReferences) {

@@ -65,9 +65,10 @@ void ReadLinkElement(const TXMLItemType& node, std::string& link) {
       alternate = SameTextIgnoringCase(TrimAscii(NodeText(attribute)), "alternate");
     }
   }
-  // RSS links carry their address as text (an xmlns attribute is no href).
+  // RSS links carry their address as text (an xmlns attribute is no href). An
+  // empty one must not wipe the guid's link read before it.
   if (!hasHref) {
-    if (!attributes || attributes->Count() == 0 || !NodeText(node).empty()) link = NodeText(node);
+    if (!TrimAscii(NodeText(node)).empty()) link = NodeText(node);
   } else if (alternate && !href.empty()) {
     link = href;
   } else if (link.empty() && !href.empty()) {

@@ -165,16 +165,18 @@ TEST(AtomLinks, LinkWithoutRelIsTheAlternateOne) {
 }
 
 TEST(GuidLinks, GuidIsThePermalinkUnlessMarkedFalse) {
-  Walked w =
-      WalkDocument(Rss("<item><title>t</title><guid>https://a/1</guid></item>"
-                       "<item><title>u</title><guid isPermaLink=\"false\">http://a/2</guid></item>"
-                       "<item><title>v</title><guid>1234567</guid></item>"
-                       "<item><title>w</title><guid>tag:a,2024:9</guid></item>"
-                       "<item><title>x</title><guid>/relative/4</guid></item>"));
-  ASSERT_EQ(1u, w.ticker.size()) << "only the unmarked guid that is a web address";
+  Walked w = WalkDocument(
+      Rss("<item><title>t</title><guid>https://a/1</guid></item>"
+          "<item><title>u</title><guid isPermaLink=\"false\">http://a/2</guid></item>"
+          "<item><title>v</title><guid>1234567</guid></item>"
+          "<item><title>w</title><guid>tag:a,2024:9</guid></item>"
+          "<item><title>x</title><guid>/relative/4</guid></item>"
+          "<item><title>y</title><guid>https://a/5</guid><link/><link> </link></item>"));
+  ASSERT_EQ(2u, w.ticker.size()) << "only the unmarked guids that are web addresses";
   EXPECT_EQ("t", w.ticker[0].Title);
   EXPECT_EQ("https://a/1", w.ticker[0].Link);
-  EXPECT_EQ(1u, w.menu.size());
+  EXPECT_EQ("https://a/5", w.ticker[1].Link) << "an empty link after the guid keeps its link";
+  EXPECT_EQ(2u, w.menu.size());
 }
 
 TEST(GuidLinks, PermaLinkGuidIsTheLink) {

@@ -189,7 +189,9 @@ bool ScheduleReplacements(const std::vector<std::pair<std::string, std::string>>
                           const ReplaceOnReboot& replace) {
   for (size_t i = 0; i < moves.size(); ++i) {
     if (replace(moves[i].first, moves[i].second)) continue;
-    for (size_t done = 0; done < i; ++done) CancelReplaceOnReboot(moves[done].first);
+    // Every file's moves go, also those an earlier update left pending, so
+    // the next start does not mix versions.
+    for (const auto& move : moves) CancelReplaceOnReboot(move.first);
     return false;
   }
   return true;

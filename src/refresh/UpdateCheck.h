@@ -47,7 +47,8 @@ bool IsUpdateProgram(const std::string& file, bool dll, const std::string& produ
 
 using ReplaceOnReboot = std::function<bool(const std::string& source, const std::string& target)>;
 // Schedules each (source, target) move with replace; when one fails, takes
-// back the ones already scheduled and returns false.
+// back every pending move of these sources, earlier runs' too, and returns
+// false.
 bool ScheduleReplacements(const std::vector<std::pair<std::string, std::string>>& moves,
                           const ReplaceOnReboot& replace);
 

@@ -70,13 +70,15 @@ TEST(UpdateCheck, OnlyProgramsOfTheReleaseAreTaken) {
   EXPECT_FALSE(IsUpdateProgram(scratch.File("cut.exe"), false, product, nullptr));
 }
 
-TEST(UpdateCheck, AFailedSchedulingTakesBackTheOnesBefore) {
+TEST(UpdateCheck, AFailedSchedulingTakesBackEveryMoveOfItsFiles) {
   ScratchFolder scratch("TessivarUpdateSchedule");
   std::vector<std::pair<std::string, std::string>> moves;
   for (const char* name : {"a.exe", "b.exe", "c.exe"}) {
     WriteWholeFile(scratch.File(name), "x");
     moves.emplace_back(scratch.File(name), scratch.File(std::string("new-") + name));
   }
+  // An earlier update's move of the file that this run fails on.
+  ASSERT_TRUE(ReplaceFileOnReboot(moves[2].first, moves[2].second));
   int calls = 0;
   EXPECT_FALSE(ScheduleReplacements(moves, [&](const std::string& from, const std::string& to) {
     return ++calls < 3 && ReplaceFileOnReboot(from, to);
@@ -111,6 +113,7 @@ struct Flow {
   std::vector<TModalResult> Answers;
   const char* LastText;
   std::vector<std::string> Pending;
+  bool ProgramFolderBlocked = false;  // a file stands where its parent folder would be
 };
 
 class UpdateFlow : public ::testing::TestWithParam<Flow> {};
@@ -128,7 +131,12 @@ TEST_P(UpdateFlow, EndsWithItsMessageAndItsMoves) {
   }
   UpdatePlaces places{server.Url("/up/"), scratch.File("work\\"), scratch.File("prog\\"),
                       StandIn("setup-1.23.0.5.exe")};
-  ForceFolder(DelBackslash(places.ProgramFolder));
+  if (GetParam().ProgramFolderBlocked) {
+    WriteWholeFile(scratch.File("file"), "x");
+    places.ProgramFolder = scratch.File("file\\prog\\");
+  } else {
+    ForceFolder(DelBackslash(places.ProgramFolder));
+  }
   answers = GetParam().Answers;
   texts.clear();
   UINT_PTR timer = SetTimer(nullptr, 0, 50, AnswerBox);
@@ -140,11 +148,13 @@ TEST_P(UpdateFlow, EndsWithItsMessageAndItsMoves) {
   ASSERT_EQ(texts.size(), answers.size());
   EXPECT_NE(texts.back().find(GetParam().LastText), std::string::npos) << texts.back();
   EXPECT_EQ(pending, GetParam().Pending);
-  // Only a Yes keeps the setup program in the work folder.
-  EXPECT_EQ(PathExists(places.WorkFolder + "TessivarSetup.exe"), answers[0] == mrYes);
+  // Only a Yes, or a failure after its download, keeps the setup program.
+  EXPECT_EQ(PathExists(places.WorkFolder + "TessivarSetup.exe"),
+            answers[0] == mrYes || GetParam().ProgramFolderBlocked);
 }
 
 const char kFailed[] = "アップデートプログラムのダウンロードに失敗しました．";
+const char kNeedsAdmin[] = "アップデートには管理者権限が必要です．";
 const std::pair<const char*, const char*> kSetup = {"TessivarSetup.exe", "setup-1.23.0.7.exe"},
                                           kTicker = {"TessivarOrvanel.exe", "ticker-1.23.0.7.exe"},
                                           kLauncher = {"TessivarUpdate.exe", "update-1.0.0.0.exe"};
@@ -164,6 +174,7 @@ INSTANTIATE_TEST_SUITE_P(
              kFailed,
              {}},
         Flow{{{"TessivarSetup.exe", ""}}, {mrOk}, kFailed, {}},
-        Flow{{}, {mrOk}, "アップデートには管理者権限が必要です．", {}}));
+        Flow{{}, {mrOk}, kNeedsAdmin, {}},
+        Flow{{kSetup}, {mrOk}, kNeedsAdmin, {}, true}));
 
 }  // namespace

@@ -39,9 +39,9 @@ void Check(HRESULT hr) {
   if (FAILED(hr)) throw std::runtime_error("DOM call failed");
 }
 
-// Freed by ReleaseXmlDocuments before COM goes away, never by a static
-// destructor (the COM library may be gone by then).
-IXMLDOMDocument* SharedDomDocument = nullptr;
+// Released by ReleaseXmlDocuments before COM goes away, so that its static
+// destructor (run after COM may be gone) finds nothing left to release.
+ComPtr<IXMLDOMDocument> SharedDomDocument;
 
 void ShowParserMissing() {
   std::wstring text = SjisToWide(
@@ -51,13 +51,13 @@ void ShowParserMissing() {
               MB_OK | MB_ICONINFORMATION);
 }
 
-IXMLDOMDocument* CreateDomDocument() {
+ComPtr<IXMLDOMDocument> CreateDomDocument() {
   // mingw's import libraries lack the CLSID_DOMDocument symbols.
   CLSID clsid;
-  IXMLDOMDocument* doc = nullptr;
+  ComPtr<IXMLDOMDocument> doc;
   if (FAILED(CLSIDFromProgID(L"Msxml2.DOMDocument", &clsid)) ||
       FAILED(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IXMLDOMDocument,
-                              (void**)&doc)))
+                              doc.put_void())))
     return nullptr;
   return doc;
 }
@@ -290,10 +290,7 @@ TComInit::~TComInit() {
   if (ok_) CoUninitialize();
 }
 
-void ReleaseXmlDocuments() {
-  if (SharedDomDocument) SharedDomDocument->Release();
-  SharedDomDocument = nullptr;
-}
+void ReleaseXmlDocuments() { SharedDomDocument.reset(); }
 
 bool LoadXMLDocument(const std::string& bytes, IXMLDOMDocument*& document) {
   LastParseError.ErrorCode = 0;
@@ -303,7 +300,7 @@ bool LoadXMLDocument(const std::string& bytes, IXMLDOMDocument*& document) {
     ShowParserMissing();
     return false;
   }
-  if (!SetSafeProperties(SharedDomDocument)) {
+  if (!SetSafeProperties(SharedDomDocument.get())) {
     Refuse(E_FAIL, L"resolveExternals cannot be turned off");
     return false;
   }
@@ -324,10 +321,10 @@ bool LoadXMLDocument(const std::string& bytes, IXMLDOMDocument*& document) {
   VARIANT_BOOL ok = VARIANT_FALSE;
   HRESULT hr = SharedDomDocument->load(source, &ok);
   if (FAILED(hr) || ok == VARIANT_FALSE) {
-    ReadParseError(SharedDomDocument, hr);
+    ReadParseError(SharedDomDocument.get(), hr);
     return false;
   }
-  document = SharedDomDocument;
+  document = SharedDomDocument.get();
   return true;
 }
 

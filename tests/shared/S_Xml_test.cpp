@@ -89,8 +89,6 @@ IXMLDOMDocument* NewDocument() {
   return doc;
 }
 
-// --- Tree shape ----------------------------------------------------------
-
 TEST_F(XmlTest, ElementWithOnlyTextKeepsItInTextWithOnePlaceholderChild) {
   auto list = LoadXMLList("<rss><title>News</title></rss>", true);
   ASSERT_TRUE(list);
@@ -244,8 +242,6 @@ TEST_F(XmlTest, ListCopiesRecordsAndLeavesOutOfRangeReadsAlone) {
   EXPECT_EQ(0, list.Count());
 }
 
-// --- Encodings -----------------------------------------------------------
-
 const wchar_t kJapanese[] = L"日本語のニュース＆天気";
 const char kJapaneseSjis[] = "日本語のニュース＆天気";
 
@@ -297,8 +293,6 @@ TEST_F(XmlTest, StreamSourceLoadsLikeBytes) {
   EXPECT_EQ(kJapaneseSjis, (*(*list)[0].Children)[0].Text);
 }
 
-// --- Parse errors --------------------------------------------------------
-
 TEST_F(XmlTest, ParseErrorFillsLastParseErrorAndTheNextLoadClearsTheCode) {
   EXPECT_FALSE(LoadXMLList("<rss>\n<a></b></rss>", true));
   EXPECT_NE(0, LastParseError.ErrorCode);
@@ -325,8 +319,6 @@ TEST_F(XmlTest, EmptyAndGarbledBytesGiveNoDocument) {
   EXPECT_FALSE(LoadXMLList(std::string("\x82\xA0\xFF garbage", 11), false));
   EXPECT_NE(0, LastParseError.ErrorCode);
 }
-
-// --- Unsafe documents ----------------------------------------------------
 
 // Records every connection made to a port on 127.0.0.1 and drops it at once.
 class LoopbackListener {
@@ -511,8 +503,6 @@ TEST_F(XmlTest, DeepDomIsCutToTheDepthBound) {
   EXPECT_EQ(MaxXmlTreeDepth, TreeDepth(*list));
 }
 
-// --- Conversion and the substitution table -------------------------------
-
 TEST_F(XmlTest, TextWithoutQuestionMarkIsConvertedPlainly) {
   EXPECT_EQ("abc日本", WideToAnsiSubst(L"abc日本"));
   EXPECT_EQ("", WideToAnsiSubst(L""));
@@ -574,8 +564,6 @@ TEST_F(XmlTest, BadCharacterInAFeedBecomesTheMessage) {
   ASSERT_TRUE(list);
   EXPECT_EQ("a\x80" "b", (*list)[0].Text);
 }
-
-// --- Character references and escaping -----------------------------------
 
 TEST_F(XmlTest, IsCharRefFollowsTheDecimalRule) {
   EXPECT_TRUE(IsCharRef("&#65;", 1));

@@ -1,5 +1,6 @@
 #include "Menus.h"
 
+#include <algorithm>
 #include <map>
 
 #include "Application.h"
@@ -165,7 +166,22 @@ void AddMenuRows(TMenuItem& parent, const std::vector<TMenuRow>& rows) {
 bool TPopupMenu::InMenuLoop() { return menuLoops > 0; }
 
 TPopupMenu::TPopupMenu() = default;
-TPopupMenu::~TPopupMenu() = default;
+
+TPopupMenu::~TPopupMenu() {
+  auto notes = std::move(freeNotes_);
+  for (auto& n : notes) SafeCall(n.second);
+}
+
+void TPopupMenu::AddFreeNotification(const void* key, std::function<void()> fn) {
+  RemoveFreeNotification(key);
+  freeNotes_.emplace_back(key, std::move(fn));
+}
+
+void TPopupMenu::RemoveFreeNotification(const void* key) {
+  freeNotes_.erase(std::remove_if(freeNotes_.begin(), freeNotes_.end(),
+                                  [key](const auto& n) { return n.first == key; }),
+                   freeNotes_.end());
+}
 
 void TPopupMenu::Popup(int x, int y) {
   if (OnPopup) SafeCall([this] { OnPopup(this); });

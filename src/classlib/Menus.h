@@ -1,7 +1,9 @@
 // Popup menus built from menu items.
 #pragma once
+#include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "Controls.h"
@@ -95,8 +97,12 @@ class TPopupMenu : public TObject {
   HMENU Handle() const { return open_; }
   // A popup menu of the process is open (its items must stay as they are).
   static bool InMenuLoop();
+  // Called once when this menu is destroyed, for those that keep a pointer to it.
+  void AddFreeNotification(const void* key, std::function<void()> fn);
+  void RemoveFreeNotification(const void* key);
 
  private:
   TMenuItem items_;
   HMENU open_ = nullptr;
+  std::vector<std::pair<const void*, std::function<void()>>> freeNotes_;
 };

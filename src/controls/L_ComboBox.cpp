@@ -55,7 +55,8 @@ TComboEdit::TComboEdit() : buttonWidth_(GetSystemMetrics(SM_CXVSCROLL)) {}
 
 TComboEdit::~TComboEdit() {
   ReleaseRepeat();
-  if (dropDown_ && dropDown_ != list_.get()) SharedCalendar().Unlink(this);
+  // Also after a change of style: the calendar may still point here.
+  if (calendarLinked_) SharedCalendar().Unlink(this);
 }
 
 void TComboEdit::Create(const TComboEditValues& v) {
@@ -124,6 +125,8 @@ void TComboEdit::StepBy(double step) {
 
 void TComboEdit::SetEditStyle(TEditStyle s) {
   if (s == editStyle_) return;
+  // Closing up follows the style the drop-down was opened with.
+  CloseUp(false);
   editStyle_ = s;
   switch (s) {
     case esPickList:

@@ -175,6 +175,7 @@ class TComboEdit : public TEditNext {
   std::unique_ptr<TPopupListNum> list_;
   TWinControl* dropDown_ = nullptr;  // the list, the shared calendar, or none
   bool droppedDown_ = false;
+  bool calendarLinked_ = false;  // the shared calendar has served this box
   bool tracking_ = false;
   bool buttonPressed_ = false;
   bool upPressed_ = false, downPressed_ = false;

@@ -151,6 +151,7 @@ void TComboEdit::FitListRows() {
 void TComboEdit::DropDownCalendar() {
   TMonthCalendarExt& calendar = SharedCalendar();
   calendar.LinkTo(this, GetAncestor(Handle(), GA_ROOT), [this](bool accept) { CloseUp(accept); });
+  calendarLinked_ = true;
   calendar.SetFont(Font());
   calendar.Handle();
   calendar.AutoSize();

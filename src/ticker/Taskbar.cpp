@@ -29,6 +29,8 @@ TTrayIcon::~TTrayIcon() {
   Application.OnRestore = savedRestore_;
   tray_->OnMessage = nullptr;
   tray_.reset();
+  SetMenu(lButtonMenu_, nullptr);
+  SetMenu(rButtonMenu_, nullptr);
 }
 
 void TTrayIcon::Loaded() {
@@ -169,6 +171,13 @@ void TTrayIcon::NextFrame() {
   SetResourceIconID(next);
 }
 
+void TTrayIcon::SetMenu(TPopupMenu*& slot, TPopupMenu* menu) {
+  // The slot's address is the key, so one menu may serve both buttons.
+  if (slot) slot->RemoveFreeNotification(&slot);
+  slot = menu;
+  if (menu) menu->AddFreeNotification(&slot, [&slot] { slot = nullptr; });
+}
+
 void TTrayIcon::PopupAt(TPopupMenu* menu, POINT p) {
   SetForegroundWindow(foreground_);
   Application.ProcessMessages();
@@ -193,8 +202,8 @@ void TTrayIcon::TrayMessage(TMessage& m) {
       if (OnMouseMove) OnMouseMove(this, 0, p.x, p.y);
       break;
     case WM_LBUTTONDOWN:
-      if (LButtonPopupMenu && AutoPopup)
-        PopupAt(LButtonPopupMenu, p);
+      if (lButtonMenu_ && AutoPopup)
+        PopupAt(lButtonMenu_, p);
       else if (OnMouseDown)
         OnMouseDown(this, mbLeft, ssLeft, p.x, p.y);
       break;
@@ -205,8 +214,8 @@ void TTrayIcon::TrayMessage(TMessage& m) {
       if (OnDblClick) OnDblClick(this);
       break;
     case WM_RBUTTONDOWN:
-      if (RButtonPopupMenu && AutoPopup)
-        PopupAt(RButtonPopupMenu, p);
+      if (rButtonMenu_ && AutoPopup)
+        PopupAt(rButtonMenu_, p);
       else if (OnMouseDown)
         OnMouseDown(this, mbRight, ssRight, p.x, p.y);
       break;

@@ -55,8 +55,11 @@ class TTrayIcon : public TObject {
   void SetBalloonHelpIcon(int kind) { tray_->SetBalloonIconKind((DWORD)kind); }
   TToolTipStyle& ToolTipStyle() { return tray_->Style(); }
   void SetToolTipStyle(const TToolTipStyle& style) { tray_->Style().Assign(style); }
-  TPopupMenu* LButtonPopupMenu = nullptr;
-  TPopupMenu* RButtonPopupMenu = nullptr;
+  // Not owned; a menu that is freed is forgotten.
+  TPopupMenu* LButtonPopupMenu() const { return lButtonMenu_; }
+  void SetLButtonPopupMenu(TPopupMenu* menu) { SetMenu(lButtonMenu_, menu); }
+  TPopupMenu* RButtonPopupMenu() const { return rButtonMenu_; }
+  void SetRButtonPopupMenu(TPopupMenu* menu) { SetMenu(rButtonMenu_, menu); }
 
   TNotifyEvent OnDblClick, OnRDblClick, OnMouseEnter, OnMouseExit, OnIconAnimation;
   TMouseEvent OnMouseDown, OnMouseUp, OnMouseClick;
@@ -77,6 +80,7 @@ class TTrayIcon : public TObject {
   void StopAnimation();
   void NextFrame();
   void PopupAt(TPopupMenu* menu, POINT p);
+  void SetMenu(TPopupMenu*& slot, TPopupMenu* menu);
   void ApplicationMinimized();
   void ApplicationRestored();
 
@@ -93,4 +97,6 @@ class TTrayIcon : public TObject {
   bool loading_ = true;
   TNotifyEvent savedMinimize_, savedRestore_;
   HWND foreground_;
+  TPopupMenu* lButtonMenu_ = nullptr;
+  TPopupMenu* rButtonMenu_ = nullptr;
 };

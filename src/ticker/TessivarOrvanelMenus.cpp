@@ -233,8 +233,8 @@ void TKvBandForm::Mn_ExitClick(TObject*) { Close(); }
 void TKvBandForm::DFItem_CF_TEXT_Drop(TDragContext& context) {
   if (Closing) return;
   try {
-    const std::string parameter = DroppedTextParameter(GetDataObjectText(context.DataObject.get()));
-    if (!parameter.empty()) StartProgram(GetProgramFolder() + "TessivarSetup.exe", parameter);
+    const auto parameter = DroppedTextParameter(GetDataObjectText(context.DataObject.get()));
+    if (parameter) StartProgram(GetProgramFolder() + "TessivarSetup.exe", *parameter);
   } catch (...) {
     // A text that cannot be read is not handed on.
   }

@@ -79,7 +79,7 @@ void TKvBandForm::WirePointerAndTray() {
   TrayIcon.ToolTipStyle().UseDefault = true;
   TrayIcon.ToolTipStyle().BackGroundColor = clBlack;
   TrayIcon.ToolTipStyle().SetTextColor(clWindowText);
-  TrayIcon.RButtonPopupMenu = &PopupMenu_Main;
+  TrayIcon.SetRButtonPopupMenu(&PopupMenu_Main);
   TrayIcon.OnMouseClick = Handler(this, &TKvBandForm::TrayIconMouseClick);
   TrayIcon.Loaded();
 }

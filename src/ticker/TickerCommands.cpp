@@ -16,15 +16,25 @@ const int kHintPieces = 5;
 
 bool IsControlByte(unsigned char b) { return b < 0x20 || b == 0x7F; }
 
+// TessivarSetup runs these when any argument is one of them (case ignored), and
+// downloads an OEM package for an argument that starts with "TICKER".
+bool IsSetupCommand(const std::string& text) {
+  static const char* const kWords[] = {"FEED", "REFRESH", "UPDATE", "VERSION", "INSTALL", "ADD"};
+  for (const char* w : kWords)
+    if (text.size() == strlen(w) && StartsWithNoCase(text, w)) return true;
+  return StartsWithNoCase(text, "TICKER");
+}
+
 }  // namespace
 
-std::string DroppedTextParameter(const std::string& text) {
+std::optional<std::string> DroppedTextParameter(const std::string& text) {
   std::string clean;
   // Neither byte can be the trail byte of a double-byte character.
   for (char c : CutAtNul(text))
     if (c != '"' && !IsControlByte((unsigned char)c)) clean += c;
   clean = TrimSpaces(CutBytes(TrimSpaces(clean), kDroppedTextBytes));
-  return clean.empty() ? std::string() : BrowserParameters(clean);
+  if (clean.empty()) return std::nullopt;
+  return IsSetupCommand(clean) ? std::string() : BrowserParameters(clean);
 }
 
 bool StartProgram(const std::string& path, const std::string& parameters) {

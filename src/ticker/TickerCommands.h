@@ -2,6 +2,7 @@
 // system's own programs, the parameter made of a dropped text, and the
 // clickable areas an OEM skin defines.
 #pragma once
+#include <optional>
 #include <string>
 
 #include <windows.h>
@@ -11,8 +12,10 @@ constexpr int kDroppedTextBytes = 2048;
 
 // The parameter of TessivarSetup.exe for a dropped text: the text before its
 // first NUL, without double quotes and control characters, trimmed and cut
-// to kDroppedTextBytes, as one quoted argument; "" when nothing is left.
-std::string DroppedTextParameter(const std::string& text);
+// to kDroppedTextBytes, as one quoted argument. "" (start it without one)
+// when TessivarSetup would take the text for a command of its own; nothing
+// (start nothing) when no text is left.
+std::optional<std::string> DroppedTextParameter(const std::string& text);
 
 // Starts the program with the parameters, shown; false when it did not start.
 bool StartProgram(const std::string& path, const std::string& parameters);

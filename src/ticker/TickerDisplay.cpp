@@ -82,9 +82,10 @@ TTickerDisplay::TTickerDisplay() {
 
 std::string TTickerDisplay::TickerFilePath() { return DataFolder + TickerFileName; }
 
-// The dialog offers up to 6; a larger value from a hand-edited or OEM file
-// would leave the scroll step unset and the strip standing still.
-void TTickerDisplay::SetScrollMode() { ScrollMode = std::min(TickerSettings.TickerScroll, 6); }
+// The dialog offers 0 to 6; from a hand-edited or OEM file a larger value
+// would leave the scroll step unset and the strip standing still, and a
+// negative one would be half paging and half scrolling.
+void TTickerDisplay::SetScrollMode() { ScrollMode = std::clamp(TickerSettings.TickerScroll, 0, 6); }
 
 bool TTickerDisplay::ScrollInterval(unsigned& interval, int& step) const {
   if (ScrollMode < 1 || ScrollMode > 6) return false;

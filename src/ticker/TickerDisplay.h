@@ -136,7 +136,7 @@ class TTickerDisplay {
   // Starts ProgramFolder + "TessivarSetup.exe" "FEED"; set by the window.
   std::function<void()> OnStartRefresh;
 
-  // ScrollMode := TickerScroll, values above 6 taken as 6.
+  // ScrollMode := TickerScroll, values above 6 taken as 6, below 0 as 0.
   void SetScrollMode();
   // Scroll modes 1..6 tick every 30 ms by ScrollMode pixels; false (and
   // nothing to change) for other modes.

@@ -242,6 +242,21 @@ TEST(ComboEditDate, TheCalendarShowsTheTextsDateAndAcceptsIntoTheText) {
   EXPECT_FALSE(IsWindowVisible(calendar.Handle()));
 }
 
+TEST(ComboEditDate, ANewStyleClosesTheCalendarAndTheGoneBoxUnlinksIt) {
+  TMonthCalendarExt& calendar = SharedCalendar();
+  {
+    Page p(TComboEditArgs().Bounds(8, 8, 120).EditStyle(esDate));
+    p.box.DropDown();
+    ASSERT_TRUE(IsWindowVisible(calendar.Handle()));
+    p.box.SetEditStyle(esSimple);
+    EXPECT_FALSE(p.box.DroppedDown());
+    EXPECT_FALSE(IsWindowVisible(calendar.Handle()));
+  }
+  // A click on the days would otherwise call into the freed box.
+  EXPECT_EQ(calendar.Link, nullptr);
+  EXPECT_FALSE(calendar.CloseUp);
+}
+
 TEST(ComboEditLooks, ClassicButtonsStayVisibleOverTheText) {
   Gallery& g = TheGallery();
   g.Spin.SetFocus();

@@ -103,7 +103,7 @@ TEST_F(TrayTest, NotificationsRaiseTheEventsAndTheMenuReplacesTheButtonDown) {
     events.push_back("click" + std::to_string(b) + (s ? "+" : ""));
   };
   TPopupMenu menu;
-  t.RButtonPopupMenu = &menu;
+  t.SetRButtonPopupMenu(&menu);
   t.AutoPopup = false;
   Notify(0, WM_RBUTTONDOWN);
   Notify(0, WM_RBUTTONUP);
@@ -111,6 +111,23 @@ TEST_F(TrayTest, NotificationsRaiseTheEventsAndTheMenuReplacesTheButtonDown) {
   Notify(0, WM_LBUTTONUP);
   EXPECT_EQ(events, (std::vector<std::string>{"down1", "click1", "down0", "click0"}));
   EXPECT_EQ(SendMessageW(t.Tray().WindowHandle(), WM_QUERYENDSESSION, 0, 0), 1);
+}
+
+TEST_F(TrayTest, AFreedMenuIsForgottenAndTheButtonDownRaisedInstead) {
+  TTrayIcon& t = Make();
+  t.Loaded();
+  int downs = 0;
+  t.OnMouseDown = [&](TObject*, TMouseButton, TShiftState, int, int) { ++downs; };
+  TPopupMenu kept;
+  auto freed = std::make_unique<TPopupMenu>();
+  t.SetLButtonPopupMenu(freed.get());
+  t.SetLButtonPopupMenu(&kept);  // no longer told about the first menu
+  t.SetRButtonPopupMenu(freed.get());
+  freed.reset();
+  EXPECT_EQ(t.LButtonPopupMenu(), &kept);
+  EXPECT_EQ(t.RButtonPopupMenu(), nullptr);
+  Notify(0, WM_RBUTTONDOWN);
+  EXPECT_EQ(downs, 1);
 }
 
 }  // namespace

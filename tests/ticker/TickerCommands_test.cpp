@@ -16,13 +16,23 @@ TEST(DroppedTextParameter, OneQuotedArgumentWithoutQuotesOrControls) {
   EXPECT_EQ(DroppedTextParameter(std::string("http://a/\0 REFRESH", 19)), "\"http://a/\"");
   EXPECT_EQ(DroppedTextParameter("  C:\\フィード\\  "), "\"C:\\フィード\\\\\"");
   EXPECT_EQ(DroppedTextParameter("ソ"), "\"ソ\"");  // trail byte 0x5C is no backslash
-  EXPECT_EQ(DroppedTextParameter("\"\r\n"), "");
-  EXPECT_EQ(DroppedTextParameter(""), "");
+  EXPECT_EQ(DroppedTextParameter("\"\r\n"), std::nullopt);
+  EXPECT_EQ(DroppedTextParameter(""), std::nullopt);
+}
+
+TEST(DroppedTextParameter, TheSetupProgramsOwnCommandsAreNotHandedOn) {
+  // The setup program would run them instead of opening its dialog.
+  for (const char* word : {"FEED", "refresh", " Update\r\n", "VERSION", "install", "\"ADD\""})
+    EXPECT_EQ(DroppedTextParameter(word), "") << word;
+  EXPECT_EQ(DroppedTextParameter("ticker%x"), "");
+  EXPECT_EQ(DroppedTextParameter("TICKER"), "");
+  EXPECT_EQ(DroppedTextParameter("ADDRESS"), "\"ADDRESS\"");
+  EXPECT_EQ(DroppedTextParameter("http://a/TICKER%x"), "\"http://a/TICKER%x\"");
 }
 
 TEST(DroppedTextParameter, LongTextIsCutOnACharacter) {
   std::string text = "a" + std::string(3000, '\x82');  // pairs of 0x82 0x82
-  std::string p = DroppedTextParameter(text);
+  std::string p = DroppedTextParameter(text).value_or("");
   ASSERT_EQ(p.size(), (size_t)kDroppedTextBytes - 1 + 2);
   EXPECT_EQ(p.substr(0, 2), "\"a");
 }

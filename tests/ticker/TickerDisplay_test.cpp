@@ -328,7 +328,7 @@ TEST_F(DisplayTest, ScrollIntervalOnlyForModesOneToSix) {
   EXPECT_FALSE(display.ScrollInterval(interval, step));
 }
 
-TEST_F(DisplayTest, ScrollSettingAboveSixScrollsAtSix) {
+TEST_F(DisplayTest, ScrollSettingAboveSixScrollsAtSixAndBelowZeroPages) {
   TickerSettings.TickerScroll = 9;
   display.SetScrollMode();
   unsigned interval = 0;
@@ -336,7 +336,7 @@ TEST_F(DisplayTest, ScrollSettingAboveSixScrollsAtSix) {
   ASSERT_TRUE(display.ScrollInterval(interval, step));
   EXPECT_EQ(30u, interval);
   EXPECT_EQ(6, step);
-  TickerSettings.TickerScroll = 0;
+  TickerSettings.TickerScroll = -1;
   display.SetScrollMode();
   EXPECT_EQ(0, display.ScrollMode);
 }

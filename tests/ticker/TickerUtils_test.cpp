@@ -57,6 +57,19 @@ TEST(GetTempFolder, NamesAnExistingFolderWithoutTrailingBackslash) {
   EXPECT_TRUE(DirectoryExists(folder));
 }
 
+TEST(GetTempFolder, NoFolderWhenTheTempPathIsTooLong) {
+  std::wstring tmp(32768, L'\0'), temp(32768, L'\0');
+  const bool hadTmp = GetEnvironmentVariableW(L"TMP", &tmp[0], 32768) > 0;
+  const bool hadTemp = GetEnvironmentVariableW(L"TEMP", &temp[0], 32768) > 0;
+  const std::wstring tooLong = L"C:\\" + std::wstring(600, L'x');
+  SetEnvironmentVariableW(L"TMP", tooLong.c_str());
+  SetEnvironmentVariableW(L"TEMP", tooLong.c_str());
+  const std::string folder = GetTempFolder();
+  SetEnvironmentVariableW(L"TMP", hadTmp ? tmp.c_str() : nullptr);
+  SetEnvironmentVariableW(L"TEMP", hadTemp ? temp.c_str() : nullptr);
+  EXPECT_EQ("", folder);
+}
+
 TEST(CopyFileByStream, CopiesBytesAndFailsForAMissingSource) {
   TickerScratch scratch("ticker_utils");
   const std::string bytes("a\0b\r\n\x82\xA0", 7);

@@ -63,6 +63,10 @@ struct KernelHandleTraits : NullEmptyTraits<HANDLE> {
   static bool Valid(HANDLE h) { return h && h != INVALID_HANDLE_VALUE; }
   static bool Close(HANDLE h) { return CloseHandle(h) != 0; }
 };
+// A FindFirstFile search: INVALID_HANDLE_VALUE on failure, as files, but ended with FindClose.
+struct FindHandleTraits : KernelHandleTraits {
+  static bool Close(HANDLE h) { return FindClose(h) != 0; }
+};
 struct InternetHandleTraits : NullEmptyTraits<HINTERNET> {
   static bool Close(HINTERNET h) { return InternetCloseHandle(h) != 0; }
 };
@@ -84,6 +88,7 @@ struct MemoryDCTraits : NullEmptyTraits<HDC> {
 };
 
 typedef ScopedHandle<KernelHandleTraits> KernelHandle;
+typedef ScopedHandle<FindHandleTraits> FindHandle;
 typedef ScopedHandle<InternetHandleTraits> InternetHandle;
 typedef ScopedHandle<RegistryKeyTraits> RegistryKey;
 typedef ScopedHandle<ModuleHandleTraits> ModuleHandle;

@@ -7,6 +7,7 @@
 #include "classlib/Application.h"
 #include "classlib/ExtCtrls.h"
 #include "classlib/Forms.h"
+#include "classlib/Handles.h"
 #include "classlib/Screen.h"
 #include "classlib/StdCtrls.h"
 #include "classlib/Text.h"
@@ -29,10 +30,9 @@ std::string MakeJpeg(int w, int h) { return JpegBytes(w, h, RGB(0, 200, 0), 90);
 int CountPixels(HWND h, COLORREF c, std::vector<bool>* mask = nullptr) {
   RECT r;
   GetClientRect(h, &r);
-  HDC wdc = GetDC(h);
+  WindowDC wdc(h);
   TBitmap shot(r.right, r.bottom);
-  BitBlt(shot.Canvas().Handle(), 0, 0, r.right, r.bottom, wdc, 0, 0, SRCCOPY);
-  ReleaseDC(h, wdc);
+  BitBlt(shot.Canvas().Handle(), 0, 0, r.right, r.bottom, wdc.get(), 0, 0, SRCCOPY);
   GdiFlush();
   int n = 0;
   if (mask) mask->assign(r.right * r.bottom, false);
@@ -125,12 +125,10 @@ TEST(Fonts, JapaneseFaceNamesResolveToAFaceWithJapaneseGlyphs) {
   for (const char* name : {"ＭＳ Ｐゴシック", "MS UI Gothic", "ＭＳ ゴシック", "Default"}) {
     TFont font;
     font.SetName(name);
-    HDC dc = GetDC(nullptr);
-    HGDIOBJ old = SelectObject(dc, font.Handle());
+    WindowDC dc;
+    SelectObjectScope use(dc.get(), font.Handle());
     WORD glyphs[2] = {0, 0};
-    GetGlyphIndicesW(dc, L"\u65e5\u672c", 2, glyphs, GGI_MARK_NONEXISTING_GLYPHS);
-    SelectObject(dc, old);
-    ReleaseDC(nullptr, dc);
+    GetGlyphIndicesW(dc.get(), L"\u65e5\u672c", 2, glyphs, GGI_MARK_NONEXISTING_GLYPHS);
     EXPECT_NE(glyphs[0], 0xFFFF) << name;
     EXPECT_NE(glyphs[1], 0xFFFF) << name;
   }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include "Handles.h"
 #include "Streams.h"
 #include "Text.h"
 #include "common/TestFiles.h"
@@ -137,11 +138,11 @@ TEST(MemIniFile, MissingFileIsEmptyAndUpdateFileWritesIt) {
 TEST(MemIniFile, LockedFileThrowsOpenError) {
   std::string path = TempPath("locked.ini");
   WriteWholeFile(path, "[A]\r\nb=1\r\n");
-  HANDLE h = CreateFileW(SjisToWide(path).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                         OPEN_EXISTING, 0, nullptr);
-  ASSERT_NE(h, INVALID_HANDLE_VALUE);
+  KernelHandle h(CreateFileW(SjisToWide(path).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                             OPEN_EXISTING, 0, nullptr));
+  ASSERT_NE(h.get(), INVALID_HANDLE_VALUE);
   EXPECT_THROW(TMemIniFile ini(path), EFOpenError);
-  CloseHandle(h);
+  h.reset();
   DeleteFileW(SjisToWide(path).c_str());
 }
 

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include "classlib/Handles.h"
 #include "classlib/Text.h"
 
 namespace {
@@ -16,8 +17,8 @@ const int kMaxDepth = 8;
 void RemoveTreeW(const std::wstring& folder, int depth) {
   if (depth > kMaxDepth) return;
   WIN32_FIND_DATAW found;
-  HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &found);
-  if (find != INVALID_HANDLE_VALUE) {
+  FindHandle find(FindFirstFileW((folder + L"\\*").c_str(), &found));
+  if (find) {
     do {
       std::wstring name = found.cFileName;
       if (name == L"." || name == L"..") continue;
@@ -28,9 +29,9 @@ void RemoveTreeW(const std::wstring& folder, int depth) {
         SetFileAttributesW(full.c_str(), FILE_ATTRIBUTE_NORMAL);
         DeleteFileW(full.c_str());
       }
-    } while (FindNextFileW(find, &found));
-    FindClose(find);
+    } while (FindNextFileW(find.get(), &found));
   }
+  find.reset();  // the folder goes only once nothing holds it open
   RemoveDirectoryW(folder.c_str());
 }
 
@@ -60,27 +61,26 @@ ScratchFolder::ScratchFolder(const std::string& name)
 ScratchFolder::~ScratchFolder() { RemoveTree(path_); }
 
 std::string ReadWholeFile(const std::string& path) {
-  HANDLE file = CreateFileW(SjisToWide(path).c_str(), GENERIC_READ,
-                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                            OPEN_EXISTING, 0, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return std::string();
+  KernelHandle file(CreateFileW(SjisToWide(path).c_str(), GENERIC_READ,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, 0, nullptr));
+  if (!file) return std::string();
   std::string bytes;
   char buffer[16384];
   DWORD got = 0;
-  while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0) bytes.append(buffer, got);
-  CloseHandle(file);
+  while (ReadFile(file.get(), buffer, sizeof buffer, &got, nullptr) && got > 0)
+    bytes.append(buffer, got);
   return bytes;
 }
 
 bool WriteWholeFile(const std::string& path, const std::string& bytes) {
-  HANDLE file = CreateFileW(SjisToWide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0,
-                            nullptr);
-  bool ok = file != INVALID_HANDLE_VALUE;
+  KernelHandle file(
+      CreateFileW(SjisToWide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+  bool ok = bool(file);
   if (ok) {
     DWORD written = 0;
-    ok = WriteFile(file, bytes.data(), (DWORD)bytes.size(), &written, nullptr) &&
+    ok = WriteFile(file.get(), bytes.data(), (DWORD)bytes.size(), &written, nullptr) &&
          written == bytes.size();
-    CloseHandle(file);
   }
   if (!ok) ADD_FAILURE() << "cannot write " << path;
   return ok;

@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include "classlib/Handles.h"
 #include "shared/FeedFiles.h"
 #include "shared/S_Xml.h"
 #include "shared/Tessivar_Seihin.h"
@@ -276,10 +277,10 @@ TEST_F(RefreshRun, CacheReadBackIsNotWrittenAgain) {
   WriteWholeFile(cache, Rss(RssItem("i1", "")));
   FILETIME old = {0, 0x01D00000};
   {
-    HANDLE h = CreateFileA(cache.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    ASSERT_NE(INVALID_HANDLE_VALUE, h);
-    SetFileTime(h, nullptr, nullptr, &old);
-    CloseHandle(h);
+    KernelHandle h(
+        CreateFileA(cache.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    ASSERT_NE(INVALID_HANDLE_VALUE, h.get());
+    SetFileTime(h.get(), nullptr, nullptr, &old);
   }
   std::vector<std::string> ticker = {OldLine("A", "x", 1)};
   AddInfoFeed(cache, "Pelmoriad", cache, 999, ticker);

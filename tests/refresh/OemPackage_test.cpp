@@ -7,6 +7,7 @@
 
 #include "FeedFiles.h"
 #include "HttpFetch.h"
+#include "classlib/Handles.h"
 #include "classlib/Text.h"
 #include "shared/S_FileUtils.h"
 #include "shared/Tessivar_Seihin.h"
@@ -108,15 +109,14 @@ TEST_F(OemPackageTest, MissingOrBrokenPackageIsSkipped) {
 }
 
 TEST_F(OemPackageTest, PackageResourceReadIntoBytes) {
-  HMODULE module = LoadLibraryExW(SjisToWide(TestPackage("TessivarOrvanel")).c_str(), nullptr,
-                                  LOAD_LIBRARY_AS_DATAFILE);
-  ASSERT_NE(module, nullptr);
+  ModuleHandle module(LoadLibraryExW(SjisToWide(TestPackage("TessivarOrvanel")).c_str(), nullptr,
+                                     LOAD_LIBRARY_AS_DATAFILE));
+  ASSERT_NE(module.get(), nullptr);
   std::string bytes = "stale";
-  EXPECT_TRUE(LoadPackageResource(module, "DEFFILE", bytes));
+  EXPECT_TRUE(LoadPackageResource(module.get(), "DEFFILE", bytes));
   EXPECT_EQ(bytes, PackageSource("oem.def"));
-  EXPECT_FALSE(LoadPackageResource(module, "SKINFILE", bytes));
+  EXPECT_FALSE(LoadPackageResource(module.get(), "SKINFILE", bytes));
   EXPECT_TRUE(bytes.empty());
-  FreeLibrary(module);
 }
 
 class DownloadTest : public OemPackageTest {

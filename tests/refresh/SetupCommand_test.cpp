@@ -6,6 +6,7 @@
 
 #include "classlib/Dialogs.h"
 #include "classlib/Forms.h"
+#include "classlib/Handles.h"
 #include "classlib/Text.h"
 #include "shared/Tessivar_Seihin.h"
 
@@ -83,7 +84,7 @@ void CALLBACK ReadAndCloseBox(HWND, UINT, UINT_PTR id, DWORD) {
 }  // namespace
 
 TEST(RefreshWord, WhileTheFeedMutexExistsTheBusyMessageIsShown) {
-  HANDLE held = CreateMutexW(nullptr, FALSE, L"TessivarFeed_Mutex");
+  KernelHandle held(CreateMutexW(nullptr, FALSE, L"TessivarFeed_Mutex"));
   ASSERT_TRUE(held);
   SetDefaultFormFontName("MS UI Gothic");  // as the start-up does
   SetCommandParamsForTest({"refresh"});
@@ -91,7 +92,7 @@ TEST(RefreshWord, WhileTheFeedMutexExistsTheBusyMessageIsShown) {
   SetTimer(nullptr, 0, 50, ReadAndCloseBox);
   DispatchCommand();
   SetDefaultFormFontName("");
-  CloseHandle(held);
+  held.reset();
   EXPECT_TRUE(seen.ours) << "not the project's message form";
   EXPECT_EQ("情報", seen.title);
   EXPECT_EQ("ただいま自動更新中の為、手動更新はできません．", seen.text);
@@ -126,7 +127,7 @@ TEST(SettingsCommand, TheWordsChooseTheStartPage) {
 }
 
 TEST(SettingsCommand, WhileTheDialogIsOpenASecondCopySaysSoAndOpensNothing) {
-  HANDLE held = CreateMutexW(nullptr, FALSE, L"TessivarEnv_Mutex");
+  KernelHandle held(CreateMutexW(nullptr, FALSE, L"TessivarEnv_Mutex"));
   ASSERT_TRUE(held);
   bool opened = false;
   auto open = [&](const TSettingsStart&) { opened = true; };
@@ -139,6 +140,6 @@ TEST(SettingsCommand, WhileTheDialogIsOpenASecondCopySaysSoAndOpensNothing) {
     EXPECT_EQ(params.empty() ? "既に設定ダイアログが起動しています．" : "設定ダイアログに直接追加してください．",
               seen.text);
   }
-  CloseHandle(held);
+  held.reset();
   EXPECT_FALSE(opened);
 }

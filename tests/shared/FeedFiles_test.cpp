@@ -7,6 +7,7 @@
 
 #include <windows.h>
 
+#include "classlib/Handles.h"
 #include "classlib/Text.h"
 #include "common/TestFiles.h"
 
@@ -213,28 +214,27 @@ TEST_F(DataFileSave, FeedListRoundTrip) {
 TEST_F(DataFileSave, FileHeldOpenByAnotherWriterKeepsItsContentAndNoTempFileStays) {
   std::string path = dir_ + "locked.tic";
   ASSERT_TRUE(SaveDataLines(path, {"previous"}));
-  HANDLE held = CreateFileW(SjisToWide(path).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
-  ASSERT_NE(INVALID_HANDLE_VALUE, held);
+  KernelHandle held(CreateFileW(SjisToWide(path).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+  ASSERT_NE(INVALID_HANDLE_VALUE, held.get());
   EXPECT_FALSE(SaveDataLines(path, {"new"}));
-  CloseHandle(held);
+  held.reset();
   EXPECT_EQ("previous\r\n", ReadAll(path));
   WIN32_FIND_DATAW found;
-  HANDLE find = FindFirstFileW(SjisToWide(path + ".*.tmp").c_str(), &found);
-  EXPECT_EQ(INVALID_HANDLE_VALUE, find);
-  if (find != INVALID_HANDLE_VALUE) FindClose(find);
+  FindHandle find(FindFirstFileW(SjisToWide(path + ".*.tmp").c_str(), &found));
+  EXPECT_EQ(INVALID_HANDLE_VALUE, find.get());
 }
 
 TEST_F(DataFileSave, LockReleasedBetweenTriesLetsALaterTrySucceed) {
   SetSaveRetryPauseForTest(400);
   std::string path = dir_ + "briefly.tic";
   ASSERT_TRUE(SaveDataLines(path, {"previous"}));
-  HANDLE held = CreateFileW(SjisToWide(path).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
-  ASSERT_NE(INVALID_HANDLE_VALUE, held);
-  std::thread release([held] {
+  KernelHandle held(CreateFileW(SjisToWide(path).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+  ASSERT_NE(INVALID_HANDLE_VALUE, held.get());
+  std::thread release([&held] {
     Sleep(100);
-    CloseHandle(held);
+    held.reset();
   });
   bool saved = SaveDataLines(path, {"new"});
   release.join();

@@ -31,8 +31,8 @@ int CaptureWindow(HWND window, const std::string& path) {
   if (!GetWindowRect(window, &r)) return 0;
   int w = r.right - r.left, h = r.bottom - r.top;
   if (w <= 0 || h <= 0) return 0;
-  HDC screen = GetDC(nullptr);
-  MemoryDC mem(screen);
+  WindowDC screen;
+  MemoryDC mem(screen.get());
   BITMAPINFO bi = {};
   bi.bmiHeader.biSize = sizeof bi.bmiHeader;
   bi.bmiHeader.biWidth = w;
@@ -41,16 +41,12 @@ int CaptureWindow(HWND window, const std::string& path) {
   bi.bmiHeader.biBitCount = 24;
   void* bits = nullptr;
   BitmapHandle bmp(CreateDIBSection(mem.get(), &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
-  if (!bmp) {
-    ReleaseDC(nullptr, screen);
-    return 0;
-  }
+  if (!bmp) return 0;
   {
     SelectObjectScope use(mem.get(), bmp.get());
-    BitBlt(mem.get(), 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
+    BitBlt(mem.get(), 0, 0, w, h, screen.get(), r.left, r.top, SRCCOPY);
     GdiFlush();
   }
-  ReleaseDC(nullptr, screen);
   const int stride = (w * 3 + 3) & ~3;
   const unsigned char* p = static_cast<const unsigned char*>(bits);
   std::set<unsigned> colours;

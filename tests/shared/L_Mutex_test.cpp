@@ -59,41 +59,41 @@ class Child {
     std::wstring cmd = L"\"" + std::wstring(exe) + L"\" --gtest_filter=ChildProcess.Act";
     // The child's test report would only clutter this one's.
     SECURITY_ATTRIBUTES sa = {sizeof sa, nullptr, TRUE};
-    HANDLE nul = CreateFileW(L"NUL", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                             &sa, OPEN_EXISTING, 0, nullptr);
+    KernelHandle nul(CreateFileW(L"NUL", GENERIC_READ | GENERIC_WRITE,
+                                 FILE_SHARE_READ | FILE_SHARE_WRITE, &sa, OPEN_EXISTING, 0,
+                                 nullptr));
     STARTUPINFOW si = {};
     si.cb = sizeof si;
     si.dwFlags = STARTF_USESTDHANDLES;
-    si.hStdInput = si.hStdOutput = si.hStdError = nul;
+    si.hStdInput = si.hStdOutput = si.hStdError = nul.get();
     PROCESS_INFORMATION pi = {};
     if (CreateProcessW(exe, &cmd[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi)) {
-      process_ = pi.hProcess;
-      CloseHandle(pi.hThread);
+      process_.reset(pi.hProcess);
+      KernelHandle thread(pi.hThread);
       pid_ = pi.dwProcessId;
     }
-    if (nul != INVALID_HANDLE_VALUE) CloseHandle(nul);
     SetEnv(kActionVar, "");
   }
   ~Child() {
     if (!process_) return;
-    if (WaitForSingleObject(process_, 0) == WAIT_TIMEOUT) TerminateProcess(process_, 99);
-    CloseHandle(process_);
+    if (WaitForSingleObject(process_.get(), 0) == WAIT_TIMEOUT)
+      TerminateProcess(process_.get(), 99);
   }
   Child(const Child&) = delete;
   Child& operator=(const Child&) = delete;
 
-  bool Started() const { return process_ != nullptr; }
+  bool Started() const { return bool(process_); }
   DWORD Pid() const { return pid_; }
   // Exit code, or -1 when the child did not end in time.
   long Wait(DWORD ms = 20000) {
-    if (!process_ || WaitForSingleObject(process_, ms) != WAIT_OBJECT_0) return -1;
+    if (!process_ || WaitForSingleObject(process_.get(), ms) != WAIT_OBJECT_0) return -1;
     DWORD code = 0;
-    GetExitCodeProcess(process_, &code);
+    GetExitCodeProcess(process_.get(), &code);
     return (long)code;
   }
 
  private:
-  HANDLE process_ = nullptr;
+  KernelHandle process_;
   DWORD pid_ = 0;
 };
 
@@ -342,9 +342,8 @@ TEST(MutexExists, UnknownNameIsFalseAndCreatesNothing) {
   std::string name = UniqueName("TessivarTest_Nobody");
   EXPECT_FALSE(MutexExists(name));
   EXPECT_FALSE(MutexExists(name));
-  HANDLE h = OpenMutexW(SYNCHRONIZE, FALSE, SjisToWide(name).c_str());
-  EXPECT_EQ(h, nullptr);
-  if (h) CloseHandle(h);
+  KernelHandle h(OpenMutexW(SYNCHRONIZE, FALSE, SjisToWide(name).c_str()));
+  EXPECT_EQ(h.get(), nullptr);
 }
 
 TEST(WindowSearch, RestoresMinimisedFirstCopyFoundByExactTitle) {

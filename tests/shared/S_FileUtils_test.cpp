@@ -120,15 +120,13 @@ TEST_F(FileUtilsTest, CopyIntoAMissingFolderFails) {
 TEST_F(FileUtilsTest, BlockLoopReportsAWriteThatFails) {
   std::string data(5000, 'z');
   WriteWholeFile(Path("src"), data);
-  HANDLE in = CreateFileW(SjisToWide(Path("src")).c_str(), GENERIC_READ, FILE_SHARE_READ,
-                          nullptr, OPEN_EXISTING, 0, nullptr);
-  ASSERT_NE(in, INVALID_HANDLE_VALUE);
-  HANDLE readEnd = nullptr, writeEnd = nullptr;
-  ASSERT_TRUE(CreatePipe(&readEnd, &writeEnd, nullptr, 65536));
-  CloseHandle(readEnd);  // nobody reads: every write fails
-  EXPECT_FALSE(CopyHandleBlocks(in, writeEnd));
-  CloseHandle(writeEnd);
-  CloseHandle(in);
+  KernelHandle in(CreateFileW(SjisToWide(Path("src")).c_str(), GENERIC_READ, FILE_SHARE_READ,
+                              nullptr, OPEN_EXISTING, 0, nullptr));
+  ASSERT_NE(in.get(), INVALID_HANDLE_VALUE);
+  KernelHandle readEnd, writeEnd;
+  ASSERT_TRUE(CreatePipe(readEnd.put(), writeEnd.put(), nullptr, 65536));
+  readEnd.reset();  // nobody reads: every write fails
+  EXPECT_FALSE(CopyHandleBlocks(in.get(), writeEnd.get()));
 }
 
 TEST_F(FileUtilsTest, ForceFolderMakesEveryMissingLevel) {
@@ -195,15 +193,15 @@ const wchar_t kSessionManager[] = L"SYSTEM\\CurrentControlSet\\Control\\Session 
 
 std::vector<std::wstring> PendingRenames() {
   std::vector<std::wstring> entries;
-  HKEY key = nullptr;
-  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kSessionManager, 0, KEY_READ, &key) != ERROR_SUCCESS)
+  RegistryKey key;
+  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kSessionManager, 0, KEY_READ, key.put()) != ERROR_SUCCESS)
     return entries;
   DWORD size = 0;
-  if (RegQueryValueExW(key, L"PendingFileRenameOperations", nullptr, nullptr, nullptr, &size) ==
-      ERROR_SUCCESS) {
+  if (RegQueryValueExW(key.get(), L"PendingFileRenameOperations", nullptr, nullptr, nullptr,
+                       &size) == ERROR_SUCCESS) {
     std::wstring data(size / sizeof(wchar_t) + 2, L'\0');
-    if (RegQueryValueExW(key, L"PendingFileRenameOperations", nullptr, nullptr, (BYTE*)&data[0],
-                         &size) == ERROR_SUCCESS) {
+    if (RegQueryValueExW(key.get(), L"PendingFileRenameOperations", nullptr, nullptr,
+                         (BYTE*)&data[0], &size) == ERROR_SUCCESS) {
       // Pairs of source and destination (empty for a delete), then an empty source.
       data.resize(size / sizeof(wchar_t));
       size_t i = 0;
@@ -218,7 +216,6 @@ std::vector<std::wstring> PendingRenames() {
       }
     }
   }
-  RegCloseKey(key);
   return entries;
 }
 
@@ -230,18 +227,17 @@ void ForgetPendingRenames(const std::wstring& marker) {
     if (entries[i].find(marker) != std::wstring::npos) continue;
     kept += entries[i] + L'\0' + entries[i + 1] + L'\0';
   }
-  HKEY key = nullptr;
-  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kSessionManager, 0, KEY_SET_VALUE, &key) !=
+  RegistryKey key;
+  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kSessionManager, 0, KEY_SET_VALUE, key.put()) !=
       ERROR_SUCCESS)
     return;
   if (kept.empty()) {
-    RegDeleteValueW(key, L"PendingFileRenameOperations");
+    RegDeleteValueW(key.get(), L"PendingFileRenameOperations");
   } else {
     kept += L'\0';
-    RegSetValueExW(key, L"PendingFileRenameOperations", 0, REG_MULTI_SZ, (const BYTE*)kept.data(),
-                   (DWORD)(kept.size() * sizeof(wchar_t)));
+    RegSetValueExW(key.get(), L"PendingFileRenameOperations", 0, REG_MULTI_SZ,
+                   (const BYTE*)kept.data(), (DWORD)(kept.size() * sizeof(wchar_t)));
   }
-  RegCloseKey(key);
 }
 
 }  // namespace

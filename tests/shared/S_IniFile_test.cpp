@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include "classlib/Handles.h"
 #include "classlib/Text.h"
 #include "common/TestFiles.h"
 
@@ -15,12 +16,11 @@ class IniScratch : public ScratchFolder {
   int FileCount() const {
     int n = 0;
     WIN32_FIND_DATAW fd;
-    HANDLE h = FindFirstFileW((SjisToWide(Path()) + L"*").c_str(), &fd);
-    if (h == INVALID_HANDLE_VALUE) return 0;
+    FindHandle h(FindFirstFileW((SjisToWide(Path()) + L"*").c_str(), &fd));
+    if (!h) return 0;
     do {
       if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) ++n;
-    } while (FindNextFileW(h, &fd));
-    FindClose(h);
+    } while (FindNextFileW(h.get(), &fd));
     return n;
   }
 };
@@ -38,13 +38,13 @@ TEST(OpenIniFile, LockedFileFallsBackToTheDirectKindAfterThreeTries) {
   IniScratch dir;
   std::string path = dir.Path() + "locked.ini";
   WriteWholeFile(path, "[A]\r\nb=1\r\n");
-  HANDLE h = CreateFileW(SjisToWide(path).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                         OPEN_EXISTING, 0, nullptr);
-  ASSERT_NE(h, INVALID_HANDLE_VALUE);
+  KernelHandle h(CreateFileW(SjisToWide(path).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                             OPEN_EXISTING, 0, nullptr));
+  ASSERT_NE(h.get(), INVALID_HANDLE_VALUE);
   DWORD start = GetTickCount();
   auto ini = OpenIniFile(path);
   DWORD took = GetTickCount() - start;
-  CloseHandle(h);
+  h.reset();
   ASSERT_NE(dynamic_cast<TIniFile*>(ini.get()), nullptr);
   EXPECT_GE(took, 500u);
   // Once the lock is gone the direct kind reads the file itself.
@@ -83,11 +83,11 @@ TEST(SaveIniFile, FileHeldOpenByAnotherWriterIsLeftAsItWas) {
   WriteWholeFile(path, before);
   TMemIniFile mem(path);
   mem.WriteString("Env", "A", "2");
-  HANDLE h =
-      CreateFileW(SjisToWide(path).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-  ASSERT_NE(h, INVALID_HANDLE_VALUE);
+  KernelHandle h(
+      CreateFileW(SjisToWide(path).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+  ASSERT_NE(h.get(), INVALID_HANDLE_VALUE);
   EXPECT_FALSE(SaveIniFile(mem));
-  CloseHandle(h);
+  h.reset();
   EXPECT_EQ(ReadWholeFile(path), before);
   EXPECT_EQ(dir.FileCount(), 1);
 }

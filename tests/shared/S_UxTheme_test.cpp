@@ -10,6 +10,8 @@
 #include <fstream>
 #include <string>
 
+#include "classlib/Handles.h"
+
 namespace {
 
 const char kChildVar[] = "TESSIVAR_UXTHEME_CHILD";
@@ -61,10 +63,9 @@ TEST(UxTheme, WithoutAManifestTheThemeLibraryIsNeverLoaded) {
   EXPECT_FALSE(UxThemeLoaded());
   EXPECT_EQ(nullptr, UxThemeApi().OpenThemeData);
   // Drawing without the library does nothing and does not fail.
-  HDC dc = CreateCompatibleDC(nullptr);
+  MemoryDC dc;
   RECT r = {0, 0, 10, 10};
-  DrawThemePart(nullptr, dc, L"BUTTON", 1, 1, r);
-  DeleteDC(dc);
+  DrawThemePart(nullptr, dc.get(), L"BUTTON", 1, 1, r);
 }
 
 // Runs in the copy with a manifest beside it; writes what it saw.
@@ -102,9 +103,10 @@ TEST(UxTheme, AManifestBesideTheProgramBindsTheLibrary) {
                                 nullptr, nullptr, &si, &pi);
   SetEnvironmentVariableW(L"TESSIVAR_UXTHEME_CHILD", nullptr);
   ASSERT_TRUE(started);
-  EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(pi.hProcess, 60000));
-  CloseHandle(pi.hThread);
-  CloseHandle(pi.hProcess);
+  {
+    KernelHandle process(pi.hProcess), thread(pi.hThread);
+    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(process.get(), 60000));
+  }
 
   std::string seen = ReadAll(report);
   ASSERT_EQ(9u, seen.size()) << seen;

@@ -15,6 +15,7 @@
 #include <thread>
 
 #include "Text.h"
+#include "classlib/Handles.h"
 
 namespace {
 
@@ -206,15 +207,13 @@ TEST_F(XmlTest, NamespaceDeclarationsAreReadAsAttributes) {
 }
 
 TEST_F(XmlTest, EmptyNodeListGivesEmptyTree) {
-  IXMLDOMDocument* doc = NewDocument();
-  ASSERT_NE(nullptr, doc);
-  IXMLDOMNodeList* nodes = nullptr;
-  ASSERT_EQ(S_OK, doc->get_childNodes(&nodes));
-  auto list = DomNodeToXMLList(nodes, true);
+  ComPtr<IXMLDOMDocument> doc(NewDocument());
+  ASSERT_NE(nullptr, doc.get());
+  ComPtr<IXMLDOMNodeList> nodes;
+  ASSERT_EQ(S_OK, doc->get_childNodes(nodes.put()));
+  auto list = DomNodeToXMLList(nodes.get(), true);
   ASSERT_TRUE(list);
   EXPECT_EQ(0, list->Count());
-  nodes->Release();
-  doc->Release();
 }
 
 TEST_F(XmlTest, ListCopiesRecordsAndLeavesOutOfRangeReadsAlone) {
@@ -285,10 +284,10 @@ TEST_F(XmlTest, ShiftJisDeclarationWithSingleQuotesAndStandalone) {
 
 TEST_F(XmlTest, StreamSourceLoadsLikeBytes) {
   std::string bytes = Utf8(std::wstring(L"<rss><t>") + kJapanese + L"</t></rss>");
-  IStream* stream = SHCreateMemStream((const BYTE*)bytes.data(), (UINT)bytes.size());
-  ASSERT_NE(nullptr, stream);
-  auto list = LoadXMLList(stream, false);
-  stream->Release();
+  ComPtr<IStream> stream(SHCreateMemStream((const BYTE*)bytes.data(), (UINT)bytes.size()));
+  ASSERT_NE(nullptr, stream.get());
+  auto list = LoadXMLList(stream.get(), false);
+  stream.reset();
   ASSERT_TRUE(list);
   EXPECT_EQ(kJapaneseSjis, (*(*list)[0].Children)[0].Text);
 }
@@ -324,7 +323,7 @@ TEST_F(XmlTest, EmptyAndGarbledBytesGiveNoDocument) {
 class LoopbackListener {
  public:
   LoopbackListener() {
-    ws2_ = LoadLibraryW(L"ws2_32.dll");
+    ws2_.reset(LoadLibraryW(L"ws2_32.dll"));
     if (!ws2_) return;
     auto startup = Fn<decltype(&WSAStartup)>("WSAStartup");
     socket_ = Fn<decltype(&::socket)>("socket");
@@ -352,7 +351,6 @@ class LoopbackListener {
     stop_ = true;
     if (thread_.joinable()) thread_.join();
     if (sock_ != INVALID_SOCKET) close_(sock_);
-    if (ws2_) FreeLibrary(ws2_);
   }
   int Port() const { return port_; }
   int Connections() const { return connections_; }
@@ -369,7 +367,7 @@ class LoopbackListener {
  private:
   template <class F>
   F Fn(const char* name) {
-    return reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(ws2_, name)));
+    return reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(ws2_.get(), name)));
   }
   static sockaddr_in Loopback(int port) {
     sockaddr_in a = {};
@@ -395,7 +393,7 @@ class LoopbackListener {
     }
   }
 
-  HMODULE ws2_ = nullptr;
+  ModuleHandle ws2_;
   decltype(&::socket) socket_ = nullptr;
   decltype(&::bind) bind_ = nullptr;
   decltype(&::listen) listen_ = nullptr;
@@ -478,27 +476,25 @@ TEST_F(XmlTest, DeepDocumentIsRefusedOrCutToTheDepthBound) {
 }
 
 TEST_F(XmlTest, DeepDomIsCutToTheDepthBound) {
-  IXMLDOMDocument* doc = NewDocument();
-  ASSERT_NE(nullptr, doc);
+  ComPtr<IXMLDOMDocument> doc(NewDocument());
+  ASSERT_NE(nullptr, doc.get());
   BSTR name = SysAllocString(L"a");
-  IXMLDOMNode* parent = nullptr;
-  doc->QueryInterface(IID_IXMLDOMNode, (void**)&parent);
+  ComPtr<IXMLDOMNode> parent;
+  doc->QueryInterface(IID_IXMLDOMNode, parent.put_void());
   for (int i = 0; i < MaxXmlTreeDepth + 500; ++i) {
-    IXMLDOMElement* element = nullptr;
-    ASSERT_EQ(S_OK, doc->createElement(name, &element));
-    IXMLDOMNode* added = nullptr;
-    ASSERT_EQ(S_OK, parent->appendChild(element, &added));
-    element->Release();
-    parent->Release();
-    parent = added;
+    ComPtr<IXMLDOMElement> element;
+    ASSERT_EQ(S_OK, doc->createElement(name, element.put()));
+    ComPtr<IXMLDOMNode> added;
+    ASSERT_EQ(S_OK, parent->appendChild(element.get(), added.put()));
+    parent = std::move(added);
   }
-  parent->Release();
+  parent.reset();
   SysFreeString(name);
-  IXMLDOMNodeList* nodes = nullptr;
-  ASSERT_EQ(S_OK, doc->get_childNodes(&nodes));
-  auto list = DomNodeToXMLList(nodes, true);
-  nodes->Release();
-  doc->Release();
+  ComPtr<IXMLDOMNodeList> nodes;
+  ASSERT_EQ(S_OK, doc->get_childNodes(nodes.put()));
+  auto list = DomNodeToXMLList(nodes.get(), true);
+  nodes.reset();
+  doc.reset();
   ASSERT_TRUE(list);
   EXPECT_EQ(MaxXmlTreeDepth, TreeDepth(*list));
 }

@@ -316,9 +316,7 @@ TEST(StripOnScreen, GradientRowsAndTheTwoTextColoursShow) {
   PumpMessagesFor(400);
 
   TBitmap shot(300, 26);
-  HDC screen = GetDC(nullptr);
-  BitBlt(shot.Canvas().Handle(), 0, 0, 300, 26, screen, 40, 40, SRCCOPY);
-  ReleaseDC(nullptr, screen);
+  BitBlt(shot.Canvas().Handle(), 0, 0, 300, 26, WindowDC().get(), 40, 40, SRCCOPY);
   if (const char* path = std::getenv("TESSIVAR_STRIP_SHOT")) SaveBitmap(shot, path);
 
   // The strip's right end holds no text: row 0 start colour, row 19 the last step.

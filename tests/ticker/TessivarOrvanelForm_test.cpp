@@ -16,6 +16,7 @@
 #include <shellapi.h>
 
 #include "classlib/Dialogs.h"
+#include "classlib/Handles.h"
 #include "classlib/Screen.h"
 #include "classlib/Text.h"
 #include "shared/MakerSite.h"
@@ -43,13 +44,13 @@ const bool kStandInDone = [] {
     line += argv[i];
   }
   line += L"\n";
-  HANDLE f = CreateFileW(log.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
-                         0, nullptr);
-  if (f != INVALID_HANDLE_VALUE) {
+  KernelHandle f(CreateFileW(log.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+                             0, nullptr));
+  if (f) {
     DWORD written = 0;
-    WriteFile(f, line.data(), (DWORD)(line.size() * sizeof(wchar_t)), &written, nullptr);
-    CloseHandle(f);
+    WriteFile(f.get(), line.data(), (DWORD)(line.size() * sizeof(wchar_t)), &written, nullptr);
   }
+  f.reset();  // ExitProcess leaves destructors unrun
   ExitProcess(0);
 }();
 

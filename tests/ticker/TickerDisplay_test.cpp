@@ -6,6 +6,7 @@
 
 #include "KeywordList.h"
 #include "TickerLines.h"
+#include "classlib/Handles.h"
 #include "classlib/Text.h"
 #include "shared/S_FileUtils.h"
 #include "shared/S_string.h"
@@ -488,9 +489,9 @@ TEST_F(FileCheckTest, AFailedLoadKeepsTheLinesAndIsRetried) {
   const uint64_t oldAge = display.TicAge;
   WriteTicker(Line("new") + "\r\n", -10);
   // The refresh holds the file while it replaces it.
-  HANDLE lock = CreateFileW(SjisToWide(scratch.TickerFile()).c_str(), GENERIC_READ, 0, nullptr,
-                            OPEN_EXISTING, 0, nullptr);
-  ASSERT_NE(INVALID_HANDLE_VALUE, lock);
+  KernelHandle lock(CreateFileW(SjisToWide(scratch.TickerFile()).c_str(), GENERIC_READ, 0, nullptr,
+                                OPEN_EXISTING, 0, nullptr));
+  ASSERT_NE(INVALID_HANDLE_VALUE, lock.get());
   TFileCheckResult r = display.FileCheck(now, false);
   EXPECT_FALSE(r.TickerReloaded);
   EXPECT_EQ(kFileCheckInterval, r.FileCheckInterval);
@@ -499,7 +500,7 @@ TEST_F(FileCheckTest, AFailedLoadKeepsTheLinesAndIsRetried) {
   EXPECT_EQ("old", TTickerFields(display.TickerLines[0])[tfTitle]);
   // The next shown item sees the file still unloaded and forces a check.
   EXPECT_TRUE(display.FileCheckDueNow());
-  CloseHandle(lock);
+  lock.reset();
   r = display.FileCheck(now, false);
   EXPECT_TRUE(r.TickerReloaded);
   EXPECT_EQ("new", TTickerFields(display.TickerLines[0])[tfTitle]);
@@ -580,35 +581,37 @@ TEST_F(FileCheckTest, GarbledFilesAreReadWithoutHarm) {
 
 class MutexWatchTest : public FileCheckTest {
  protected:
-  HANDLE Hold(const wchar_t* name) { return CreateMutexW(nullptr, FALSE, name); }
+  KernelHandle Hold(const wchar_t* name) {
+    return KernelHandle(CreateMutexW(nullptr, FALSE, name));
+  }
 };
 
 TEST_F(MutexWatchTest, ForcesOneCheckOnceTheRefreshHasEnded) {
   WriteTicker(Line("a") + "\r\n", -20);
   display.FileCheck(now, false);
   EXPECT_FALSE(display.FileCheckDueNow());
-  HANDLE feed = Hold(L"TessivarFeed_Mutex");
-  ASSERT_NE(nullptr, feed);
+  KernelHandle feed = Hold(L"TessivarFeed_Mutex");
+  ASSERT_NE(nullptr, feed.get());
   EXPECT_FALSE(display.FileCheckDueNow());
   EXPECT_TRUE(display.BusySeen);
-  CloseHandle(feed);
+  feed.reset();
   EXPECT_TRUE(display.FileCheckDueNow());
   EXPECT_FALSE(display.BusySeen);
   EXPECT_FALSE(display.FileCheckDueNow());
 }
 
 TEST_F(MutexWatchTest, SettingsDialogCountsAsBusyToo) {
-  HANDLE env = Hold(L"TessivarEnv_Mutex");
-  ASSERT_NE(nullptr, env);
+  KernelHandle env = Hold(L"TessivarEnv_Mutex");
+  ASSERT_NE(nullptr, env.get());
   EXPECT_FALSE(display.FileCheckDueNow());
-  CloseHandle(env);
+  env.reset();
   EXPECT_TRUE(display.FileCheckDueNow());
 }
 
 TEST_F(MutexWatchTest, AChangedFileIsReloadedWhileTheRefreshRuns) {
   WriteTicker(Line("a") + "\r\n", -20);
   display.FileCheck(now, false);
-  HANDLE feed = Hold(L"TessivarFeed_Mutex");
+  KernelHandle feed = Hold(L"TessivarFeed_Mutex");
   WriteTicker(Line("b") + "\r\n", -10);
   EXPECT_TRUE(display.FileCheckDueNow());
   EXPECT_TRUE(display.FileCheck(now, false).TickerReloaded);
@@ -617,7 +620,6 @@ TEST_F(MutexWatchTest, AChangedFileIsReloadedWhileTheRefreshRuns) {
   WriteWholeFile(TickerIniPath, "[Env]\r\n");
   SetModifiedSecondsFromNow(TickerIniPath, -3);
   EXPECT_TRUE(display.FileCheckDueNow());
-  CloseHandle(feed);
 }
 
 }  // namespace

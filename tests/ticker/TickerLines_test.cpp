@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include "classlib/Handles.h"
 #include "classlib/Text.h"
 #include "shared/Tessivar_Seihin.h"
 #include "support/TickerScratch.h"
@@ -43,12 +44,12 @@ TEST(LoadTickerLines, FailsForAMissingOrLockedFile) {
   TTickerFileLines loaded;
   EXPECT_FALSE(LoadTickerLines(scratch.TickerFile(), loaded));
   WriteWholeFile(scratch.TickerFile(), Line("a"));
-  HANDLE lock = CreateFileW(SjisToWide(scratch.TickerFile()).c_str(), GENERIC_READ, 0, nullptr,
-                            OPEN_EXISTING, 0, nullptr);
-  ASSERT_NE(INVALID_HANDLE_VALUE, lock);
+  KernelHandle lock(CreateFileW(SjisToWide(scratch.TickerFile()).c_str(), GENERIC_READ, 0, nullptr,
+                                OPEN_EXISTING, 0, nullptr));
+  ASSERT_NE(INVALID_HANDLE_VALUE, lock.get());
   EXPECT_FALSE(LoadTickerLines(scratch.TickerFile(), loaded));
   EXPECT_TRUE(loaded.TickerLines.empty());
-  CloseHandle(lock);
+  lock.reset();
   EXPECT_TRUE(LoadTickerLines(scratch.TickerFile(), loaded));
   EXPECT_EQ(1u, loaded.TickerLines.size());
 }

@@ -31,14 +31,13 @@ bool Exists(const char* path) { return GetFileAttributesA(path) != INVALID_FILE_
 // hold <mutex> <ready file> <stop file> <max seconds>
 int Hold(char** argv) {
   std::wstring name = SjisToWide(argv[2]);
-  HANDLE mutex = CreateMutexW(nullptr, TRUE, name.c_str());
+  KernelHandle mutex(CreateMutexW(nullptr, TRUE, name.c_str()));
   if (!mutex) return 2;
   WriteBytes(argv[3], "held");
   DWORD limit = static_cast<DWORD>(std::atoi(argv[5])) * 1000;
   DWORD start = GetTickCount();
   while (!Exists(argv[4]) && GetTickCount() - start < limit) Sleep(50);
-  ReleaseMutex(mutex);
-  CloseHandle(mutex);
+  ReleaseMutex(mutex.get());
   return 0;
 }
 
@@ -166,8 +165,8 @@ int Capture(char** argv) {
   GetWindowRect(found[0], &r);
   int w = r.right - r.left, h = r.bottom - r.top;
   if (w <= 0 || h <= 0) return 1;
-  HDC screen = GetDC(nullptr);
-  HDC mem = CreateCompatibleDC(screen);
+  WindowDC screen;
+  MemoryDC mem(screen.get());
   BITMAPINFO bi = {};
   bi.bmiHeader.biSize = sizeof bi.bmiHeader;
   bi.bmiHeader.biWidth = w;
@@ -175,9 +174,9 @@ int Capture(char** argv) {
   bi.bmiHeader.biPlanes = 1;
   bi.bmiHeader.biBitCount = 24;
   void* bits = nullptr;
-  HBITMAP bmp = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-  HGDIOBJ old = SelectObject(mem, bmp);
-  BitBlt(mem, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
+  BitmapHandle bmp(CreateDIBSection(screen.get(), &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
+  SelectObjectScope use(mem.get(), bmp.get());
+  BitBlt(mem.get(), 0, 0, w, h, screen.get(), r.left, r.top, SRCCOPY);
   GdiFlush();
   int stride = (w * 3 + 3) & ~3;
   BITMAPFILEHEADER fh = {};
@@ -187,10 +186,6 @@ int Capture(char** argv) {
   std::string file(reinterpret_cast<const char*>(&fh), sizeof fh);
   file.append(reinterpret_cast<const char*>(&bi.bmiHeader), sizeof bi.bmiHeader);
   file.append(static_cast<const char*>(bits), (size_t)stride * h);
-  SelectObject(mem, old);
-  DeleteObject(bmp);
-  DeleteDC(mem);
-  ReleaseDC(nullptr, screen);
   return WriteBytes(argv[4], file) ? 0 : 2;
 }
 

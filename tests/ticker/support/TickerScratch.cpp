@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "classlib/Handles.h"
 #include "classlib/Text.h"
 #include "shared/FeedFiles.h"
 #include "shared/Tessivar_Seihin.h"
@@ -17,9 +18,10 @@ std::string TickerScratch::TickerFile() const { return File(TickerFileName); }
 std::string TickerScratch::IniFile() const { return TickerIniPath; }
 
 void SetModifiedSecondsFromNow(const std::string& path, int seconds) {
-  HANDLE file = CreateFileW(SjisToWide(path).c_str(), FILE_WRITE_ATTRIBUTES,
-                            FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return;
+  KernelHandle file(CreateFileW(SjisToWide(path).c_str(), FILE_WRITE_ATTRIBUTES,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
+                                nullptr));
+  if (!file) return;
   FILETIME now;
   GetSystemTimeAsFileTime(&now);
   ULARGE_INTEGER t;
@@ -28,6 +30,5 @@ void SetModifiedSecondsFromNow(const std::string& path, int seconds) {
   t.QuadPart += (ULONGLONG)((LONGLONG)seconds * 10000000LL);
   now.dwLowDateTime = t.LowPart;
   now.dwHighDateTime = t.HighPart;
-  SetFileTime(file, nullptr, nullptr, &now);
-  CloseHandle(file);
+  SetFileTime(file.get(), nullptr, nullptr, &now);
 }

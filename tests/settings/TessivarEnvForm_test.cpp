@@ -140,6 +140,7 @@ TEST_F(SetFormTest, EditedFieldsAreStored) {
   TypeInto(form->TB_Proxy.ED_ServerName, "10.0.0.1");
   TypeInto(form->TB_Proxy.CB_PortNumber, "8081");
   TypeInto(form->TB_Proxy.ED_Password, "秘密");
+  form->TB_Proxy.CB_AddUrl.SetChecked(true);
   TypeInto(form->TB_KEYWORD.ED_Key3, "  デジタル*カメラ ！C社　");
   ASSERT_TRUE(Close(*form));
   TTickerSettings t = Stored();
@@ -158,6 +159,7 @@ TEST_F(SetFormTest, EditedFieldsAreStored) {
   EXPECT_EQ("10.0.0.1", t.ProxyHost);
   EXPECT_EQ(8081, t.ProxyPort);
   EXPECT_EQ("秘密", t.ProxyPassword);
+  EXPECT_EQ(1, t.ProxyCredentialsInUrl);
   EXPECT_EQ("デジタル*カメラ ！C社", t.HighlightKeywords[2]);
 }
 
@@ -167,6 +169,7 @@ TEST_F(SetFormTest, ValuesNoListItemShowsAreKeptAndOthersNormalised) {
   TickerSettings.CommonBrows = 5;
   TickerSettings.InternetPreConfig = 7;
   TickerSettings.KeepTime = 30;
+  TickerSettings.ProxyCredentialsInUrl = 5;  // a hand-edited file
   WriteSettings();
   auto form = Open();
   EXPECT_EQ(-1, form->TB_ENV.CB_FontSize.ItemIndex());
@@ -180,6 +183,7 @@ TEST_F(SetFormTest, ValuesNoListItemShowsAreKeptAndOthersNormalised) {
   EXPECT_EQ(5, t.CommonBrows);
   EXPECT_EQ(7, t.InternetPreConfig);
   EXPECT_EQ(24, t.KeepTime);
+  EXPECT_EQ(5, t.ProxyCredentialsInUrl);
 }
 
 TEST_F(SetFormTest, SpinFieldsAreClampedWhenStoredWhateverHasTheFocus) {
@@ -362,7 +366,7 @@ TEST_F(SetFormTest, ResetDeletesTheFilesEndsTheProgramAndTheCloseWritesNothing) 
   EXPECT_FALSE(PathExists(FeedListPath()));
 }
 
-TEST_F(SetFormTest, ProxyButtonTakesTheWindowsValueWithoutStoringOrSwitching) {
+TEST_F(SetFormTest, ProxyButtonIsATabStopAndTakesTheWindowsValueWithoutStoringOrSwitching) {
   const wchar_t key[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
   RegistryKey settings;
   ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_CURRENT_USER, key, 0, nullptr, 0,
@@ -372,7 +376,11 @@ TEST_F(SetFormTest, ProxyButtonTakesTheWindowsValueWithoutStoringOrSwitching) {
                                           (const BYTE*)value, sizeof value));
   TickerSettings.InternetPreConfig = 2;
   auto form = Open();
-  form->TB_Proxy.Button5.Click();
+  TProxyPage& proxy = form->TB_Proxy;
+  form->PageControl.SetActivePage(&proxy);
+  form->SelectNext(&proxy.ED_UserName, false);
+  EXPECT_TRUE(proxy.Button5.Focused());
+  EXPECT_TRUE(form->IsShortCut('W', ssAlt));
   RegDeleteValueW(settings.get(), L"ProxyServer");
   EXPECT_EQ("winproxy.example", form->TB_Proxy.ED_ServerName.Text());
   EXPECT_EQ("8888", form->TB_Proxy.CB_PortNumber.Text());

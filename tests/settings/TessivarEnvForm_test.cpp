@@ -5,8 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 
+#include "BandServer.h"
 #include "classlib/Application.h"
 #include "classlib/Handles.h"
 #include "classlib/Text.h"
@@ -14,6 +16,7 @@
 #include "common/TestFiles.h"
 #include "common/TestMessages.h"
 #include "shared/FeedFiles.h"
+#include "shared/S_FileUtils.h"
 #include "shared/S_string.h"
 #include "shared/Tessivar_Seihin.h"
 
@@ -403,6 +406,37 @@ TEST_F(SetFormTest, RegistrationButtonsReportAMissingServerAsAFailure) {
   EXPECT_EQ("レジストリの登録に失敗しました．", said);
   answer(form->TB_REG.Button4);
   EXPECT_EQ("レジストリの解除に失敗しました．", said);
+  ASSERT_TRUE(Close(*form));
+}
+
+std::function<void()> g_whileRegistering;
+
+void CALLBACK WhileRegistering(HWND, UINT, UINT_PTR id, DWORD) {
+  KillTimer(nullptr, id);
+  g_whileRegistering();
+}
+
+TEST_F(SetFormTest, NeitherACloseNorASecondRegistrationWhileOneRuns) {
+  const std::string server = scratch_.Path() + "TessivarOrvanel32.dll";
+  ASSERT_TRUE(CopyFileSJ(ExtractFilePath(ProgramFilePath()) + "bandserver\\TessivarOrvanel32.dll",
+                         server, false));
+  ASSERT_TRUE(WriteWholeFile(scratch_.Path() + "slow", ""));
+  auto form = Open();
+  bool closed = false;
+  std::string said;
+  g_whileRegistering = [&] {
+    // Unguarded, the second one would report the missing server in the program folder.
+    DialogScript ok("情報", [&](HWND, TMessageForm* box) {
+      said = box->Message()->Caption();
+      Click(box, "OK");
+    });
+    form->TB_REG.Button3.Click();
+    closed = Close(*form);
+  };
+  SetTimer(nullptr, 0, 200, WhileRegistering);
+  EXPECT_TRUE(RunRegsvr32(server, false));
+  EXPECT_FALSE(closed);
+  EXPECT_EQ("", said);
   ASSERT_TRUE(Close(*form));
 }
 

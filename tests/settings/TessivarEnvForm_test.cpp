@@ -8,6 +8,8 @@
 #include <functional>
 #include <memory>
 
+#include <shlobj.h>
+
 #include "BandServer.h"
 #include "classlib/Application.h"
 #include "classlib/Handles.h"
@@ -322,12 +324,24 @@ TEST_F(SetFormTest, ScrollAndConnectionChoicesEnableTheirControls) {
   ASSERT_TRUE(Close(*form));
 }
 
-TEST_F(SetFormTest, TheExportButtonFollowsTheFeedPage) {
+TEST_F(SetFormTest, TheExportButtonFollowsTheFeedPageAndProposesTheDocumentsFolder) {
   auto form = Open();
   ASSERT_EQ(0, form->TB_FEED.CheckListBox.ItemCount());
   form->PageControl.SetActivePage(&form->TB_FEED);
   form->PageControlChange(&form->PageControl);
   EXPECT_TRUE(form->ButtonOPML.Enabled());
+  wchar_t documents[MAX_PATH] = {};
+  ASSERT_EQ(S_OK, SHGetFolderPathW(nullptr, CSIDL_PERSONAL, nullptr, 0, documents));
+  EXPECT_EQ(WideToSjis(documents) + "\\OPMLリスト", form->SaveDialog.FileName);
+  std::string said;
+  {
+    DialogScript ok("情報", [&](HWND, TMessageForm* box) {
+      said = box->Message()->Caption();
+      Click(box, "OK");
+    });
+    form->ButtonOPML.Click();
+  }
+  EXPECT_EQ("出力するリストはありません．", said);
   form->PageControl.SetActivePage(&form->TB_KEYWORD);
   form->PageControlChange(&form->PageControl);
   EXPECT_FALSE(form->ButtonOPML.Enabled());

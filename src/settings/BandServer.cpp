@@ -14,6 +14,14 @@
 
 namespace {
 
+bool g_registering = false;
+
+// Cleared on every way out, or the dialog could never close again.
+struct RegisteringScope {
+  RegisteringScope() { g_registering = true; }
+  ~RegisteringScope() { g_registering = false; }
+};
+
 // False when the process did not end in time or the application ends.
 bool WaitForProcess(HANDLE process, unsigned timeoutMs) {
   const DWORD start = GetTickCount();
@@ -45,13 +53,20 @@ bool RunRegsvr32(const std::string& serverPath, bool unregister, unsigned timeou
   info.nShow = SW_SHOWNORMAL;
   if (!ShellExecuteExW(&info) || !info.hProcess) return false;
   KernelHandle process(info.hProcess);
+  RegisteringScope scope;
   DWORD code = 1;
   bool ended = WaitForProcess(process.get(), timeoutMs);
   if (ended && !GetExitCodeProcess(process.get(), &code)) code = 1;
   return ended && code == 0;
 }
 
+bool RegistrationRunning() { return g_registering; }
+
 void RegisterBandServer(bool unregister) {
+  if (g_registering) {
+    MessageBeep(MB_OK);
+    return;
+  }
   const bool ok = RunRegsvr32(BandServerPath(), unregister);
   if (unregister)
     ShowMsg(ok ? "レジストリの登録を解除しました．" : "レジストリの解除に失敗しました．",

@@ -11,6 +11,9 @@ std::string Regsvr32Parameters(const std::string& serverPath, bool unregister);
 // queue; true only when the server file exists and regsvr32 ended with 0.
 bool RunRegsvr32(const std::string& serverPath, bool unregister,
                  unsigned timeoutMs = Regsvr32TimeoutMs);
+// RunRegsvr32 is waiting: the dialog refuses to close meanwhile.
+bool RegistrationRunning();
 // The registration page's two buttons: registers (or unregisters) the band
-// server in the program folder and says how it went.
+// server in the program folder and says how it went. Asked for while
+// another one waits, it beeps and does nothing.
 void RegisterBandServer(bool unregister);

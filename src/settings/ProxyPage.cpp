@@ -44,8 +44,8 @@ void TProxyPage::Build() {
                CB_PortNumber, "ポート(&P):");
   CB_PortNumber.SetLeft(LB_PortNumber.Left() + LB_PortNumber.Width() + kUnitGap);
   top += kRowPitch;
-  Button5.Create(TSpeedButtonArgs()
-                     .Place(&GB_Proxy, kGroupFieldLeft, top, 200, 23)
+  Button5.Create(TButtonArgs()
+                     .Place(&GB_Proxy, kGroupFieldLeft, top, 200, 25)
                      .Caption("Windowsの設定値を取得(&W)")
                      .OnClick(Handler(this, &TProxyPage::Button5Click)));
   top += kRowPitch + 6;
@@ -85,7 +85,9 @@ void TProxyPage::Save() {
   t.ProxyPort = SpinValue(CB_PortNumber);
   t.ProxyUser = ED_UserName.Text();
   t.ProxyPassword = ED_Password.Text();
-  t.ProxyCredentialsInUrl = CB_AddUrl.Checked() ? 1 : 0;
+  // The box only tells zero from non-zero: a stored flag it agrees with is kept as it is.
+  if (CB_AddUrl.Checked() != (t.ProxyCredentialsInUrl != 0))
+    t.ProxyCredentialsInUrl = CB_AddUrl.Checked() ? 1 : 0;
 }
 
 void TProxyPage::CB_PreConfigChange(TObject*) {

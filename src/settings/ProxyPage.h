@@ -4,7 +4,6 @@
 #include "classlib/ComboBox.h"
 #include "classlib/PageControl.h"
 #include "controls/L_Theme.h"
-#include "classlib/SpeedButton.h"
 #include "classlib/StdCtrls.h"
 #include "controls/L_CCmbo.h"
 #include "controls/L_ComboBox.h"
@@ -22,7 +21,7 @@ class TProxyPage : public TTabSheetEx {
   TLabel LB_ServerName, LB_PortNumber, LB_UserName, LB_Password;
   TEditNext ED_ServerName, ED_UserName, ED_Password;
   TComboEdit CB_PortNumber;
-  TSpeedButton Button5;
+  TButton Button5;
   TCheckBox CB_AddUrl;
   TMemo Note;
 

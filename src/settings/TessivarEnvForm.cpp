@@ -1,5 +1,6 @@
 #include "TessivarEnvForm.h"
 
+#include "BandServer.h"
 #include "OpmlExport.h"
 #include "classlib/Application.h"
 #include "refresh/FeedProbe.h"
@@ -116,8 +117,9 @@ void TSetForm::FormShow(TObject*) {
 }
 
 void TSetForm::FormCloseQuery(TObject*, bool& canClose) {
-  // A probe serves the message queue while it waits; the dialog must outlive it.
-  if (ProbeRunning()) {
+  // A probe or a registration serves the message queue while it waits; the
+  // dialog must outlive it.
+  if (ProbeRunning() || RegistrationRunning()) {
     MessageBeep(MB_OK);
     canClose = false;
     return;

@@ -147,7 +147,9 @@ TEST_F(FeedEditor, AddCorrectMoveCheckAndDeleteGiveTheExpectedLines) {
   ClickEntry(*form, 1);
   EXPECT_EQ("Alpha", p.ED_Name.Text());
   EXPECT_FALSE(p.SB_Edit.Enabled());
-  TypeInto(p.ED_URL, "http://127.0.0.1:1/a2.xml");
+  // Set rather than typed, the text keeps its line breaks until corrected.
+  p.ED_Name.SetText("Al\r\npha");
+  TypeInto(p.ED_URL, "http://127.0.0.1:1/\ta2.xml");
   EXPECT_TRUE(p.SB_Edit.Enabled());
   p.SB_Edit.Click();
   EXPECT_FALSE(p.SB_Edit.Enabled());

@@ -5,8 +5,12 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 
+#include <shlobj.h>
+
+#include "BandServer.h"
 #include "classlib/Application.h"
 #include "classlib/Handles.h"
 #include "classlib/Text.h"
@@ -14,6 +18,7 @@
 #include "common/TestFiles.h"
 #include "common/TestMessages.h"
 #include "shared/FeedFiles.h"
+#include "shared/S_FileUtils.h"
 #include "shared/S_string.h"
 #include "shared/Tessivar_Seihin.h"
 
@@ -140,6 +145,7 @@ TEST_F(SetFormTest, EditedFieldsAreStored) {
   TypeInto(form->TB_Proxy.ED_ServerName, "10.0.0.1");
   TypeInto(form->TB_Proxy.CB_PortNumber, "8081");
   TypeInto(form->TB_Proxy.ED_Password, "秘密");
+  form->TB_Proxy.CB_AddUrl.SetChecked(true);
   TypeInto(form->TB_KEYWORD.ED_Key3, "  デジタル*カメラ ！C社　");
   ASSERT_TRUE(Close(*form));
   TTickerSettings t = Stored();
@@ -158,6 +164,7 @@ TEST_F(SetFormTest, EditedFieldsAreStored) {
   EXPECT_EQ("10.0.0.1", t.ProxyHost);
   EXPECT_EQ(8081, t.ProxyPort);
   EXPECT_EQ("秘密", t.ProxyPassword);
+  EXPECT_EQ(1, t.ProxyCredentialsInUrl);
   EXPECT_EQ("デジタル*カメラ ！C社", t.HighlightKeywords[2]);
 }
 
@@ -167,6 +174,7 @@ TEST_F(SetFormTest, ValuesNoListItemShowsAreKeptAndOthersNormalised) {
   TickerSettings.CommonBrows = 5;
   TickerSettings.InternetPreConfig = 7;
   TickerSettings.KeepTime = 30;
+  TickerSettings.ProxyCredentialsInUrl = 5;  // a hand-edited file
   WriteSettings();
   auto form = Open();
   EXPECT_EQ(-1, form->TB_ENV.CB_FontSize.ItemIndex());
@@ -180,6 +188,7 @@ TEST_F(SetFormTest, ValuesNoListItemShowsAreKeptAndOthersNormalised) {
   EXPECT_EQ(5, t.CommonBrows);
   EXPECT_EQ(7, t.InternetPreConfig);
   EXPECT_EQ(24, t.KeepTime);
+  EXPECT_EQ(5, t.ProxyCredentialsInUrl);
 }
 
 TEST_F(SetFormTest, SpinFieldsAreClampedWhenStoredWhateverHasTheFocus) {
@@ -315,12 +324,24 @@ TEST_F(SetFormTest, ScrollAndConnectionChoicesEnableTheirControls) {
   ASSERT_TRUE(Close(*form));
 }
 
-TEST_F(SetFormTest, TheExportButtonFollowsTheFeedPage) {
+TEST_F(SetFormTest, TheExportButtonFollowsTheFeedPageAndProposesTheDocumentsFolder) {
   auto form = Open();
   ASSERT_EQ(0, form->TB_FEED.CheckListBox.ItemCount());
   form->PageControl.SetActivePage(&form->TB_FEED);
   form->PageControlChange(&form->PageControl);
   EXPECT_TRUE(form->ButtonOPML.Enabled());
+  wchar_t documents[MAX_PATH] = {};
+  ASSERT_EQ(S_OK, SHGetFolderPathW(nullptr, CSIDL_PERSONAL, nullptr, 0, documents));
+  EXPECT_EQ(WideToSjis(documents) + "\\OPMLリスト", form->SaveDialog.FileName);
+  std::string said;
+  {
+    DialogScript ok("情報", [&](HWND, TMessageForm* box) {
+      said = box->Message()->Caption();
+      Click(box, "OK");
+    });
+    form->ButtonOPML.Click();
+  }
+  EXPECT_EQ("出力するリストはありません．", said);
   form->PageControl.SetActivePage(&form->TB_KEYWORD);
   form->PageControlChange(&form->PageControl);
   EXPECT_FALSE(form->ButtonOPML.Enabled());
@@ -362,7 +383,7 @@ TEST_F(SetFormTest, ResetDeletesTheFilesEndsTheProgramAndTheCloseWritesNothing) 
   EXPECT_FALSE(PathExists(FeedListPath()));
 }
 
-TEST_F(SetFormTest, ProxyButtonTakesTheWindowsValueWithoutStoringOrSwitching) {
+TEST_F(SetFormTest, ProxyButtonIsATabStopAndTakesTheWindowsValueWithoutStoringOrSwitching) {
   const wchar_t key[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
   RegistryKey settings;
   ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_CURRENT_USER, key, 0, nullptr, 0,
@@ -372,7 +393,11 @@ TEST_F(SetFormTest, ProxyButtonTakesTheWindowsValueWithoutStoringOrSwitching) {
                                           (const BYTE*)value, sizeof value));
   TickerSettings.InternetPreConfig = 2;
   auto form = Open();
-  form->TB_Proxy.Button5.Click();
+  TProxyPage& proxy = form->TB_Proxy;
+  form->PageControl.SetActivePage(&proxy);
+  form->SelectNext(&proxy.ED_UserName, false);
+  EXPECT_TRUE(proxy.Button5.Focused());
+  EXPECT_TRUE(form->IsShortCut('W', ssAlt));
   RegDeleteValueW(settings.get(), L"ProxyServer");
   EXPECT_EQ("winproxy.example", form->TB_Proxy.ED_ServerName.Text());
   EXPECT_EQ("8888", form->TB_Proxy.CB_PortNumber.Text());
@@ -395,6 +420,37 @@ TEST_F(SetFormTest, RegistrationButtonsReportAMissingServerAsAFailure) {
   EXPECT_EQ("レジストリの登録に失敗しました．", said);
   answer(form->TB_REG.Button4);
   EXPECT_EQ("レジストリの解除に失敗しました．", said);
+  ASSERT_TRUE(Close(*form));
+}
+
+std::function<void()> g_whileRegistering;
+
+void CALLBACK WhileRegistering(HWND, UINT, UINT_PTR id, DWORD) {
+  KillTimer(nullptr, id);
+  g_whileRegistering();
+}
+
+TEST_F(SetFormTest, NeitherACloseNorASecondRegistrationWhileOneRuns) {
+  const std::string server = scratch_.Path() + "TessivarOrvanel32.dll";
+  ASSERT_TRUE(CopyFileSJ(ExtractFilePath(ProgramFilePath()) + "bandserver\\TessivarOrvanel32.dll",
+                         server, false));
+  ASSERT_TRUE(WriteWholeFile(scratch_.Path() + "slow", ""));
+  auto form = Open();
+  bool closed = false;
+  std::string said;
+  g_whileRegistering = [&] {
+    // Unguarded, the second one would report the missing server in the program folder.
+    DialogScript ok("情報", [&](HWND, TMessageForm* box) {
+      said = box->Message()->Caption();
+      Click(box, "OK");
+    });
+    form->TB_REG.Button3.Click();
+    closed = Close(*form);
+  };
+  SetTimer(nullptr, 0, 200, WhileRegistering);
+  EXPECT_TRUE(RunRegsvr32(server, false));
+  EXPECT_FALSE(closed);
+  EXPECT_EQ("", said);
   ASSERT_TRUE(Close(*form));
 }
 

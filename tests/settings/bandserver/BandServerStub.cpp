@@ -1,6 +1,6 @@
 // Stands in for the taskbar-band server in the registration tests: it marks
-// its registration in a file beside itself, and refuses when a file named
-// "refuse" lies there.
+// its registration in a file beside itself, refuses when a file named
+// "refuse" lies there and takes a second over it when one named "slow" does.
 #include <windows.h>
 
 #include <string>
@@ -16,7 +16,9 @@ std::wstring Beside(const wchar_t* name) {
   return folder.substr(0, folder.rfind(L'\\') + 1) + name;
 }
 
-bool Refused() { return GetFileAttributesW(Beside(L"refuse").c_str()) != INVALID_FILE_ATTRIBUTES; }
+bool Marked(const wchar_t* name) {
+  return GetFileAttributesW(Beside(name).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
 
 }  // namespace
 
@@ -26,7 +28,8 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
 }
 
 extern "C" __declspec(dllexport) HRESULT STDAPICALLTYPE DllRegisterServer() {
-  if (Refused()) return E_FAIL;
+  if (Marked(L"refuse")) return E_FAIL;
+  if (Marked(L"slow")) Sleep(1000);
   HANDLE f = CreateFileW(Beside(L"registered").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0,
                          nullptr);
   if (f == INVALID_HANDLE_VALUE) return E_FAIL;
@@ -35,7 +38,7 @@ extern "C" __declspec(dllexport) HRESULT STDAPICALLTYPE DllRegisterServer() {
 }
 
 extern "C" __declspec(dllexport) HRESULT STDAPICALLTYPE DllUnregisterServer() {
-  if (Refused()) return E_FAIL;
+  if (Marked(L"refuse")) return E_FAIL;
   DeleteFileW(Beside(L"registered").c_str());
   return S_OK;
 }

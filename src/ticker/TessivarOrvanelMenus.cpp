@@ -258,15 +258,15 @@ void TKvBandForm::KijiClick(TObject* sender) {
 void TKvBandForm::CreateSkinAreas() {
   for (auto& slot : CustomAreas) slot.reset();
   for (int i = 0; i < kCustomBoundCount; ++i) {
-    TSkinAreaSpec spec;
-    if (!ParseSkinArea(TickerSettings.customBound[i], spec)) continue;
+    TSkinAreaSpec parsed;
+    if (!ParseSkinArea(TickerSettings.customBound[i], parsed)) continue;
     auto area = std::make_unique<TPaintBox>();
     TPaintBox& a = *area;
-    a.SetBounds(spec.Bounds.left, spec.Bounds.top, spec.Bounds.right - spec.Bounds.left,
-                spec.Bounds.bottom - spec.Bounds.top);
+    a.SetBounds(parsed.Bounds.left, parsed.Bounds.top, parsed.Bounds.right - parsed.Bounds.left,
+                parsed.Bounds.bottom - parsed.Bounds.top);
     a.SetCursor(crHandPoint);
     a.ShowHint = true;
-    a.SetHint(spec.Hint);
+    a.SetHint(parsed.Hint);
     a.SetPopupMenu(&PopupMenu_Main);
     a.OnPaint = [this, &a](TObject*) { PaintArea(a); };
     a.OnMouseDown = [&a](TObject*, TMouseButton b, TShiftState, int, int) {

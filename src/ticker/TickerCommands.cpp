@@ -44,13 +44,13 @@ bool StartProgram(const std::string& path, const std::string& parameters) {
   return (INT_PTR)rc > 32;
 }
 
-bool ParseSkinArea(const std::string& bound, TSkinAreaSpec& spec) {
+bool ParseSkinArea(const std::string& bound, TSkinAreaSpec& parsed) {
   if (bound.empty()) return false;
   std::vector<std::string> f(kAreaFields + 1);
   SplitStr(bound, ',', false, f);
-  spec.Bounds = {StrToIntLoose(f[1]), StrToIntLoose(f[2]), StrToIntLoose(f[3]),
-                 StrToIntLoose(f[4])};
-  spec.Hint = f[5] + "|" + f[6];
+  parsed.Bounds = {StrToIntLoose(f[1]), StrToIntLoose(f[2]), StrToIntLoose(f[3]),
+                   StrToIntLoose(f[4])};
+  parsed.Hint = f[5] + "|" + f[6];
   return true;
 }
 

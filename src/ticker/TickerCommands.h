@@ -26,7 +26,7 @@ struct TSkinAreaSpec {
   std::string Hint;  // hint "|" command
 };
 // False for an empty text.
-bool ParseSkinArea(const std::string& bound, TSkinAreaSpec& spec);
+bool ParseSkinArea(const std::string& bound, TSkinAreaSpec& parsed);
 // The command word of an area: the second "|" piece of its Hint.
 std::string SkinAreaCommand(const std::string& hint);
 

@@ -42,18 +42,18 @@ TEST(StartProgram, AMissingProgramIsReported) {
 }
 
 TEST(SkinArea, BoundsHintAndCommandFromTheOemText) {
-  TSkinAreaSpec spec;
-  ASSERT_TRUE(ParseSkinArea("10,5x,60,25,一時停止,Pause,extra", spec));
-  EXPECT_EQ(spec.Bounds.left, 10);
-  EXPECT_EQ(spec.Bounds.top, 5);  // read leniently
-  EXPECT_EQ(spec.Bounds.right, 60);
-  EXPECT_EQ(spec.Bounds.bottom, 25);
-  EXPECT_EQ(spec.Hint, "一時停止|Pause");
-  EXPECT_EQ(SkinAreaCommand(spec.Hint), "Pause");
-  EXPECT_FALSE(ParseSkinArea("", spec));
-  ASSERT_TRUE(ParseSkinArea("1,2", spec));
-  EXPECT_EQ(spec.Hint, "|");
-  EXPECT_EQ(SkinAreaCommand(spec.Hint), "");
+  TSkinAreaSpec parsed;
+  ASSERT_TRUE(ParseSkinArea("10,5x,60,25,一時停止,Pause,extra", parsed));
+  EXPECT_EQ(parsed.Bounds.left, 10);
+  EXPECT_EQ(parsed.Bounds.top, 5);  // read leniently
+  EXPECT_EQ(parsed.Bounds.right, 60);
+  EXPECT_EQ(parsed.Bounds.bottom, 25);
+  EXPECT_EQ(parsed.Hint, "一時停止|Pause");
+  EXPECT_EQ(SkinAreaCommand(parsed.Hint), "Pause");
+  EXPECT_FALSE(ParseSkinArea("", parsed));
+  ASSERT_TRUE(ParseSkinArea("1,2", parsed));
+  EXPECT_EQ(parsed.Hint, "|");
+  EXPECT_EQ(SkinAreaCommand(parsed.Hint), "");
 }
 
 TEST(SkinArea, CommandWordsIgnoreCaseAndAnythingElseIsALink) {

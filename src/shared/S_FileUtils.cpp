@@ -332,7 +332,7 @@ std::string VersionDisplay(int major, int minor, int release) {
 }
 
 bool GetFileVersionValue(const std::string& file, const std::string& key, std::string& value) {
-  std::wstring name = SjisToWide(file.empty() ? ProgramFilePath() : file);
+  std::wstring name = SjisToWide(file.empty() ? GetModulePath() : file);
   if (name.empty()) return false;
   DWORD ignored = 0;
   DWORD size = GetFileVersionInfoSizeW(name.c_str(), &ignored);
@@ -502,9 +502,11 @@ std::string GetShortPathSJ(const std::string& name) {
   return shortName.empty() ? name : shortName;
 }
 
-std::string ProgramName() { return ChangeFileExt(ExtractFileName(ProgramFilePath()), ""); }
+std::string ProgramName() { return ChangeFileExt(ExtractFileName(GetModulePath()), ""); }
 
-std::string ProgramFilePath() {
+namespace {
+
+std::string RunningProgramPath() {
   std::wstring buffer(MAX_PATH, L'\0');
   for (int tries = 0; tries < 6; ++tries) {
     DWORD n = GetModuleFileNameW(nullptr, &buffer[0], (DWORD)buffer.size());
@@ -517,6 +519,22 @@ std::string ProgramFilePath() {
   }
   return std::string();
 }
+
+// A function's static, as the program folder is taken during static start-up.
+std::string& ModulePathForTest() {
+  static std::string path;
+  return path;
+}
+
+}  // namespace
+
+std::string GetModulePath() {
+  static const std::string path = RunningProgramPath();
+  const std::string& forTest = ModulePathForTest();
+  return forTest.empty() ? path : forTest;
+}
+
+void SetModulePathForTest(const std::string& path) { ModulePathForTest() = path; }
 
 std::string WindowsFolder() {
   wchar_t buffer[MAX_PATH + 1] = {};

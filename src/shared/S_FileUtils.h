@@ -63,7 +63,10 @@ std::string ExtractFileExt(const std::string& name);   // with the dot
 std::string ChangeFileExt(const std::string& name, const std::string& ext);
 std::string ExpandFileName(const std::string& name);
 std::string GetShortPathSJ(const std::string& name);   // name itself when it fails
-std::string ProgramFilePath();                          // the running exe
+// Full path of the running program, cached; tests put the program in a
+// folder of their own (an empty text: the real path again).
+std::string GetModulePath();
+void SetModulePathForTest(const std::string& path);
 // The running program's file name without its extension (message titles).
 std::string ProgramName();
 std::string WindowsFolder();                            // without trailing backslash

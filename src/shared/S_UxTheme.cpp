@@ -24,7 +24,7 @@ int themesInUseForTest = -1;
 int comCtlVersionForTest = -1;
 
 bool ManifestBesideProgram() {
-  std::string program = ProgramFilePath();
+  std::string program = GetModulePath();
   return !program.empty() && FileExists(program + ".manifest");
 }
 

@@ -277,10 +277,7 @@ TTickerSettings::TTickerSettings()
 
 TTickerSettings TickerSettings;
 
-std::string GetProgramFolder() {
-  static const std::string folder = AddBackslash(ExtractFilePath(ProgramFilePath()));
-  return folder;
-}
+std::string GetProgramFolder() { return AddBackslash(ExtractFilePath(GetModulePath())); }
 
 std::string OemDataFolder = GetProgramFolder() + "OEM\\";
 std::string DataFolder;

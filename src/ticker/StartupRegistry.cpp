@@ -47,7 +47,7 @@ bool StartupRegistry(char mode) {
     std::wstring name = SjisToWide(StartupValueName);
     if (key && mode == 'D') RegDeleteValueW(key.get(), name.c_str());
     if (key && mode == 'W') {
-      std::wstring data = L"\"" + SjisToWide(ProgramFilePath()) + L"\"";
+      std::wstring data = L"\"" + SjisToWide(GetModulePath()) + L"\"";
       RegSetValueExW(key.get(), name.c_str(), 0, REG_SZ, (const BYTE*)data.c_str(),
                      (DWORD)((data.size() + 1) * sizeof(wchar_t)));
     }

@@ -166,11 +166,6 @@ BOOL GetVersionNumbers(DWORD& major, DWORD& minor, DWORD* platform = nullptr) {
 
 }  // namespace
 
-std::string GetModulePath() {
-  static const std::string path = ProgramFilePath();
-  return path;
-}
-
 void SetApplicationTitle(const std::string& text) { Application.SetTitle(text); }
 
 bool WindowsAbove4() {

@@ -25,8 +25,6 @@
 #include "classlib/Timer.h"
 #include "shared/OleDnD.h"
 
-// Full path of the running program, cached.
-std::string GetModulePath();
 void SetApplicationTitle(const std::string& text);
 // The Windows major version is above 4 / above 5.
 bool WindowsAbove4();

@@ -64,7 +64,7 @@ TEST(UpdateCheck, OnlyProgramsOfTheReleaseAreTaken) {
   EXPECT_FALSE(IsUpdateProgram(StandIn("setup-1.23.0.5.exe"), false, product, &release));
   EXPECT_FALSE(IsUpdateProgram(StandIn("ticker-1.23.0.7.exe"), false, "Other", &release));
   EXPECT_FALSE(IsUpdateProgram(StandIn("band-1.23.0.7.dll"), false, product, &release));
-  EXPECT_FALSE(IsUpdateProgram(ProgramFilePath(), false, "", nullptr));  // no version block
+  EXPECT_FALSE(IsUpdateProgram(GetModulePath(), false, "", nullptr));  // no version block
   WriteWholeFile(scratch.File("cut.exe"),
                  ReadWholeFile(StandIn("update-1.0.0.0.exe")).substr(0, 64));
   EXPECT_FALSE(IsUpdateProgram(scratch.File("cut.exe"), false, product, nullptr));

@@ -11,7 +11,7 @@ namespace {
 
 // The stand-in server built beside the tests.
 std::string StubServer() {
-  return ExtractFilePath(ProgramFilePath()) + "bandserver\\TessivarOrvanel32.dll";
+  return ExtractFilePath(GetModulePath()) + "bandserver\\TessivarOrvanel32.dll";
 }
 
 class Registration : public ::testing::Test {

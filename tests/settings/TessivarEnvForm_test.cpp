@@ -432,7 +432,7 @@ void CALLBACK WhileRegistering(HWND, UINT, UINT_PTR id, DWORD) {
 
 TEST_F(SetFormTest, NeitherACloseNorASecondRegistrationWhileOneRuns) {
   const std::string server = scratch_.Path() + "TessivarOrvanel32.dll";
-  ASSERT_TRUE(CopyFileSJ(ExtractFilePath(ProgramFilePath()) + "bandserver\\TessivarOrvanel32.dll",
+  ASSERT_TRUE(CopyFileSJ(ExtractFilePath(GetModulePath()) + "bandserver\\TessivarOrvanel32.dll",
                          server, false));
   ASSERT_TRUE(WriteWholeFile(scratch_.Path() + "slow", ""));
   auto form = Open();

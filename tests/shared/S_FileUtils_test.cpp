@@ -313,7 +313,7 @@ TEST(FileNames, PartsSplitOnRealDelimitersOnly) {
 }
 
 TEST(System, ProgramPathAndWindowsFolder) {
-  EXPECT_NE(ProgramFilePath().find("S_FileUtils_test"), std::string::npos);
+  EXPECT_NE(GetModulePath().find("S_FileUtils_test"), std::string::npos);
   EXPECT_TRUE(DirectoryExists(WindowsFolder()));
   EXPECT_EQ(TempFolder().back(), '\\');
   EXPECT_TRUE(IsWindows5OrLater());

@@ -37,7 +37,7 @@ TEST_F(RunValue, RegisterWritesTheQuotedProgramPathAndUnregisterRemovesIt) {
   UnregisterStartup();
   EXPECT_FALSE(StartupRegistered());
   EXPECT_TRUE(RegisterStartup());
-  EXPECT_EQ(Stored(), "\"" + ProgramFilePath() + "\"");
+  EXPECT_EQ(Stored(), "\"" + GetModulePath() + "\"");
   EXPECT_TRUE(StartupRegistered());
   EXPECT_FALSE(UnregisterStartup());
   EXPECT_FALSE(StartupRegistered());
@@ -49,7 +49,7 @@ TEST_F(RunValue, AnotherCopysValueCountsAndIsReplacedByThisOne) {
   EXPECT_TRUE(StartupRegistered());
   EXPECT_EQ(Stored(), "\"C:\\Other\\TessivarOrvanel.exe\"");
   RegisterStartup();
-  EXPECT_EQ(Stored(), "\"" + ProgramFilePath() + "\"");
+  EXPECT_EQ(Stored(), "\"" + GetModulePath() + "\"");
   Write("");
   EXPECT_FALSE(StartupRegistered());  // an empty value is no registration
 }

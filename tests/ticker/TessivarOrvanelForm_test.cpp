@@ -1,8 +1,7 @@
 // The ticker window's own behaviour: links, creation from the edition, OEM
 // and settings files, the wiring of the display timers and destruction.
 //
-// The window cases run in a private copy of this program (support/FormInFolder.h).
-// The same program also stands in for a browser: started with
+// The program also stands in for a browser: started with
 // TESSIVAR_STANDIN_LOG set, it logs its arguments and ends before any test
 // runs.
 #include "TessivarOrvanelForm.h"
@@ -24,12 +23,19 @@
 #include "shared/Tessivar_Seihin.h"
 #include "common/TestImages.h"
 #include "common/TestMessages.h"
-#include "support/FormInFolder.h"
+#include "support/TickerWindow.h"
 #include "support/TickerScratch.h"
 
 namespace {
 
 const wchar_t kStandInLogVar[] = L"TESSIVAR_STANDIN_LOG";
+
+std::wstring EnvW(const wchar_t* name) {
+  wchar_t buffer[1024];
+  DWORD n = GetEnvironmentVariableW(name, buffer, 1024);
+  if (n == 0 || n >= 1024) return std::wstring();
+  return std::wstring(buffer, n);
+}
 
 // The browser stand-in: one line per start, the arguments after the program
 // name separated by U+0001.
@@ -192,19 +198,10 @@ TEST_F(NamedBrowserTest, ARefusedLinkStartsNoBrowser) {
   EXPECT_EQ(starts[0], std::vector<std::wstring>{L"http://example.com/ok"});
 }
 
-TEST(WindowInPrivateFolder, WithoutBandServer) {
-  ExpectPassedInPrivateFolder("DISABLED_InFolder*:-DISABLED_InFolderBand*", false);
-}
+using Creation = TickerWindowTest;
+using Destruction = TickerWindowTest;
 
-TEST(WindowInPrivateFolder, WithBandServer) {
-  ExpectPassedInPrivateFolder("DISABLED_InFolderBand*", true);
-}
-
-using DISABLED_InFolderCreate = InFolder;
-using DISABLED_InFolderBandCreate = InFolder;
-using DISABLED_InFolderDestroy = InFolder;
-
-TEST_F(DISABLED_InFolderCreate, WithoutBandServerTheTickerEditionDefaultsApply) {
+TEST_F(Creation, WithoutBandServerTheTickerEditionDefaultsApply) {
   ASSERT_TRUE(BandServerMissing());
   TKvBandForm& f = Create();
   const TTickerSettings& t = TickerSettings;
@@ -261,7 +258,7 @@ TEST_F(DISABLED_InFolderCreate, WithoutBandServerTheTickerEditionDefaultsApply) 
   EXPECT_STREQ(cls, L"TKVBANDFORM");
 }
 
-TEST_F(DISABLED_InFolderCreate, TheSettingsFileOverridesTheEditionDefaults) {
+TEST_F(Creation, TheSettingsFileOverridesTheEditionDefaults) {
   Settings("[Env]\r\nTickerScroll=0\r\nScrollButton=0\r\nTickerTime=7\r\n");
   TKvBandForm& f = Create();
   EXPECT_EQ(TickerSettings.TickerScroll, 0);
@@ -272,7 +269,7 @@ TEST_F(DISABLED_InFolderCreate, TheSettingsFileOverridesTheEditionDefaults) {
   EXPECT_EQ(f.Timer_ListRead.Interval(), 7000u);
 }
 
-TEST_F(DISABLED_InFolderCreate, UninstallEntryNeedsTheInstallerBesideTheProgram) {
+TEST_F(Creation, UninstallEntryNeedsTheInstallerBesideTheProgram) {
   const std::string installer = GetProgramFolder() + "TessivarInst.exe";
   WriteWholeFile(installer, "MZ");
   Create();
@@ -280,7 +277,7 @@ TEST_F(DISABLED_InFolderCreate, UninstallEntryNeedsTheInstallerBesideTheProgram)
   EXPECT_TRUE(form->Mn_UnInst->Visible);
 }
 
-TEST_F(DISABLED_InFolderCreate, PauseFileKeyChangesOnlyTheBackButton) {
+TEST_F(Creation, PauseFileKeyChangesOnlyTheBackButton) {
   Oem("TessivarOrvanel.oem", "[Graphic]\r\npauseFile=1\r\nbackFile=0\r\n");
   Oem("back.bmp", BmpBytes(30, 26, 0x00FF00));
   Oem("pause.bmp", BmpBytes(40, 36, 0x0000FF));
@@ -308,7 +305,7 @@ TEST_F(DISABLED_InFolderCreate, PauseFileKeyChangesOnlyTheBackButton) {
   EXPECT_EQ(f.PL_Message.Left(), 2 + 34 + 2);
 }
 
-TEST_F(DISABLED_InFolderCreate, BackFileKeyGovernsThePauseButton) {
+TEST_F(Creation, BackFileKeyGovernsThePauseButton) {
   Oem("TessivarOrvanel.oem", "[Graphic]\r\nbackFile=1\r\nplayFile=1\r\nsearchFile=1\r\n");
   Oem("back.bmp", BmpBytes(40, 36, 0x00FF00));
   Oem("pause.bmp", BmpBytes(24, 20, 0x0000FF));
@@ -323,7 +320,7 @@ TEST_F(DISABLED_InFolderCreate, BackFileKeyGovernsThePauseButton) {
   EXPECT_EQ(f.KeywordButton.Height(), 20);
 }
 
-TEST_F(DISABLED_InFolderCreate, ASkinPictureHidesTheFourEdgeGrips) {
+TEST_F(Creation, ASkinPictureHidesTheFourEdgeGrips) {
   Oem("TessivarOrvanel.oem", "[Graphic]\r\nskinFile=1\r\n");
   Oem("skin.bmp", BmpBytes(320, 30, 0xFF00FF));
   TKvBandForm& f = Create();
@@ -335,7 +332,7 @@ TEST_F(DISABLED_InFolderCreate, ASkinPictureHidesTheFourEdgeGrips) {
     EXPECT_FALSE(grip->Visible());
 }
 
-TEST_F(DISABLED_InFolderCreate, MissingOrBrokenSkinLeavesTheGrips) {
+TEST_F(Creation, MissingOrBrokenSkinLeavesTheGrips) {
   Oem("TessivarOrvanel.oem", "[Graphic]\r\nskinFile=1\r\nplayFile=1\r\n");
   Oem("play.bmp", "not a bitmap");
   TKvBandForm& f = Create();
@@ -344,7 +341,7 @@ TEST_F(DISABLED_InFolderCreate, MissingOrBrokenSkinLeavesTheGrips) {
   EXPECT_EQ(f.Image_Next.Glyph().Width(), 18);
 }
 
-TEST_F(DISABLED_InFolderCreate, OemDefaultSettingsAreCopiedBeforeTheSettingsAreRead) {
+TEST_F(Creation, OemDefaultSettingsAreCopiedBeforeTheSettingsAreRead) {
   ASSERT_NE(IniFolder, DataFolder);  // the settings live under LocalLow here
   const std::string defaults = "[Env]\r\nTickerTime=9\r\nTickerScroll=0\r\n";
   Oem("TessivarOrvanel.ini", defaults);
@@ -357,14 +354,14 @@ TEST_F(DISABLED_InFolderCreate, OemDefaultSettingsAreCopiedBeforeTheSettingsAreR
   EXPECT_TRUE(FileExists(OemDataFolder + "TessivarOrvanel.ini"));
 }
 
-TEST_F(DISABLED_InFolderCreate, AnExistingSettingsFileIsNotReplacedByTheOemDefaults) {
+TEST_F(Creation, AnExistingSettingsFileIsNotReplacedByTheOemDefaults) {
   Oem("TessivarOrvanel.ini", "[Env]\r\nTickerTime=9\r\n");
   Settings("[Env]\r\nTickerTime=7\r\n");
   Create();
   EXPECT_EQ(TickerSettings.TickerTime, 7);
 }
 
-TEST_F(DISABLED_InFolderCreate, OemFileNamesTheProductAndItsFolders) {
+TEST_F(Creation, OemFileNamesTheProductAndItsFolders) {
   Oem("TessivarOrvanel.oem",
       "[Def]\r\nOemName=テスト配信\r\nProgName=テスト ティッカー\r\nLocalPath=TessivarFormOem\r\n");
   Oem("TessivarOrvanel.ini", "[Env]\r\nTickerTime=11\r\n");
@@ -377,7 +374,7 @@ TEST_F(DISABLED_InFolderCreate, OemFileNamesTheProductAndItsFolders) {
   EXPECT_EQ(TickerSettings.TickerTime, 11);
 }
 
-TEST_F(DISABLED_InFolderCreate, TranslucencyOnlyForTheMenuValues) {
+TEST_F(Creation, TranslucencyOnlyForTheMenuValues) {
   Settings("[Env]\r\nAlphaBrend=175\r\n");
   TKvBandForm& f = Create();
   EXPECT_FALSE(f.AlphaBlend());
@@ -394,7 +391,7 @@ TEST_F(DISABLED_InFolderCreate, TranslucencyOnlyForTheMenuValues) {
   EXPECT_FALSE(g.Mn_Alpha_None->Checked);
 }
 
-TEST_F(DISABLED_InFolderCreate, AFailingStepLeavesTheOthersAndStartsTheTimers) {
+TEST_F(Creation, AFailingStepLeavesTheOthersAndStartsTheTimers) {
   Oem("TessivarOrvanel.oem", "[Graphic]\r\nskinFile=1\r\nplayFile=1\r\n");
   Oem("skin.bmp", BmpBytes(320, 30, 0xFF00FF));
   Oem("play.bmp", BmpBytes(26, 20, 0x0000FF));
@@ -412,7 +409,8 @@ TEST_F(DISABLED_InFolderCreate, AFailingStepLeavesTheOthersAndStartsTheTimers) {
   EXPECT_EQ(f.Timer_FileCheck.Interval(), 300u);
 }
 
-TEST_F(DISABLED_InFolderBandCreate, WithBandServerTheBandDefaultsStay) {
+TEST_F(Creation, WithBandServerTheBandDefaultsStay) {
+  WriteWholeFile(BandServerPath(), "MZ");
   ASSERT_FALSE(BandServerMissing());
   const std::string installer = GetProgramFolder() + "TessivarInst.exe";
   WriteWholeFile(installer, "MZ");
@@ -432,11 +430,10 @@ std::string InfoLine(const std::string& icon) {
   return "0\tInfo\tInfo text\thttp://example.com/info\t*\t\t" + icon + "\r\n";
 }
 
-class DISABLED_InFolderDisplayTest : public InFolder {
+class DisplayTest : public TickerWindowTest {
  protected:
   void SetUp() override {
-    InFolder::SetUp();
-    if (IsSkipped()) return;
+    TickerWindowTest::SetUp();
     Create();
     // The window is asked to show but stays unmapped: a shown window would
     // take the focus from the keyboard tests that run beside this one.
@@ -462,7 +459,7 @@ class DISABLED_InFolderDisplayTest : public InFolder {
   }
 };
 
-TEST_F(DISABLED_InFolderDisplayTest, InformationIconShowsAsPictureBlackOnWhite) {
+TEST_F(DisplayTest, InformationIconShowsAsPictureBlackOnWhite) {
   WriteWholeFile(DataFolder + "Graphic\\info.jpg", JpegBytes(16, 12, RGB(0x80, 0x80, 0x80)));
   WriteTicker(std::string(kItem) + InfoLine("info.jpg"));
   FileCheck();
@@ -497,7 +494,7 @@ TEST_F(DISABLED_InFolderDisplayTest, InformationIconShowsAsPictureBlackOnWhite) 
   EXPECT_EQ(f.Message.Font().Color(), (TColor)0x00AA00);
 }
 
-TEST_F(DISABLED_InFolderDisplayTest, MissingOrBrokenIconShowsTheText) {
+TEST_F(DisplayTest, MissingOrBrokenIconShowsTheText) {
   WriteWholeFile(DataFolder + "Graphic\\broken.jpg", "\xFF\xD8\xFF garbage");
   for (const char* icon : {"missing.jpg", "broken.jpg", ""}) {
     SCOPED_TRACE(icon);
@@ -512,7 +509,7 @@ TEST_F(DISABLED_InFolderDisplayTest, MissingOrBrokenIconShowsTheText) {
   }
 }
 
-TEST_F(DISABLED_InFolderDisplayTest, TheFirstFileCheckShowsTheWindow) {
+TEST_F(DisplayTest, TheFirstFileCheckShowsTheWindow) {
   ASSERT_EQ(shows, 0);
   FileCheck();
   EXPECT_EQ(shows, 1);
@@ -520,7 +517,7 @@ TEST_F(DISABLED_InFolderDisplayTest, TheFirstFileCheckShowsTheWindow) {
   EXPECT_EQ(shows, 1);  // only the first run
 }
 
-TEST_F(DISABLED_InFolderDisplayTest, FileCheckEnablesItselfAgainOnEveryPath) {
+TEST_F(DisplayTest, FileCheckEnablesItselfAgainOnEveryPath) {
   auto check = [&](const char* path) {
     SCOPED_TRACE(path);
     form->Timer_FileCheck.SetEnabled(false);
@@ -549,7 +546,7 @@ TEST_F(DISABLED_InFolderDisplayTest, FileCheckEnablesItselfAgainOnEveryPath) {
   form->LayoutBusy = false;
 }
 
-TEST_F(DISABLED_InFolderDisplayTest, PausedTheChangedTickerFileWaits) {
+TEST_F(DisplayTest, PausedTheChangedTickerFileWaits) {
   WriteTicker(kItem);
   FileCheck();
   ASSERT_EQ(form->Display.TickerLines.size(), 1u);
@@ -570,7 +567,7 @@ TEST_F(DISABLED_InFolderDisplayTest, PausedTheChangedTickerFileWaits) {
   EXPECT_TRUE(form->Image_Next.Visible());
 }
 
-TEST_F(DISABLED_InFolderDisplayTest, AChangedTickerFileIsFetchedByTheNextShownItem) {
+TEST_F(DisplayTest, AChangedTickerFileIsFetchedByTheNextShownItem) {
   WriteTicker(kItem);
   FileCheck();
   form->ShowNextNow();
@@ -582,7 +579,7 @@ TEST_F(DISABLED_InFolderDisplayTest, AChangedTickerFileIsFetchedByTheNextShownIt
   EXPECT_EQ(form->Timer_FileCheck.Interval(), 20000u);
 }
 
-TEST_F(DISABLED_InFolderDisplayTest, EmptyTickerFileSaysSoOnTheStrip) {
+TEST_F(DisplayTest, EmptyTickerFileSaysSoOnTheStrip) {
   WriteTicker("");
   FileCheck();
   EXPECT_EQ(form->Message.Title(), "新しい記事はありません Pelmoriad");
@@ -590,7 +587,7 @@ TEST_F(DISABLED_InFolderDisplayTest, EmptyTickerFileSaysSoOnTheStrip) {
   EXPECT_EQ(form->Message.Hint(), TickerSettings.UrlHome);
 }
 
-TEST_F(DISABLED_InFolderDisplayTest, ScrollModeChangeInTheSettingsSwitchesToPaging) {
+TEST_F(DisplayTest, ScrollModeChangeInTheSettingsSwitchesToPaging) {
   ASSERT_EQ(form->Display.ScrollMode, 2);
   FileCheck();
   Settings("[Env]\r\nTickerScroll=0\r\nTickerTime=6\r\n");
@@ -602,7 +599,7 @@ TEST_F(DISABLED_InFolderDisplayTest, ScrollModeChangeInTheSettingsSwitchesToPagi
   EXPECT_TRUE(form->Timer_ListRead.Enabled());
 }
 
-TEST_F(DISABLED_InFolderDestroy, AfterDestroyNothingReacts) {
+TEST_F(Destruction, AfterDestroyNothingReacts) {
   TKvBandForm& f = Create();
   f.Timer_Message.SetEnabled(true);
   f.Timer_Help.SetEnabled(true);

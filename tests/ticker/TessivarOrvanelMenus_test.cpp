@@ -1,8 +1,8 @@
 // The ticker window's menus and commands, the article menu, the skin areas,
-// the drop of text and the keyword search. The cases run in a private copy
-// of this program (support/FormInFolder.h) with stand-ins beside it as
-// TessivarSetup.exe, TessivarUpdate.exe, TessivarInst.exe and browser.exe:
-// each start appends its name and arguments to standin.log in its folder.
+// the drop of text and the keyword search. The program folder of each case
+// (support/TickerWindow.h) holds stand-ins as TessivarSetup.exe,
+// TessivarUpdate.exe, TessivarInst.exe and browser.exe: each start appends
+// its name and arguments to standin.log in its folder.
 #include "TessivarOrvanelForm.h"
 
 #include <gtest/gtest.h>
@@ -19,22 +19,12 @@
 #include "common/TestFiles.h"
 #include "common/TestMessages.h"
 #include "shared/S_FileUtils.h"
-#include "support/FormInFolder.h"
+#include "support/TickerWindow.h"
 #include "support/TickerScratch.h"
 
 namespace {
 
 typedef std::vector<std::string> Start;  // program name, then the arguments
-
-std::string StandIn() { return ExtractFilePath(GetModulePath()) + "TessivarStandIn.exe"; }
-
-TEST(MenusInPrivateFolder, WithStandInPrograms) {
-  ExpectPassedInPrivateFolder("DISABLED_InFolder*", false,
-                              {{StandIn(), "TessivarSetup.exe"},
-                               {StandIn(), "TessivarUpdate.exe"},
-                               {StandIn(), "TessivarInst.exe"},
-                               {StandIn(), "browser.exe"}});
-}
 
 std::string FromUtf8(const std::string& utf8) {
   int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), (int)utf8.size(), nullptr, 0);
@@ -55,13 +45,15 @@ std::vector<Start> ReadStarts(const std::string& log) {
   return starts;
 }
 
-class Menus : public InFolder {
+class Menus : public TickerWindowTest {
  protected:
   void SetUp() override {
-    InFolder::SetUp();
-    if (IsSkipped()) return;
+    const std::string standIn = ExtractFilePath(GetModulePath()) + "TessivarStandIn.exe";
+    TickerWindowTest::SetUp();
     savedRun_ = ReadUserRegistryString(RunKeyPath, StartupValueName);
-    DeleteFileSJ(Log());
+    for (const char* name :
+         {"TessivarSetup.exe", "TessivarUpdate.exe", "TessivarInst.exe", "browser.exe"})
+      ASSERT_TRUE(CopyFileSJ(standIn, GetProgramFolder() + name, false)) << name;
     SetShellOpenForTest([this](const std::string& url) { opened.push_back(url); });
     // The shell stands in for the automation browser too.
     SetBrowserProgIdForTest(L"Tessivar.NoSuchBrowser.Application");
@@ -71,17 +63,14 @@ class Menus : public InFolder {
     });
   }
   void TearDown() override {
-    if (!IsSkipped()) {
-      SetShellOpenForTest(nullptr);
-      SetBrowserProgIdForTest(L"InternetExplorer.Application");
-      SetConfirmForTest(nullptr);
-      DeleteFileSJ(GetProgramFolder() + SearchEngineListName);
-      if (savedRun_.empty()) UnregisterStartup();
-      // Another copy's registration is put back as it was.
-      else if (savedRun_ != ReadUserRegistryString(RunKeyPath, StartupValueName))
-        WriteRunValue(savedRun_);
-    }
-    InFolder::TearDown();
+    SetShellOpenForTest(nullptr);
+    SetBrowserProgIdForTest(L"InternetExplorer.Application");
+    SetConfirmForTest(nullptr);
+    if (savedRun_.empty()) UnregisterStartup();
+    // Another program's registration is put back as it was.
+    else if (savedRun_ != ReadUserRegistryString(RunKeyPath, StartupValueName))
+      WriteRunValue(savedRun_);
+    TickerWindowTest::TearDown();
   }
   static void WriteRunValue(const std::string& data) {
     RegistryKey key;
@@ -112,10 +101,9 @@ class Menus : public InFolder {
   std::string savedRun_;
 };
 
-using DISABLED_InFolderMenus = Menus;
-using DISABLED_InFolderKeyword = Menus;
+using Keyword = Menus;
 
-TEST_F(DISABLED_InFolderMenus, CommandsStartTheSystemsOwnProgramsWithTheirWords) {
+TEST_F(Menus, CommandsStartTheSystemsOwnProgramsWithTheirWords) {
   TKvBandForm& f = Window();
   f.Refresh1Click(f.Refresh1);
   f.Refresh1Click(f.Mn_Reread);
@@ -132,7 +120,7 @@ TEST_F(DISABLED_InFolderMenus, CommandsStartTheSystemsOwnProgramsWithTheirWords)
                                         {"TessivarUpdate.exe", "UPDATE"}}));
 }
 
-TEST_F(DISABLED_InFolderMenus, WithoutTheLauncherTheUpdateGoesToTheSetupProgram) {
+TEST_F(Menus, WithoutTheLauncherTheUpdateGoesToTheSetupProgram) {
   const std::string launcher = GetProgramFolder() + "TessivarUpdate.exe";
   ASSERT_TRUE(RenameFileSJ(launcher, launcher + ".away"));
   Window().RunCommand(4);
@@ -141,7 +129,7 @@ TEST_F(DISABLED_InFolderMenus, WithoutTheLauncherTheUpdateGoesToTheSetupProgram)
   EXPECT_EQ(starts, (std::vector<Start>{{"TessivarSetup.exe", "UPDATE"}}));
 }
 
-TEST_F(DISABLED_InFolderMenus, ADroppedTextReachesTheSetupProgramAsOneArgument) {
+TEST_F(Menus, ADroppedTextReachesTheSetupProgramAsOneArgument) {
   TKvBandForm& f = Window();
   auto text = TestDataObject::Create();
   text->OfferText("http://127.0.0.1/feed.xml\" UPDATE \"x\r\n");
@@ -167,7 +155,7 @@ TEST_F(DISABLED_InFolderMenus, ADroppedTextReachesTheSetupProgramAsOneArgument) 
                                 {"TessivarSetup.exe", "http://127.0.0.1/feed.xml UPDATE x"}}));
 }
 
-TEST_F(DISABLED_InFolderMenus, TheMenuFollowsTheDisplayState) {
+TEST_F(Menus, TheMenuFollowsTheDisplayState) {
   Settings("[Env]\r\nTickerScroll=0\r\n");
   TKvBandForm& f = Window();
   f.PopupMenu_MainPopup(&f.PopupMenu_Main);
@@ -200,7 +188,7 @@ TEST_F(DISABLED_InFolderMenus, TheMenuFollowsTheDisplayState) {
   EXPECT_EQ(opened, (std::vector<std::string>{TickerSettings.UrlHome, TickerSettings.UrlDesk}));
 }
 
-TEST_F(DISABLED_InFolderMenus, TheStartUpEntryAsksAndTogglesTheRunValue) {
+TEST_F(Menus, TheStartUpEntryAsksAndTogglesTheRunValue) {
   TKvBandForm& f = Window();
   UnregisterStartup();
   f.PopupMenu_MainPopup(&f.PopupMenu_Main);
@@ -220,7 +208,7 @@ TEST_F(DISABLED_InFolderMenus, TheStartUpEntryAsksAndTogglesTheRunValue) {
                                                  "スタートアップから解除しますか？"}));
 }
 
-TEST_F(DISABLED_InFolderMenus, UninstallRunsACopyOfTheInstallerThenUnregistersAndCloses) {
+TEST_F(Menus, UninstallRunsACopyOfTheInstallerThenUnregistersAndCloses) {
   const std::string temp = GetTempFolder() + "\\";
   DeleteFileSJ(Log(temp));
   RegisterStartup();
@@ -246,7 +234,7 @@ TEST_F(DISABLED_InFolderMenus, UninstallRunsACopyOfTheInstallerThenUnregistersAn
   DeleteFileSJ(Log(temp));
 }
 
-TEST_F(DISABLED_InFolderMenus, AnInstallerThatDoesNotStartLeavesTheTickerAsItWas) {
+TEST_F(Menus, AnInstallerThatDoesNotStartLeavesTheTickerAsItWas) {
   const std::string installer = GetProgramFolder() + "TessivarInst.exe";
   ASSERT_TRUE(CopyFileSJ(installer, installer + ".kept", false));
   WriteWholeFile(installer, "MZ but no program");
@@ -264,7 +252,7 @@ TEST_F(DISABLED_InFolderMenus, AnInstallerThatDoesNotStartLeavesTheTickerAsItWas
   EXPECT_EQ(closes, 0);
 }
 
-TEST_F(DISABLED_InFolderMenus, TranslucencySetsTheAlphaAndKeepsWhatTheDialogSaved) {
+TEST_F(Menus, TranslucencySetsTheAlphaAndKeepsWhatTheDialogSaved) {
   TKvBandForm& f = Window();
   FileCheck();
   Settings("[Env]\r\nTickerTime=9\r\n");  // saved by the settings dialog meanwhile
@@ -288,7 +276,7 @@ TEST_F(DISABLED_InFolderMenus, TranslucencySetsTheAlphaAndKeepsWhatTheDialogSave
   EXPECT_NE(ReadWholeFile(TickerIniPath).find("AlphaBrend=0"), std::string::npos);
 }
 
-TEST_F(DISABLED_InFolderMenus, ClosingKeepsWhatTheDialogSavedMeanwhile) {
+TEST_F(Menus, ClosingKeepsWhatTheDialogSavedMeanwhile) {
   TKvBandForm& f = Window();
   FileCheck();
   Settings("[Env]\r\nTickerTime=9\r\n[Key]\r\nStr1=新しい語\r\n");
@@ -301,7 +289,7 @@ TEST_F(DISABLED_InFolderMenus, ClosingKeepsWhatTheDialogSavedMeanwhile) {
   EXPECT_NE(stored.find("Str1=新しい語"), std::string::npos) << stored;
 }
 
-TEST_F(DISABLED_InFolderMenus, TheArticleMenuFollowsTheMenuFile) {
+TEST_F(Menus, TheArticleMenuFollowsTheMenuFile) {
   TKvBandForm& f = Window();
   TickerSettings.CommonBrows = 0;
   WriteWholeFile(DataFolder + "TessivarOrvanel.mnu",
@@ -334,7 +322,7 @@ void CALLBACK ReloadDuringMenu(HWND, UINT, UINT_PTR id, DWORD) {
   EndMenu();
 }
 
-TEST_F(DISABLED_InFolderMenus, TheArticleMenuIsNotRebuiltWhileAMenuIsOpen) {
+TEST_F(Menus, TheArticleMenuIsNotRebuiltWhileAMenuIsOpen) {
   TKvBandForm& f = Window();
   WriteWholeFile(DataFolder + "TessivarOrvanel.mnu",
                  "http://a/\tA\tOne\thttp://a/1\r\nhttp://b/\tB\tTwo\thttp://b/2\r\n");
@@ -358,7 +346,7 @@ TEST_F(DISABLED_InFolderMenus, TheArticleMenuIsNotRebuiltWhileAMenuIsOpen) {
   EXPECT_EQ(f.Mn_Kiji->Items(0)->Caption, "C");
 }
 
-TEST_F(DISABLED_InFolderMenus, SkinAreasRunTheirCommandWordsAndShowTheirState) {
+TEST_F(Menus, SkinAreasRunTheirCommandWordsAndShowTheirState) {
   TickerSettings.customBound[0] = "0,0,20,20,停止,Pause";
   TickerSettings.customBound[1] = "20,0,40,22,リンク,http://example.com/area";
   TickerSettings.customBound[2] = "40,0,60,20,,search";
@@ -398,7 +386,7 @@ TEST_F(DISABLED_InFolderMenus, SkinAreasRunTheirCommandWordsAndShowTheirState) {
   EXPECT_FALSE(f.CustomAreas[1]);
 }
 
-TEST_F(DISABLED_InFolderKeyword, ThePanelOpensWithTheFirstEngineAndCloses) {
+TEST_F(Keyword, ThePanelOpensWithTheFirstEngineAndCloses) {
   Settings("[Search]\r\nQuery=\r\n");
   Engines("A&B\thttp://a/?q=$KEYWORD_UTF8$\r\n-\r\nC\thttp://c/?q=$KEYWORD$\r\n");
   TKvBandForm& f = Window();
@@ -424,7 +412,7 @@ TEST_F(DISABLED_InFolderKeyword, ThePanelOpensWithTheFirstEngineAndCloses) {
   EXPECT_FALSE(f.KeywordButton.Down());
 }
 
-TEST_F(DISABLED_InFolderKeyword, AStoredEngineStaysAndAChosenOneIsStored) {
+TEST_F(Keyword, AStoredEngineStaysAndAChosenOneIsStored) {
   Settings(
       "[Search]\r\nQuery=http://q/?k=$KEYWORD_SHIFTJIS$\r\nName=C\r\nUrl=http://c/"
       "?q=$KEYWORD$\r\n");
@@ -444,7 +432,7 @@ TEST_F(DISABLED_InFolderKeyword, AStoredEngineStaysAndAChosenOneIsStored) {
   EXPECT_EQ(TickerSettings.SearchUrl, "http://a/");
 }
 
-TEST_F(DISABLED_InFolderKeyword, EnterInTheBoxOpensTheAddressAndKeepsTheHistory) {
+TEST_F(Keyword, EnterInTheBoxOpensTheAddressAndKeepsTheHistory) {
   Settings("[Search]\r\nQuery=\r\n");
   Engines("E\thttp://127.0.0.1/s?s=$KEYWORD_SHIFTJIS$&e=$KEYWORD_EUCJP$&u=$KEYWORD_UTF8$\r\n");
   TKvBandForm& f = Window();
@@ -483,7 +471,7 @@ TEST_F(DISABLED_InFolderKeyword, EnterInTheBoxOpensTheAddressAndKeepsTheHistory)
   EXPECT_EQ(ReadWholeFile(history), "");
 }
 
-TEST_F(DISABLED_InFolderKeyword, TheAddressGoesToEachBrowserChoice) {
+TEST_F(Keyword, TheAddressGoesToEachBrowserChoice) {
   Settings("[Search]\r\nQuery=http://127.0.0.1/q?k=$KEYWORD_UTF8$\r\n");
   Engines("-\r\n");  // the built-in engine comes first
   TKvBandForm& f = Window();
@@ -500,7 +488,7 @@ TEST_F(DISABLED_InFolderKeyword, TheAddressGoesToEachBrowserChoice) {
   EXPECT_EQ(Starts(1), (std::vector<Start>{{"browser.exe", address}}));
 }
 
-TEST_F(DISABLED_InFolderKeyword, TheDesktopSearchAddressComesFromTheRegistry) {
+TEST_F(Keyword, TheDesktopSearchAddressComesFromTheRegistry) {
   const char key[] = "Software\\Google\\CustomSearch\\Google Desktop Search";
   RegistryKey k;
   ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, SjisToWide(key).c_str(), 0, nullptr, 0, KEY_WRITE,
@@ -522,7 +510,7 @@ TEST_F(DISABLED_InFolderKeyword, TheDesktopSearchAddressComesFromTheRegistry) {
             std::vector<std::string>{"http://127.0.0.1:4664/search?q=%E6%97%A5%E6%9C%AC&s=x"});
 }
 
-TEST_F(DISABLED_InFolderKeyword, TwentyOneEnginesShowInTwoColumns) {
+TEST_F(Keyword, TwentyOneEnginesShowInTwoColumns) {
   Settings("[Search]\r\nQuery=\r\n");
   for (int count : {20, 21}) {
     SCOPED_TRACE(count);
@@ -539,7 +527,7 @@ TEST_F(DISABLED_InFolderKeyword, TwentyOneEnginesShowInTwoColumns) {
   }
 }
 
-TEST_F(DISABLED_InFolderKeyword, AnIdlePanelClosesAfterFiveMinutesUnlessPaused) {
+TEST_F(Keyword, AnIdlePanelClosesAfterFiveMinutesUnlessPaused) {
   TKvBandForm& f = Window();
   f.KeywordButtonClick(nullptr);
   ASSERT_TRUE(f.PL_Keyword.Visible());

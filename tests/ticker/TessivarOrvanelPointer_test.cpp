@@ -7,22 +7,19 @@
 #include "common/TestFiles.h"
 #include "common/TestImages.h"
 #include "common/TestMessages.h"
-#include "support/FormInFolder.h"
+#include "support/TickerWindow.h"
 
 namespace {
-
-TEST(PointerInPrivateFolder, Cases) { ExpectPassedInPrivateFolder("DISABLED_InFolder*", false); }
 
 const char kItems[] =
     "45000.5\tFeed\tFirst\thttp://example.com/1\t\tone\t\t\r\n"
     "45000.4\tFeed\tSecond\thttp://example.com/2\t\ttwo\t\twide.bmp\r\n"
     "45000.3\tFeed\tThird\thttp://example.com/3\t\tthree\r\n";
 
-class DISABLED_InFolderPointer : public InFolder {
+class Pointer : public TickerWindowTest {
  protected:
   void SetUp() override {
-    InFolder::SetUp();
-    if (IsSkipped()) return;
+    TickerWindowTest::SetUp();
     Settings("[Env]\r\nTickerScroll=0\r\nTickerTime=5\r\nScrollButton=1\r\n");
     Corner();  // off the window: nothing hovers yet
     Create();
@@ -44,7 +41,7 @@ class DISABLED_InFolderPointer : public InFolder {
   void TearDown() override {
     SetShellOpenForTest(nullptr);
     Corner();
-    InFolder::TearDown();
+    TickerWindowTest::TearDown();
   }
   void OnStrip() {
     POINT p = form->PL_Message.ClientToScreen(POINT{form->PL_Message.Width() / 2, 5});
@@ -59,7 +56,7 @@ class DISABLED_InFolderPointer : public InFolder {
   std::vector<WPARAM> commands;
 };
 
-TEST_F(DISABLED_InFolderPointer, TheLinkDecidesTheHighlightAndTheClick) {
+TEST_F(Pointer, TheLinkDecidesTheHighlightAndTheClick) {
   TKvBandForm& f = *form;
   OnStrip();
   TickerSettings.DescPopup = false;
@@ -78,7 +75,7 @@ TEST_F(DISABLED_InFolderPointer, TheLinkDecidesTheHighlightAndTheClick) {
   EXPECT_EQ(opened.size(), 1u);
 }
 
-TEST_F(DISABLED_InFolderPointer, TheWheelStepsOnlyWithScrollButtonOn) {
+TEST_F(Pointer, TheWheelStepsOnlyWithScrollButtonOn) {
   TKvBandForm& f = *form;
   ASSERT_NE(f.Display.CurrentLine.find("First"), std::string::npos);
   bool handled = false;
@@ -97,7 +94,7 @@ TEST_F(DISABLED_InFolderPointer, TheWheelStepsOnlyWithScrollButtonOn) {
   EXPECT_TRUE(f.Timer_ListRead.Enabled());
 }
 
-TEST_F(DISABLED_InFolderPointer, ImagesDragGripsSizeOnlyWithTheLeftButtonAlone) {
+TEST_F(Pointer, ImagesDragGripsSizeOnlyWithTheLeftButtonAlone) {
   TKvBandForm& f = *form;
   f.Image_LeftMouseDown(&f.Image_Left, mbRight, ssRight, 1, 1);
   f.Image_LeftMouseDown(&f.FormRgn, mbLeft, ssLeft, 1, 1);
@@ -108,7 +105,7 @@ TEST_F(DISABLED_InFolderPointer, ImagesDragGripsSizeOnlyWithTheLeftButtonAlone) 
   EXPECT_EQ(commands, (std::vector<WPARAM>{0xF012, 0xF001, 0xF002}));
 }
 
-TEST_F(DISABLED_InFolderPointer, AHintPictureWiderThanTheTextIsNotCut) {
+TEST_F(Pointer, AHintPictureWiderThanTheTextIsNotCut) {
   TKvBandForm& f = *form;
   WriteWholeFile(DataFolder + "Graphic\\wide.bmp", BmpBytes(420, 30, RGB(0, 0, 200)));
   f.Display.CurrentLine = "45000.4\tFeed\tSecond\thttp://example.com/2\t\ttwo\t\twide.bmp";
@@ -123,9 +120,9 @@ TEST_F(DISABLED_InFolderPointer, AHintPictureWiderThanTheTextIsNotCut) {
   EXPECT_FALSE(f.HintWindow);
 }
 
-using DISABLED_InFolderLayout = InFolder;
+using Layout = TickerWindowTest;
 
-TEST_F(DISABLED_InFolderLayout, ButtonsAtTheEdgeAndTheStripToTheRightMargin) {
+TEST_F(Layout, ButtonsAtTheEdgeAndTheStripToTheRightMargin) {
   TKvBandForm& f = Create();
   f.FormShow(&f);
   EXPECT_EQ(f.Image_Next.Left(), 13);  // after the size grip and the drag image
@@ -140,7 +137,7 @@ TEST_F(DISABLED_InFolderLayout, ButtonsAtTheEdgeAndTheStripToTheRightMargin) {
   EXPECT_EQ(f.PL_Message.Left() + f.PL_Message.Width(), f.ClientWidth());
 }
 
-TEST_F(DISABLED_InFolderLayout, AManualSkinPlacesTheControlsByItsBounds) {
+TEST_F(Layout, AManualSkinPlacesTheControlsByItsBounds) {
   Oem("TessivarOrvanel.oem",
       "[Graphic]\r\nskinFile=1\r\n[Layout]\r\nmanualMode=2\r\ntickerBound=40,6,300,26\r\n"
       "playBound=12,6,34,28\r\nsearchBound=310,4,332,26\r\n");

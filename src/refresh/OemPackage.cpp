@@ -7,6 +7,7 @@
 #include "DefaultFiles.h"
 #include "FeedFiles.h"
 #include "HttpFetch.h"
+#include "MakerSite.h"
 #include "classlib/Handles.h"
 #include "classlib/Streams.h"
 #include "classlib/Text.h"
@@ -139,8 +140,10 @@ void DownloadOemPackage(bool load) {
     const std::string oemFolder = TickerSettings.OemFolder;
     const std::string package = GetProgramFolder() + OemPackageFileName;
     // An error page saved as the package would beep at every start and hide
-    // the loose OEM file: only a module is taken.
-    if (DownloadToFileIf(oemFolder + OemPackageFileName, package, "", LooksLikeModule)) {
+    // the loose OEM file: only a module is taken, and only over https.
+    const std::string packageUrl = oemFolder + OemPackageFileName;
+    if (IsProgramDownloadAddress(packageUrl) &&
+        DownloadToFileIf(packageUrl, package, "", LooksLikeModule)) {
       if (load) ReadOemPackage(package, 0);
       return;
     }

@@ -28,7 +28,8 @@ HBITMAP OemLogoBitmap();
 // have gone. Never raises.
 bool DownloadToFile(const std::string& url, const std::string& target, const std::string& folder);
 
-// Fetches the package from OemFolder into ProgramFolder (read with load), else
+// Fetches the package from OemFolder into ProgramFolder (read with load; an
+// OemFolder that is no program download address gives no package), else
 // the loose OEM file into OemDataFolder (read with load) and the loose
 // pictures and list whose Graphic value is 2. Failures are silent.
 void DownloadOemPackage(bool load);

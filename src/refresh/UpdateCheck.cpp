@@ -7,6 +7,7 @@
 
 #include "MakerSite.h"
 #include "OemPackage.h"
+#include "ProtectedFolder.h"
 #include "classlib/Dialogs.h"
 #include "classlib/Text.h"
 #include "shared/L_Dialog.h"
@@ -61,6 +62,10 @@ bool SameVersion(const ProgramVersion& a, const ProgramVersion& b) {
   return a.Numeric == b.Numeric && a.Build == b.Build;
 }
 
+bool IsOlder(const ProgramVersion& a, const ProgramVersion& b) {
+  return a.Numeric < b.Numeric || (a.Numeric == b.Numeric && a.Build < b.Build);
+}
+
 std::string ProductOf(const std::string& file) {
   std::string product;
   GetFileVersionValue(file, "ProductName", product);
@@ -73,9 +78,33 @@ std::string WorkFolder() {
          "\\TessivarOrvanel\\";
 }
 
+// The downloads of a run stand where an earlier run's pending moves take
+// their files from; a run that does not schedule its own takes those moves
+// back, so the next start installs all of one release or nothing.
+void TakeBackPendingUpdate(const UpdatePlaces& places) {
+  for (const std::string& name : UpdateFileNames(true))
+    CancelReplaceOnReboot(places.WorkFolder + name);
+}
+
+void DiscardDownload(const UpdatePlaces& places, const std::string& file) {
+  TakeBackPendingUpdate(places);
+  DeleteFileSJ(file);
+}
+
+// The band server need not follow the programs' versions: it is taken
+// when it is no older than the installed one.
+bool IsAcceptedDownload(const UpdatePlaces& places, const std::string& file,
+                        const std::string& product, const ProgramVersion& latest) {
+  const std::string name = ExtractFileName(file);
+  if (name == kBandServerName)
+    return IsBandServerUpdate(file, places.ProgramFolder + kBandServerName, product);
+  // The launcher keeps its own version; every other program is the release's.
+  return IsUpdateProgram(file, false, product, name == kLauncherName ? nullptr : &latest);
+}
+
 // Everything after the question: the other downloads, their checks, the
-// scheduling and the OEM files.
-void ApplyUpdate(const UpdatePlaces& places, const std::string& product,
+// scheduling and the OEM files. True once the moves are scheduled.
+bool ApplyUpdate(const UpdatePlaces& places, const std::string& product,
                  const ProgramVersion& latest) {
   const bool band = FileExists(places.ProgramFolder + kBandServerName);
   std::vector<std::string> downloads = {kTickerName, kLauncherName};
@@ -83,55 +112,72 @@ void ApplyUpdate(const UpdatePlaces& places, const std::string& product,
   for (const std::string& name : downloads) {
     if (!DownloadUpdateFile(places, name)) {
       ShowMsg(kDownloadFailedMessage, mtInformation);
-      return;
+      return false;
     }
   }
   std::vector<std::pair<std::string, std::string>> moves;
   for (const std::string& name : UpdateFileNames(band))
     moves.emplace_back(places.WorkFolder + name, places.ProgramFolder + name);
-  // The launcher keeps its own version; every other program is the release's.
   for (const auto& move : moves) {
-    const std::string name = ExtractFileName(move.first);
-    if (!IsUpdateProgram(move.first, name == kBandServerName, product,
-                         name == kLauncherName ? nullptr : &latest)) {
-      DeleteFileSJ(move.first);
+    if (!IsAcceptedDownload(places, move.first, product, latest)) {
+      DiscardDownload(places, move.first);
       ShowMsg(kDownloadFailedMessage, mtInformation);
-      return;
+      return false;
     }
   }
   if (!ScheduleReplacements(moves, ReplaceFileOnReboot)) {
     ShowMsg(kScheduleFailedMessage, mtInformation);
-    return;
+    return false;
   }
   if (!TickerSettings.OemDateFlag && !TickerSettings.OemFolder.empty()) DownloadOemPackage(false);
   ShowMsg(kScheduledMessage, mtInformation);
+  return true;
 }
 
-// Steps up to the question; false for the ends that need the
-// administrator-rights message.
-bool RunUpdateCheck(const UpdatePlaces& places) {
-  ForceFolder(DelBackslash(places.WorkFolder));
-  if (!DownloadUpdateFile(places, kSetupName)) return false;
+enum class UpdateEnd { NeedsAdmin, Ended, Scheduled };
+
+// The steps after the setup program's download.
+UpdateEnd OfferUpdate(const UpdatePlaces& places) {
   {
     KernelHandle probe;
-    if (OpenOrCreateFile(places.ProgramFolder + SearchEngineFileName, probe, 1) != 0) return false;
+    if (OpenOrCreateFile(places.ProgramFolder + SearchEngineFileName, probe, 1) != 0)
+      return UpdateEnd::NeedsAdmin;
   }
   const std::string setup = places.WorkFolder + kSetupName;
   const std::string product = ProductOf(places.RunningProgram);
   if (!IsUpdateProgram(setup, false, product, nullptr)) {
-    DeleteFileSJ(setup);
+    DiscardDownload(places, setup);
     ShowMsg(kDownloadFailedMessage, mtInformation);
-    return true;
+    return UpdateEnd::Ended;
   }
   const ProgramVersion latest = ReadProgramVersion(setup);
   const UpdateChoice choice = ChooseUpdate(ReadProgramVersion(places.RunningProgram), latest);
   if (!choice.Notice.empty()) ShowMsg(choice.Notice, mtInformation);
   if (choice.Question.empty() || !ConfirmMsg(choice.Question, mtConfirmation, false)) {
-    DeleteFileSJ(setup);
+    DiscardDownload(places, setup);
+    return UpdateEnd::Ended;
+  }
+  return ApplyUpdate(places, product, latest) ? UpdateEnd::Scheduled : UpdateEnd::Ended;
+}
+
+// False for the ends that need the administrator-rights message.
+bool RunUpdateCheck(const UpdatePlaces& places) {
+  if (!IsProgramDownloadAddress(places.UpdateFolder)) {
+    ShowMsg(kDownloadFailedMessage, mtInformation);
     return true;
   }
-  ApplyUpdate(places, product, latest);
-  return true;
+  // Files staged here are installed for everyone: no one else may change them.
+  ForceFolder(DelBackslash(ExtractFilePath(DelBackslash(places.WorkFolder))));
+  if (IsWindows5OrLater() && !SettleProtectedFolder(DelBackslash(places.WorkFolder))) return false;
+  if (!DownloadUpdateFile(places, kSetupName)) return false;
+  UpdateEnd end = UpdateEnd::NeedsAdmin;
+  try {
+    end = OfferUpdate(places);
+  } catch (...) {
+    // Ends as a failure: the administrator-rights message.
+  }
+  if (end != UpdateEnd::Scheduled) TakeBackPendingUpdate(places);
+  return end != UpdateEnd::NeedsAdmin;
 }
 
 }  // namespace
@@ -156,8 +202,7 @@ UpdateChoice ChooseUpdate(const ProgramVersion& current, const ProgramVersion& l
                            "最新版のバージョンは ver." + latest.Display + " (Build." +
                            IntToStrSafe(latest.Build) + ") です．\r\n\r\n";
   UpdateChoice choice;
-  if (current.Numeric < latest.Numeric ||
-      (current.Numeric == latest.Numeric && current.Build < latest.Build))
+  if (IsOlder(current, latest))
     choice.Question = info + "アップデートを実行しますか？";
   else if (current.Numeric > latest.Numeric)
     choice.Notice = info + "製品版より新しいバージョンのためアップデートできません．";
@@ -185,6 +230,12 @@ bool IsUpdateProgram(const std::string& file, bool dll, const std::string& produ
   return !version || SameVersion(ReadProgramVersion(file), *version);
 }
 
+bool IsBandServerUpdate(const std::string& file, const std::string& installed,
+                        const std::string& product) {
+  return IsUpdateProgram(file, true, product, nullptr) &&
+         !IsOlder(ReadProgramVersion(file), ReadProgramVersion(installed));
+}
+
 bool ScheduleReplacements(const std::vector<std::pair<std::string, std::string>>& moves,
                           const ReplaceOnReboot& replace) {
   for (size_t i = 0; i < moves.size(); ++i) {
@@ -198,7 +249,8 @@ bool ScheduleReplacements(const std::vector<std::pair<std::string, std::string>>
 }
 
 bool DownloadUpdateFile(const UpdatePlaces& places, const std::string& name) {
-  return DownloadToFile(places.UpdateFolder + name, places.WorkFolder + name, places.WorkFolder);
+  return IsProgramDownloadAddress(places.UpdateFolder) &&
+         DownloadToFile(places.UpdateFolder + name, places.WorkFolder + name, "");
 }
 
 bool IsWindowsNtFamily() {

@@ -45,6 +45,12 @@ std::vector<std::string> UpdateFileNames(bool bandServerInstalled);
 bool IsUpdateProgram(const std::string& file, bool dll, const std::string& product,
                      const ProgramVersion* version);
 
+// The band server follows versions of its own: file is taken when it is a
+// library of this machine whose version block names product and whose
+// version is not older than that of the installed copy.
+bool IsBandServerUpdate(const std::string& file, const std::string& installed,
+                        const std::string& product);
+
 using ReplaceOnReboot = std::function<bool(const std::string& source, const std::string& target)>;
 // Schedules each (source, target) move with replace; when one fails, takes
 // back every pending move of these sources, earlier runs' too, and returns
@@ -52,7 +58,9 @@ using ReplaceOnReboot = std::function<bool(const std::string& source, const std:
 bool ScheduleReplacements(const std::vector<std::pair<std::string, std::string>>& moves,
                           const ReplaceOnReboot& replace);
 
-// Fetches the update folder's file into the work folder; true once saved.
+// Fetches the update folder's file into the (settled) work folder; true once saved.
+// Nothing is fetched from an update folder that is no program download
+// address (https, or the test server).
 bool DownloadUpdateFile(const UpdatePlaces& places, const std::string& name);
 
 bool IsWindowsNtFamily();

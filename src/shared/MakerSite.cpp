@@ -48,3 +48,11 @@ std::string MakerServer() {
   if (!IsLoopbackMakerBase(base)) return kMakerServer;
   return base;
 }
+
+bool IsProgramDownloadAddress(const std::string& url) {
+  const std::string secure = "https://";
+  if (url.size() > secure.size() && SameAsciiText(url.substr(0, secure.size()), "https://"))
+    return true;
+  const std::string server = MakerServer();
+  return server != kMakerServer && url.compare(0, server.size() + 1, server + "/") == 0;
+}

@@ -5,7 +5,7 @@
 #include <string>
 
 // Shipped address, without a trailing slash.
-inline constexpr const char kMakerServer[] = "http://www.pelmoriad.jp";
+inline constexpr const char kMakerServer[] = "https://www.pelmoriad.jp";
 
 // The maker's contact address (the OPML export names it as the list's owner).
 inline constexpr const char kMakerContactMail[] = "tessivar@pelmoriad.jp";
@@ -17,6 +17,11 @@ inline constexpr const char kMakerContactMail[] = "tessivar@pelmoriad.jp";
 // shipped case), nothing changes.
 bool IsLoopbackMakerBase(const std::string& base);
 std::string MakerServer();
+
+// Whether program files (update files, the OEM package) may be fetched
+// from url: only over https, or from the test server named above, as
+// anyone on the way can rewrite a plain http answer.
+bool IsProgramDownloadAddress(const std::string& url);
 
 // path begins with "/".
 inline std::string MakerUrl(const std::string& path) { return MakerServer() + path; }

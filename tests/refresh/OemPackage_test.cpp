@@ -172,14 +172,18 @@ TEST_F(DownloadTest, LocalAndNetworkPathsAreNeverRead) {
   EXPECT_FALSE(PathExists(scratch.File("copy.txt")));
 }
 
-TEST_F(DownloadTest, PackageDownloadedAndRead) {
+TEST_F(DownloadTest, PackageComesOnlyFromAProgramDownloadAddress) {
   TickerSettings.OemFolder = server.Url("/download/plinvat/abc/");
   server.On("/download/plinvat/abc/TessivarOrvanel.hddef",
             Body(ReadWholeFile(TestPackage("TessivarOrvanel"))));
+  DownloadOemPackage(false);  // plain http, and not the test server's base
+  EXPECT_EQ(RequestsFor("/download/plinvat/abc/TessivarOrvanel.hddef"), 0u);
+  const std::string base = "TESSIVAR_MAKER_BASE=" + server.Url("");
+  _putenv(base.c_str());
   DownloadOemPackage(true);
+  _putenv("TESSIVAR_MAKER_BASE=");
   EXPECT_TRUE(PathExists(ProgramFile(OemPackageFileName)));
   EXPECT_EQ(TickerSettings.OemName, "テスト配信");
-  EXPECT_EQ(RequestsFor("/download/plinvat/abc/TessivarOrvanel.oem"), 0u);
 }
 
 TEST_F(DownloadTest, ErrorPageIsNoPackageAndTheLooseFilesAreFetched) {

@@ -7,7 +7,9 @@
 
 #include <windows.h>
 
+#include "MakerSite.h"
 #include "OemPackage.h"
+#include "ProtectedFolder.h"
 #include "classlib/Dialogs.h"
 #include "classlib/Handles.h"
 #include "classlib/StringList.h"
@@ -20,6 +22,11 @@
 namespace {
 
 std::string StandIn(const std::string& name) { return GetProgramFolder() + "standin\\" + name; }
+
+void SetMakerBase(const std::string& base) {
+  std::string assignment = "TESSIVAR_MAKER_BASE=" + base;
+  _putenv(assignment.c_str());
+}
 
 // The file names of the pending delayed moves whose source lies in folder,
 // as the prefix's registry holds them.
@@ -70,6 +77,33 @@ TEST(UpdateCheck, OnlyProgramsOfTheReleaseAreTaken) {
   EXPECT_FALSE(IsUpdateProgram(scratch.File("cut.exe"), false, product, nullptr));
 }
 
+TEST(UpdateCheck, BandServerIsTakenUnlessOlderThanTheInstalledOne) {
+  const std::string product = "Tessivar-Orvanel";
+  EXPECT_TRUE(
+      IsBandServerUpdate(StandIn("band-1.23.0.7.dll"), StandIn("band-1.22.0.9.dll"), product));
+  EXPECT_TRUE(
+      IsBandServerUpdate(StandIn("band-1.23.0.7.dll"), StandIn("band-1.23.0.7.dll"), product));
+  EXPECT_FALSE(
+      IsBandServerUpdate(StandIn("band-1.22.0.9.dll"), StandIn("band-1.23.0.7.dll"), product));
+  EXPECT_FALSE(IsBandServerUpdate(StandIn("ticker-1.23.0.7.exe"), "", product));
+}
+
+TEST(UpdateCheck, ARedirectEndsTheDownload) {
+  ScratchFolder scratch("TessivarUpdateRedirect");
+  TestHttpServer server;
+  SetMakerBase(server.Url(""));
+  SetDownloadRetryPauseForTest(10);
+  ScriptedResponse moved;
+  moved.Status = 302;
+  moved.Headers = {{"Location", server.Url("/plain/TessivarSetup.exe")}};
+  server.On("/up/TessivarSetup.exe", moved);
+  UpdatePlaces places{server.Url("/up/"), scratch.File("work\\"), scratch.File("prog\\"), ""};
+  EXPECT_FALSE(DownloadUpdateFile(places, "TessivarSetup.exe"));
+  for (const RecordedRequest& request : server.Requests())
+    EXPECT_NE(request.Path, "/plain/TessivarSetup.exe");
+  SetMakerBase("");
+}
+
 TEST(UpdateCheck, AFailedSchedulingTakesBackEveryMoveOfItsFiles) {
   ScratchFolder scratch("TessivarUpdateSchedule");
   std::vector<std::pair<std::string, std::string>> moves;
@@ -108,12 +142,21 @@ void CALLBACK AnswerBox(HWND, UINT, UINT_PTR, DWORD) {
   PostMessageW(form->Handle(), WM_NULL, 0, 0);
 }
 
+enum class Obstacle {
+  None,
+  ProgramFolderBlocked,  // a file stands where its parent folder would be
+  WorkFolderAclRefused,
+  PlainHttpElsewhere,  // the update folder is not the test server's base
+};
+
+DWORD RefuseAcl(HANDLE, SECURITY_INFORMATION, PACL) { return ERROR_ACCESS_DENIED; }
+
 struct Flow {
   std::vector<std::pair<const char*, const char*>> Served;  // name, stand-in ("" error page)
   std::vector<TModalResult> Answers;
   const char* LastText;
   std::vector<std::string> Pending;
-  bool ProgramFolderBlocked = false;  // a file stands where its parent folder would be
+  Obstacle In = Obstacle::None;
 };
 
 class UpdateFlow : public ::testing::TestWithParam<Flow> {};
@@ -131,7 +174,10 @@ TEST_P(UpdateFlow, EndsWithItsMessageAndItsMoves) {
   }
   UpdatePlaces places{server.Url("/up/"), scratch.File("work\\"), scratch.File("prog\\"),
                       StandIn("setup-1.23.0.5.exe")};
-  if (GetParam().ProgramFolderBlocked) {
+  const Obstacle obstacle = GetParam().In;
+  SetMakerBase(obstacle == Obstacle::PlainHttpElsewhere ? "http://127.0.0.1:1" : server.Url(""));
+  if (obstacle == Obstacle::WorkFolderAclRefused) SetFolderAclWriterForTest(RefuseAcl);
+  if (obstacle == Obstacle::ProgramFolderBlocked) {
     WriteWholeFile(scratch.File("file"), "x");
     places.ProgramFolder = scratch.File("file\\prog\\");
   } else {
@@ -142,6 +188,8 @@ TEST_P(UpdateFlow, EndsWithItsMessageAndItsMoves) {
   UINT_PTR timer = SetTimer(nullptr, 0, 50, AnswerBox);
   CheckForUpdateAt(places);
   KillTimer(nullptr, timer);
+  SetFolderAclWriterForTest(nullptr);
+  SetMakerBase("");
   std::vector<std::string> pending = PendingMovesFrom(places.WorkFolder);
   for (const std::string& name : UpdateFileNames(true))
     CancelReplaceOnReboot(places.WorkFolder + name);
@@ -150,7 +198,10 @@ TEST_P(UpdateFlow, EndsWithItsMessageAndItsMoves) {
   EXPECT_EQ(pending, GetParam().Pending);
   // Only a Yes, or a failure after its download, keeps the setup program.
   EXPECT_EQ(PathExists(places.WorkFolder + "TessivarSetup.exe"),
-            answers[0] == mrYes || GetParam().ProgramFolderBlocked);
+            answers[0] == mrYes || obstacle == Obstacle::ProgramFolderBlocked);
+  if (obstacle == Obstacle::WorkFolderAclRefused || obstacle == Obstacle::PlainHttpElsewhere) {
+    EXPECT_TRUE(server.Requests().empty());
+  }
 }
 
 const char kFailed[] = "アップデートプログラムのダウンロードに失敗しました．";
@@ -173,8 +224,9 @@ INSTANTIATE_TEST_SUITE_P(
              {mrYes, mrOk},
              kFailed,
              {}},
-        Flow{{{"TessivarSetup.exe", ""}}, {mrOk}, kFailed, {}},
-        Flow{{}, {mrOk}, kNeedsAdmin, {}},
-        Flow{{kSetup}, {mrOk}, kNeedsAdmin, {}, true}));
+        Flow{{{"TessivarSetup.exe", ""}}, {mrOk}, kFailed, {}}, Flow{{}, {mrOk}, kNeedsAdmin, {}},
+        Flow{{kSetup}, {mrOk}, kNeedsAdmin, {}, Obstacle::ProgramFolderBlocked},
+        Flow{{kSetup}, {mrOk}, kNeedsAdmin, {}, Obstacle::WorkFolderAclRefused},
+        Flow{{kSetup}, {mrOk}, kFailed, {}, Obstacle::PlainHttpElsewhere}));
 
 }  // namespace

@@ -201,12 +201,6 @@ bool DownloadUpdateFile(const UpdatePlaces& places, const std::string& name) {
   return DownloadToFile(places.UpdateFolder + name, places.WorkFolder + name, places.WorkFolder);
 }
 
-bool IsWindowsNtFamily() {
-  OSVERSIONINFOW info = {};
-  info.dwOSVersionInfoSize = sizeof info;
-  return GetVersionExW(&info) && info.dwPlatformId == VER_PLATFORM_WIN32_NT;
-}
-
 void CheckForUpdate() { CheckForUpdateAt(DefaultUpdatePlaces()); }
 
 void CheckForUpdateAt(const UpdatePlaces& places) {

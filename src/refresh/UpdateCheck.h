@@ -55,6 +55,5 @@ bool ScheduleReplacements(const std::vector<std::pair<std::string, std::string>>
 // Fetches the update folder's file into the work folder; true once saved.
 bool DownloadUpdateFile(const UpdatePlaces& places, const std::string& name);
 
-bool IsWindowsNtFamily();
 void CheckForUpdate();
 void CheckForUpdateAt(const UpdatePlaces& places);

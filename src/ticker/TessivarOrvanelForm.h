@@ -31,8 +31,6 @@ void SetApplicationTitle(const std::string& text);
 // The Windows major version is above 4 / above 5.
 bool WindowsAbove4();
 bool WindowsAbove5();
-// Windows of the NT family (not 9x).
-bool WindowsNtPlatform();
 
 // Only absolute http: and https: addresses without control characters,
 // blanks or quotes may be opened: a link comes from feed data and must

@@ -148,7 +148,7 @@ void TKvBandForm::PopupMenu_MainPopup(TObject*) {
   try {
     // The summary hint would stand over the open menu.
     CloseSummaryHint();
-    Mn_Update->Visible = WindowsNtPlatform();
+    Mn_Update->Visible = WindowsVersion().NtFamily;
     const bool lines = !Display.TickerLines.empty();
     Mn_First->Enabled = lines;
     Mn_LoopBack->Enabled = lines;

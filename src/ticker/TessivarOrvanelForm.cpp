@@ -188,11 +188,12 @@ void OpenLink(const std::string& url) {
       KvBandForm->CloseSummaryHint();
       KvBandForm->Repaint();
     }
+    const TBrowserChoice browser = BrowserChoiceOf(TickerSettings.CommonBrows);
     if (!IsOpenableLink(url)) {
       MessageBeep(MB_OK);
-    } else if (TickerSettings.CommonBrows == 0) {
+    } else if (browser == TBrowserChoice::Shell) {
       OpenThroughShell(url);
-    } else if (TickerSettings.CommonBrows == 1) {
+    } else if (browser == TBrowserChoice::Automation) {
       OpenWithBrowserObject(url);
     } else {
       ShellExecuteW(nullptr, nullptr, SjisToWide(TickerSettings.CommonBrowsName).c_str(),

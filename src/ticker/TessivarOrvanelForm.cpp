@@ -561,7 +561,7 @@ void TKvBandForm::FormDestroy(TObject*) {
 
 void TKvBandForm::StartRefresh() {
   // Always the setup program beside the ticker, never a name from data.
-  StartProgram(GetProgramFolder() + "TessivarSetup.exe", "FEED");
+  StartProgram(GetProgramFolder() + "TessivarSetup.exe", SetupWordOf(TTickerCommand::Refresh));
 }
 
 bool TKvBandForm::ShowsPicture() {

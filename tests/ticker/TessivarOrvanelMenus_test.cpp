@@ -141,6 +141,18 @@ TEST_F(DISABLED_InFolderMenus, WithoutTheLauncherTheUpdateGoesToTheSetupProgram)
   EXPECT_EQ(starts, (std::vector<Start>{{"TessivarSetup.exe", "UPDATE"}}));
 }
 
+TEST_F(DISABLED_InFolderMenus, OnOlderWindowsTheUpdateFallsBackOrIsHidden) {
+  TKvBandForm& f = Window();
+  const TWindowsVersion xp = {5, 1, true}, me = {4, 90, false};
+  SetWindowsVersionForTest(&xp);
+  f.RunCommand(TTickerCommand::Update);  // the launcher beside is for Vista and later
+  SetWindowsVersionForTest(&me);
+  f.PopupMenu_MainPopup(&f.PopupMenu_Main);
+  SetWindowsVersionForTest(nullptr);
+  EXPECT_FALSE(f.Mn_Update->Visible);
+  EXPECT_EQ(Starts(1), (std::vector<Start>{{"TessivarSetup.exe", "UPDATE"}}));
+}
+
 TEST_F(DISABLED_InFolderMenus, ADroppedTextReachesTheSetupProgramAsOneArgument) {
   TKvBandForm& f = Window();
   auto text = TestDataObject::Create();

@@ -24,7 +24,7 @@ std::string g_homePage;
 FetchLimits g_limits;
 
 struct ProxyConfig {
-  int Mode = 1;
+  TConnectionMode Mode = TConnectionMode::SystemSettings;
   std::string Host;
   int Port = 0;
   std::string User;
@@ -85,14 +85,13 @@ std::string Base64(const std::string& in) {
 
 ProxyConfig CurrentProxyConfig() {
   ProxyConfig p;
-  p.Mode = TickerSettings.InternetPreConfig;
-  if (p.Mode != 0 && p.Mode != 2) p.Mode = 1;
+  p.Mode = ConnectionModeOf(TickerSettings.InternetPreConfig);
   p.Host = TickerSettings.ProxyHost;
   p.Port = TickerSettings.ProxyPort;
   p.User = TickerSettings.ProxyUser;
   p.Password = TickerSettings.ProxyPassword;
   p.CredentialsInUrl = TickerSettings.ProxyCredentialsInUrl != 0;
-  if (p.Mode == 2 && p.Host.empty()) p.Mode = 1;
+  if (p.Mode == TConnectionMode::Proxy && p.Host.empty()) p.Mode = TConnectionMode::SystemSettings;
   return p;
 }
 
@@ -163,8 +162,9 @@ std::string ConditionalHeaders(const FetchJob& job) {
 }
 
 DWORD CacheFlags(const ProxyConfig& proxy) {
-  return proxy.Mode == 1 ? INTERNET_FLAG_RELOAD
-                         : INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE;
+  return proxy.Mode == TConnectionMode::SystemSettings
+             ? INTERNET_FLAG_RELOAD
+             : INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE;
 }
 
 // The part of a cracked URL component, or nothing.
@@ -215,7 +215,7 @@ OpenedRequest OpenThroughProxyTunnel(FetchJob& job, HINTERNET internet, const st
 OpenedRequest OpenRequest(FetchJob& job, HINTERNET internet, const std::string& url, DWORD flags) {
   const ProxyConfig& proxy = job.Proxy;
   flags |= CacheFlags(proxy);
-  bool handCredentials = proxy.Mode == 2 && !proxy.User.empty();
+  bool handCredentials = proxy.Mode == TConnectionMode::Proxy && !proxy.User.empty();
   OpenedRequest opened;
   if (handCredentials && StartsWithNoCase(url, "https://")) {
     opened = OpenThroughProxyTunnel(job, internet, url, flags);
@@ -297,10 +297,10 @@ void FetchJob::Run(HINTERNET session) {
 
 FetchSessionKey SessionKeyOf(const ProxyConfig& proxy, const std::string& agent) {
   FetchSessionKey key;
-  key.Access = proxy.Mode == 0   ? INTERNET_OPEN_TYPE_DIRECT
-               : proxy.Mode == 2 ? INTERNET_OPEN_TYPE_PROXY
-                                 : INTERNET_OPEN_TYPE_PRECONFIG;
-  if (proxy.Mode == 2) {
+  key.Access = proxy.Mode == TConnectionMode::Direct  ? INTERNET_OPEN_TYPE_DIRECT
+               : proxy.Mode == TConnectionMode::Proxy ? INTERNET_OPEN_TYPE_PROXY
+                                                      : INTERNET_OPEN_TYPE_PRECONFIG;
+  if (proxy.Mode == TConnectionMode::Proxy) {
     key.Proxy = SjisToWide(proxy.Host + ":" + std::to_string(proxy.Port));
     key.Bypass = L"<local>";
     key.ProxyUser = proxy.User;
@@ -461,8 +461,9 @@ std::optional<std::string> FetchUrl(const std::string& url, bool& received,
     job->NoRedirect = noRedirect;
     job->IfModifiedSince = ifModifiedSince;
     job->Proxy = CurrentProxyConfig();
-    job->CredentialsInUrlPending = job->Proxy.Mode == 2 && job->Proxy.CredentialsInUrl &&
-                                   !job->Proxy.User.empty() && job->Proxy.User != LastProxyUser;
+    job->CredentialsInUrlPending = job->Proxy.Mode == TConnectionMode::Proxy &&
+                                   job->Proxy.CredentialsInUrl && !job->Proxy.User.empty() &&
+                                   job->Proxy.User != LastProxyUser;
     job->Limits = g_limits;
     job->Session = SessionKeyOf(job->Proxy, AgentName());
     job->StartTick = GetTickCount();

@@ -161,7 +161,7 @@ void DispatchCommand(const TSettingsDialogRunner& runDialog) {
     return;
   }
   if (HasParamWord("UPDATE")) {
-    if (!IsWindowsNtFamily()) return;
+    if (!WindowsVersion().NtFamily) return;
     SetAppTitle("アップデート");
     CheckForUpdate();
     return;

@@ -253,12 +253,6 @@ bool DownloadUpdateFile(const UpdatePlaces& places, const std::string& name) {
          DownloadToFile(places.UpdateFolder + name, places.WorkFolder + name, "");
 }
 
-bool IsWindowsNtFamily() {
-  OSVERSIONINFOW info = {};
-  info.dwOSVersionInfoSize = sizeof info;
-  return GetVersionExW(&info) && info.dwPlatformId == VER_PLATFORM_WIN32_NT;
-}
-
 void CheckForUpdate() { CheckForUpdateAt(DefaultUpdatePlaces()); }
 
 void CheckForUpdateAt(const UpdatePlaces& places) {

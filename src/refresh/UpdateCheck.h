@@ -63,6 +63,5 @@ bool ScheduleReplacements(const std::vector<std::pair<std::string, std::string>>
 // address (https, or the test server).
 bool DownloadUpdateFile(const UpdatePlaces& places, const std::string& name);
 
-bool IsWindowsNtFamily();
 void CheckForUpdate();
 void CheckForUpdateAt(const UpdatePlaces& places);

@@ -222,7 +222,7 @@ void TEnvPage::CB_ScrollChange(TObject*) {
 
 void TEnvPage::CB_CommonBrowsChange(TObject*) {
   try {
-    ED_ViewSet.SetEnabled(CB_CommonBrows.ItemIndex() == 2);
+    ED_ViewSet.SetEnabled(CB_CommonBrows.ItemIndex() == static_cast<int>(TBrowserChoice::Program));
     SB_ViewSet.SetEnabled(ED_ViewSet.Enabled());
   } catch (...) {
     // Enabling is cosmetic; the values are kept either way.

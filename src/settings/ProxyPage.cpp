@@ -91,7 +91,7 @@ void TProxyPage::Save() {
 }
 
 void TProxyPage::CB_PreConfigChange(TObject*) {
-  bool proxy = CB_PreConfig.ItemIndex() == 2;
+  bool proxy = CB_PreConfig.ItemIndex() == static_cast<int>(TConnectionMode::Proxy);
   GB_Proxy.SetEnabled(proxy);
   for (int i = 0; i < GB_Proxy.ControlCount(); ++i) GB_Proxy.Controls(i)->SetEnabled(proxy);
 }

@@ -24,8 +24,6 @@ const int kFocusControlHeight = 11;
 const int kButtonWidth = 100, kButtonHeight = 25;
 const int kShortInterval = 30;
 
-int WindowsMajorVersion() { return LOBYTE(LOWORD(GetVersion())); }
-
 }  // namespace
 
 TSetForm::TSetForm() {
@@ -80,7 +78,7 @@ void TSetForm::BuildPages() {
   TB_KEYWORD.Attach(&PageControl);
   TB_Proxy.Attach(&PageControl);
   TB_VER.Attach(&PageControl);
-  TB_REG.Attach(&PageControl, RegistrationTabWanted(WindowsMajorVersion(), NoBandEdition,
+  TB_REG.Attach(&PageControl, RegistrationTabWanted((int)WindowsVersion().Major, NoBandEdition,
                                                     TickerSettings.RegSwitch));
   // The pages' sizes come from the tab control's own measure of its tabs.
   PageControl.HandleNeeded();

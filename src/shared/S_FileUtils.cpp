@@ -2,11 +2,14 @@
 
 #include <shellapi.h>
 
+#include <optional>
 #include <vector>
 
 #include "classlib/Text.h"
 
 namespace {
+
+std::optional<TWindowsVersion> windowsVersionForTest;
 
 bool IsPathDelimiter(wchar_t c) { return c == L'\\' || c == L'/'; }
 
@@ -377,12 +380,24 @@ int TakeVersionPart(std::string& text) {
   return value;
 }
 
-bool IsWindows5OrLater() {
+TWindowsVersion WindowsVersion() {
+  if (windowsVersionForTest) return *windowsVersionForTest;
+  TWindowsVersion version;
   OSVERSIONINFOW info = {};
   info.dwOSVersionInfoSize = sizeof info;
-  if (!GetVersionExW(&info)) return false;
-  return info.dwMajorVersion > 4;
+  if (!GetVersionExW(&info)) return version;
+  version.Major = info.dwMajorVersion;
+  version.Minor = info.dwMinorVersion;
+  version.NtFamily = info.dwPlatformId == VER_PLATFORM_WIN32_NT;
+  return version;
 }
+
+void SetWindowsVersionForTest(const TWindowsVersion* version) {
+  windowsVersionForTest.reset();
+  if (version) windowsVersionForTest = *version;
+}
+
+bool IsWindows5OrLater() { return WindowsVersion().Major > 4; }
 
 bool IsShiftDown() { return (GetKeyState(VK_SHIFT) & 0x8000) != 0; }
 

@@ -45,6 +45,15 @@ int TakeVersionPart(std::string& text);
 Currency VersionNumber(int major, int minor, int release);
 std::string VersionDisplay(int major, int minor, int release);
 
+// The running Windows as it reports itself; all zero when it does not.
+struct TWindowsVersion {
+  DWORD Major = 0;
+  DWORD Minor = 0;
+  bool NtFamily = false;
+};
+TWindowsVersion WindowsVersion();
+// Tests pretend to run on another Windows (null: the real one again).
+void SetWindowsVersionForTest(const TWindowsVersion* version);
 bool IsWindows5OrLater();
 bool IsShiftDown();
 

@@ -36,12 +36,11 @@ void Bind(HMODULE m, F& f, const char* name) {
 }  // namespace
 
 Currency WindowsVersionNumber() {
-  DWORD v = GetVersion();
-  std::string text = std::to_string(v & 0xFF) + "." + std::to_string((v >> 8) & 0xFF);
-  return StrToCurrLoose(text);
+  const TWindowsVersion v = WindowsVersion();
+  return StrToCurrLoose(std::to_string(v.Major) + "." + std::to_string(v.Minor));
 }
 
-bool IsWindowsXPOrLater() { return !(GetVersion() & 0x80000000) && WindowsVersionNumber() > 50100; }
+bool IsWindowsXPOrLater() { return WindowsVersion().NtFamily && WindowsVersionNumber() > 50100; }
 
 void BindUxTheme() {
   ThemeLibrary& lib = Lib();

@@ -277,6 +277,18 @@ TTickerSettings::TTickerSettings()
 
 TTickerSettings TickerSettings;
 
+TBrowserChoice BrowserChoiceOf(int stored) {
+  return stored == 0   ? TBrowserChoice::Shell
+         : stored == 1 ? TBrowserChoice::Automation
+                       : TBrowserChoice::Program;
+}
+
+TConnectionMode ConnectionModeOf(int stored) {
+  return stored == 0   ? TConnectionMode::Direct
+         : stored == 2 ? TConnectionMode::Proxy
+                       : TConnectionMode::SystemSettings;
+}
+
 std::string GetProgramFolder() { return AddBackslash(ExtractFilePath(GetModulePath())); }
 
 std::string OemDataFolder = GetProgramFolder() + "OEM\\";

@@ -13,6 +13,15 @@ class TStream;
 const int kHighlightKeywordCount = 10;
 const int kCustomBoundCount = 10;
 
+// How links open, by the number stored as CommonBrows: any number but 0 and
+// 1 names the program in CommonBrowsName.
+enum class TBrowserChoice { Shell = 0, Automation = 1, Program = 2 };
+TBrowserChoice BrowserChoiceOf(int stored);
+// The connection, by the number stored as InternetPreConfig: any number but
+// 0 and 2 means the system's Internet settings.
+enum class TConnectionMode { Direct = 0, SystemSettings = 1, Proxy = 2 };
+TConnectionMode ConnectionModeOf(int stored);
+
 struct TTickerSettings {
   // [Run]
   TDateTime RefreshNow = 0;

@@ -151,40 +151,12 @@ int TextWidthIn(const TFont& font, const std::string& text) {
   return text.empty() ? 0 : FontTextExtent(font, text).cx;
 }
 
-BOOL GetVersionNumbers(DWORD& major, DWORD& minor, DWORD* platform = nullptr) {
-  OSVERSIONINFOW info = {};
-  info.dwOSVersionInfoSize = sizeof info;
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
-  BOOL ok = GetVersionExW(&info);
-#pragma GCC diagnostic pop
-  major = ok ? info.dwMajorVersion : 0;
-  minor = ok ? info.dwMinorVersion : 0;
-  if (platform) *platform = ok ? info.dwPlatformId : 0;
-  return ok;
-}
-
 }  // namespace
 
 void SetApplicationTitle(const std::string& text) { Application.SetTitle(text); }
 
-bool WindowsAbove4() {
-  DWORD major, minor;
-  GetVersionNumbers(major, minor);
-  return major > 4;
-}
-
-bool WindowsAbove5() {
-  DWORD major, minor;
-  GetVersionNumbers(major, minor);
-  return major > 5;
-}
-
-bool WindowsNtPlatform() {
-  DWORD major, minor, platform;
-  GetVersionNumbers(major, minor, &platform);
-  return platform == VER_PLATFORM_WIN32_NT;
-}
+bool WindowsAbove4() { return WindowsVersion().Major > 4; }
+bool WindowsAbove5() { return WindowsVersion().Major > 5; }
 
 // A quote would end the browser's quoted parameter early.
 bool IsOpenableLink(const std::string& url) { return IsWebAddress(url, "\""); }
@@ -211,11 +183,12 @@ void OpenLink(const std::string& url) {
       KvBandForm->CloseSummaryHint();
       KvBandForm->Repaint();
     }
+    const TBrowserChoice browser = BrowserChoiceOf(TickerSettings.CommonBrows);
     if (!IsOpenableLink(url)) {
       MessageBeep(MB_OK);
-    } else if (TickerSettings.CommonBrows == 0) {
+    } else if (browser == TBrowserChoice::Shell) {
       OpenThroughShell(url);
-    } else if (TickerSettings.CommonBrows == 1) {
+    } else if (browser == TBrowserChoice::Automation) {
       OpenWithBrowserObject(url);
     } else {
       ShellExecuteW(nullptr, nullptr, SjisToWide(TickerSettings.CommonBrowsName).c_str(),
@@ -583,7 +556,7 @@ void TKvBandForm::FormDestroy(TObject*) {
 
 void TKvBandForm::StartRefresh() {
   // Always the setup program beside the ticker, never a name from data.
-  StartProgram(GetProgramFolder() + "TessivarSetup.exe", "FEED");
+  StartProgram(GetProgramFolder() + "TessivarSetup.exe", SetupWordOf(TTickerCommand::Refresh));
 }
 
 bool TKvBandForm::ShowsPicture() {

@@ -15,6 +15,7 @@
 #include "L_OrvanelCompo.h"
 #include "SKGradation.h"
 #include "Taskbar.h"
+#include "TickerCommands.h"
 #include "TickerDisplay.h"
 #include "classlib/Forms.h"
 #include "classlib/Image.h"
@@ -29,8 +30,6 @@ void SetApplicationTitle(const std::string& text);
 // The Windows major version is above 4 / above 5.
 bool WindowsAbove4();
 bool WindowsAbove5();
-// Windows of the NT family (not 9x).
-bool WindowsNtPlatform();
 
 // Only absolute http: and https: addresses without control characters,
 // blanks or quotes may be opened: a link comes from feed data and must
@@ -79,7 +78,7 @@ class TKvBandForm : public TForm {
   TComboMini ED_Keyword;
   TSpeedButton KeywordButton2, LB_Keyword;
   TMenuItem *Mn_Find, *Mn_Cust, *C1, *X1;
-  // The clickable areas of an OEM skin (Tag: 0 up, 1 pressed, 2 latched on).
+  // The clickable areas of an OEM skin (Tag: their TAreaLook).
   std::unique_ptr<TPaintBox> CustomAreas[kCustomBoundCount];
   TArticleMenu ArticleMenu;
 
@@ -145,7 +144,7 @@ class TKvBandForm : public TForm {
 
   // Menus and commands (TessivarOrvanelMenus.cpp).
   void Refresh1Click(TObject* sender);  // RunCommand(sender's Tag)
-  void RunCommand(int tag);
+  void RunCommand(TTickerCommand command);
   void PopupMenu_MainPopup(TObject* sender);
   void Image_StopMenuPopup(TObject* sender);
   void Mn_Alpha_100Click(TObject* sender);
@@ -191,7 +190,7 @@ class TKvBandForm : public TForm {
   void BuildMenus();
   void BuildKeywordPanel();
   void BuildEngineMenu();
-  void StartSetupCommand(int tag);
+  void StartSetupCommand(TTickerCommand command);
   void PaintArea(TPaintBox& area);
   bool historyRead_ = false;
   void ShowItem(const TShownItem& item, bool withSender);

@@ -6,6 +6,7 @@
 
 #include "TickerUtils.h"
 #include "classlib/Screen.h"
+#include "shared/S_FileUtils.h"
 #include "shared/Tessivar_Seihin.h"
 
 namespace {
@@ -70,7 +71,7 @@ void TKvBandForm::ShowSummaryHint() {
       }
     }
     RECT r = SummaryHintRect(cursor, w + 12, h + 12, Screen.Width(), Screen.Height());
-    hint.Rounded = t.Hint3DTop == t.Hint3DBotm && WindowsNtPlatform() && !WindowsAbove5();
+    hint.Rounded = t.Hint3DTop == t.Hint3DBotm && WindowsVersion().NtFamily && !WindowsAbove5();
     hint.ActivateHint(r, summary.Text);
   } catch (...) {
     // A hint that fails shows nothing; the ticker runs on.

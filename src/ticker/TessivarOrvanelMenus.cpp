@@ -32,6 +32,14 @@ bool Confirm(const std::string& question) {
 
 const char kInstallerName[] = "TessivarInst.exe";
 
+TAreaLook LookOf(const TPaintBox& area) { return static_cast<TAreaLook>(area.Tag); }
+
+void SetLook(TPaintBox& area, TAreaLook look) {
+  if (LookOf(area) == look) return;
+  area.Tag = static_cast<int>(look);
+  area.Repaint();
+}
+
 }  // namespace
 
 void SetConfirmForTest(std::function<bool(const std::string&)> confirm) {
@@ -41,18 +49,19 @@ void SetConfirmForTest(std::function<bool(const std::string&)> confirm) {
 void TKvBandForm::BuildMenus() {
   TNotifyEvent command = [this](TObject* s) { Refresh1Click(s); };
   TNotifyEvent alpha = [this](TObject* s) { Mn_Alpha_100Click(s); };
+  auto tag = [](TTickerCommand c) { return static_cast<int>(c); };
   // clang-format off
   AddMenuRows(PopupMenu_Main.Items(), {
-      {&Refresh1, "更新(&F)", 0, command},
-      {&Mn_Reread, "再読込(&R)", 1, command},
+      {&Refresh1, "更新(&F)", tag(TTickerCommand::Refresh), command},
+      {&Mn_Reread, "再読込(&R)", tag(TTickerCommand::Reread), command},
       {nullptr, "-"},
-      {&Mn_First, "先頭(&T)", 5, command},
-      {&Mn_LoopBack, "巻き戻し(&B)", 6, command},
-      {&Mn_Pause, "停止(&S)", 7, command},
-      {nullptr, "-", 2},
+      {&Mn_First, "先頭(&T)", tag(TTickerCommand::First), command},
+      {&Mn_LoopBack, "巻き戻し(&B)", tag(TTickerCommand::LoopBack), command},
+      {&Mn_Pause, "停止(&S)", tag(TTickerCommand::Pause), command},
+      {nullptr, "-"},
       {&Mn_Kiji, "記事(&D)", 0, nullptr, false},
-      {nullptr, "-", 4},
-      {&Mn_Setup, "設定(&E)...", 3, command},
+      {nullptr, "-"},
+      {&Mn_Setup, "設定(&E)...", tag(TTickerCommand::Setup), command},
       {&Mn_Option, "オプション(&O)", 0, nullptr, false, false, {
           {&Mn_Alpha, "半透明(&C)", 0, nullptr, true, false, {
               {&Mn_Alpha_None, "無(&N)", 0, alpha, true, true},
@@ -68,9 +77,9 @@ void TKvBandForm::BuildMenus() {
           {&Mn_UnInst, "アンインストール(&U)...", 0, [this](TObject* s) { Mn_UnInstClick(s); },
            false}}},
       {nullptr, "-"},
-      {&Mn_Update, "最新版へアップデート(&U)...", 4, command},
-      {&Mn_HomePage, "ホームページ(&H)...", 9, command},
-      {&TessivarOrvanel1, "このプログラムについて(&A)...", 10, command},
+      {&Mn_Update, "最新版へアップデート(&U)...", tag(TTickerCommand::Update), command},
+      {&Mn_HomePage, "ホームページ(&H)...", tag(TTickerCommand::HomePage), command},
+      {&TessivarOrvanel1, "このプログラムについて(&A)...", tag(TTickerCommand::Product), command},
       {nullptr, "-"},
       {&Mn_Exit, "終了(&X)", 0, [this](TObject* s) { Mn_ExitClick(s); }, false},
   });
@@ -92,51 +101,50 @@ void TKvBandForm::BuildMenus() {
 }
 
 void TKvBandForm::Refresh1Click(TObject* sender) {
-  if (auto* item = dynamic_cast<TMenuItem*>(sender)) RunCommand(item->Tag);
+  if (auto* item = dynamic_cast<TMenuItem*>(sender))
+    RunCommand(static_cast<TTickerCommand>(item->Tag));
 }
 
-void TKvBandForm::RunCommand(int tag) {
+void TKvBandForm::RunCommand(TTickerCommand command) {
   if (Closing) return;
-  switch (tag) {
-    case 0:
-    case 1:
-    case 3:
-    case 4:
-      StartSetupCommand(tag);
-      break;
-    case 5:
+  if (SetupWordOf(command)) {
+    StartSetupCommand(command);
+    return;
+  }
+  switch (command) {
+    case TTickerCommand::First:
       if (!Display.TickerLines.empty()) {
         Display.NextIndex = 0;
         ShowNextNow();
       }
       break;
-    case 6:
+    case TTickerCommand::LoopBack:
       SetBackMode(!Display.Reverse);
       break;
-    case 7:
+    case TTickerCommand::Pause:
       SetPaused(!Display.Paused);
       break;
-    case 9:
+    case TTickerCommand::HomePage:
       OpenLink(TickerSettings.UrlHome);
       break;
-    case 10:
+    case TTickerCommand::Product:
       OpenLink(TickerSettings.UrlDesk);
+      break;
+    default:
       break;
   }
 }
 
 // Only the system's own programs beside the ticker, with fixed words.
-void TKvBandForm::StartSetupCommand(int tag) {
+void TKvBandForm::StartSetupCommand(TTickerCommand command) {
   const TCursor cursor = Screen.Cursor();
   Screen.SetCursor(crAppStart);
   try {
     const std::string folder = GetProgramFolder();
-    if (tag == 4 && WindowsAbove5() && FileExists(folder + "TessivarUpdate.exe")) {
-      StartProgram(folder + "TessivarUpdate.exe", "UPDATE");
-    } else {
-      const char* word = tag == 0 ? "FEED" : tag == 1 ? "REFRESH" : tag == 4 ? "UPDATE" : "";
-      StartProgram(folder + "TessivarSetup.exe", word);
-    }
+    const bool launcher = command == TTickerCommand::Update && WindowsAbove5() &&
+                          FileExists(folder + "TessivarUpdate.exe");
+    StartProgram(folder + (launcher ? "TessivarUpdate.exe" : "TessivarSetup.exe"),
+                 SetupWordOf(command));
   } catch (...) {
     // A program that cannot be started leaves no message.
   }
@@ -148,7 +156,7 @@ void TKvBandForm::PopupMenu_MainPopup(TObject*) {
   try {
     // The summary hint would stand over the open menu.
     CloseSummaryHint();
-    Mn_Update->Visible = WindowsNtPlatform();
+    Mn_Update->Visible = WindowsVersion().NtFamily;
     const bool lines = !Display.TickerLines.empty();
     Mn_First->Enabled = lines;
     Mn_LoopBack->Enabled = lines;
@@ -270,14 +278,11 @@ void TKvBandForm::CreateSkinAreas() {
     a.SetPopupMenu(&PopupMenu_Main);
     a.OnPaint = [this, &a](TObject*) { PaintArea(a); };
     a.OnMouseDown = [&a](TObject*, TMouseButton b, TShiftState, int, int) {
-      if (b != mbLeft || a.Tag != 0) return;
-      a.Tag = 1;
-      a.Repaint();
+      if (b == mbLeft && LookOf(a) == TAreaLook::Up) SetLook(a, TAreaLook::Pressed);
     };
+    // A latched area stays framed: the release only lifts a pressed one.
     a.OnMouseUp = [&a](TObject*, TMouseButton, TShiftState, int, int) {
-      if (a.Tag != 1) return;
-      a.Tag = 0;
-      a.Repaint();
+      if (LookOf(a) == TAreaLook::Pressed) SetLook(a, TAreaLook::Up);
     };
     a.OnClick = [this](TObject* s) { RunAreaCommand(s); };
     a.SetParent(this);
@@ -291,7 +296,7 @@ void TKvBandForm::PaintArea(TPaintBox& area) {
   c.Brush.Style = bsClear;
   RECT r = area.ClientRect();
   c.FillRect(r);
-  if (area.Tag > 0) Frame3D(c, r, (TColor)0x808080, (TColor)0xFFFFFF, 1);
+  if (LookOf(area) != TAreaLook::Up) Frame3D(c, r, (TColor)0x808080, (TColor)0xFFFFFF, 1);
 }
 
 void TKvBandForm::RunAreaCommand(TObject* sender) {
@@ -299,29 +304,21 @@ void TKvBandForm::RunAreaCommand(TObject* sender) {
   if (Closing || !area) return;
   area->Repaint();
   const std::string word = SkinAreaCommand(area->Hint());
-  const TAreaCommand command = AreaCommandOf(word);
-  const std::pair<TAreaCommand, TMenuItem*> menuCommands[] = {
-      {TAreaCommand::Pause, Mn_Pause},       {TAreaCommand::Back, Mn_LoopBack},
-      {TAreaCommand::Top, Mn_First},         {TAreaCommand::Setup, Mn_Setup},
-      {TAreaCommand::HomePage, Mn_HomePage}, {TAreaCommand::Product, TessivarOrvanel1},
-      {TAreaCommand::Refresh, Refresh1},     {TAreaCommand::Reread, Mn_Reread}};
-  TMenuItem* item = nullptr;
-  for (const auto& c : menuCommands)
-    if (c.first == command) item = c.second;
-  if (item) {
-    RunCommand(item->Tag);
-    // The setup program gets a moment to take its mutex.
-    if (command == TAreaCommand::Refresh || command == TAreaCommand::Reread) Sleep(300);
-  } else if (command == TAreaCommand::Play) {
+  const TTickerCommand command = AreaCommandOf(word);
+  if (command == TTickerCommand::Play) {
     Image_StopMenuPopup(area);
-  } else if (command == TAreaCommand::Search) {
+  } else if (command == TTickerCommand::Search) {
     KeywordButtonClick(area);
-  } else if (command == TAreaCommand::Icon) {
+  } else if (command == TTickerCommand::Icon) {
     ShowWindow(Handle(), SW_HIDE);
-  } else if (command == TAreaCommand::Close) {
+  } else if (command == TTickerCommand::Close) {
     Mn_ExitClick(area);
-  } else {
+  } else if (command == TTickerCommand::Link) {
     OpenLink(word);
+  } else {
+    RunCommand(command);
+    // The setup program gets a moment to take its mutex.
+    if (command == TTickerCommand::Refresh || command == TTickerCommand::Reread) Sleep(300);
   }
   if (!Closing) area->Repaint();
 }
@@ -330,19 +327,16 @@ void TKvBandForm::UpdateAreaStates() {
   if (TickerSettings.manualMode != 2) return;
   for (auto& slot : CustomAreas) {
     if (!slot) continue;
-    const TAreaCommand command = AreaCommandOf(SkinAreaCommand(slot->Hint()));
+    const TTickerCommand command = AreaCommandOf(SkinAreaCommand(slot->Hint()));
     bool on;
-    if (command == TAreaCommand::Search)
+    if (command == TTickerCommand::Search)
       on = KeywordButton.Down();
-    else if (command == TAreaCommand::Pause)
+    else if (command == TTickerCommand::Pause)
       on = Display.Paused;
-    else if (command == TAreaCommand::Back)
+    else if (command == TTickerCommand::LoopBack)
       on = Display.Reverse;
     else
       continue;
-    const int tag = on ? 2 : 0;
-    if (slot->Tag == tag) continue;
-    slot->Tag = tag;
-    slot->Repaint();
+    SetLook(*slot, on ? TAreaLook::Latched : TAreaLook::Up);
   }
 }

@@ -14,6 +14,30 @@ namespace {
 const int kAreaFields = 10;
 const int kHintPieces = 5;
 
+// Each command with the word a skin area names it by and the word the setup
+// program is started with (null: none).
+// clang-format off
+const struct {
+  TTickerCommand Command;
+  const char* AreaWord;
+  const char* SetupWord;
+} kCommands[] = {
+    {TTickerCommand::Refresh, "refresh", "FEED"},
+    {TTickerCommand::Reread, "reread", "REFRESH"},
+    {TTickerCommand::Setup, "setup", ""},
+    {TTickerCommand::Update, nullptr, "UPDATE"},
+    {TTickerCommand::First, "top", nullptr},
+    {TTickerCommand::LoopBack, "back", nullptr},
+    {TTickerCommand::Pause, "pause", nullptr},
+    {TTickerCommand::HomePage, "homepage", nullptr},
+    {TTickerCommand::Product, "product", nullptr},
+    {TTickerCommand::Play, "play", nullptr},
+    {TTickerCommand::Search, "search", nullptr},
+    {TTickerCommand::Icon, "icon", nullptr},
+    {TTickerCommand::Close, "close", nullptr},
+};
+// clang-format on
+
 bool IsControlByte(unsigned char b) { return b < 0x20 || b == 0x7F; }
 
 // TessivarSetup runs these when any argument is one of them (case ignored), and
@@ -60,17 +84,15 @@ std::string SkinAreaCommand(const std::string& hint) {
   return pieces[2];
 }
 
-TAreaCommand AreaCommandOf(const std::string& word) {
-  static const struct {
-    const char* Word;
-    TAreaCommand Command;
-  } kWords[] = {{"play", TAreaCommand::Play},         {"search", TAreaCommand::Search},
-                {"pause", TAreaCommand::Pause},       {"back", TAreaCommand::Back},
-                {"top", TAreaCommand::Top},           {"setup", TAreaCommand::Setup},
-                {"homepage", TAreaCommand::HomePage}, {"product", TAreaCommand::Product},
-                {"refresh", TAreaCommand::Refresh},   {"reread", TAreaCommand::Reread},
-                {"icon", TAreaCommand::Icon},         {"close", TAreaCommand::Close}};
-  for (const auto& w : kWords)
-    if (word.size() == strlen(w.Word) && StartsWithNoCase(word, w.Word)) return w.Command;
-  return TAreaCommand::Link;
+TTickerCommand AreaCommandOf(const std::string& word) {
+  for (const auto& c : kCommands)
+    if (c.AreaWord && word.size() == strlen(c.AreaWord) && StartsWithNoCase(word, c.AreaWord))
+      return c.Command;
+  return TTickerCommand::Link;
+}
+
+const char* SetupWordOf(TTickerCommand command) {
+  for (const auto& c : kCommands)
+    if (c.Command == command) return c.SetupWord;
+  return nullptr;
 }

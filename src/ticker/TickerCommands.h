@@ -1,6 +1,6 @@
-// The pieces of the ticker's commands that need no window: starting the
-// system's own programs, the parameter made of a dropped text, and the
-// clickable areas an OEM skin defines.
+// The pieces of the ticker's commands that need no window: the commands and
+// their words, starting the system's own programs, the parameter made of a
+// dropped text, and the clickable areas an OEM skin defines.
 #pragma once
 #include <optional>
 #include <string>
@@ -30,20 +30,30 @@ bool ParseSkinArea(const std::string& bound, TSkinAreaSpec& parsed);
 // The command word of an area: the second "|" piece of its Hint.
 std::string SkinAreaCommand(const std::string& hint);
 
-enum class TAreaCommand {
+// The ticker's commands. The main menu's entries carry theirs in Tag; a
+// skin area names its command with a word.
+enum class TTickerCommand {
+  Refresh,   // TessivarSetup.exe "FEED"
+  Reread,    // TessivarSetup.exe "REFRESH"
+  Setup,     // TessivarSetup.exe alone: the settings dialog
+  Update,    // TessivarUpdate.exe or TessivarSetup.exe "UPDATE"
+  First,     // show the first line now
+  LoopBack,  // toggle reverse
+  Pause,     // toggle pause
+  HomePage,  // the OEM home page
+  Product,   // the product page
+  // Skin areas only.
   Play,
   Search,
-  Pause,
-  Back,
-  Top,
-  Setup,
-  HomePage,
-  Product,
-  Refresh,
-  Reread,
   Icon,
   Close,
-  Link  // anything else: the word is opened as a link
+  Link  // any other word: the word is opened as a link
 };
-// The word compared ignoring case.
-TAreaCommand AreaCommandOf(const std::string& word);
+// The command of a skin area's word, compared ignoring case.
+TTickerCommand AreaCommandOf(const std::string& word);
+// The word TessivarSetup.exe is started with ("" for the settings dialog);
+// null for a command that starts no program.
+const char* SetupWordOf(TTickerCommand command);
+
+// The look of a skin area, kept in its Tag; any but Up draws the pressed frame.
+enum class TAreaLook { Up = 0, Pressed = 1, Latched = 2 };

@@ -6,6 +6,7 @@
 
 #include "classlib/Text.h"
 #include "shared/S_ShellFolder.h"
+#include "shared/S_UxTheme.h"
 #include "common/TestFiles.h"
 
 namespace {
@@ -318,4 +319,22 @@ TEST(System, ProgramPathAndWindowsFolder) {
   EXPECT_EQ(TempFolder().back(), '\\');
   EXPECT_TRUE(IsWindows5OrLater());
   EXPECT_EQ(ExpandFileName(""), "");
+}
+
+TEST(System, VersionChecksFollowTheReportedWindows) {
+  const struct {
+    TWindowsVersion Version;
+    bool Five, XP;
+  } cases[] = {{{4, 10, false}, false, false},  // 98
+               {{5, 0, true}, true, false},     // 2000
+               {{5, 1, true}, true, true},
+               {{6, 0, true}, true, true}};
+  for (const auto& c : cases) {
+    SetWindowsVersionForTest(&c.Version);
+    SCOPED_TRACE(std::to_string(c.Version.Major) + "." + std::to_string(c.Version.Minor));
+    EXPECT_EQ(IsWindows5OrLater(), c.Five);
+    EXPECT_EQ(IsWindowsXPOrLater(), c.XP);
+  }
+  SetWindowsVersionForTest(nullptr);
+  EXPECT_GT(WindowsVersion().Major, 4u);
 }

@@ -327,6 +327,17 @@ TEST_F(SettingsTest, FailedSaveReportsFalseAndLeavesTheFile) {
   EXPECT_EQ(ReadWholeFile(TickerIniPath), before);
 }
 
+TEST(StoredChoices, NumbersOutsideTheListKeepTheirMeaning) {
+  EXPECT_EQ(BrowserChoiceOf(0), TBrowserChoice::Shell);
+  EXPECT_EQ(BrowserChoiceOf(1), TBrowserChoice::Automation);
+  EXPECT_EQ(BrowserChoiceOf(5), TBrowserChoice::Program);
+  EXPECT_EQ(BrowserChoiceOf(-1), TBrowserChoice::Program);
+  EXPECT_EQ(ConnectionModeOf(0), TConnectionMode::Direct);
+  EXPECT_EQ(ConnectionModeOf(2), TConnectionMode::Proxy);
+  EXPECT_EQ(ConnectionModeOf(7), TConnectionMode::SystemSettings);
+  EXPECT_EQ(ConnectionModeOf(-1), TConnectionMode::SystemSettings);
+}
+
 TEST(ScrambleText, RoundTripsEveryTextUpTo127BytesWithNuls) {
   unsigned seed = 12345;
   for (size_t len = 0; len <= 127; ++len) {

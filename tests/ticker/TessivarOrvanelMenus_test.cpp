@@ -123,10 +123,22 @@ TEST_F(Menus, CommandsStartTheSystemsOwnProgramsWithTheirWords) {
 TEST_F(Menus, WithoutTheLauncherTheUpdateGoesToTheSetupProgram) {
   const std::string launcher = GetProgramFolder() + "TessivarUpdate.exe";
   ASSERT_TRUE(RenameFileSJ(launcher, launcher + ".away"));
-  Window().RunCommand(4);
+  Window().RunCommand(TTickerCommand::Update);
   std::vector<Start> starts = Starts(1);
   RenameFileSJ(launcher + ".away", launcher);
   EXPECT_EQ(starts, (std::vector<Start>{{"TessivarSetup.exe", "UPDATE"}}));
+}
+
+TEST_F(Menus, OnOlderWindowsTheUpdateFallsBackOrIsHidden) {
+  TKvBandForm& f = Window();
+  const TWindowsVersion xp = {5, 1, true}, me = {4, 90, false};
+  SetWindowsVersionForTest(&xp);
+  f.RunCommand(TTickerCommand::Update);  // the launcher beside is for Vista and later
+  SetWindowsVersionForTest(&me);
+  f.PopupMenu_MainPopup(&f.PopupMenu_Main);
+  SetWindowsVersionForTest(nullptr);
+  EXPECT_FALSE(f.Mn_Update->Visible);
+  EXPECT_EQ(Starts(1), (std::vector<Start>{{"TessivarSetup.exe", "UPDATE"}}));
 }
 
 TEST_F(Menus, ADroppedTextReachesTheSetupProgramAsOneArgument) {
@@ -162,29 +174,29 @@ TEST_F(Menus, TheMenuFollowsTheDisplayState) {
   EXPECT_FALSE(f.Mn_First->Enabled);
   EXPECT_FALSE(f.Mn_LoopBack->Enabled);
   EXPECT_TRUE(f.Mn_Update->Visible);
-  f.RunCommand(5);  // nothing to show first
+  f.RunCommand(TTickerCommand::First);  // nothing to show first
   EXPECT_TRUE(f.Display.TickerLines.empty());
 
   WriteTicker("45000\tF\tA\thttp://a/\t\t\r\n45000\tF\tB\thttp://b/\t\t\r\n");
   FileCheck();
-  f.RunCommand(6);
-  f.RunCommand(7);
+  f.RunCommand(TTickerCommand::LoopBack);
+  f.RunCommand(TTickerCommand::Pause);
   f.PopupMenu_MainPopup(&f.PopupMenu_Main);
   EXPECT_TRUE(f.Mn_First->Enabled);
   EXPECT_TRUE(f.Mn_LoopBack->Visible);
   EXPECT_TRUE(f.Mn_LoopBack->Checked);
   EXPECT_TRUE(f.Mn_Pause->Checked);
   EXPECT_TRUE(f.Image_Stop.Visible());
-  f.RunCommand(7);
-  f.RunCommand(6);
+  f.RunCommand(TTickerCommand::Pause);
+  f.RunCommand(TTickerCommand::LoopBack);
   EXPECT_FALSE(f.Display.Reverse);
-  f.RunCommand(5);
+  f.RunCommand(TTickerCommand::First);
   EXPECT_NE(f.Message.Title().find("A"), std::string::npos);
   f.Display.ScrollMode = 2;  // a scrolling strip has no back mode
   f.PopupMenu_MainPopup(&f.PopupMenu_Main);
   EXPECT_FALSE(f.Mn_LoopBack->Visible);
-  f.RunCommand(9);
-  f.RunCommand(10);
+  f.RunCommand(TTickerCommand::HomePage);
+  f.RunCommand(TTickerCommand::Product);
   EXPECT_EQ(opened, (std::vector<std::string>{TickerSettings.UrlHome, TickerSettings.UrlDesk}));
 }
 

@@ -57,13 +57,14 @@ TEST(SkinArea, BoundsHintAndCommandFromTheOemText) {
 }
 
 TEST(SkinArea, CommandWordsIgnoreCaseAndAnythingElseIsALink) {
-  EXPECT_EQ(AreaCommandOf("Pause"), TAreaCommand::Pause);
-  EXPECT_EQ(AreaCommandOf("SEARCH"), TAreaCommand::Search);
-  EXPECT_EQ(AreaCommandOf("homepage"), TAreaCommand::HomePage);
-  EXPECT_EQ(AreaCommandOf("reread"), TAreaCommand::Reread);
-  EXPECT_EQ(AreaCommandOf("playing"), TAreaCommand::Link);
-  EXPECT_EQ(AreaCommandOf("http://example.com/"), TAreaCommand::Link);
-  EXPECT_EQ(AreaCommandOf(""), TAreaCommand::Link);
+  EXPECT_EQ(AreaCommandOf("Pause"), TTickerCommand::Pause);
+  EXPECT_EQ(AreaCommandOf("SEARCH"), TTickerCommand::Search);
+  EXPECT_EQ(AreaCommandOf("homepage"), TTickerCommand::HomePage);
+  EXPECT_EQ(AreaCommandOf("reread"), TTickerCommand::Reread);
+  EXPECT_EQ(AreaCommandOf("playing"), TTickerCommand::Link);
+  EXPECT_EQ(AreaCommandOf("http://example.com/"), TTickerCommand::Link);
+  EXPECT_EQ(AreaCommandOf(""), TTickerCommand::Link);
+  EXPECT_EQ(AreaCommandOf("update"), TTickerCommand::Link);  // only the menu updates
 }
 
 }  // namespace

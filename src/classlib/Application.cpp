@@ -141,6 +141,11 @@ void TApplication::HandleException(const std::exception* e) {
   MessageBeep(MB_ICONHAND);
 }
 
+void TApplication::GuardFailed(const char* step, const char* what) {
+  ++GuardFailureCount;
+  LastGuardFailure = std::string(step ? step : "") + (what ? std::string(": ") + what : "");
+}
+
 TForm* TApplication::ActiveForm() const {
   HWND h = GetActiveWindow();
   return dynamic_cast<TForm*>(TWinControl::FromHandle(h));

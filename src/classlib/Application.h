@@ -51,6 +51,11 @@ class TApplication {
   int ExceptionCount = 0;
   std::function<void(const std::exception*)> OnException;
 
+  // Steps run under Guard that failed, and the last one's name and error.
+  void GuardFailed(const char* step, const char* what);
+  int GuardFailureCount = 0;
+  std::string LastGuardFailure;
+
   TForm* ActiveForm() const;
   // Stay-on-top forms stop being top-most while a message box is up.
   void NormalizeTopMosts();

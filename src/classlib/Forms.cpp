@@ -433,6 +433,15 @@ void TForm::HandleMessage(TMessage& m) {
       Close();
       m.Result = 0;
       return;
+    case WM_QUERYENDSESSION:
+      // Logging off must not pass by the form's saving and its questions.
+      m.Result = CloseQuery() ? TRUE : FALSE;
+      return;
+    case WM_ENDSESSION:
+      // The process may be ended once this returns: leave the loop now.
+      if (m.WParam) Application.Terminate();
+      m.Result = 0;
+      return;
     case CM_DIALOGKEY:
       DialogKey(m);
       return;

@@ -182,11 +182,17 @@ void TSetForm::SB_EditClick(TObject*) {
   TFeedPage& p = TB_FEED;
   TCheckListBox& list = p.CheckListBox;
   const int i = list.ItemIndex();
-  if (!CheckEntryFields(true, i) || i < 0 || list.SelCount() == 0) return;
-  TFeedRecord* r = p.Record(i);
-  if (!r) return;
+  const TFeedRecord* const chosen = i >= 0 ? p.Record(i) : nullptr;
+  if (!CheckEntryFields(true, i)) return;
+  // A probe in the check serves the message queue, where rows may have been
+  // deleted, moved or chosen anew: the correction goes only to the feed it
+  // was meant for, and only while that feed is still the chosen one.
+  const int k = list.ItemIndex();
+  TFeedRecord* r = k >= 0 ? p.Record(k) : nullptr;
+  if (!r || r != chosen || list.SelCount() == 0) return;
+  if (k != i && !CheckEntryFields(true, k)) return;
   FListChanged = true;
-  list.SetItem(i, CleanFeedText(p.ED_Name.Text()));
+  list.SetItem(k, CleanFeedText(p.ED_Name.Text()));
   r->FeedUrl = CleanFeedText(p.ED_URL.Text());
   r->RankingFeed = p.CB_Rank.Checked() ? 1 : 0;
   r->StartHour = std::max(0, p.CB_TimeSt.ItemIndex());

@@ -276,3 +276,23 @@ TEST_F(FeedEditor, TheDialogStaysOpenWhileAProbeRuns) {
   EXPECT_EQ(1, List(*form).ItemCount());
   CloseAndRead(*form);
 }
+
+TEST_F(FeedEditor, ADeleteDuringTheProbeOfACorrectionLeavesTheOtherFeedsAsTheyWere) {
+  ScriptedResponse slow = Feed(kRss);
+  slow.DelayMs = 1500;
+  server.On("/slow.xml", slow);
+  WriteList(kTwoFeeds + std::string("*\tThird\thttp://127.0.0.1:1/t.xml\r\n"));
+  auto form = Open();
+  TFeedPage& p = form->TB_FEED;
+  ClickEntry(*form, 1);
+  TypeInto(p.ED_URL, server.Url("/slow.xml"));
+  TypeInto(p.ED_Name, "");
+  // Nothing serves the queue before the probe does: the key arrives while it runs.
+  PostMessageW(List(*form).Handle(), WM_KEYDOWN, VK_DELETE, 0);
+  EXPECT_EQ("\"Beta\" を削除しますか？", Answered("確認", "はい(&Y)", [&] { p.SB_Edit.Click(); }));
+  ASSERT_EQ(2, List(*form).ItemCount());
+  EXPECT_EQ("http://127.0.0.1:1/a.xml", p.Record(0)->FeedUrl);
+  EXPECT_EQ("Third", List(*form).Item(1));
+  EXPECT_EQ("http://127.0.0.1:1/t.xml", p.Record(1)->FeedUrl);
+  CloseAndRead(*form);
+}

@@ -251,6 +251,24 @@ TEST_F(SetFormTest, ValuesTheTickerWroteWhileOpenSurvive) {
   EXPECT_EQ("株価", t.HighlightKeywords[0]);
 }
 
+TEST_F(SetFormTest, LoggingOffSavesTheEditsAndEndsTheLoop) {
+  WriteSettings();
+  auto form = Open();
+  TypeInto(form->TB_KEYWORD.ED_Key1, "株価");
+  TFeedPage& feeds = form->TB_FEED;
+  TypeInto(feeds.ED_URL, "http://127.0.0.1:1/new.xml");
+  TypeInto(feeds.ED_Name, "新着");
+  feeds.SB_New.Click();
+  PostMessageW(form->Handle(), WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF);
+  PostMessageW(form->Handle(), WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+  ASSERT_TRUE(PumpUntil([] { return Application.Terminated(); }, 5000));
+  DiscardQueuedMessages();
+  Application.ClearTerminatedForTest();
+  EXPECT_EQ("株価", Stored().HighlightKeywords[0]);
+  EXPECT_EQ("*\t新着\thttp://127.0.0.1:1/new.xml\t\t\t\t\t\r\n", ReadWholeFile(FeedListPath()));
+  ASSERT_TRUE(Close(*form));
+}
+
 TEST_F(SetFormTest, AReadOnlySettingsFileAsksAndLosesNothing) {
   WriteSettings();
   const std::string before = ReadWholeFile(TickerIniPath);

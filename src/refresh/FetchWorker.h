@@ -7,7 +7,6 @@
 #pragma once
 #include <atomic>
 #include <memory>
-#include <mutex>
 #include <string>
 
 #include <windows.h>
@@ -35,8 +34,8 @@ class FetchWork {
   FetchWork(const FetchWork&) = delete;
   FetchWork& operator=(const FetchWork&) = delete;
 
-  // On the worker, with the session (open, and not closed while this runs
-  // unless the caller gives up on the work).
+  // On the worker, with its session. Run should return soon once Cancelled
+  // is set; the handles it opens are closed on the worker as it returns.
   virtual void Run(HINTERNET session) = 0;
 
   FetchSessionKey Session;
@@ -45,17 +44,15 @@ class FetchWork {
  private:
   friend class FetchWorker;
   friend bool RunOnFetchWorker(const std::shared_ptr<FetchWork>& work, DWORD deadlineTick);
-  void Cancel();
 
   KernelHandle done_;
-  std::mutex lock_;
-  // Guarded by lock_: the worker's session while this runs; Cancel closes it.
-  InternetHandle session_;
+  bool failed_ = false;  // written by the worker before done_ is set
 };
 
 // Runs the work on the worker while serving the GUI thread's queue. False
-// when the deadline (a GetTickCount value) passed or the application was told
-// to terminate first: the work is then cancelled, its session closed (which
-// aborts the calls blocked on it), and a worker that still does not finish is
-// left behind for a new one.
+// when the work raised, or when the deadline (a GetTickCount value) passed or
+// the application was told to terminate before the work finished: the work is
+// then cancelled and its worker left to end by itself once its blocked call
+// returns, closing its own handles; a new worker serves the next work. While
+// too many of those are still running, the next work waits for one to end.
 bool RunOnFetchWorker(const std::shared_ptr<FetchWork>& work, DWORD deadlineTick);

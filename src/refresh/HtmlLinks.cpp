@@ -1,9 +1,11 @@
 #include "HtmlLinks.h"
 
-#include <cstdlib>
+#include <algorithm>
 #include <cstring>
+#include <map>
 
 #include "HttpFetch.h"
+#include "classlib/Text.h"
 #include "shared/S_string.h"
 
 namespace {
@@ -39,54 +41,65 @@ void AppendCodePoint(std::string& out, long code, const std::string& original) {
     out += original;
 }
 
-std::string DecodeAttributeValue(const std::string& v) {
+bool IsDigitOf(char c, bool hex) {
+  return (c >= '0' && c <= '9') || (hex && (c | 0x20) >= 'a' && (c | 0x20) <= 'f');
+}
+
+int DigitValue(char c) { return c <= '9' ? c - '0' : (c | 0x20) - 'a' + 10; }
+
+// Decodes the character reference that starts at v[amp] ("&") into out and
+// returns the position of its ";", or npos for text that is none. Looks no
+// further than the reference itself, so a value full of "&" reads in one pass.
+size_t DecodeReference(const std::string& v, size_t amp, std::string& out) {
+  size_t p = amp + 1;
+  if (p < v.size() && v[p] == '#') {
+    const bool hex = ++p < v.size() && (v[p] | 0x20) == 'x';
+    if (hex) ++p;
+    const size_t digits = p;
+    long code = 0;
+    for (; p < v.size() && IsDigitOf(v[p], hex); ++p)
+      code = std::min(code * (hex ? 16 : 10) + DigitValue(v[p]), 0x110000L);
+    if (p == digits || p >= v.size() || v[p] != ';') return std::string::npos;
+    AppendCodePoint(out, code, v.substr(amp, p - amp + 1));
+    return p;
+  }
   static const struct {
     const char* name;
     char ch;
   } named[] = {{"amp;", '&'}, {"lt;", '<'}, {"gt;", '>'}, {"quot;", '"'}, {"apos;", '\''}};
+  for (const auto& e : named) {
+    const size_t n = std::strlen(e.name);
+    if (p + n > v.size()) continue;
+    size_t k = 0;
+    while (k < n && (v[p + k] | 0x20) == e.name[k]) ++k;
+    if (k == n) {
+      out += e.ch;
+      return p + n - 1;
+    }
+  }
+  return std::string::npos;
+}
+
+std::string DecodeAttributeValue(const std::string& v) {
   std::string out;
+  out.reserve(v.size());
   for (size_t i = 0; i < v.size(); ++i) {
-    if (v[i] != '&') {
+    size_t end = v[i] == '&' ? DecodeReference(v, i, out) : std::string::npos;
+    if (end == std::string::npos)
       out += v[i];
-      continue;
-    }
-    size_t semi = v.find(';', i);
-    std::string entity = semi == std::string::npos ? std::string() : v.substr(i + 1, semi - i);
-    bool done = false;
-    if (entity.size() > 2 && entity[0] == '#') {
-      bool hex = entity[1] == 'x' || entity[1] == 'X';
-      std::string digits = entity.substr(hex ? 2 : 1, entity.size() - (hex ? 3 : 2));
-      char* end = nullptr;
-      long code = std::strtol(digits.c_str(), &end, hex ? 16 : 10);
-      if (!digits.empty() && end && *end == '\0') {
-        AppendCodePoint(out, code, v.substr(i, semi - i + 1));
-        done = true;
-      }
-    } else {
-      for (const auto& e : named) {
-        if (AsciiLower(entity) == e.name) {
-          out += e.ch;
-          done = true;
-          break;
-        }
-      }
-    }
-    if (done)
-      i = semi;
     else
-      out += '&';
+      i = end;
   }
   return out;
 }
 
 struct Tag {
-  std::string Name;                                             // lower case
-  std::vector<std::pair<std::string, std::string>> Attributes;  // names lower case
+  std::string Name;                               // lower case
+  std::map<std::string, std::string> Attributes;  // names lower case
 
   const std::string* Attribute(const char* name) const {
-    for (const auto& a : Attributes)
-      if (a.first == name) return &a.second;
-    return nullptr;
+    auto it = Attributes.find(name);
+    return it == Attributes.end() ? nullptr : &it->second;
   }
 };
 
@@ -122,8 +135,8 @@ size_t ReadAttributes(const std::string& s, size_t pos, Tag& tag) {
       }
     }
     // The first of two attributes of one name counts, as in browsers.
-    if (!name.empty() && !tag.Attribute(name.c_str()))
-      tag.Attributes.emplace_back(name, DecodeAttributeValue(value));
+    if (!name.empty() && !tag.Attributes.count(name))
+      tag.Attributes.emplace(std::move(name), DecodeAttributeValue(value));
   }
   return std::string::npos;
 }
@@ -145,12 +158,29 @@ std::string TrimBlanks(const std::string& s) {
   return s.substr(b, e - b);
 }
 
+// A page saved as UTF-16 starts with its byte-order mark. Its text becomes
+// Shift-JIS like every other text here, so an ASCII href keeps its bytes.
+bool DecodeUtf16Page(const std::string& bytes, std::string& text) {
+  if (bytes.size() < 2) return false;
+  const bool little = bytes[0] == '\xFF' && bytes[1] == '\xFE';
+  const bool big = bytes[0] == '\xFE' && bytes[1] == '\xFF';
+  if (!little && !big) return false;
+  std::wstring wide((bytes.size() - 2) / 2, L'\0');
+  for (size_t i = 0; i < wide.size(); ++i) {
+    const unsigned char first = bytes[2 + 2 * i], second = bytes[3 + 2 * i];
+    wide[i] = static_cast<wchar_t>(little ? first | second << 8 : second | first << 8);
+  }
+  text = WideToSjis(wide);
+  return true;
+}
+
 }  // namespace
 
 THtmlPage ReadHtmlPage(const std::string& html) {
   THtmlPage page;
   bool haveBase = false;
-  const std::string& s = html;
+  std::string decoded;
+  const std::string& s = DecodeUtf16Page(html, decoded) ? decoded : html;
   size_t pos = 0;
   while ((pos = s.find('<', pos)) != std::string::npos) {
     if (s.compare(pos, 4, "<!--") == 0) {

@@ -19,7 +19,9 @@ struct THtmlPage {
 
 // Reads the <link> and <base> elements of the page: tags and attributes in
 // any letter case, order and quoting, entities in values decoded; comments
-// and the content of script, style, title, textarea and xmp are skipped.
+// and the content of script, style, title, textarea and xmp are skipped. A
+// page with a UTF-16 byte-order mark is read as text. The time taken grows about
+// linearly with the page, whatever it holds.
 THtmlPage ReadHtmlPage(const std::string& html);
 
 // Makes every href absolute against the base (itself resolved against the

@@ -172,13 +172,13 @@ std::wstring Component(const wchar_t* text, DWORD length) {
   return text && length ? std::wstring(text, length) : std::wstring();
 }
 
-// An https: address behind the proxy: a header of ours would travel inside
-// the tunnel to the feed's server, so the credentials go to WinInet, which
-// answers the proxy's challenge to its CONNECT with them. Not even in URL
-// mode are they the connection's: WinInet would answer the feed server's 401
-// with those.
-OpenedRequest OpenThroughProxyTunnel(FetchJob& job, HINTERNET internet, const std::string& url,
-                                     DWORD flags) {
+// Made step by step so that the request's time-outs hold before it is sent:
+// under Wine a request of InternetOpenUrl waits for its answer without any,
+// and a server that never answers would hold the worker for good. handProxy
+// gives the proxy credentials to WinInet, which answers the proxy's challenge
+// with them.
+OpenedRequest SendRequest(FetchJob& job, HINTERNET internet, const std::string& url, DWORD flags,
+                          const std::string& headers, bool handProxy) {
   OpenedRequest opened;
   std::wstring wideUrl = SjisToWide(url);
   URL_COMPONENTSW parts = {};
@@ -190,6 +190,7 @@ OpenedRequest OpenThroughProxyTunnel(FetchJob& job, HINTERNET internet, const st
                       Component(parts.lpszExtraInfo, parts.dwExtraInfoLength);
   path = path.substr(0, path.find(L'#'));
   if (path.empty()) path = L"/";
+  if (parts.nScheme == INTERNET_SCHEME_HTTPS) flags |= INTERNET_FLAG_SECURE;
   std::wstring user = Component(parts.lpszUserName, parts.dwUserNameLength);
   std::wstring password = Component(parts.lpszPassword, parts.dwPasswordLength);
   opened.Connection = InternetHandle(
@@ -197,17 +198,19 @@ OpenedRequest OpenThroughProxyTunnel(FetchJob& job, HINTERNET internet, const st
                        parts.nPort, user.empty() ? nullptr : user.c_str(),
                        password.empty() ? nullptr : password.c_str(), INTERNET_SERVICE_HTTP, 0, 0));
   if (!opened.Connection.get()) return opened;
-  opened.Request =
-      InternetHandle(HttpOpenRequestW(opened.Connection.get(), L"GET", path.c_str(), nullptr,
-                                      nullptr, nullptr, flags | INTERNET_FLAG_SECURE, 0));
+  opened.Request = InternetHandle(HttpOpenRequestW(opened.Connection.get(), L"GET", path.c_str(),
+                                                   nullptr, nullptr, nullptr, flags, 0));
   HINTERNET request = opened.Request.get();
   if (!request) return opened;
-  SetOptionText(request, INTERNET_OPTION_PROXY_USERNAME, job.Proxy.User);
-  SetOptionText(request, INTERNET_OPTION_PROXY_PASSWORD, job.Proxy.Password);
-  job.CredentialsHanded = true;
-  std::wstring headers = SjisToWide(ConditionalHeaders(job));
-  if (!HttpSendRequestW(request, headers.empty() ? nullptr : headers.c_str(),
-                        static_cast<DWORD>(headers.size()), nullptr, 0))
+  SetTimeouts(request, job.Limits);
+  if (handProxy) {
+    SetOptionText(request, INTERNET_OPTION_PROXY_USERNAME, job.Proxy.User);
+    SetOptionText(request, INTERNET_OPTION_PROXY_PASSWORD, job.Proxy.Password);
+    job.CredentialsHanded = true;
+  }
+  std::wstring wideHeaders = SjisToWide(headers);
+  if (!HttpSendRequestW(request, wideHeaders.empty() ? nullptr : wideHeaders.c_str(),
+                        static_cast<DWORD>(wideHeaders.size()), nullptr, 0))
     opened.Request.reset();
   return opened;
 }
@@ -216,11 +219,13 @@ OpenedRequest OpenRequest(FetchJob& job, HINTERNET internet, const std::string& 
   const ProxyConfig& proxy = job.Proxy;
   flags |= CacheFlags(proxy);
   bool handCredentials = proxy.Mode == TConnectionMode::Proxy && !proxy.User.empty();
-  OpenedRequest opened;
+  // An https: address behind the proxy: a header of ours would travel inside
+  // the tunnel to the feed's server, so the credentials go to WinInet for the
+  // proxy's challenge to its CONNECT. Not even in URL mode are they the
+  // connection's: WinInet would answer the feed server's 401 with those.
   if (handCredentials && StartsWithNoCase(url, "https://")) {
-    opened = OpenThroughProxyTunnel(job, internet, url, flags);
     job.CredentialsInUrlPending = false;
-    return opened;
+    return SendRequest(job, internet, url, flags, ConditionalHeaders(job), true);
   }
   std::string headers = ConditionalHeaders(job);
   std::string requestUrl = url;
@@ -233,10 +238,7 @@ OpenedRequest OpenRequest(FetchJob& job, HINTERNET internet, const std::string& 
     headers += "Proxy-Authorization: Basic " + Base64(proxy.User + ":" + proxy.Password) + "\r\n";
     job.CredentialsHanded = true;
   }
-  std::wstring wideHeaders = SjisToWide(headers);
-  opened.Request = InternetHandle(InternetOpenUrlW(
-      internet, SjisToWide(requestUrl).c_str(), wideHeaders.empty() ? nullptr : wideHeaders.c_str(),
-      static_cast<DWORD>(wideHeaders.size()), flags, 0));
+  OpenedRequest opened = SendRequest(job, internet, requestUrl, flags, headers, false);
   HINTERNET request = opened.Request.get();
   if (request && handCredentials && GetStatusCode(request) == StatusProxyAuthRequired) {
     // A proxy asking for another scheme than Basic: let WinInet answer it.
@@ -256,7 +258,6 @@ void RunRequests(FetchJob& job, HINTERNET internet) {
     OpenedRequest opened = OpenRequest(job, internet, url, flags);
     HINTERNET request = opened.Request.get();
     if (!request) return;
-    SetTimeouts(request, job.Limits);
     int status = GetStatusCode(request);
     if (status == 200) {
       std::string headers;

@@ -92,3 +92,31 @@ TEST(HtmlLinks, ShiftJisTextAndBrokenMarkupAreSurvived) {
   EXPECT_EQ((std::vector<std::string>{}), Hrefs("<!-- never closed <link href=\"/x.xml\">"));
   EXPECT_EQ((std::vector<std::string>{}), Hrefs("<script><link href=\"/x.xml\">"));
 }
+
+TEST(HtmlLinks, HostilePagesAreReadWhole) {
+  const std::string amps(2 * 1024 * 1024, '&');
+  auto links = ReadHtmlLinks("<link rel=\"" + amps + "\" href=\"/a.xml\">", kPage);
+  ASSERT_EQ(1u, links.size());
+  EXPECT_EQ(amps, links[0].Rel);
+  EXPECT_EQ("http://news.example/a.xml", links[0].Href);
+  // The first of two attributes of one name counts.
+  std::string crowded = "<link";
+  for (int i = 0; i < 100000; ++i) crowded += " a" + std::to_string(i) + "=x";
+  crowded += " href=\"/b.xml\" href=\"/c.xml\">";
+  EXPECT_EQ((std::vector<std::string>{"http://news.example/b.xml"}), Hrefs(crowded));
+}
+
+TEST(HtmlLinks, Utf16PagesInEitherByteOrderGiveTheHrefsOfAnAsciiPage) {
+  const std::string ascii =
+      "<head><base href=\"http://feeds.example/\"><link rel=alternate "
+      "type=application/rss+xml href=\"news.xml?a=1&amp;b=2\"></head>";
+  std::string little = "\xFF\xFE", big = "\xFE\xFF";
+  for (char c : ascii) {
+    little += {c, '\0'};
+    big += {'\0', c};
+  }
+  const std::vector<std::string> expected{"http://feeds.example/news.xml?a=1&b=2"};
+  EXPECT_EQ(expected, Hrefs(ascii));
+  EXPECT_EQ(expected, Hrefs(little));
+  EXPECT_EQ(expected, Hrefs(big));
+}

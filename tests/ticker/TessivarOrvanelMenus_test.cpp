@@ -15,6 +15,7 @@
 #include "classlib/Handles.h"
 #include "classlib/Screen.h"
 #include "classlib/Text.h"
+#include "common/StandInLog.h"
 #include "common/TestDataObject.h"
 #include "common/TestFiles.h"
 #include "common/TestMessages.h"
@@ -45,7 +46,7 @@ std::string FromUtf8(const std::string& utf8) {
 
 std::vector<Start> ReadStarts(const std::string& log) {
   std::vector<Start> starts;
-  std::istringstream lines(FromUtf8(ReadWholeFile(log)));
+  std::istringstream lines(FromUtf8(WholeLines(ReadWholeFile(log))));
   for (std::string line; std::getline(lines, line);) {
     Start start;
     std::istringstream fields(line);

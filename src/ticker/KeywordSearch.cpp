@@ -39,7 +39,19 @@ struct TPlaceholder {
   std::string (*Encode)(const std::string& keyword);
 };
 
-std::string AsTyped(const std::string& keyword) { return keyword; }
+// As typed, but with the bytes a link may not hold (blanks, quotes, control
+// characters) escaped, or a keyword of two words would never be opened. None
+// of them is a Shift-JIS trail byte, so double-byte characters stay whole.
+std::string AsTyped(const std::string& keyword) {
+  std::string out;
+  for (unsigned char b : keyword) {
+    if (b < 0x21 || b == 0x7F || b == '"')
+      AppendEscaped(out, b);
+    else
+      out += (char)b;
+  }
+  return out;
+}
 std::string ShiftJisEncoded(const std::string& keyword) { return UrlEncode(keyword); }
 std::string EucJpEncoded(const std::string& keyword) { return UrlEncode(SjisToEucJp(keyword)); }
 std::string Utf8Encoded(const std::string& keyword) { return UrlEncode(SjisToUtf8(keyword)); }

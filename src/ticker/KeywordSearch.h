@@ -34,7 +34,9 @@ std::string SjisToUtf8(const std::string& text);
 // The address of a search: with "$GOOGLE_DESKTOP$" in the template the
 // desktop-search address (its first "{1}" replaced by the UTF-8 keyword,
 // encoded); otherwise every "$KEYWORD$", "$KEYWORD_SHIFTJIS$",
-// "$KEYWORD_EUCJP$" and "$KEYWORD_UTF8$" replaced in one pass.
+// "$KEYWORD_EUCJP$" and "$KEYWORD_UTF8$" replaced in one pass. "$KEYWORD$"
+// takes the keyword as typed apart from "%XX" for blanks, quotes and
+// control characters, which no link that is opened may hold.
 std::string BuildSearchAddress(const std::string& urlTemplate, const std::string& keyword,
                                const std::string& desktopSearchUrl);
 // The registry's desktop-search address ("" when it is not installed).

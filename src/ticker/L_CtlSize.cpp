@@ -90,11 +90,17 @@ void TControlSize::Load(const std::string& mode) {
 void TControlSize::LoadForm(TForm& form, TCustomIniFile& ini, const std::string& mode) {
   if (Style == cssVisible) return;
   const std::string& s = section_;
-  RECT r = Bounds(
-      ini.ReadInteger(s, "szLeft", form.Left()), ini.ReadInteger(s, "szTop", form.Top()),
-      ini.ReadInteger(s, "szWidth", form.Width()), ini.ReadInteger(s, "szHeight", form.Height()));
-  r = ClampToDesktop(r, Screen.DesktopRect());
   HWND h = form.HandleIfAllocated();
+  // A damaged file's width of 0 would hide the window for good (each close
+  // stores it again): a size below the window's least keeps the current one.
+  const SIZE least = LeastWindowSize(h);
+  int width = ini.ReadInteger(s, "szWidth", form.Width());
+  int height = ini.ReadInteger(s, "szHeight", form.Height());
+  if (width < least.cx) width = form.Width();
+  if (height < least.cy) height = form.Height();
+  RECT r = Bounds(ini.ReadInteger(s, "szLeft", form.Left()),
+                  ini.ReadInteger(s, "szTop", form.Top()), width, height);
+  r = ClampToDesktop(r, Screen.DesktopRect());
   const bool zoomed = h && IsZoomed(h);
   const bool maximized = ini.ReadInteger(s, "szWindowState", zoomed ? 1 : 0) != 0;
   if (mode == "N" || SizeableBorder(form))

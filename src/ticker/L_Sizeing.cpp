@@ -15,6 +15,13 @@ RECT ClampToDesktop(const RECT& bounds, const RECT& desktop) {
   return Bounds(l, t, w, h);
 }
 
+SIZE LeastWindowSize(HWND window) {
+  MINMAXINFO info = {};
+  info.ptMinTrackSize = {1, 1};
+  if (window) SendMessageW(window, WM_GETMINMAXINFO, 0, (LPARAM)&info);
+  return SIZE{std::max<LONG>(info.ptMinTrackSize.x, 1), std::max<LONG>(info.ptMinTrackSize.y, 1)};
+}
+
 POINT CentreOnWorkArea(int w, int h, const RECT& workArea) {
   POINT p;
   p.x = workArea.left + (workArea.right - workArea.left - w) / 2;

@@ -7,6 +7,9 @@
 // higher than the desktop, not left of or above it, not beyond its right
 // or bottom edge.
 RECT ClampToDesktop(const RECT& bounds, const RECT& desktop);
+// The smallest size the window accepts by its WM_GETMINMAXINFO answer, and
+// never below one pixel (also without a window).
+SIZE LeastWindowSize(HWND window);
 // Left and top of a w x h window centred across the work area and a third
 // of the way down it.
 POINT CentreOnWorkArea(int w, int h, const RECT& workArea);

@@ -42,9 +42,10 @@ bool TTrayIcon::ShouldShow() const { return visible_ && (!minimized_ || Applicat
 
 HICON TTrayIcon::CurrentIconHandle() {
   if (icon_.Handle()) return icon_.Handle();
-  if (resourceNames_.empty() || resourceId_ < 0) return ApplicationIcon();
-  HICON loaded =
-      LoadIconW(GetModuleHandleW(nullptr), SjisToWide(resourceNames_[resourceId_]).c_str());
+  // The design's index is stored unclamped: only the read clamps it.
+  const int index = ResourceIconID();
+  if (resourceNames_.empty() || index < 0) return ApplicationIcon();
+  HICON loaded = LoadIconW(GetModuleHandleW(nullptr), SjisToWide(resourceNames_[index]).c_str());
   resourceIcon_.SetHandle(loaded ? CopyIcon(loaded) : nullptr);
   return resourceIcon_.Handle();
 }

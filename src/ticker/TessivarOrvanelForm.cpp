@@ -176,15 +176,17 @@ std::string BrowserParameters(const std::string& url) {
   return "\"" + url + std::string(trailing, '\\') + "\"";
 }
 
-void OpenLink(const std::string& url) {
+bool OpenLink(const std::string& url) {
   Screen.SetCursor(crAppStart);
+  bool handedOn = false;
   try {
     if (KvBandForm) {
       KvBandForm->CloseSummaryHint();
       KvBandForm->Repaint();
     }
     const TBrowserChoice browser = BrowserChoiceOf(TickerSettings.CommonBrows);
-    if (!IsOpenableLink(url)) {
+    handedOn = IsOpenableLink(url);
+    if (!handedOn) {
       MessageBeep(MB_OK);
     } else if (browser == TBrowserChoice::Shell) {
       OpenThroughShell(url);
@@ -196,8 +198,10 @@ void OpenLink(const std::string& url) {
     }
   } catch (...) {
     // A browser that cannot be started leaves the ticker as it was.
+    handedOn = false;
   }
   Screen.SetCursor(crDefault);
+  return handedOn;
 }
 
 void SetShellOpenForTest(std::function<void(const std::string& url)> open) {

@@ -38,8 +38,8 @@ bool IsOpenableLink(const std::string& url);
 // The browser program's parameters for a link: the address as one quoted argument.
 std::string BrowserParameters(const std::string& url);
 // Opens a link in the browser chosen by CommonBrows; beeps for a link that
-// may not be opened.
-void OpenLink(const std::string& url);
+// may not be opened. False when the link was refused or could not be handed on.
+bool OpenLink(const std::string& url);
 
 // Tests replace the shell open and the automation object's ProgID.
 void SetShellOpenForTest(std::function<void(const std::string& url)> open);

@@ -148,8 +148,10 @@ void TKvBandForm::Mn_FindClick(TObject*) {
     const std::string urlTemplate = LB_Keyword.Hint();
     const std::string keyword = TrimSpaces(ED_Keyword.Text());
     const bool desktop = urlTemplate.find("$GOOGLE_DESKTOP$") != std::string::npos;
-    OpenLink(BuildSearchAddress(urlTemplate, keyword, desktop ? DesktopSearchUrl() : ""));
-    if (keyword.empty()) return;
+    // A search that was not opened is no search to offer again.
+    if (!OpenLink(BuildSearchAddress(urlTemplate, keyword, desktop ? DesktopSearchUrl() : "")) ||
+        keyword.empty())
+      return;
     if (!historyRead_) AccessSearchHistory('R');
     std::vector<std::string> history = ED_Keyword.Items();
     if (!AddToSearchHistory(history, keyword)) return;

@@ -307,6 +307,14 @@ def helper_exe():
     return os.path.join(BUILD, "tests", "TessivarE2eHelper.exe")
 
 
+def standin_starts(folder):
+    """The starts logged in folder's standin.log so far, each as its program
+    name and arguments; a line still being written is left out."""
+    log = os.path.join(folder, "standin.log")
+    text = open(log, "rb").read().decode("utf-8") if os.path.exists(log) else ""
+    return [line.split("\t") for line in text[:text.rfind("\n") + 1].splitlines()]
+
+
 def settings_dialog_shown(seconds=60):
     """Waits for the settings dialog of a TessivarSetup run; True once it shows."""
     tmp = tempfile.mkdtemp(prefix="tessivar-win-")

@@ -123,9 +123,8 @@ def a_click_on_the_strip_opens_the_link_in_the_browser(server):
         time.sleep(4)
         x, y = rest_on_strip()
         helper("click", x, y, "left")
-        log = os.path.join(t.install.prog, "standin.log")
-        started = wait_for(lambda: os.path.exists(log) and open(log, encoding="utf-8").read(), 15)
-        assert started == "browser.exe\t%s\n" % link, started
+        started = wait_for(lambda: e2e.standin_starts(t.install.prog), 15)
+        assert started == [["browser.exe", link]], started
     finally:
         t.close()
 

@@ -7,7 +7,7 @@ import shutil
 import tempfile
 import time
 
-from tessivar_e2e import BIN, BUILD, answer_box, run_cases, wine_kill, wine_start
+from tessivar_e2e import BIN, BUILD, answer_box, run_cases, standin_starts, wine_kill, wine_start
 
 STANDIN = os.path.join(BUILD, "tests", "standin", "update-1.0.0.0.exe")
 
@@ -30,12 +30,10 @@ class Launcher:
 
     def setup_params(self):
         """The arguments the stand-in beside the launcher was started with."""
-        log = os.path.join(self.prog, "standin.log")
         for _ in range(300):
-            if os.path.exists(log):
-                time.sleep(0.2)
-                with open(log, encoding="utf-8") as f:
-                    return f.read().splitlines()[0].split("\t")[1:]
+            logged = standin_starts(self.prog)
+            if logged:
+                return logged[0][1:]
             time.sleep(0.1)
         raise AssertionError("the setup program beside the launcher was not started")
 

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "TessivarOrvanelForm.h"
 #include "common/TestFiles.h"
 #include "shared/FeedFiles.h"
 
@@ -65,9 +66,14 @@ TEST(BuildSearchAddress, EachPlaceholderInItsEncoding) {
   EXPECT_EQ(BuildSearchAddress("q=$KEYWORD_EUCJP$", keyword, ""), "q=%B8%A1%BA%F7%20%B8%EC");
   EXPECT_EQ(BuildSearchAddress("q=$KEYWORD_UTF8$", keyword, ""), "q=%E6%A4%9C%E7%B4%A2+%E8%AA%9E");
   EXPECT_EQ(BuildSearchAddress("q=$KEYWORD_UTF8$", "1+1 a@b", ""), "q=1%2B1+a@b");
-  // Unencoded, every time it occurs.
-  EXPECT_EQ(BuildSearchAddress("a=$KEYWORD$&b=$KEYWORD$", keyword, ""),
-            "a=" + keyword + "&b=" + keyword);
+  // Unencoded but for the blank, every time it occurs.
+  EXPECT_EQ(BuildSearchAddress("a=$KEYWORD$&b=$KEYWORD$", keyword, ""), "a=検索%20語&b=検索%20語");
+}
+
+TEST(BuildSearchAddress, TheTypedKeywordEscapesOnlyWhatNoLinkMayHold) {
+  const std::string address = BuildSearchAddress("http://a/?q=$KEYWORD$", "a b\"c\"\t+%&", "");
+  EXPECT_EQ(address, "http://a/?q=a%20b%22c%22%09+%&");
+  EXPECT_TRUE(IsOpenableLink(address));
 }
 
 TEST(BuildSearchAddress, InsertedTextIsNotSearchedAgain) {

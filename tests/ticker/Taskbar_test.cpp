@@ -75,6 +75,16 @@ TEST_F(TrayTest, ResourceIndexIsClampedAndTheAnimationWrapsIt) {
   EXPECT_EQ(t.ResourceIconID(), 0);
 }
 
+TEST_F(TrayTest, ADesignIndexBeyondTheListShowsTheFirstIcon) {
+  TTrayIcon& t = Make();
+  t.SetResourceIconList({"FIRSTICON", "SECOND", "THIRD"});
+  t.SetResourceIconID(7);  // the design's value is stored as it is
+  t.Loaded();
+  EXPECT_EQ(actions, std::vector<DWORD>{NIM_ADD});
+  ASSERT_EQ(icons.size(), 1u);
+  EXPECT_NE(icons[0], nullptr);
+}
+
 TEST_F(TrayTest, IntervalBelow50IsRaisedAndZeroMakesNoThread) {
   TTrayIcon& t = Make();
   t.Loaded();

@@ -21,6 +21,7 @@
 #include "shared/MakerSite.h"
 #include "shared/S_FileUtils.h"
 #include "shared/Tessivar_Seihin.h"
+#include "common/StandInLog.h"
 #include "common/TestImages.h"
 #include "common/TestMessages.h"
 #include "support/TickerWindow.h"
@@ -50,13 +51,7 @@ const bool kStandInDone = [] {
     line += argv[i];
   }
   line += L"\n";
-  KernelHandle f(CreateFileW(log.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
-                             0, nullptr));
-  if (f) {
-    DWORD written = 0;
-    WriteFile(f.get(), line.data(), (DWORD)(line.size() * sizeof(wchar_t)), &written, nullptr);
-  }
-  f.reset();  // ExitProcess leaves destructors unrun
+  AppendToStandInLog(log, line.data(), (DWORD)(line.size() * sizeof(wchar_t)));
   ExitProcess(0);
 }();
 
@@ -154,7 +149,7 @@ class NamedBrowserTest : public OpenLinkTest {
     std::wstring text(bytes.size() / sizeof(wchar_t), L'\0');
     if (!text.empty()) memcpy(&text[0], bytes.data(), text.size() * sizeof(wchar_t));
     std::vector<std::vector<std::wstring>> starts;
-    std::wstringstream lines(text);
+    std::wstringstream lines(WholeLines(text));
     std::wstring line;
     while (std::getline(lines, line)) {
       std::vector<std::wstring> args;

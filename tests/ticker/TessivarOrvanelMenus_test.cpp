@@ -15,6 +15,7 @@
 #include "classlib/Handles.h"
 #include "classlib/Screen.h"
 #include "classlib/Text.h"
+#include "common/StandInLog.h"
 #include "common/TestDataObject.h"
 #include "common/TestFiles.h"
 #include "common/TestMessages.h"
@@ -35,7 +36,7 @@ std::string FromUtf8(const std::string& utf8) {
 
 std::vector<Start> ReadStarts(const std::string& log) {
   std::vector<Start> starts;
-  std::istringstream lines(FromUtf8(ReadWholeFile(log)));
+  std::istringstream lines(FromUtf8(WholeLines(ReadWholeFile(log))));
   for (std::string line; std::getline(lines, line);) {
     Start start;
     std::istringstream fields(line);
@@ -94,6 +95,15 @@ class Menus : public TickerWindowTest {
   }
   void Engines(const std::string& lines) {
     WriteWholeFile(GetProgramFolder() + SearchEngineListName, lines);
+  }
+  // One search for keyword through the only engine of the list.
+  void SearchWith(const std::string& engine, const std::string& keyword) {
+    Settings("[Search]\r\nQuery=\r\n");
+    Engines(engine + "\r\n");
+    TKvBandForm& f = Window();
+    f.KeywordButtonClick(nullptr);
+    f.ED_Keyword.SetText(keyword);
+    f.Mn_FindClick(f.Mn_Find);
   }
 
   std::vector<std::string> opened, questions;
@@ -483,6 +493,12 @@ TEST_F(Keyword, EnterInTheBoxOpensTheAddressAndKeepsTheHistory) {
   EXPECT_EQ(ReadWholeFile(history), "");
 }
 
+TEST_F(Keyword, ASearchThatIsNotOpenedStaysOutOfTheHistory) {
+  SearchWith("E\tftp://127.0.0.1/s?q=$KEYWORD$", "word");
+  EXPECT_TRUE(opened.empty());
+  EXPECT_FALSE(PathExists(IniFolder + SearchHistoryName));
+}
+
 TEST_F(Keyword, TheAddressGoesToEachBrowserChoice) {
   Settings("[Search]\r\nQuery=http://127.0.0.1/q?k=$KEYWORD_UTF8$\r\n");
   Engines("-\r\n");  // the built-in engine comes first
@@ -510,12 +526,7 @@ TEST_F(Keyword, TheDesktopSearchAddressComesFromTheRegistry) {
   RegSetValueExW(k.get(), L"Url", 0, REG_SZ, (const BYTE*)url.c_str(),
                  (DWORD)((url.size() + 1) * sizeof(wchar_t)));
   k.reset();
-  Settings("[Search]\r\nQuery=\r\n");
-  Engines("Desk\t$GOOGLE_DESKTOP$\r\n");
-  TKvBandForm& f = Window();
-  f.KeywordButtonClick(nullptr);
-  f.ED_Keyword.SetText("日本");
-  f.Mn_FindClick(f.Mn_Find);
+  SearchWith("Desk\t$GOOGLE_DESKTOP$", "日本");
   for (const char* made : {key, "Software\\Google\\CustomSearch", "Software\\Google"})
     RegDeleteKeyW(HKEY_CURRENT_USER, SjisToWide(made).c_str());  // only when empty
   EXPECT_EQ(opened,

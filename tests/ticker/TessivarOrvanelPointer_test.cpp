@@ -137,6 +137,16 @@ TEST_F(Layout, ButtonsAtTheEdgeAndTheStripToTheRightMargin) {
   EXPECT_EQ(f.PL_Message.Left() + f.PL_Message.Width(), f.ClientWidth());
 }
 
+TEST_F(Layout, AStoredWidthOfZeroKeepsTheDesignWidth) {
+  Settings("[Sz_KvBandForm]\r\nszLeft=40\r\nszTop=50\r\nszWidth=0\r\n");
+  TKvBandForm& f = Create();
+  const int design = f.Width();
+  f.Handle();
+  f.FormShow(&f);
+  EXPECT_EQ(f.Left(), 40);
+  EXPECT_EQ(f.Width(), design);
+}
+
 TEST_F(Layout, AManualSkinPlacesTheControlsByItsBounds) {
   Oem("TessivarOrvanel.oem",
       "[Graphic]\r\nskinFile=1\r\n[Layout]\r\nmanualMode=2\r\ntickerBound=40,6,300,26\r\n"

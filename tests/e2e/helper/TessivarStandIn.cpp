@@ -1,13 +1,14 @@
 // Stands in for the programs the ticker starts (copied as TessivarSetup.exe,
 // TessivarUpdate.exe, TessivarInst.exe or a browser): appends one line to
 // "standin.log" beside itself, UTF-8, its own file name and then each
-// argument, separated by TABs, and ends.
+// argument, separated by TABs, and ends. Starts that run at once take turns
+// at the log.
 #include <windows.h>
 #include <shellapi.h>
 
 #include <string>
 
-#include "classlib/Handles.h"
+#include "common/StandInLog.h"
 
 namespace {
 
@@ -32,9 +33,6 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   LocalFree(argv);
   const std::string bytes = Utf8(line + L"\n");
   const std::wstring log = path.substr(0, slash + 1) + L"standin.log";
-  KernelHandle file(CreateFileW(log.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                nullptr, OPEN_ALWAYS, 0, nullptr));
-  DWORD written = 0;
-  if (file) WriteFile(file.get(), bytes.data(), (DWORD)bytes.size(), &written, nullptr);
+  AppendToStandInLog(log, bytes.data(), (DWORD)bytes.size());
   return 0;
 }

@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "Forms.h"
+#include "Guard.h"
 #include "HintWindow.h"
 #include "Menus.h"
 #include "Text.h"
@@ -131,11 +132,8 @@ void TApplication::HandleException(const std::exception* e) {
   ++ExceptionCount;
   LastExceptionMessage = e ? e->what() : "unknown exception";
   if (OnException) {
-    try {
-      OnException(e);
-    } catch (...) {
-      // The application handler failing leaves nothing more to report to.
-    }
+    // The application handler failing leaves nothing more to report to.
+    Guard("application exception handler", [&] { OnException(e); });
     return;
   }
   MessageBeep(MB_ICONHAND);

@@ -7,6 +7,7 @@
 #include <cwchar>
 #include <vector>
 
+#include "Guard.h"
 #include "Handles.h"
 #include "Text.h"
 
@@ -66,12 +67,10 @@ TTrayIconWinProcList* TrayIconWinProcList = nullptr;
 LRESULT CALLBACK TrayWindowProc(HWND window, UINT msg, WPARAM wp, LPARAM lp) {
   TMessage m = {msg, wp, lp, 0};
   if (TrayIconWinProcList) {
-    try {
-      if (TrayIconWinProcList->RouteMessage(window, m)) return m.Result;
-    } catch (...) {
-      // Nothing may unwind through the window procedure.
-      return m.Result;
-    }
+    // Nothing may unwind through the window procedure; a failed message counts as handled.
+    bool handled = true;
+    Guard("tray icon message", [&] { handled = TrayIconWinProcList->RouteMessage(window, m); });
+    if (handled) return m.Result;
   }
   return DefWindowProcW(window, msg, wp, lp);
 }
@@ -489,11 +488,8 @@ bool TTaskTrayIcon::ModifyIcon() {
   Foreground();
   if (Notify(NIM_MODIFY) || GetLastError() == ERROR_TIMEOUT) return added_;
   added_ = false;
-  try {
-    AddIcon();
-  } catch (...) {
-    // A failed add leaves the icon absent; the next update tries again.
-  }
+  // A failed add leaves the icon absent; the next update tries again.
+  Guard("tray icon add", [&] { AddIcon(); });
   return added_;
 }
 

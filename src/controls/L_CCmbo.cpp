@@ -3,6 +3,7 @@
 #include <windowsx.h>
 
 #include "classlib/Forms.h"
+#include "classlib/Guard.h"
 
 TControl* ParentFormOf(TControl* control) {
   TControl* c = control;
@@ -121,11 +122,8 @@ void TEditNext::KeyPress(char& key) {
 
 // A click into an unfocused edit that selects all on entry keeps the selection.
 void TEditNext::LeftButtonDown(TMessage& m) {
-  try {
-    SetFocus();
-  } catch (...) {
-    // A box that cannot take the focus still selects its text.
-  }
+  // A box that cannot take the focus still selects its text.
+  Guard("edit focus on click", [&] { SetFocus(); });
   SelectAll();
   POINT p = {GET_X_LPARAM(m.LParam), GET_Y_LPARAM(m.LParam)};
   if (Width() > 32768 || Height() > 32768) {

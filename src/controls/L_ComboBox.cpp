@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "classlib/Guard.h"
 #include "classlib/Text.h"
 #include "controls/L_ComboButton.h"
 #include "controls/L_MonthCalendarExt.h"
@@ -266,7 +267,8 @@ void TComboEdit::SetFocus() {
 
 // A read-only box shows no caret; others a wider one.
 void TComboEdit::FocusIn(TMessage* m) {
-  try {
+  // Without a caret the box still works; the read-only state follows.
+  Guard("combo edit caret", [&] {
     if (ReadOnly()) {
       if (m) FocusGained();
       HideCaret(HandleIfAllocated());
@@ -276,9 +278,7 @@ void TComboEdit::FocusIn(TMessage* m) {
       CreateCaret(h, nullptr, 2 * GetSystemMetrics(SM_CXBORDER), TextHeightA());
       ShowCaret(h);
     }
-  } catch (...) {
-    // Without a caret the box still works; the read-only state follows.
-  }
+  });
   ApplyReadOnly();
   SetEditRect(true);
   RightAlignCaret();

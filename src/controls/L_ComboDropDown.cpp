@@ -4,6 +4,7 @@
 #include <imm.h>
 
 #include "classlib/Application.h"
+#include "classlib/Guard.h"
 #include "classlib/Screen.h"
 #include "controls/L_ComboBox.h"
 #include "controls/L_MonthCalendarExt.h"
@@ -92,11 +93,7 @@ void TComboEdit::DropDown() {
     ImmReleaseContext(h, ime);
   }
   Invalidate();
-  try {
-    ::SetFocus(h);
-  } catch (...) {
-    // The list is open all the same; the focus stays where it was.
-  }
+  ::SetFocus(h);
 }
 
 void TComboEdit::DropDownList() {
@@ -215,13 +212,12 @@ void TComboEdit::CloseCalendar(bool accept) {
     HideDropDown();
     return;
   }
-  try {
+  // A date that cannot be shown leaves the text as it was.
+  Guard("calendar date to text", [&] {
     SetText(FormatDateTime(FormatDateStr, SharedCalendar().Date()));
     SetModified(true);
     RightAlignCaret();
-  } catch (...) {
-    // A date that cannot be shown leaves the text as it was.
-  }
+  });
 }
 
 void TComboEdit::HideDropDown() {

@@ -14,9 +14,5 @@ bool DropDownMessage(TMessage& m) {
 }
 
 void DrawAsFocused(HWND window, WNDPROC systemProc) {
-  try {
-    if (window && systemProc) CallWindowProcW(systemProc, window, WM_SETFOCUS, 0, 0);
-  } catch (...) {
-    // Only the look of the focus is lost.
-  }
+  if (window && systemProc) CallWindowProcW(systemProc, window, WM_SETFOCUS, 0, 0);
 }

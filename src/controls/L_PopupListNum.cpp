@@ -1,5 +1,6 @@
 #include "controls/L_PopupListNum.h"
 
+#include "classlib/Guard.h"
 #include "controls/L_DropDown.h"
 
 TPopupListNum::TPopupListNum() { visible_ = false; }
@@ -23,12 +24,11 @@ void TPopupListNum::HandleMessage(TMessage& m) {
 
 void TPopupListNum::MouseMove(TShiftState s, int x, int y) {
   TCustomListNum::MouseMove(s, x, y);
-  try {
+  // The selection simply does not follow the pointer this time.
+  Guard("drop-down list pointer", [&] {
     int row = ItemAtPos(POINT{x, y}, true);
     if (row >= 0 && row != ItemIndex()) SetItemIndex(row);
-  } catch (...) {
-    // The selection simply does not follow the pointer this time.
-  }
+  });
 }
 
 void TPopupListNum::MouseUp(TMouseButton b, TShiftState s, int x, int y) {

@@ -3,6 +3,7 @@
 #include "FeedFiles.h"
 #include "HttpFetch.h"
 #include "OemPackage.h"
+#include "classlib/Guard.h"
 #include "shared/S_FileUtils.h"
 #include "shared/S_string.h"
 #include "shared/Tessivar_Seihin.h"
@@ -31,14 +32,17 @@ bool TakeOemFolderFeedList(const std::string& path) {
 
 bool WriteResourceFile(const std::string& name, const std::string& path, bool force) {
   if (!force && FileExists(path)) return false;
-  try {
+  // A failure on the way beeps like a refused save; a missing resource does not.
+  bool loaded = true;
+  bool saved = false;
+  Guard("resource file write", [&] {
     ForceFolder(DelBackslash(ExtractFilePath(path)));
     std::string bytes;
-    if (!LoadPackageResource(nullptr, name, bytes)) return false;
-    if (SaveDataFileOnce(path, bytes)) return true;
-  } catch (...) {
-    // Falls through to the beep below, like a refused save.
-  }
+    loaded = LoadPackageResource(nullptr, name, bytes);
+    saved = loaded && SaveDataFileOnce(path, bytes);
+  });
+  if (!loaded) return false;
+  if (saved) return true;
   MessageBeep(MB_OK);
   return false;
 }
@@ -63,13 +67,13 @@ bool SaveIfFeedList(const std::string& text, bool webOnly, const std::string& pa
 void EnsureFeedList() {
   const std::string path = DataFolder + FeedListFileName;
   if (FileExists(path)) return;
-  try {
+  // The embedded list stands in for any source that failed.
+  bool taken = false;
+  Guard("feed list sources", [&] {
     DeleteFileSJ(DataFolder + TickerFileName);
-    if (!IsClientMode() && TakeMakerFeedList(path)) return;
-    if (ReadOemPackage(GetProgramFolder() + OemPackageFileName, 1)) return;
-    if (TakeOemFolderFeedList(path)) return;
-  } catch (...) {
-    // The embedded list below stands in for any source that failed.
-  }
-  WriteResourceFile("DEFFILE", path, false);
+    taken = (!IsClientMode() && TakeMakerFeedList(path)) ||
+            ReadOemPackage(GetProgramFolder() + OemPackageFileName, 1) ||
+            TakeOemFolderFeedList(path);
+  });
+  if (!taken) WriteResourceFile("DEFFILE", path, false);
 }

@@ -6,6 +6,7 @@
 
 #include "HttpFetch.h"
 #include "UI_Less.h"
+#include "classlib/Guard.h"
 #include "classlib/Screen.h"
 #include "shared/FeedFiles.h"
 #include "shared/S_string.h"
@@ -151,7 +152,7 @@ bool ProbeFeed(std::string& url, std::string& result) {
   ProbeScope scope;
   // The dialog reports the details of this probe's parse failure, not an older one.
   LastParseError = TParseError();
-  try {
+  const bool probed = Guard("feed probe", [&] {
     for (int pass = 0; pass < 2; ++pass) {
       bool received = false;
       std::string lastModified;
@@ -164,8 +165,7 @@ bool ProbeFeed(std::string& url, std::string& result) {
       if (links.empty()) break;
       url = links.front();
     }
-  } catch (...) {
-    MessageBeep(MB_OK);
-  }
+  });
+  if (!probed) MessageBeep(MB_OK);
   return true;
 }

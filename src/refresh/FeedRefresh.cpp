@@ -14,6 +14,7 @@
 #include "MakerSite.h"
 #include "classlib/Application.h"
 #include "classlib/DateTime.h"
+#include "classlib/Guard.h"
 #include "classlib/StringList.h"
 #include "shared/S_FileUtils.h"
 #include "shared/S_Xml.h"
@@ -56,7 +57,8 @@ std::unique_ptr<TXMLList> ParseFeedBody(std::string& body) {
 void KeepOldLines(std::vector<std::string>& list, const std::string& tickerPath, int keepHours,
                   const std::set<std::string, CaseLess>& fetchedNames) {
   std::vector<std::string> oldLines;
-  try {
+  // The old lines are a bonus: the new ones are written without them.
+  Guard("old ticker lines", [&] {
     if (!ReadDataLines(tickerPath, oldLines)) return;
     const int maxLines = TickerSettings.TickerMaxLines;
     const TDateTime now = Now();
@@ -70,9 +72,7 @@ void KeepOldLines(std::vector<std::string>& list, const std::string& tickerPath,
                                  [&](const std::string& s) { return SameTextSJ(s, raw); });
       if (!present) list.push_back(raw);
     }
-  } catch (...) {
-    // The old lines are a bonus: the new ones are written without them.
-  }
+  });
 }
 
 void AddInfoFeeds(std::vector<std::string>& list) {
@@ -190,7 +190,8 @@ int CompareTickerLinesDesc(const std::vector<std::string>& list, int i, int j) {
 void AddInfoFeed(const std::string& url, const std::string& feedName, const std::string& cachePath,
                  int maxItems, std::vector<std::string>& tickerLines) {
   if (url.empty()) return;
-  try {
+  // A broken information feed leaves the ticker lines without it.
+  Guard("information feed", [&] {
     bool received = false;
     std::string lastModified;
     std::optional<std::string> body = FetchUrl(url, received, lastModified, false, "");
@@ -214,13 +215,12 @@ void AddInfoFeed(const std::string& url, const std::string& feedName, const std:
     if (lines.empty() || tickerLines.empty()) return;
     const size_t take = std::min<size_t>(lines.size(), std::max(maxItems, 0));
     tickerLines.insert(tickerLines.end(), lines.begin(), lines.begin() + take);
-  } catch (...) {
-    // A broken information feed leaves the ticker lines without it.
-  }
+  });
 }
 
 void RefreshAllFeeds(int keepHours, bool manual) {
-  try {
+  // A failing refresh leaves the previous ticker file as it was.
+  Guard("feed refresh", [&] {
     const std::string tickerPath = DataFolder + TickerFileName;
     const std::string menuPath = DataFolder + MenuFileName;
     const std::string listPath = DataFolder + FeedListFileName;
@@ -270,7 +270,5 @@ void RefreshAllFeeds(int keepHours, bool manual) {
     } else if (run.manual) {
       SaveDataLines(tickerPath, list);
     }
-  } catch (...) {
-    // A failing refresh leaves the previous ticker file as it was.
-  }
+  });
 }

@@ -8,6 +8,7 @@
 #include "FeedFiles.h"
 #include "HttpFetch.h"
 #include "MakerSite.h"
+#include "classlib/Guard.h"
 #include "classlib/Handles.h"
 #include "classlib/Streams.h"
 #include "classlib/Text.h"
@@ -74,17 +75,18 @@ bool DownloadToFileIf(const std::string& url, const std::string& target, const s
   if (!IsWebAddress(url)) return false;
   const ULONGLONG start = GetTickCount64();
   for (int attempt = 0; attempt < 3; ++attempt) {
-    try {
+    // A failure counts as a failed try; the next one follows the pause.
+    bool saved = false;
+    Guard("file download", [&] {
       bool received = false;
       std::string lastModified;
       std::optional<std::string> body = FetchUrl(url, received, lastModified, true, "");
       if (body && received && !body->empty() && (!accept || accept(*body))) {
         if (!folder.empty()) ForceFolder(DelBackslash(folder));
-        if (SaveDataFile(target, *body)) return true;
+        saved = SaveDataFile(target, *body);
       }
-    } catch (...) {
-      // Counts as a failed try; the next one follows the pause.
-    }
+    });
+    if (saved) return true;
     if (GetTickCount64() - start >= downloadBudget) break;
     if (attempt < 2) Sleep(downloadRetryPause);
   }
@@ -96,11 +98,11 @@ bool DownloadToFileIf(const std::string& url, const std::string& target, const s
 bool ReadOemPackage(const std::string& path, int mode) {
   bool result = false;
   if (!FileExists(path)) return false;
-  try {
+  const bool read = Guard("OEM package", [&] {
     ModuleHandle module = LoadDataModule(path);
     if (!module) {
       MessageBeep(MB_OK);
-      return false;
+      return;
     }
     std::string bytes;
     if (mode == 0) {
@@ -123,9 +125,8 @@ bool ReadOemPackage(const std::string& path, int mode) {
           SaveIfFeedList(bytes, true, DataFolder + FeedListFileName))
         result = true;
     }
-  } catch (...) {
-    MessageBeep(MB_OK);
-  }
+  });
+  if (!read) MessageBeep(MB_OK);
   return result;
 }
 
@@ -136,7 +137,8 @@ bool DownloadToFile(const std::string& url, const std::string& target, const std
 }
 
 void DownloadOemPackage(bool load) {
-  try {
+  // Whatever was not fetched stays as before; the next start tries again.
+  Guard("OEM download", [&] {
     const std::string oemFolder = TickerSettings.OemFolder;
     const std::string package = GetProgramFolder() + OemPackageFileName;
     // An error page saved as the package would beep at every start and hide
@@ -174,9 +176,7 @@ void DownloadOemPackage(bool load) {
       else
         DownloadToFile(oemFolder + file.name, OemDataFolder + file.name, OemDataFolder);
     }
-  } catch (...) {
-    // Whatever was not fetched stays as before; the next start tries again.
-  }
+  });
 }
 
 void SetDownloadRetryPauseForTest(unsigned milliseconds) { downloadRetryPause = milliseconds; }

@@ -3,6 +3,7 @@
 #include "HttpFetch.h"
 #include "MakerSite.h"
 #include "classlib/DateTime.h"
+#include "classlib/Guard.h"
 #include "shared/S_string.h"
 #include "shared/Tessivar_Seihin.h"
 
@@ -26,12 +27,14 @@ std::string SearchTemplateFromBody(const std::string& body) {
   return text;
 }
 
+// The template is a daily extra: the refresh runs without it.
 void UpdateSearchTemplate() {
-  try {
+  Guard("search template", [&] {
     const std::string today = FormatDateTime("yyyymmdd", Now());
     if (today == TickerSettings.SearchDate) return;
     TickerSettings.SearchDate = today;
-    try {
+    // Without a template the old query stays; the date still moves on.
+    Guard("search template download", [&] {
       bool received = false;
       std::string lastModified;
       std::optional<std::string> body =
@@ -40,11 +43,7 @@ void UpdateSearchTemplate() {
         std::string query = SearchTemplateFromBody(*body);
         if (!query.empty()) TickerSettings.SearchQuery = query;
       }
-    } catch (...) {
-      // Without a template the old query stays; the date still moves on.
-    }
+    });
     AccessTickerIni(TickerIniPath, "S");
-  } catch (...) {
-    // The template is a daily extra: the refresh runs without it.
-  }
+  });
 }

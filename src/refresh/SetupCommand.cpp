@@ -47,13 +47,8 @@ void ReadOemData() {
   LoadOemIni(OemDataFolder + OemFileName);
   InitDataFolders();
   const std::string oemIni = OemDataFolder + "TessivarOrvanel.ini";
-  if (!FileExists(TickerIniPath) && FileExists(oemIni)) {
-    try {
-      CopyFileBlocks(oemIni, TickerIniPath);
-    } catch (...) {
-      // Without the OEM defaults the built-in settings apply.
-    }
-  }
+  // A failed copy leaves the built-in settings.
+  if (!FileExists(TickerIniPath) && FileExists(oemIni)) CopyFileBlocks(oemIni, TickerIniPath);
 }
 
 void RunRefresh(bool manual) {

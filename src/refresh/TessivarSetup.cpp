@@ -1,17 +1,17 @@
 #include <windows.h>
 
 #include "SetupCommand.h"
+#include "classlib/Guard.h"
 #include "settings/TessivarEnvForm.h"
 #include "shared/S_Xml.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   TComInit com;
-  try {
+  // A failure anywhere ends the run silently; files already written stay.
+  Guard("setup run", [] {
     RunStartup();
     DispatchCommand(RunSettingsDialog);
-  } catch (...) {
-    // A failure anywhere ends the run silently; files already written stay.
-  }
+  });
   CommandMode.clear();
   return 0;
 }

@@ -9,6 +9,7 @@
 #include "OemPackage.h"
 #include "ProtectedFolder.h"
 #include "classlib/Dialogs.h"
+#include "classlib/Guard.h"
 #include "classlib/Text.h"
 #include "shared/L_Dialog.h"
 #include "shared/S_FileUtils.h"
@@ -170,12 +171,9 @@ bool RunUpdateCheck(const UpdatePlaces& places) {
   ForceFolder(DelBackslash(ExtractFilePath(DelBackslash(places.WorkFolder))));
   if (IsWindows5OrLater() && !SettleProtectedFolder(DelBackslash(places.WorkFolder))) return false;
   if (!DownloadUpdateFile(places, kSetupName)) return false;
+  // A failure ends with the administrator-rights message.
   UpdateEnd end = UpdateEnd::NeedsAdmin;
-  try {
-    end = OfferUpdate(places);
-  } catch (...) {
-    // Ends as a failure: the administrator-rights message.
-  }
+  Guard("update offer", [&] { end = OfferUpdate(places); });
   if (end != UpdateEnd::Scheduled) TakeBackPendingUpdate(places);
   return end != UpdateEnd::NeedsAdmin;
 }
@@ -256,11 +254,7 @@ bool DownloadUpdateFile(const UpdatePlaces& places, const std::string& name) {
 void CheckForUpdate() { CheckForUpdateAt(DefaultUpdatePlaces()); }
 
 void CheckForUpdateAt(const UpdatePlaces& places) {
-  bool ended;
-  try {
-    ended = RunUpdateCheck(places);
-  } catch (...) {
-    ended = false;
-  }
+  bool ended = false;
+  Guard("update check", [&] { ended = RunUpdateCheck(places); });
   if (!ended) ShowMsg(kNeedsAdminMessage, mtInformation);
 }

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include "classlib/Guard.h"
 #include "classlib/Handles.h"
 #include "classlib/Text.h"
 #include "shared/S_string.h"
@@ -168,12 +169,8 @@ bool ReadDataFile(const std::string& path, std::string& bytes) {
   if (!file) return false;
   LARGE_INTEGER size;
   if (!GetFileSizeEx(file.get(), &size) || size.QuadPart > 0x7FFFFFFF) return false;
-  try {
-    bytes.resize(static_cast<size_t>(size.QuadPart));
-  } catch (...) {
-    bytes.clear();
+  if (!Guard("data file buffer", [&] { bytes.resize(static_cast<size_t>(size.QuadPart)); }))
     return false;
-  }
   size_t done = 0;
   while (done < bytes.size()) {
     DWORD got = 0;

@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "Application.h"
+#include "Guard.h"
 #include "Screen.h"
 
 namespace {
@@ -74,14 +75,13 @@ TModalResult TMsgDlg::ShowModalForm() {
   form->HelpContext = HelpConText;
 
   if (centerForm_) {
-    try {
+    // An owner that cannot be measured leaves the designed position.
+    Guard("message box centring", [&] {
       form->Position = poDesigned;
       form->SetBounds(centerForm_->Left() + (centerForm_->Width() - form->Width()) / 2,
                       centerForm_->Top() + (centerForm_->Height() - form->Height()) / 2,
                       form->Width(), form->Height());
-    } catch (...) {
-      // An owner that cannot be measured leaves the designed position.
-    }
+    });
   } else if (PosX >= 0 || PosY >= 0) {
     form->Position = poDesigned;
     if (PosX >= 0) form->SetLeft(PosX);
@@ -136,9 +136,10 @@ bool ConfirmMsg(const std::string& text, TMsgDlgType dlgType, bool cancelFocus) 
   return result == mrYes;
 }
 
+// The pointer simply stays where it is when this fails.
 void SnapCursorToDefault(TControl* control) {
-  try {
-    if (!control) return;
+  if (!control) return;
+  Guard("pointer to default button", [&] {
     BOOL snap = FALSE;
     if (!SystemParametersInfoW(SPI_GETSNAPTODEFBUTTON, 0, &snap, 0) || !snap) return;
     TButton* target = dynamic_cast<TButton*>(control);
@@ -153,7 +154,5 @@ void SnapCursorToDefault(TControl* control) {
     if (!target) return;
     POINT origin = target->ClientOrigin();
     Mouse.SetCursorPos({origin.x + target->Width() / 2, origin.y + target->Height() / 2});
-  } catch (...) {
-    // The pointer simply stays where it is.
-  }
+  });
 }

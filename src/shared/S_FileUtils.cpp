@@ -5,6 +5,7 @@
 #include <optional>
 #include <vector>
 
+#include "classlib/Guard.h"
 #include "classlib/Text.h"
 
 namespace {
@@ -153,11 +154,12 @@ bool AddWininitRename(const std::string& source, const std::string& destination)
 bool AddWininitRenameTo(const std::string& iniPath, const std::string& source,
                         const std::string& destination) {
   if (source.empty() || iniPath.empty()) return false;
-  try {
+  bool written = false;
+  Guard("Wininit.ini rename entry", [&] {
     std::vector<std::string> lines;
     if (FileExists(iniPath)) {
       std::string data;
-      if (!ReadWholeFile(iniPath, data)) return false;
+      if (!ReadWholeFile(iniPath, data)) return;
       lines = SplitLines(data);
     }
     size_t p = 0;
@@ -172,10 +174,9 @@ bool AddWininitRenameTo(const std::string& iniPath, const std::string& source,
                    ShortPathOrNearest(destination) + "=" + shortSource);
     std::string text;
     for (const std::string& line : lines) text += line + "\r\n";
-    return WriteWholeFile(iniPath, text);
-  } catch (...) {
-    return false;
-  }
+    written = WriteWholeFile(iniPath, text);
+  });
+  return written;
 }
 
 namespace {

@@ -7,6 +7,7 @@
 
 #include "S_FileUtils.h"
 #include "S_XmlDecl.h"
+#include "classlib/Guard.h"
 #include "classlib/Handles.h"
 #include "classlib/Text.h"
 
@@ -167,7 +168,7 @@ bool ReadAttributes(IXMLDOMNode* node, TXMLItemType& rec) {
 
 void KeepAsMarkup(IXMLDOMNode* node, TXMLItemType& rec) {
   rec.NodeType = 3;
-  try {
+  const bool kept = Guard("XML markup text", [&] {
     ComPtr<IXMLDOMNodeList> kids;
     long count = 0;
     Check(node->get_childNodes(kids.put()));
@@ -181,9 +182,8 @@ void KeepAsMarkup(IXMLDOMNode* node, TXMLItemType& rec) {
       markup += xml.Str();
     }
     rec.CDataText = ConvertChecked(markup);
-  } catch (...) {
-    rec.CDataText.clear();
-  }
+  });
+  if (!kept) rec.CDataText.clear();
 }
 
 // parent collects the texts; its records go to list, with Parent set to
@@ -347,13 +347,13 @@ std::unique_ptr<TXMLList> DomNodeToXMLList(IXMLDOMNodeList* nodes, bool readAttr
 namespace {
 
 std::unique_ptr<TXMLList> ListOfDocument(IXMLDOMDocument* doc, bool readAttributes) {
-  try {
+  std::unique_ptr<TXMLList> list;
+  Guard("XML document walk", [&] {
     ComPtr<IXMLDOMNodeList> nodes;
     Check(doc->get_childNodes(nodes.put()));
-    return DomNodeToXMLList(nodes.get(), readAttributes);
-  } catch (...) {
-    return nullptr;
-  }
+    list = DomNodeToXMLList(nodes.get(), readAttributes);
+  });
+  return list;
 }
 
 }  // namespace

@@ -75,12 +75,10 @@ bool DownloadToFileIf(const std::string& url, const std::string& target, const s
   const ULONGLONG start = GetTickCount64();
   for (int attempt = 0; attempt < 3; ++attempt) {
     try {
-      bool received = false;
-      std::string lastModified;
-      std::optional<std::string> body = FetchUrl(url, received, lastModified, true, "");
-      if (body && received && !body->empty() && (!accept || accept(*body))) {
+      FetchResult fetched = FetchUrl(url, true, "");
+      if (!fetched.Body.empty() && (!accept || accept(fetched.Body))) {
         if (!folder.empty()) ForceFolder(DelBackslash(folder));
-        if (SaveDataFile(target, *body)) return true;
+        if (SaveDataFile(target, fetched.Body)) return true;
       }
     } catch (...) {
       // Counts as a failed try; the next one follows the pause.

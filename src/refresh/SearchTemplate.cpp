@@ -32,12 +32,9 @@ void UpdateSearchTemplate() {
     if (today == TickerSettings.SearchDate) return;
     TickerSettings.SearchDate = today;
     try {
-      bool received = false;
-      std::string lastModified;
-      std::optional<std::string> body =
-          FetchUrl(MakerUpdateFolder() + SearchTemplateFileName, received, lastModified, true, "");
-      if (body && received) {
-        std::string query = SearchTemplateFromBody(*body);
+      FetchResult fetched = FetchUrl(MakerUpdateFolder() + SearchTemplateFileName, true, "");
+      if (fetched.received()) {
+        std::string query = SearchTemplateFromBody(fetched.Body);
         if (!query.empty()) TickerSettings.SearchQuery = query;
       }
     } catch (...) {

@@ -11,12 +11,9 @@
 namespace {
 
 bool TakeMakerFeedList(const std::string& path) {
-  bool received = false;
-  std::string lastModified;
-  std::optional<std::string> body =
-      FetchUrl(TickerSettings.UrlDef, received, lastModified, true, "");
+  FetchResult fetched = FetchUrl(TickerSettings.UrlDef, true, "");
   // An empty answer or an error page must not become the user's list.
-  return body && received && SaveIfFeedList(*body, true, path);
+  return fetched.received() && SaveIfFeedList(fetched.Body, true, path);
 }
 
 bool TakeOemFolderFeedList(const std::string& path) {

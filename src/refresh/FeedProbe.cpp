@@ -1,7 +1,5 @@
 #include "FeedProbe.h"
 
-#include <optional>
-
 #include <windows.h>
 
 #include "HttpFetch.h"
@@ -154,14 +152,11 @@ bool ProbeFeed(std::string& url, std::string& result) {
   LastParseError = TParseError();
   const bool probed = Guard("feed probe", [&] {
     for (int pass = 0; pass < 2; ++pass) {
-      bool received = false;
-      std::string lastModified;
-      std::optional<std::string> body = FetchUrl(url, received, lastModified, false, "");
-      if (!body) continue;
-      const std::string pageUrl = LastFetchUrl.empty() ? url : LastFetchUrl;
-      result = ResultOfBody(*body);
+      const FetchResult fetched = FetchUrl(url, false, "");
+      if (!fetched.received()) continue;
+      result = ResultOfBody(fetched.Body);
       if (pass == 1 || !result.empty()) break;
-      std::vector<std::string> links = FindPageFeeds(pageUrl, *body);
+      std::vector<std::string> links = FindPageFeeds(fetched.FinalUrl, fetched.Body);
       if (links.empty()) break;
       url = links.front();
     }

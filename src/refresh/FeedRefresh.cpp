@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <memory>
-#include <optional>
 #include <set>
 
 #include <windows.h>
@@ -121,27 +120,24 @@ bool FetchFeed(FeedRun& run, TFeedListEntry& entry, std::string& defLine,
   context.OutList = context.Ranking ? &run.rankingLines : &run.newLines;
   context.FeedMenu = &feedMenu;
 
-  bool received = false;
-  std::string lastModified;
-  std::optional<std::string> body =
-      FetchUrl(entry.FeedUrl, received, lastModified, false,
-               run.manual ? std::string() : entry.LastModified);
+  FetchResult fetched =
+      FetchUrl(entry.FeedUrl, false, run.manual ? std::string() : entry.LastModified);
   if (PumpAndCheckTerminated()) return false;
-  if (!body || body->empty()) return true;
+  if (fetched.Body.empty()) return true;
 
-  std::unique_ptr<TXMLList> tree = ParseFeedBody(*body);
-  body.reset();
+  std::unique_ptr<TXMLList> tree = ParseFeedBody(fetched.Body);
+  std::string().swap(fetched.Body);
   if (!tree) return true;
   WalkFeedTree(*tree, context);
   if (!context.NewLatestItemTitle.empty()) {
     entry.LatestItemTitle = context.NewLatestItemTitle;
     run.listChanged = true;
   }
-  if (!lastModified.empty()) {
-    entry.LastModified = lastModified;
+  if (!fetched.lastModified.empty()) {
+    entry.LastModified = fetched.lastModified;
     run.listChanged = true;
   }
-  if (run.listChanged && !RedirectTarget.empty()) entry.FeedUrl = RedirectTarget;
+  if (run.listChanged && !fetched.RedirectTarget.empty()) entry.FeedUrl = fetched.RedirectTarget;
   defLine = BuildFeedListLine(entry);
   return true;
 }
@@ -192,11 +188,9 @@ void AddInfoFeed(const std::string& url, const std::string& feedName, const std:
   if (url.empty()) return;
   // A broken information feed leaves the ticker lines without it.
   Guard("information feed", [&] {
-    bool received = false;
-    std::string lastModified;
-    std::optional<std::string> body = FetchUrl(url, received, lastModified, false, "");
-    if (!body || body->empty()) return;
-    const std::string& raw = *body;
+    const FetchResult fetched = FetchUrl(url, false, "");
+    if (fetched.Body.empty()) return;
+    const std::string& raw = fetched.Body;
     std::unique_ptr<TXMLList> tree = LoadXMLList(raw, true);
     if (!tree) return;
     std::vector<std::string> lines;

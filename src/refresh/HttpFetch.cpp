@@ -10,12 +10,11 @@
 #include "shared/S_string.h"
 #include "shared/Tessivar_Seihin.h"
 
-std::string RedirectTarget;
-std::string LastFetchUrl;
+namespace {
+
+// Proxy credentials last handed over in this process.
 std::string LastProxyUser;
 std::string LastProxyPassword;
-
-namespace {
 
 constexpr int MaxRedirects = 5;
 constexpr int StatusProxyAuthRequired = 407;
@@ -43,12 +42,7 @@ struct FetchJob : FetchWork {
   FetchLimits Limits;
   DWORD StartTick = 0;
 
-  bool Ok = false;
-  bool Received = false;
-  std::string Body;
-  std::string LastModified;
-  std::string RedirectTarget;
-  std::string FinalUrl;
+  FetchResult Result;
   bool CredentialsHanded = false;
 
   void Run(HINTERNET session) override;
@@ -138,22 +132,43 @@ void SetTimeouts(HINTERNET internet, const FetchLimits& limits) {
   InternetSetOptionW(internet, INTERNET_OPTION_DATA_RECEIVE_TIMEOUT, &receive, sizeof receive);
 }
 
-bool ReadBody(FetchJob& job, HINTERNET request) {
+// What a failed WinInet call means for the download.
+FetchStatus StatusOfLastError() {
+  return GetLastError() == ERROR_INTERNET_TIMEOUT ? FetchStatus::TimedOut : FetchStatus::Refused;
+}
+
+FetchStatus ReadBody(FetchJob& job, HINTERNET request) {
   std::string body;
   std::string chunk;
   for (;;) {
-    if (TimeIsUp(job)) return false;
+    if (TimeIsUp(job)) return FetchStatus::TimedOut;
     DWORD available = 0;
-    if (!InternetQueryDataAvailable(request, &available, 0, 0)) return false;
+    if (!InternetQueryDataAvailable(request, &available, 0, 0)) return StatusOfLastError();
     chunk.resize(std::clamp<DWORD>(available, 4096, 1 << 20));
     DWORD got = 0;
-    if (!InternetReadFile(request, &chunk[0], static_cast<DWORD>(chunk.size()), &got)) return false;
+    if (!InternetReadFile(request, &chunk[0], static_cast<DWORD>(chunk.size()), &got))
+      return StatusOfLastError();
     if (got == 0) break;
-    if (body.size() + got > job.Limits.MaxBytes) return false;
+    if (body.size() + got > job.Limits.MaxBytes) return FetchStatus::TooLarge;
     body.append(chunk.data(), got);
   }
-  job.Body = std::move(body);
-  return true;
+  job.Result.Body = std::move(body);
+  return FetchStatus::Ok;
+}
+
+FetchResult Failure(FetchStatus status) {
+  FetchResult result;
+  result.Status = status;
+  return result;
+}
+
+FetchResult ReadLocalFile(const std::string& path) {
+  FetchResult result;
+  if (!ReadDataFile(path, result.Body)) return FetchResult();
+  if (result.Body.size() > g_limits.MaxBytes) return Failure(FetchStatus::TooLarge);
+  result.Status = FetchStatus::Ok;
+  result.FinalUrl = path;
+  return result;
 }
 
 std::string ConditionalHeaders(const FetchJob& job) {
@@ -249,51 +264,49 @@ OpenedRequest OpenRequest(FetchJob& job, HINTERNET internet, const std::string& 
   return opened;
 }
 
-void RunRequests(FetchJob& job, HINTERNET internet) {
+// The download's status; the rest of its outcome goes into job.Result.
+FetchStatus RunRequests(FetchJob& job, HINTERNET internet) {
+  FetchResult& result = job.Result;
   int counter = job.NoRedirect ? 999 : 0;
   DWORD flags = INTERNET_FLAG_NO_AUTO_REDIRECT;
   std::string url = job.Url;
   for (int pass = 0; pass <= MaxRedirects; ++pass) {
-    if (TimeIsUp(job)) return;
+    if (TimeIsUp(job)) return FetchStatus::TimedOut;
     OpenedRequest opened = OpenRequest(job, internet, url, flags);
     HINTERNET request = opened.Request.get();
-    if (!request) return;
-    int status = GetStatusCode(request);
+    if (!request) return StatusOfLastError();
+    const int status = result.HttpCode = GetStatusCode(request);
     if (status == 200) {
       std::string headers;
       if (QueryHeaderText(request, HTTP_QUERY_RAW_HEADERS_CRLF, headers))
-        job.LastModified = RemoveLineBreaks(GetHeaderValue(headers, "Last-Modified:"));
-      if (!ReadBody(job, request)) {
-        job.LastModified.clear();
-        return;
-      }
-      job.Received = true;
-      job.Ok = true;
-      job.FinalUrl = url;
-      return;
+        result.lastModified = RemoveLineBreaks(GetHeaderValue(headers, "Last-Modified:"));
+      const FetchStatus read = ReadBody(job, request);
+      if (read == FetchStatus::Ok)
+        result.FinalUrl = url;
+      else
+        result.lastModified.clear();
+      return read;
     }
-    if (status == 304) {
-      job.Ok = true;
-      return;
-    }
+    if (status == 304) return FetchStatus::NotModified;
     // 308 is the permanent and 307 the temporary redirect that keeps the method.
     const bool permanent = status == 301 || status == 308;
-    if (!permanent && status != 302 && status != 307) return;
-    if (counter >= MaxRedirects) return;
+    if (!permanent && status != 302 && status != 307) return FetchStatus::HttpError;
+    if (counter >= MaxRedirects) break;
     ++counter;
     std::string location;
     // A redirect without a readable Location is not followed blindly.
-    if (!QueryHeaderText(request, HTTP_QUERY_LOCATION, location)) return;
+    if (!QueryHeaderText(request, HTTP_QUERY_LOCATION, location)) break;
     std::string next = ResolveLocation(url, location);
-    if (next.empty()) return;
+    if (next.empty()) break;
     url = next;
-    if (permanent) job.RedirectTarget = next;
+    if (permanent) result.RedirectTarget = next;
   }
+  return FetchStatus::Refused;
 }
 
 void FetchJob::Run(HINTERNET session) {
   SetTimeouts(session, Limits);
-  RunRequests(*this, session);
+  Result.Status = RunRequests(*this, session);
 }
 
 FetchSessionKey SessionKeyOf(const ProxyConfig& proxy, const std::string& agent) {
@@ -438,24 +451,11 @@ std::string GetHeaderValue(const std::string& rawHeaders, const std::string& nam
 FetchLimits DefaultFetchLimits() { return FetchLimits(); }
 void SetFetchLimitsForTest(const FetchLimits& limits) { g_limits = limits; }
 
-std::optional<std::string> FetchUrl(const std::string& url, bool& received,
-                                    std::string& lastModified, bool noRedirect,
-                                    const std::string& ifModifiedSince) {
-  received = false;
-  lastModified.clear();
-  RedirectTarget.clear();
-  LastFetchUrl.clear();
+FetchResult FetchUrl(const std::string& url, bool noRedirect, const std::string& ifModifiedSince) {
   try {
-    if (InStrChar(url, "\\") > 0) {
-      std::string bytes;
-      if (!ReadDataFile(url, bytes) || bytes.size() > g_limits.MaxBytes)
-        return std::nullopt;
-      received = true;
-      LastFetchUrl = url;
-      return bytes;
-    }
+    if (InStrChar(url, "\\") > 0) return ReadLocalFile(url);
     // Only web addresses go to WinInet, which would also open file: and ftp: ones.
-    if (!IsWebAddress(url)) return std::nullopt;
+    if (!IsWebAddress(url)) return FetchResult();
 
     auto job = std::make_shared<FetchJob>();
     job->Url = url;
@@ -468,21 +468,19 @@ std::optional<std::string> FetchUrl(const std::string& url, bool& received,
     job->Limits = g_limits;
     job->Session = SessionKeyOf(job->Proxy, AgentName());
     job->StartTick = GetTickCount();
-    if (!RunOnFetchWorker(job, job->StartTick + job->Limits.TotalMs)) return std::nullopt;
-
+    if (!RunOnFetchWorker(job, job->StartTick + job->Limits.TotalMs))
+      return Failure(FetchStatus::TimedOut);
     if (job->CredentialsHanded) {
       LastProxyUser = job->Proxy.User;
       LastProxyPassword = job->Proxy.Password;
     }
-    RedirectTarget = job->RedirectTarget;
-    if (!job->Ok) return std::nullopt;
-    if (!job->Received) return std::nullopt;  // 304: nothing new
-    received = true;
-    lastModified = job->LastModified;
-    LastFetchUrl = job->FinalUrl;
-    return std::move(job->Body);
+    return std::move(job->Result);
   } catch (...) {
-    lastModified.clear();
-    return std::nullopt;
+    return FetchResult();
   }
+}
+
+void ForgetProxyCredentialsForTest() {
+  LastProxyUser.clear();
+  LastProxyPassword.clear();
 }

@@ -2,7 +2,6 @@
 // the "URL" holds a backslash.
 #pragma once
 #include <cstddef>
-#include <optional>
 #include <string>
 
 #include "shared/S_string.h"
@@ -10,25 +9,35 @@
 #include <windows.h>
 #include <wininet.h>
 
-// Location of the last permanent redirect (301, 308) followed by the latest
-// FetchUrl call, always an absolute http: or https: address; empty when none.
-extern std::string RedirectTarget;
-// The address whose answer the latest FetchUrl call returned (after every
-// redirect it followed); empty when it returned nothing.
-extern std::string LastFetchUrl;
-// Proxy credentials last handed over in URL-credential mode.
-extern std::string LastProxyUser;
-extern std::string LastProxyPassword;
+// How a download ended.
+enum class FetchStatus {
+  Ok,           // a complete 200 body, or a loaded local file
+  NotModified,  // 304 to a conditional request: nothing new
+  Refused,      // no connection, a missing file, or an address or redirect not taken
+  HttpError,    // any other answer
+  TimedOut,     // the deadline passed, or the program quit while waiting
+  TooLarge,     // beyond FetchLimits::MaxBytes
+};
 
-// Returns the body, or nothing on failure, on 304, and on a download cut off
-// by the bounds below. received is true only for a complete 200 body or a
-// loaded local file; lastModified is the (TAB/CR/LF-free) "Last-Modified" of
-// a 200 answer. noRedirect makes every redirect a failure; an empty
-// ifModifiedSince sends no conditional request. Never raises, never shows a
-// message; pumps the message queue between chunks.
-std::optional<std::string> FetchUrl(const std::string& url, bool& received,
-                                    std::string& lastModified, bool noRedirect,
-                                    const std::string& ifModifiedSince);
+// What one FetchUrl call got.
+struct FetchResult {
+  FetchStatus Status = FetchStatus::Refused;
+  int HttpCode = 0;  // the last answer's status; 0 when none came
+  std::string Body;  // empty unless Ok
+  // The (TAB/CR/LF-free) "Last-Modified" of a 200 answer.
+  std::string lastModified;
+  // Location of the last permanent redirect (301, 308) followed, always an
+  // absolute http: or https: address; empty when none.
+  std::string RedirectTarget;
+  // The address whose answer Body is, after every redirect; empty unless Ok.
+  std::string FinalUrl;
+  bool received() const { return Status == FetchStatus::Ok; }
+};
+
+// noRedirect makes every redirect a failure; an empty ifModifiedSince sends
+// no conditional request. Never raises, never shows a message; pumps the
+// message queue while it waits.
+FetchResult FetchUrl(const std::string& url, bool noRedirect, const std::string& ifModifiedSince);
 
 // "Tessivar-Orvanel (" + home page + ")"; the start-up hands over the maker's
 // home page address (kept with the maker's other addresses).
@@ -55,3 +64,5 @@ struct FetchLimits {
 };
 FetchLimits DefaultFetchLimits();
 void SetFetchLimitsForTest(const FetchLimits& limits);
+// As at the start of the process: the next request hands the proxy credentials over again.
+void ForgetProxyCredentialsForTest();

@@ -78,12 +78,10 @@ bool DownloadToFileIf(const std::string& url, const std::string& target, const s
     // A failure counts as a failed try; the next one follows the pause.
     bool saved = false;
     Guard("file download", [&] {
-      bool received = false;
-      std::string lastModified;
-      std::optional<std::string> body = FetchUrl(url, received, lastModified, true, "");
-      if (body && received && !body->empty() && (!accept || accept(*body))) {
+      FetchResult fetched = FetchUrl(url, true, "");
+      if (!fetched.Body.empty() && (!accept || accept(fetched.Body))) {
         if (!folder.empty()) ForceFolder(DelBackslash(folder));
-        saved = SaveDataFile(target, *body);
+        saved = SaveDataFile(target, fetched.Body);
       }
     });
     if (saved) return true;

@@ -35,12 +35,9 @@ void UpdateSearchTemplate() {
     TickerSettings.SearchDate = today;
     // Without a template the old query stays; the date still moves on.
     Guard("search template download", [&] {
-      bool received = false;
-      std::string lastModified;
-      std::optional<std::string> body =
-          FetchUrl(MakerUpdateFolder() + SearchTemplateFileName, received, lastModified, true, "");
-      if (body && received) {
-        std::string query = SearchTemplateFromBody(*body);
+      FetchResult fetched = FetchUrl(MakerUpdateFolder() + SearchTemplateFileName, true, "");
+      if (fetched.received()) {
+        std::string query = SearchTemplateFromBody(fetched.Body);
         if (!query.empty()) TickerSettings.SearchQuery = query;
       }
     });

@@ -94,10 +94,9 @@ TEST(FetchWorker, StalledFeedHoldsNeitherTheQueueNorAThreadPastItsDeadline) {
 
   UINT_PTR timer = SetTimer(nullptr, 0, 20, NoteTick);
   g_lastTick = GetTickCount();
-  bool received = false;
-  std::string lastModified;
-  EXPECT_FALSE(FetchUrl("http://127.0.0.1:" + std::to_string(ntohs(addr.sin_port)) + "/", received,
-                        lastModified, false, ""));
+  EXPECT_EQ(
+      FetchStatus::TimedOut,
+      FetchUrl("http://127.0.0.1:" + std::to_string(ntohs(addr.sin_port)) + "/", false, "").Status);
   NoteTick(nullptr, 0, 0, 0);
   KillTimer(nullptr, timer);
   SetFetchLimitsForTest(DefaultFetchLimits());

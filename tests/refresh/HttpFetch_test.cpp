@@ -31,18 +31,8 @@ ScriptedResponse Redirect(int status, const std::string& location) {
   return r;
 }
 
-struct Fetched {
-  std::optional<std::string> Body;
-  bool Received = false;
-  std::string LastModified;
-};
-
-Fetched Fetch(const std::string& url, bool noRedirect = false, const std::string& ims = "") {
-  Fetched f;
-  f.Received = true;  // must be reset by the call
-  f.LastModified = "stale";
-  f.Body = FetchUrl(url, f.Received, f.LastModified, noRedirect, ims);
-  return f;
+FetchResult Fetch(const std::string& url, bool noRedirect = false, const std::string& ims = "") {
+  return FetchUrl(url, noRedirect, ims);
 }
 
 class HttpFetch : public ::testing::Test {
@@ -71,12 +61,11 @@ class HttpFetch : public ::testing::Test {
 TEST_F(HttpFetch, OkAnswerGivesBodyAndLastModified) {
   server.On("/feed", Ok("<rss/>", {{"Last-Modified", "Sat, 07 Dec 2024 01:00:00 GMT"}}));
   SetAgentHomePage("http://maker.test/");
-  Fetched f = Fetch(server.Url("/feed"));
-  ASSERT_TRUE(f.Body);
-  EXPECT_EQ("<rss/>", *f.Body);
-  EXPECT_TRUE(f.Received);
-  EXPECT_EQ("Sat, 07 Dec 2024 01:00:00 GMT", f.LastModified);
-  EXPECT_EQ("", RedirectTarget);
+  FetchResult f = Fetch(server.Url("/feed"));
+  ASSERT_TRUE(f.received());
+  EXPECT_EQ("<rss/>", f.Body);
+  EXPECT_EQ("Sat, 07 Dec 2024 01:00:00 GMT", f.lastModified);
+  EXPECT_EQ("", f.RedirectTarget);
   auto requests = server.Requests();
   ASSERT_EQ(1u, requests.size());
   EXPECT_EQ("GET", requests[0].Method);
@@ -90,10 +79,10 @@ TEST_F(HttpFetch, NotModifiedAnswerToConditionalRequestGivesNothing) {
     r.Status = 304;
     return r;
   }());
-  Fetched f = Fetch(server.Url("/feed"), false, "Sat, 07 Dec 2024 01:00:00 GMT");
-  EXPECT_FALSE(f.Body);
-  EXPECT_FALSE(f.Received);
-  EXPECT_EQ("", f.LastModified);
+  FetchResult f = Fetch(server.Url("/feed"), false, "Sat, 07 Dec 2024 01:00:00 GMT");
+  EXPECT_EQ(FetchStatus::NotModified, f.Status);
+  EXPECT_EQ("", f.Body);
+  EXPECT_EQ("", f.lastModified);
   auto requests = server.Requests();
   ASSERT_EQ(1u, requests.size());
   EXPECT_EQ("Sat, 07 Dec 2024 01:00:00 GMT", requests[0].Header("If-Modified-Since"));
@@ -101,9 +90,9 @@ TEST_F(HttpFetch, NotModifiedAnswerToConditionalRequestGivesNothing) {
 
 TEST_F(HttpFetch, LastModifiedLosesTabsSoTheFeedLineKeepsItsFields) {
   server.On("/feed", Ok("x", {{"Last-Modified", "Sat, 07 Dec\t2024 01:00:00 GMT"}}));
-  Fetched f = Fetch(server.Url("/feed"));
-  ASSERT_TRUE(f.Body);
-  EXPECT_EQ("Sat, 07 Dec2024 01:00:00 GMT", f.LastModified);
+  FetchResult f = Fetch(server.Url("/feed"));
+  ASSERT_TRUE(f.received());
+  EXPECT_EQ("Sat, 07 Dec2024 01:00:00 GMT", f.lastModified);
 }
 
 TEST_F(HttpFetch, LastModifiedBehindLongHeadersIsStillRead) {
@@ -111,9 +100,9 @@ TEST_F(HttpFetch, LastModifiedBehindLongHeadersIsStillRead) {
   for (int i = 0; i < 40; ++i) headers.push_back({"X-Pad-" + std::to_string(i), std::string(200, 'p')});
   headers.push_back({"Last-Modified", "Sun, 08 Dec 2024 02:00:00 GMT"});
   server.On("/feed", Ok("x", headers));
-  Fetched f = Fetch(server.Url("/feed"));
-  ASSERT_TRUE(f.Body);
-  EXPECT_EQ("Sun, 08 Dec 2024 02:00:00 GMT", f.LastModified);
+  FetchResult f = Fetch(server.Url("/feed"));
+  ASSERT_TRUE(f.received());
+  EXPECT_EQ("Sun, 08 Dec 2024 02:00:00 GMT", f.lastModified);
 }
 
 TEST_F(HttpFetch, OtherStatusesFail) {
@@ -123,54 +112,57 @@ TEST_F(HttpFetch, OtherStatusesFail) {
     r.Body = "not here";
     return r;
   }());
-  EXPECT_FALSE(Fetch(server.Url("/gone")).Body);
-  EXPECT_FALSE(Fetch(server.Url("/unrouted")).Body);
+  FetchResult gone = Fetch(server.Url("/gone"));
+  EXPECT_EQ(FetchStatus::HttpError, gone.Status);
+  EXPECT_EQ(404, gone.HttpCode);
+  EXPECT_EQ("", gone.Body);
+  EXPECT_EQ(FetchStatus::HttpError, Fetch(server.Url("/unrouted")).Status);
 }
 
 TEST_F(HttpFetch, PermanentRedirectSetsRedirectTarget) {
   server.On("/old", Redirect(301, server.Url("/new")));
   server.On("/new", Ok("moved"));
-  Fetched f = Fetch(server.Url("/old"));
-  ASSERT_TRUE(f.Body);
-  EXPECT_EQ("moved", *f.Body);
-  EXPECT_EQ(server.Url("/new"), RedirectTarget);
+  FetchResult f = Fetch(server.Url("/old"));
+  ASSERT_TRUE(f.received());
+  EXPECT_EQ("moved", f.Body);
+  EXPECT_EQ(server.Url("/new"), f.RedirectTarget);
 }
 
 TEST_F(HttpFetch, PermanentRedirect308IsTakenAs301) {
   server.On("/old", Redirect(308, "/moved/new"));
   server.On("/moved/new", Ok("moved for good"));
-  Fetched f = Fetch(server.Url("/old"));
-  ASSERT_TRUE(f.Body);
-  EXPECT_EQ("moved for good", *f.Body);
-  EXPECT_TRUE(f.Received);
-  EXPECT_EQ(server.Url("/moved/new"), RedirectTarget);
+  FetchResult f = Fetch(server.Url("/old"));
+  ASSERT_TRUE(f.received());
+  EXPECT_EQ("moved for good", f.Body);
+  EXPECT_EQ(server.Url("/moved/new"), f.RedirectTarget);
   server.On("/a", Redirect(308, server.Url("/b")));
   server.On("/b", Redirect(307, server.Url("/c")));
   server.On("/c", Ok("c"));
-  ASSERT_TRUE(Fetch(server.Url("/a")).Body);
-  EXPECT_EQ(server.Url("/b"), RedirectTarget) << "the last permanent one of the chain";
+  f = Fetch(server.Url("/a"));
+  ASSERT_TRUE(f.received());
+  EXPECT_EQ(server.Url("/b"), f.RedirectTarget) << "the last permanent one of the chain";
 }
 
 TEST_F(HttpFetch, TemporaryRedirectsAreFollowedWithoutRedirectTarget) {
   server.On("/a", Redirect(302, server.Url("/b")));
   server.On("/b", Redirect(307, server.Url("/c")));
   server.On("/c", Ok("temp"));
-  Fetched f = Fetch(server.Url("/a"));
-  ASSERT_TRUE(f.Body);
-  EXPECT_EQ("temp", *f.Body);
-  EXPECT_EQ("", RedirectTarget);
+  FetchResult f = Fetch(server.Url("/a"));
+  ASSERT_TRUE(f.received());
+  EXPECT_EQ("temp", f.Body);
+  EXPECT_EQ("", f.RedirectTarget);
 }
 
 TEST_F(HttpFetch, SeeOtherFails) {
   server.On("/a", Redirect(303, server.Url("/b")));
   server.On("/b", Ok("other"));
-  EXPECT_FALSE(Fetch(server.Url("/a")).Body);
+  EXPECT_EQ(FetchStatus::HttpError, Fetch(server.Url("/a")).Status);
 }
 
 TEST_F(HttpFetch, NoRedirectMakesTheFirstRedirectAFailure) {
   server.On("/a", Redirect(302, server.Url("/b")));
   server.On("/b", Ok("b"));
-  EXPECT_FALSE(Fetch(server.Url("/a"), true).Body);
+  EXPECT_EQ(FetchStatus::Refused, Fetch(server.Url("/a"), true).Status);
   EXPECT_EQ(1u, server.Requests().size());
 }
 
@@ -179,26 +171,26 @@ TEST_F(HttpFetch, RelativeLocationsAreResolvedAgainstTheCurrentUrl) {
   server.On("/dir/next?x=1", Redirect(302, "/top/../abs"));
   server.On("/abs", Redirect(307, "//127.0.0.1:" + std::to_string(server.Port()) + "/end"));
   server.On("/end", Ok("end"));
-  Fetched f = Fetch(server.Url("/dir/start"));
-  ASSERT_TRUE(f.Body);
-  EXPECT_EQ("end", *f.Body);
-  EXPECT_EQ(server.Url("/dir/next?x=1"), RedirectTarget);
+  FetchResult f = Fetch(server.Url("/dir/start"));
+  ASSERT_TRUE(f.received());
+  EXPECT_EQ("end", f.Body);
+  EXPECT_EQ(server.Url("/dir/next?x=1"), f.RedirectTarget);
 }
 
 TEST_F(HttpFetch, FiveRedirectsAreFollowedAndTheSixthFails) {
   for (int i = 0; i < 6; ++i)
     server.On("/r" + std::to_string(i), Redirect(i % 2 ? 302 : 301, "/r" + std::to_string(i + 1)));
   server.On("/r6", Ok("six"));
-  Fetched five = Fetch(server.Url("/r1"));
-  ASSERT_TRUE(five.Body);
-  EXPECT_EQ("six", *five.Body);
-  EXPECT_FALSE(Fetch(server.Url("/r0")).Body);
+  FetchResult five = Fetch(server.Url("/r1"));
+  ASSERT_TRUE(five.received());
+  EXPECT_EQ("six", five.Body);
+  EXPECT_EQ(FetchStatus::Refused, Fetch(server.Url("/r0")).Status);
 }
 
 TEST_F(HttpFetch, RedirectLoopEndsInFailure) {
   server.On("/ping", Redirect(302, "/pong"));
   server.On("/pong", Redirect(302, "/ping"));
-  EXPECT_FALSE(Fetch(server.Url("/ping")).Body);
+  EXPECT_FALSE(Fetch(server.Url("/ping")).received());
   EXPECT_EQ(6u, server.Requests().size());
 }
 
@@ -207,9 +199,9 @@ TEST_F(HttpFetch, RedirectToALocalOrNetworkPathIsRefused) {
                            "C:\\feed.xml", "ftp://127.0.0.1/feed", "/a\\b"};
   for (const char* target : targets) {
     server.On("/evil", Redirect(301, target));
-    Fetched f = Fetch(server.Url("/evil"));
-    EXPECT_FALSE(f.Body) << target;
-    EXPECT_EQ("", RedirectTarget) << target;
+    FetchResult f = Fetch(server.Url("/evil"));
+    EXPECT_EQ(FetchStatus::Refused, f.Status) << target;
+    EXPECT_EQ("", f.RedirectTarget) << target;
   }
 }
 
@@ -218,10 +210,10 @@ TEST_F(HttpFetch, LocationLongerThanTheFirstBufferIsFollowed) {
   std::string path = "/" + std::string(3000, 'L');
   server.On("/short", Redirect(301, path));
   server.On(path, Ok("long"));
-  Fetched f = Fetch(server.Url("/short"));
-  ASSERT_TRUE(f.Body);
-  EXPECT_EQ("long", *f.Body);
-  EXPECT_EQ(server.Url(path), RedirectTarget);
+  FetchResult f = Fetch(server.Url("/short"));
+  ASSERT_TRUE(f.received());
+  EXPECT_EQ("long", f.Body);
+  EXPECT_EQ(server.Url(path), f.RedirectTarget);
 }
 
 TEST_F(HttpFetch, ServerThatNeverAnswersIsGivenUpAtTheDeadline) {
@@ -233,13 +225,13 @@ TEST_F(HttpFetch, ServerThatNeverAnswersIsGivenUpAtTheDeadline) {
   silent.NeverAnswer = true;
   server.On("/silent", silent);
   DWORD start = GetTickCount();
-  EXPECT_FALSE(Fetch(server.Url("/silent")).Body);
+  EXPECT_EQ(FetchStatus::TimedOut, Fetch(server.Url("/silent")).Status);
   EXPECT_LT(GetTickCount() - start, 6000u);
   // The next download does not wait behind the one given up on.
   server.On("/after", Ok("after"));
-  Fetched f = Fetch(server.Url("/after"));
-  ASSERT_TRUE(f.Body);
-  EXPECT_EQ("after", *f.Body);
+  FetchResult f = Fetch(server.Url("/after"));
+  ASSERT_TRUE(f.received());
+  EXPECT_EQ("after", f.Body);
 }
 
 TEST_F(HttpFetch, TrickledHeadersAndBodiesAreGivenUpAtTheDeadline) {
@@ -254,9 +246,8 @@ TEST_F(HttpFetch, TrickledHeadersAndBodiesAreGivenUpAtTheDeadline) {
   server.On("/slowhead", slowHead);
   for (const char* path : {"/slowbody", "/slowhead"}) {
     DWORD start = GetTickCount();
-    Fetched f = Fetch(server.Url(path));
-    EXPECT_FALSE(f.Body) << path;
-    EXPECT_FALSE(f.Received) << path;
+    FetchResult f = Fetch(server.Url(path));
+    EXPECT_EQ(FetchStatus::TimedOut, f.Status) << path;
     EXPECT_LT(GetTickCount() - start, 6000u) << path;
   }
 }
@@ -277,8 +268,7 @@ TEST_F(HttpFetch, QuitWhileWaitingServesTheQueueAndAbandonsTheDownload) {
   quitTicks = 0;
   SetTimer(nullptr, 0, 100, QuitFromTimer);
   DWORD start = GetTickCount();
-  Fetched f = Fetch(server.Url("/late"));
-  EXPECT_FALSE(f.Body);
+  EXPECT_EQ(FetchStatus::TimedOut, Fetch(server.Url("/late")).Status);
   EXPECT_EQ(1, quitTicks);
   EXPECT_LT(GetTickCount() - start, 3000u);
   EXPECT_TRUE(Application.Terminated());
@@ -300,40 +290,39 @@ TEST_F(HttpFetch, EndlessOrOversizedBodyFails) {
   server.On("/big", Ok(std::string(l.MaxBytes + 1, 'x')));
   server.On("/fits", Ok(std::string(l.MaxBytes, 'x')));
   DWORD start = GetTickCount();
-  EXPECT_FALSE(Fetch(server.Url("/endless")).Body);
+  EXPECT_EQ(FetchStatus::TooLarge, Fetch(server.Url("/endless")).Status);
   EXPECT_LT(GetTickCount() - start, 9000u);
-  EXPECT_FALSE(Fetch(server.Url("/big")).Body);
-  Fetched fits = Fetch(server.Url("/fits"));
-  ASSERT_TRUE(fits.Body);
-  EXPECT_EQ(l.MaxBytes, fits.Body->size());
+  EXPECT_EQ(FetchStatus::TooLarge, Fetch(server.Url("/big")).Status);
+  FetchResult fits = Fetch(server.Url("/fits"));
+  ASSERT_TRUE(fits.received());
+  EXPECT_EQ(l.MaxBytes, fits.Body.size());
 }
 
 TEST_F(HttpFetch, LocalPathIsReadFromDiskAndAMissingOneGivesNothing) {
   std::string path =
       TempFolderPath() + "HttpFetchLocal" + std::to_string(GetCurrentProcessId()) + ".xml";
   ASSERT_TRUE(SaveDataFile(path, "<rdf/>"));
-  Fetched f = Fetch(path);
-  ASSERT_TRUE(f.Body);
-  EXPECT_EQ("<rdf/>", *f.Body);
-  EXPECT_TRUE(f.Received);
+  FetchResult f = Fetch(path);
+  ASSERT_TRUE(f.received());
+  EXPECT_EQ("<rdf/>", f.Body);
   DeleteFileW(SjisToWide(path).c_str());
-  Fetched missing = Fetch(path);
-  EXPECT_FALSE(missing.Body);
-  EXPECT_EQ("", missing.LastModified);
+  FetchResult missing = Fetch(path);
+  EXPECT_EQ(FetchStatus::Refused, missing.Status);
+  EXPECT_EQ("", missing.lastModified);
 }
 
 TEST_F(HttpFetch, OnlyWebAddressesGoToTheNetwork) {
-  EXPECT_FALSE(Fetch("file:///C:/windows/win.ini").Body);
-  EXPECT_FALSE(Fetch("ftp://127.0.0.1/x").Body);
-  EXPECT_FALSE(Fetch("").Body);
+  EXPECT_EQ(FetchStatus::Refused, Fetch("file:///C:/windows/win.ini").Status);
+  EXPECT_EQ(FetchStatus::Refused, Fetch("ftp://127.0.0.1/x").Status);
+  EXPECT_EQ(FetchStatus::Refused, Fetch("").Status);
 }
 
 TEST_F(HttpFetch, ProxyWithEmptyHostBehavesAsSystemSettings) {
   TickerSettings.InternetPreConfig = 2;
   server.On("/feed", Ok("direct"));
-  Fetched f = Fetch(server.Url("/feed"));
-  ASSERT_TRUE(f.Body);
-  EXPECT_EQ("direct", *f.Body);
+  FetchResult f = Fetch(server.Url("/feed"));
+  ASSERT_TRUE(f.received());
+  EXPECT_EQ("direct", f.Body);
   EXPECT_EQ("/feed", server.Requests().at(0).Target);
 }
 
@@ -346,7 +335,7 @@ class HttpFetchProxy : public HttpFetch {
     TickerSettings.ProxyPort = server.Port();
     TickerSettings.ProxyUser = "us@er";
     TickerSettings.ProxyPassword = "p:a/ss@word";
-    LastProxyUser.clear();  // as at the start of the process
+    ForgetProxyCredentialsForTest();
   }
   void TearDown() override {
     TickerSettings.InternetPreConfig = 0;
@@ -364,9 +353,9 @@ TEST_F(HttpFetchProxy, CredentialsWithAtAndColonGoToTheProxyOnEveryRequest) {
   server.RequireProxyAuth("us@er", "p:a/ss@word");
   server.On("/feed", Ok("via proxy"));
   for (int i = 0; i < 2; ++i) {
-    Fetched f = Fetch(origin + "/feed");
-    ASSERT_TRUE(f.Body) << i;
-    EXPECT_EQ("via proxy", *f.Body);
+    FetchResult f = Fetch(origin + "/feed");
+    ASSERT_TRUE(f.received()) << i;
+    EXPECT_EQ("via proxy", f.Body);
   }
   auto requests = server.Requests();
   ASSERT_GE(requests.size(), 2u);
@@ -374,13 +363,12 @@ TEST_F(HttpFetchProxy, CredentialsWithAtAndColonGoToTheProxyOnEveryRequest) {
     EXPECT_EQ(origin + "/feed", r.Target);
     EXPECT_EQ("Basic " + Base64ForTest("us@er:p:a/ss@word"), r.Header("Proxy-Authorization"));
   }
-  EXPECT_EQ("us@er", LastProxyUser);
 }
 
 TEST_F(HttpFetchProxy, HttpsFeedsGetTheCredentialsOnlyAsAnswerToTheProxysChallenge) {
   server.RequireProxyAuth("us@er", "p:a/ss@word");
   // The test proxy opens no tunnel: what matters is what reached it.
-  EXPECT_FALSE(Fetch("https://127.0.0.1:1/feed").Body);
+  EXPECT_FALSE(Fetch("https://127.0.0.1:1/feed").received());
   auto requests = server.Requests();
   ASSERT_GE(requests.size(), 2u);
   for (const RecordedRequest& r : requests) {
@@ -397,9 +385,9 @@ TEST_F(HttpFetchProxy, CredentialsInUrlAreEscapedSoTheHostStaysTheSame) {
   TickerSettings.ProxyCredentialsInUrl = 1;
   server.RequireProxyAuth("us@er", "p:a/ss@word");
   server.On("/feed", Ok("escaped"));
-  Fetched f = Fetch(origin + "/feed");
-  ASSERT_TRUE(f.Body);
-  EXPECT_EQ("escaped", *f.Body);
+  FetchResult f = Fetch(origin + "/feed");
+  ASSERT_TRUE(f.received());
+  EXPECT_EQ("escaped", f.Body);
   auto requests = server.Requests();
   ASSERT_FALSE(requests.empty());
   // The request reached the proxy for the right origin and path: an unescaped
@@ -417,13 +405,13 @@ TEST_F(HttpFetchProxy, CredentialsInUrlGoIntoTheFirstRequestOnly) {
   denied.Headers = {{"WWW-Authenticate", "Basic realm=\"feed\""}};
   server.On("/private", denied);
   server.On("/old", Redirect(302, "/private"));
-  EXPECT_FALSE(Fetch(origin + "/old").Body);
-  EXPECT_FALSE(Fetch(origin + "/private").Body);
+  EXPECT_FALSE(Fetch(origin + "/old").received());
+  EXPECT_FALSE(Fetch(origin + "/private").received());
   auto requests = server.Requests();
   ASSERT_EQ(3u, requests.size()) << "neither the redirect nor the next fetch is answered again";
   for (const RecordedRequest& r : requests) EXPECT_EQ("", r.Header("Authorization")) << r.Target;
-  LastProxyUser.clear();  // a new process: its first request carries them
-  EXPECT_FALSE(Fetch(origin + "/private").Body);
+  ForgetProxyCredentialsForTest();  // a new process: its first request carries them
+  EXPECT_FALSE(Fetch(origin + "/private").received());
   EXPECT_NE("", server.Requests().back().Header("Authorization"));
 }
 
@@ -466,6 +454,6 @@ TEST(PercentEncoding, EscapesDelimitersAndKeepsUnreserved) {
 TEST_F(HttpFetchProxy, RefusedCredentialsFailAfterOneRetry) {
   server.RequireProxyAuth("us@er", "another");
   server.On("/feed", Ok("never"));
-  EXPECT_FALSE(Fetch(origin + "/feed").Body);
+  EXPECT_FALSE(Fetch(origin + "/feed").received());
   EXPECT_LE(server.Requests().size(), 3u);
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <memory>
 
+#include "classlib/Guard.h"
 #include "classlib/Handles.h"
 #include "classlib/Text.h"
 #include "refresh/FetchWorker.h"
@@ -451,33 +452,41 @@ std::string GetHeaderValue(const std::string& rawHeaders, const std::string& nam
 FetchLimits DefaultFetchLimits() { return FetchLimits(); }
 void SetFetchLimitsForTest(const FetchLimits& limits) { g_limits = limits; }
 
-FetchResult FetchUrl(const std::string& url, bool noRedirect, const std::string& ifModifiedSince) {
-  try {
-    if (InStrChar(url, "\\") > 0) return ReadLocalFile(url);
-    // Only web addresses go to WinInet, which would also open file: and ftp: ones.
-    if (!IsWebAddress(url)) return FetchResult();
+namespace {
 
-    auto job = std::make_shared<FetchJob>();
-    job->Url = url;
-    job->NoRedirect = noRedirect;
-    job->IfModifiedSince = ifModifiedSince;
-    job->Proxy = CurrentProxyConfig();
-    job->CredentialsInUrlPending = job->Proxy.Mode == TConnectionMode::Proxy &&
-                                   job->Proxy.CredentialsInUrl && !job->Proxy.User.empty() &&
-                                   job->Proxy.User != LastProxyUser;
-    job->Limits = g_limits;
-    job->Session = SessionKeyOf(job->Proxy, AgentName());
-    job->StartTick = GetTickCount();
-    if (!RunOnFetchWorker(job, job->StartTick + job->Limits.TotalMs))
-      return Failure(FetchStatus::TimedOut);
-    if (job->CredentialsHanded) {
-      LastProxyUser = job->Proxy.User;
-      LastProxyPassword = job->Proxy.Password;
-    }
-    return std::move(job->Result);
-  } catch (...) {
-    return FetchResult();
+FetchResult FetchOnWorker(const std::string& url, bool noRedirect,
+                          const std::string& ifModifiedSince) {
+  if (InStrChar(url, "\\") > 0) return ReadLocalFile(url);
+  // Only web addresses go to WinInet, which would also open file: and ftp: ones.
+  if (!IsWebAddress(url)) return FetchResult();
+
+  auto job = std::make_shared<FetchJob>();
+  job->Url = url;
+  job->NoRedirect = noRedirect;
+  job->IfModifiedSince = ifModifiedSince;
+  job->Proxy = CurrentProxyConfig();
+  job->CredentialsInUrlPending = job->Proxy.Mode == TConnectionMode::Proxy &&
+                                 job->Proxy.CredentialsInUrl && !job->Proxy.User.empty() &&
+                                 job->Proxy.User != LastProxyUser;
+  job->Limits = g_limits;
+  job->Session = SessionKeyOf(job->Proxy, AgentName());
+  job->StartTick = GetTickCount();
+  if (!RunOnFetchWorker(job, job->StartTick + job->Limits.TotalMs))
+    return Failure(FetchStatus::TimedOut);
+  if (job->CredentialsHanded) {
+    LastProxyUser = job->Proxy.User;
+    LastProxyPassword = job->Proxy.Password;
   }
+  return std::move(job->Result);
+}
+
+}  // namespace
+
+FetchResult FetchUrl(const std::string& url, bool noRedirect, const std::string& ifModifiedSince) {
+  FetchResult result;
+  if (!Guard("fetch", [&] { result = FetchOnWorker(url, noRedirect, ifModifiedSince); }))
+    return FetchResult();
+  return result;
 }
 
 void ForgetProxyCredentialsForTest() {

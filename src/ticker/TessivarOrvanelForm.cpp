@@ -10,6 +10,7 @@
 #include "TickerUtils.h"
 #include "classlib/Application.h"
 #include "classlib/Dialogs.h"
+#include "classlib/Guard.h"
 #include "classlib/Handles.h"
 #include "classlib/Screen.h"
 #include "classlib/Streams.h"
@@ -137,16 +138,6 @@ void DrawDesignGlyph(TBitmap& glyph, GlyphKind kind) {
   glyph.TransparentColor = kMagenta;
 }
 
-// One contained step of the window's creation or destruction: a failure
-// leaves that step's part at the design's values and the next step runs.
-void CreationStep(const std::function<void()>& step) {
-  try {
-    step();
-  } catch (...) {
-    // Swallowed like every handler's failure; the window runs without it.
-  }
-}
-
 int TextWidthIn(const TFont& font, const std::string& text) {
   return text.empty() ? 0 : FontTextExtent(font, text).cx;
 }
@@ -179,7 +170,8 @@ std::string BrowserParameters(const std::string& url) {
 bool OpenLink(const std::string& url) {
   Screen.SetCursor(crAppStart);
   bool handedOn = false;
-  try {
+  // A browser that cannot be started leaves the ticker as it was.
+  const bool ran = Guard("open link", [&] {
     if (KvBandForm) {
       KvBandForm->CloseSummaryHint();
       KvBandForm->Repaint();
@@ -196,12 +188,9 @@ bool OpenLink(const std::string& url) {
       ShellExecuteW(nullptr, nullptr, SjisToWide(TickerSettings.CommonBrowsName).c_str(),
                     SjisToWide(BrowserParameters(url)).c_str(), nullptr, SW_SHOW);
     }
-  } catch (...) {
-    // A browser that cannot be started leaves the ticker as it was.
-    handedOn = false;
-  }
+  });
   Screen.SetCursor(crDefault);
-  return handedOn;
+  return ran && handedOn;
 }
 
 void SetShellOpenForTest(std::function<void(const std::string& url)> open) {
@@ -332,7 +321,7 @@ void TKvBandForm::HandleMessage(TMessage& m) {
 bool TKvBandForm::LoadOemPackage(const std::string& path) {
   bool result = false;
   if (!FileExists(path)) return false;
-  try {
+  const bool ran = Guard("OEM package", [&] {
     ModuleHandle module = LoadDataModule(path);
     if (!module) throw std::runtime_error("no package");
     std::string bytes;
@@ -363,14 +352,14 @@ bool TKvBandForm::LoadOemPackage(const std::string& path) {
         }
       }
     }
-  } catch (...) {
-    MessageBeep(MB_OK);
-  }
+  });
+  if (!ran) MessageBeep(MB_OK);
   return result;
 }
 
+// A broken picture leaves the design's glyph.
 void TKvBandForm::LoadButtonGlyph(TOrvanelSpeedButton& button, const std::string& fileName) {
-  try {
+  Guard("button glyph", [&] {
     if (FileExists(fileName)) {
       TBitmap b;
       if (b.LoadFromFile(fileName)) {
@@ -383,9 +372,7 @@ void TKvBandForm::LoadButtonGlyph(TOrvanelSpeedButton& button, const std::string
     TBitmap& g = button.Glyph();
     button.SetHeight(std::max(ButtonHeight, g.Height() + 4));
     button.SetWidth(std::max(button.Width(), g.Width() + 4));
-  } catch (...) {
-    // A broken picture leaves the design's glyph.
-  }
+  });
 }
 
 void TKvBandForm::CopyOemDefaultSettings() {
@@ -393,131 +380,154 @@ void TKvBandForm::CopyOemDefaultSettings() {
   if (!FileExists(TickerIniPath) && FileExists(source)) CopyFileSJ(source, TickerIniPath, false);
 }
 
+// Each step is contained: a failure leaves that step's part at the design's
+// values and the next step runs.
 void TKvBandForm::FormCreate(TObject*) {
-  TTickerSettings& t = TickerSettings;
-  bool oemFileUsed = false;
-  CreationStep([&] {
-    DisableWindowTheme(Handle());
-    SetLeft(10);
-    SetTop(10);
-  });
-  CreationStep([&] {
-    if (BandServerMissing()) {
-      ApplyEditionDefaults();
-      t.UrlDesk = MakerDeskPage();
-      t.ProgName = "Tessivar-Ticker";
-    }
-    t.StartColorB = 0xFFFFFF;
-    t.EndColorB = 0xCCCCCC;
-    t.FontColorB = 0;
-    t.StartColorS = 0xFFFFFF;
-    t.EndColorS = 0xCCCCCC;
-    t.FontColorS = 0;
-    t.FontColorM = 0;
-    t.FontColorK = 0;
-    t.Label3D = true;
-    t.Label3DTop = 0x777777;
-    t.Label3DBotm = 0xDDDDDD;
-  });
-  CreationStep([&] {
-    if (LoadOemPackage(GetProgramFolder() + "TessivarOrvanel.hddef")) return;
-    LoadOemIni(OemDataFolder + "TessivarOrvanel.oem");
-    oemFileUsed = !(t.OemDateMode != 0 && t.OemDateFlag);
-    if (!oemFileUsed) return;
-    if (t.skinFile > 0 && FileExists(OemDataFolder + "skin.bmp")) {
-      FormRgn.SetTransparent(true);
-      if (FormRgn.Picture().LoadFromFile(OemDataFolder + "skin.bmp")) {
-        FormRgn.Show();
-        SkinActive = true;
-      }
-    }
-  });
-  CreationStep([&] {
-    if (!oemFileUsed) return;
-    if (t.playFile > 0) LoadButtonGlyph(Image_Next, OemDataFolder + "play.bmp");
-    if (t.pauseFile > 0) LoadButtonGlyph(Image_Back, OemDataFolder + "back.bmp");
-    if (t.backFile > 0) LoadButtonGlyph(Image_Stop, OemDataFolder + "pause.bmp");
-    if (t.searchFile > 0) LoadButtonGlyph(KeywordButton, OemDataFolder + "search.bmp");
-  });
-  CreationStep([&] {
-    SetCaption(t.ProgName);
-    if (appDataBaseForTest.empty())
-      InitDataFolders();
-    else
-      InitDataFoldersAt(appDataBaseForTest, profileBaseForTest);
-    // Only now is TickerIniPath known.
-    if (oemFileUsed) CopyOemDefaultSettings();
-  });
-  CreationStep([&] {
-    Display.StartupCountdown = 2;
-    Display.HoldTick = Display.ShownTick = TickCount();
-    PL_Keyword.SetAlign(alClient);
-    SetClientSize(300, PL_Message.Height() + 6);
-    SetFormStyle(fsStayOnTop);
-    SetColor((TColor)t.BodyColor);
-    if (!SkinActive) {
-      LB_Left.SetLeft(0);
-      LB_Left.Show();
-      Image_Left.SetLeft(LB_Left.Left() + LB_Left.Width() + 1);
-      Image_Left.Show();
-      Image_Right.Show();
-      LB_Right.SetLeft(Image_Right.Left() + Image_Right.Width() + 1);
-      LB_Right.Show();
-    }
-  });
-  CreationStep([&] {
-    Mn_Option->Visible = true;
-    Mn_StartUp->Visible = true;
-    Mn_UnInst->Visible = BandServerMissing() &&
-                         FileExists(GetProgramFolder() + "TessivarInst.exe") &&
-                         DirectoryExists(GetTempFolder());
-    Mn_Exit->Visible = true;
-    Mn_Alpha->Visible = WindowsAbove4();
-    TrayIcon.SetVisible(true);
-    minTrackWidth_ = 200;
-    PopupMenu_Main.AutoPopup = true;
-    PopupMenu_Key.AutoPopup = true;
-    for (TControl* c : std::initializer_list<TControl*>{&Message, &Image_Next, &Image_Back,
-                                                        &Image_Stop, &KeywordButton, &FormRgn,
-                                                        &Image_Left, &Image_Right})
-      c->SetPopupMenu(&PopupMenu_Main);
-    PL_Keyword.SetColor((TColor)t.EditKeyColor);
-  });
-  CreationStep([&] {
-    AccessTickerIni(TickerIniPath, "R");
-    Display.SetScrollMode();
-  });
-  CreationStep([&] {
-    TMenuItem* alpha = Mn_Alpha_None;
-    for (TMenuItem* item : Mn_Alpha_Items)
-      if (item->Tag == t.AlphaBrend) alpha = item;
-    Mn_Alpha_100Click(alpha);
-  });
-  CreationStep([&] {
-    Mn_HomePage->Caption = t.OemName + "ホームページ(&H)...";
-    Message.Font().SetName("Microsoft Sans Serif");
-    ApplyFontSize();
-    Message.Font().SetColor((TColor)t.FontColorB);
-    Message.Font().SetStyle(0);
-    Message.SetCommentColor((TColor)t.FontColorC);
-    Message.Top3D = (TColor)t.Label3DTop;
-    Message.Bottom3D = (TColor)t.Label3DBotm;
-    Message.SetHint(t.UrlHome);
-    Message.SetTitleLength(ByteLength(t.ProgName));
-    Message.SetTitle(TrimSpaces(t.ProgName + " " + t.OemName));
-    Display.CurrentLine.clear();
-    PL_Message.SetStartColor((TColor)t.StartColorB);
-    PL_Message.SetEndColor((TColor)t.EndColorB);
-  });
-  CreationStep([&] { SizeStateButtons(); });
-  CreationStep([&] { OleDropTarget.SetWinControl(this); });
+  Guard("window placement", [&] { PlaceWindow(); });
+  Guard("program colours", [&] { ApplyProgramColours(); });
+  Guard("OEM skin", [&] { LoadOemSkin(); });
+  Guard("OEM glyphs", [&] { LoadOemGlyphs(); });
+  Guard("data folders", [&] { SettleDataFolders(); });
+  Guard("window design", [&] { ApplyWindowDesign(); });
+  Guard("menu visibility", [&] { ApplyMenuVisibility(); });
+  Guard("ticker settings", [&] { ReadTickerSettings(); });
+  Guard("stored translucency", [&] { ApplyStoredTranslucency(); });
+  Guard("message design", [&] { ApplyMessageDesign(); });
+  Guard("state buttons", [&] { SizeStateButtons(); });
+  Guard("drop target", [&] { OleDropTarget.SetWinControl(this); });
   // The timers start on every path: without them the strip would keep its
   // start-up title and no refresh would ever run.
-  CreationStep([&] { SetupDisplayTimer(); });
-  CreationStep([&] {
+  Guard("display timer", [&] { SetupDisplayTimer(); });
+  Guard("list read timer", [&] {
     if (!Timer_ListRead.Enabled()) RestartListRead(Display.SetupDisplayTimer());
   });
-  CreationStep([&] { Timer_FileCheck.SetEnabled(true); });
+  Guard("file check timer", [&] { Timer_FileCheck.SetEnabled(true); });
+}
+
+void TKvBandForm::PlaceWindow() {
+  DisableWindowTheme(Handle());
+  SetLeft(10);
+  SetTop(10);
+}
+
+void TKvBandForm::ApplyProgramColours() {
+  TTickerSettings& t = TickerSettings;
+  if (BandServerMissing()) {
+    ApplyEditionDefaults();
+    t.UrlDesk = MakerDeskPage();
+    t.ProgName = "Tessivar-Ticker";
+  }
+  t.StartColorB = 0xFFFFFF;
+  t.EndColorB = 0xCCCCCC;
+  t.FontColorB = 0;
+  t.StartColorS = 0xFFFFFF;
+  t.EndColorS = 0xCCCCCC;
+  t.FontColorS = 0;
+  t.FontColorM = 0;
+  t.FontColorK = 0;
+  t.Label3D = true;
+  t.Label3DTop = 0x777777;
+  t.Label3DBotm = 0xDDDDDD;
+}
+
+void TKvBandForm::LoadOemSkin() {
+  const TTickerSettings& t = TickerSettings;
+  oemFileUsed_ = false;
+  if (LoadOemPackage(GetProgramFolder() + "TessivarOrvanel.hddef")) return;
+  LoadOemIni(OemDataFolder + "TessivarOrvanel.oem");
+  oemFileUsed_ = !(t.OemDateMode != 0 && t.OemDateFlag);
+  if (!oemFileUsed_) return;
+  if (t.skinFile > 0 && FileExists(OemDataFolder + "skin.bmp")) {
+    FormRgn.SetTransparent(true);
+    if (FormRgn.Picture().LoadFromFile(OemDataFolder + "skin.bmp")) {
+      FormRgn.Show();
+      SkinActive = true;
+    }
+  }
+}
+
+void TKvBandForm::LoadOemGlyphs() {
+  if (!oemFileUsed_) return;
+  const TTickerSettings& t = TickerSettings;
+  if (t.playFile > 0) LoadButtonGlyph(Image_Next, OemDataFolder + "play.bmp");
+  if (t.pauseFile > 0) LoadButtonGlyph(Image_Back, OemDataFolder + "back.bmp");
+  if (t.backFile > 0) LoadButtonGlyph(Image_Stop, OemDataFolder + "pause.bmp");
+  if (t.searchFile > 0) LoadButtonGlyph(KeywordButton, OemDataFolder + "search.bmp");
+}
+
+void TKvBandForm::SettleDataFolders() {
+  SetCaption(TickerSettings.ProgName);
+  if (appDataBaseForTest.empty())
+    InitDataFolders();
+  else
+    InitDataFoldersAt(appDataBaseForTest, profileBaseForTest);
+  // Only now is TickerIniPath known.
+  if (oemFileUsed_) CopyOemDefaultSettings();
+}
+
+void TKvBandForm::ApplyWindowDesign() {
+  Display.StartupCountdown = 2;
+  Display.HoldTick = Display.ShownTick = TickCount();
+  PL_Keyword.SetAlign(alClient);
+  SetClientSize(300, PL_Message.Height() + 6);
+  SetFormStyle(fsStayOnTop);
+  SetColor((TColor)TickerSettings.BodyColor);
+  if (SkinActive) return;
+  LB_Left.SetLeft(0);
+  LB_Left.Show();
+  Image_Left.SetLeft(LB_Left.Left() + LB_Left.Width() + 1);
+  Image_Left.Show();
+  Image_Right.Show();
+  LB_Right.SetLeft(Image_Right.Left() + Image_Right.Width() + 1);
+  LB_Right.Show();
+}
+
+void TKvBandForm::ApplyMenuVisibility() {
+  Mn_Option->Visible = true;
+  Mn_StartUp->Visible = true;
+  Mn_UnInst->Visible = BandServerMissing() && FileExists(GetProgramFolder() + "TessivarInst.exe") &&
+                       DirectoryExists(GetTempFolder());
+  Mn_Exit->Visible = true;
+  Mn_Alpha->Visible = WindowsAbove4();
+  TrayIcon.SetVisible(true);
+  minTrackWidth_ = 200;
+  PopupMenu_Main.AutoPopup = true;
+  PopupMenu_Key.AutoPopup = true;
+  for (TControl* c :
+       std::initializer_list<TControl*>{&Message, &Image_Next, &Image_Back, &Image_Stop,
+                                        &KeywordButton, &FormRgn, &Image_Left, &Image_Right})
+    c->SetPopupMenu(&PopupMenu_Main);
+  PL_Keyword.SetColor((TColor)TickerSettings.EditKeyColor);
+}
+
+void TKvBandForm::ReadTickerSettings() {
+  AccessTickerIni(TickerIniPath, "R");
+  Display.SetScrollMode();
+}
+
+void TKvBandForm::ApplyStoredTranslucency() {
+  TMenuItem* alpha = Mn_Alpha_None;
+  for (TMenuItem* item : Mn_Alpha_Items)
+    if (item->Tag == TickerSettings.AlphaBrend) alpha = item;
+  Mn_Alpha_100Click(alpha);
+}
+
+void TKvBandForm::ApplyMessageDesign() {
+  const TTickerSettings& t = TickerSettings;
+  Mn_HomePage->Caption = t.OemName + "ホームページ(&H)...";
+  Message.Font().SetName("Microsoft Sans Serif");
+  ApplyFontSize();
+  Message.Font().SetColor((TColor)t.FontColorB);
+  Message.Font().SetStyle(0);
+  Message.SetCommentColor((TColor)t.FontColorC);
+  Message.Top3D = (TColor)t.Label3DTop;
+  Message.Bottom3D = (TColor)t.Label3DBotm;
+  Message.SetHint(t.UrlHome);
+  Message.SetTitleLength(ByteLength(t.ProgName));
+  Message.SetTitle(TrimSpaces(t.ProgName + " " + t.OemName));
+  Display.CurrentLine.clear();
+  PL_Message.SetStartColor((TColor)t.StartColorB);
+  PL_Message.SetEndColor((TColor)t.EndColorB);
 }
 
 void TKvBandForm::SizeStateButtons() {
@@ -546,7 +556,7 @@ void TKvBandForm::SizeStateButtons() {
 void TKvBandForm::FormDestroy(TObject*) {
   if (Closing) return;
   Closing = true;
-  CreationStep([&] {
+  Guard("stop timers", [&] {
     Timer_FileCheck.SetEnabled(false);
     Timer_ListRead.SetEnabled(false);
     Timer_Message.SetEnabled(false);
@@ -669,7 +679,8 @@ void TKvBandForm::SetLabel(const TLabelText& text) {
 void TKvBandForm::Timer_FileCheckTimer(TObject*) {
   if (Closing) return;
   unsigned interval = kFileCheckInterval;
-  try {
+  // A failed run is tried again by the next.
+  Guard("file check tick", [&] {
     if (!firstTick_) {
       firstTick_ = true;
       SetVisible(true);
@@ -683,9 +694,7 @@ void TKvBandForm::Timer_FileCheckTimer(TObject*) {
       if (r.TickerReloaded) Mn_Kiji->Visible = false;
     }
     if (r.FileCheckInterval != 0) interval = r.FileCheckInterval;
-  } catch (...) {
-    // The next run tries again.
-  }
+  });
   // Re-enabled on every path, or refreshes would stop for good; a paused
   // window has no reason to look every 300 ms.
   if (!Closing) {
@@ -697,7 +706,8 @@ void TKvBandForm::Timer_FileCheckTimer(TObject*) {
 
 void TKvBandForm::Timer_ListReadTimer(TObject* sender) {
   if (Closing || LayoutBusy || Display.Paused) return;
-  try {
+  // A failed tick is tried again by the next.
+  Guard("list read tick", [&] {
     const uint32_t now = TickCount();
     if (PL_Keyword.Visible() && Display.KeywordBoxIdle(now)) {
       KeywordButtonClick(nullptr);
@@ -726,9 +736,7 @@ void TKvBandForm::Timer_ListReadTimer(TObject* sender) {
     if (!due) return;
     TShownItem item;
     if (Display.TakeNextItem(item, now)) ShowItem(item, sender != nullptr);
-  } catch (...) {
-    // The next tick tries again.
-  }
+  });
 }
 
 void TKvBandForm::ShowItem(const TShownItem& item, bool withSender) {

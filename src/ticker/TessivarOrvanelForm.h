@@ -187,7 +187,7 @@ class TKvBandForm : public TForm {
   void HandleMessage(TMessage& m) override;
 
  private:
-  // The window's creation steps, in order.
+  // The window's creation steps, in order (TessivarOrvanelCreate.cpp).
   void PlaceWindow();
   void ApplyProgramColours();
   // An OEM package, or else the OEM folder's file and skin.

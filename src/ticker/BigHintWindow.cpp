@@ -6,6 +6,7 @@
 #include "TickerLines.h"
 #include "TickerUtils.h"
 #include "classlib/Dialogs.h"
+#include "classlib/Guard.h"
 #include "shared/S_FileUtils.h"
 
 TSummaryHint SummaryHintFor(const std::string& line) {
@@ -49,7 +50,8 @@ void TBigHintWindow::TextChanged() {
 
 void TBigHintWindow::ActivateHint(RECT rect, const std::string& text) {
   Activating = true;
-  try {
+  // A hint that cannot be shown leaves the ticker as it was.
+  Guard("hint window", [&] {
     SetCaption(text);
     rect.bottom += 4;
     SetBounds(rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top);
@@ -70,9 +72,7 @@ void TBigHintWindow::ActivateHint(RECT rect, const std::string& text) {
         Repaint();
       }
     }
-  } catch (...) {
-    // A hint that cannot be shown leaves the ticker as it was.
-  }
+  });
   LastActive = TickCount();
   Activating = false;
 }

@@ -5,6 +5,7 @@
 
 #include "classlib/Dialogs.h"
 #include "classlib/Forms.h"
+#include "classlib/Guard.h"
 #include "classlib/Handles.h"
 #include "classlib/Screen.h"
 #include "classlib/Text.h"
@@ -307,11 +308,8 @@ void TComboMini::HandleMessage(TMessage& m) {
       if (readOnly_) {
         HideCaret(hwnd_);
       } else {
-        try {
-          TEdit::HandleMessage(m);
-        } catch (...) {
-          // A failing focus change leaves the box as it is.
-        }
+        // A failing focus change leaves the box as it is.
+        Guard("combo focus", [&] { TEdit::HandleMessage(m); });
       }
       UpdateReadOnly();
       if (!noFocusButton_) Invalidate();

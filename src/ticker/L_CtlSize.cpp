@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "L_Sizeing.h"
+#include "classlib/Guard.h"
 #include "classlib/Screen.h"
 #include "shared/S_IniFile.h"
 
@@ -64,7 +65,8 @@ void TControlSize::Started() {
 
 void TControlSize::Load(const std::string& mode) {
   if (IniFile.empty()) return;
-  try {
+  // An unreadable file leaves the geometry as it is.
+  Guard("load sizes", [&] {
     if (section_.empty() && control_) {
       section_ = "Sz_" + control_->Name;
       if (ScreenSenter && dynamic_cast<TForm*>(control_)) {
@@ -82,9 +84,7 @@ void TControlSize::Load(const std::string& mode) {
         LoadControl(*control_, *ini);
     }
     LoadSlots(*ini);
-  } catch (...) {
-    // An unreadable file leaves the geometry as it is.
-  }
+  });
 }
 
 void TControlSize::LoadForm(TForm& form, TCustomIniFile& ini, const std::string& mode) {
@@ -166,7 +166,8 @@ void TControlSize::WriteRect(TCustomIniFile& ini, const RECT& r) {
 
 void TControlSize::Save() {
   if (IniFile.empty() || section_.empty()) return;
-  try {
+  // The next save tries again; the window goes on either way.
+  Guard("save sizes", [&] {
     std::unique_ptr<TCustomIniFile> ini = OpenIniFile(IniFile);
     const std::string& s = section_;
     if (control_) {
@@ -187,7 +188,5 @@ void TControlSize::Save() {
     }
     SaveSlots(*ini);
     SaveIniFile(*ini);
-  } catch (...) {
-    // The next save tries again; the window goes on either way.
-  }
+  });
 }

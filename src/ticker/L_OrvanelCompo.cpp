@@ -5,6 +5,7 @@
 #include <memory>
 #include <vector>
 
+#include "classlib/Guard.h"
 #include "classlib/Timer.h"
 #include "shared/S_string.h"
 
@@ -296,11 +297,8 @@ bool TOrvanelLabel::MoveByCopying(int left) {
     if (!moveCache_) moveCache_ = std::make_unique<TLabelMoveCache>();
     buildingCache_ = true;
     bool built = false;
-    try {
-      built = moveCache_->Build(*this, *parent_, dc.get());
-    } catch (...) {
-      // Out of memory for the copies: the label is drawn in full instead.
-    }
+    // Out of memory for the copies: the label is drawn in full instead.
+    Guard("label move cache", [&] { built = moveCache_->Build(*this, *parent_, dc.get()); });
     buildingCache_ = false;
     cacheState_ = built ? TCacheState::Ready : TCacheState::Unusable;
   }

@@ -10,13 +10,11 @@
 #include "TickerUtils.h"
 #include "classlib/Application.h"
 #include "classlib/Dialogs.h"
+#include "classlib/Guard.h"
 #include "classlib/Handles.h"
 #include "classlib/Screen.h"
-#include "classlib/Streams.h"
 #include "classlib/Text.h"
-#include "shared/MakerSite.h"
 #include "shared/S_FileUtils.h"
-#include "shared/S_Resource.h"
 #include "shared/S_UxTheme.h"
 #include "shared/S_string.h"
 #include "shared/Tessivar_Seihin.h"
@@ -31,7 +29,6 @@ std::function<void(const std::string&)> shellOpenForTest;
 std::wstring browserProgId = L"InternetExplorer.Application";
 // The browser automation object, kept for the next link.
 ComPtr<IDispatch> browserObject;
-std::string appDataBaseForTest, profileBaseForTest;
 
 void OpenThroughShell(const std::string& url) {
   if (shellOpenForTest) {
@@ -137,16 +134,6 @@ void DrawDesignGlyph(TBitmap& glyph, GlyphKind kind) {
   glyph.TransparentColor = kMagenta;
 }
 
-// One contained step of the window's creation or destruction: a failure
-// leaves that step's part at the design's values and the next step runs.
-void CreationStep(const std::function<void()>& step) {
-  try {
-    step();
-  } catch (...) {
-    // Swallowed like every handler's failure; the window runs without it.
-  }
-}
-
 int TextWidthIn(const TFont& font, const std::string& text) {
   return text.empty() ? 0 : FontTextExtent(font, text).cx;
 }
@@ -179,7 +166,8 @@ std::string BrowserParameters(const std::string& url) {
 bool OpenLink(const std::string& url) {
   Screen.SetCursor(crAppStart);
   bool handedOn = false;
-  try {
+  // A browser that cannot be started leaves the ticker as it was.
+  const bool ran = Guard("open link", [&] {
     if (KvBandForm) {
       KvBandForm->CloseSummaryHint();
       KvBandForm->Repaint();
@@ -196,12 +184,9 @@ bool OpenLink(const std::string& url) {
       ShellExecuteW(nullptr, nullptr, SjisToWide(TickerSettings.CommonBrowsName).c_str(),
                     SjisToWide(BrowserParameters(url)).c_str(), nullptr, SW_SHOW);
     }
-  } catch (...) {
-    // A browser that cannot be started leaves the ticker as it was.
-    handedOn = false;
-  }
+  });
   Screen.SetCursor(crDefault);
-  return handedOn;
+  return ran && handedOn;
 }
 
 void SetShellOpenForTest(std::function<void(const std::string& url)> open) {
@@ -211,11 +196,6 @@ void SetShellOpenForTest(std::function<void(const std::string& url)> open) {
 void SetBrowserProgIdForTest(const std::wstring& progId) {
   browserProgId = progId;
   browserObject.reset();
-}
-
-void SetDataFolderBasesForTest(const std::string& appDataFolder, const std::string& profileFolder) {
-  appDataBaseForTest = appDataFolder;
-  profileBaseForTest = profileFolder;
 }
 
 TKvBandForm::TKvBandForm() {
@@ -329,224 +309,10 @@ void TKvBandForm::HandleMessage(TMessage& m) {
   TForm::HandleMessage(m);
 }
 
-bool TKvBandForm::LoadOemPackage(const std::string& path) {
-  bool result = false;
-  if (!FileExists(path)) return false;
-  try {
-    ModuleHandle module = LoadDataModule(path);
-    if (!module) throw std::runtime_error("no package");
-    std::string bytes;
-    if (LoadPackageResource(module.get(), "OEMFILE", bytes)) {
-      result = true;
-      TMemoryStream settings(bytes);
-      LoadOemIni("", &settings);
-      const TTickerSettings& t = TickerSettings;
-      if (!(t.OemDateMode != 0 && t.OemDateFlag)) {
-        auto glyph = [&](int flag, const char* name, TOrvanelSpeedButton& button) {
-          if (flag > 0 && LoadPackageResource(module.get(), name, bytes)) {
-            TBitmap b;
-            if (b.LoadFromMemory(bytes.data(), bytes.size())) {
-              button.SetGlyph(b);
-              button.GlyphChanged();
-            }
-          }
-        };
-        glyph(t.playFile, "PLAYFILE", Image_Next);
-        glyph(t.pauseFile, "BACKFILE", Image_Back);
-        glyph(t.backFile, "PAUSEFILE", Image_Stop);
-        glyph(t.searchFile, "SEARCH", KeywordButton);
-        if (t.skinFile > 0 && LoadPackageResource(module.get(), "SKINFILE", bytes)) {
-          if (FormRgn.Picture().LoadFromMemory(bytes.data(), bytes.size())) {
-            FormRgn.Show();
-            SkinActive = true;
-          }
-        }
-      }
-    }
-  } catch (...) {
-    MessageBeep(MB_OK);
-  }
-  return result;
-}
-
-void TKvBandForm::LoadButtonGlyph(TOrvanelSpeedButton& button, const std::string& fileName) {
-  try {
-    if (FileExists(fileName)) {
-      TBitmap b;
-      if (b.LoadFromFile(fileName)) {
-        b.TransparentMode = tmFixed;
-        b.TransparentColor = kMagenta;
-        button.SetGlyph(b);
-        button.GlyphChanged();
-      }
-    }
-    TBitmap& g = button.Glyph();
-    button.SetHeight(std::max(ButtonHeight, g.Height() + 4));
-    button.SetWidth(std::max(button.Width(), g.Width() + 4));
-  } catch (...) {
-    // A broken picture leaves the design's glyph.
-  }
-}
-
-void TKvBandForm::CopyOemDefaultSettings() {
-  const std::string source = OemDataFolder + "TessivarOrvanel.ini";
-  if (!FileExists(TickerIniPath) && FileExists(source)) CopyFileSJ(source, TickerIniPath, false);
-}
-
-void TKvBandForm::FormCreate(TObject*) {
-  TTickerSettings& t = TickerSettings;
-  bool oemFileUsed = false;
-  CreationStep([&] {
-    DisableWindowTheme(Handle());
-    SetLeft(10);
-    SetTop(10);
-  });
-  CreationStep([&] {
-    if (BandServerMissing()) {
-      ApplyEditionDefaults();
-      t.UrlDesk = MakerDeskPage();
-      t.ProgName = "Tessivar-Ticker";
-    }
-    t.StartColorB = 0xFFFFFF;
-    t.EndColorB = 0xCCCCCC;
-    t.FontColorB = 0;
-    t.StartColorS = 0xFFFFFF;
-    t.EndColorS = 0xCCCCCC;
-    t.FontColorS = 0;
-    t.FontColorM = 0;
-    t.FontColorK = 0;
-    t.Label3D = true;
-    t.Label3DTop = 0x777777;
-    t.Label3DBotm = 0xDDDDDD;
-  });
-  CreationStep([&] {
-    if (LoadOemPackage(GetProgramFolder() + "TessivarOrvanel.hddef")) return;
-    LoadOemIni(OemDataFolder + "TessivarOrvanel.oem");
-    oemFileUsed = !(t.OemDateMode != 0 && t.OemDateFlag);
-    if (!oemFileUsed) return;
-    if (t.skinFile > 0 && FileExists(OemDataFolder + "skin.bmp")) {
-      FormRgn.SetTransparent(true);
-      if (FormRgn.Picture().LoadFromFile(OemDataFolder + "skin.bmp")) {
-        FormRgn.Show();
-        SkinActive = true;
-      }
-    }
-  });
-  CreationStep([&] {
-    if (!oemFileUsed) return;
-    if (t.playFile > 0) LoadButtonGlyph(Image_Next, OemDataFolder + "play.bmp");
-    if (t.pauseFile > 0) LoadButtonGlyph(Image_Back, OemDataFolder + "back.bmp");
-    if (t.backFile > 0) LoadButtonGlyph(Image_Stop, OemDataFolder + "pause.bmp");
-    if (t.searchFile > 0) LoadButtonGlyph(KeywordButton, OemDataFolder + "search.bmp");
-  });
-  CreationStep([&] {
-    SetCaption(t.ProgName);
-    if (appDataBaseForTest.empty())
-      InitDataFolders();
-    else
-      InitDataFoldersAt(appDataBaseForTest, profileBaseForTest);
-    // Only now is TickerIniPath known.
-    if (oemFileUsed) CopyOemDefaultSettings();
-  });
-  CreationStep([&] {
-    Display.StartupCountdown = 2;
-    Display.HoldTick = Display.ShownTick = TickCount();
-    PL_Keyword.SetAlign(alClient);
-    SetClientSize(300, PL_Message.Height() + 6);
-    SetFormStyle(fsStayOnTop);
-    SetColor((TColor)t.BodyColor);
-    if (!SkinActive) {
-      LB_Left.SetLeft(0);
-      LB_Left.Show();
-      Image_Left.SetLeft(LB_Left.Left() + LB_Left.Width() + 1);
-      Image_Left.Show();
-      Image_Right.Show();
-      LB_Right.SetLeft(Image_Right.Left() + Image_Right.Width() + 1);
-      LB_Right.Show();
-    }
-  });
-  CreationStep([&] {
-    Mn_Option->Visible = true;
-    Mn_StartUp->Visible = true;
-    Mn_UnInst->Visible = BandServerMissing() &&
-                         FileExists(GetProgramFolder() + "TessivarInst.exe") &&
-                         DirectoryExists(GetTempFolder());
-    Mn_Exit->Visible = true;
-    Mn_Alpha->Visible = WindowsAbove4();
-    TrayIcon.SetVisible(true);
-    minTrackWidth_ = 200;
-    PopupMenu_Main.AutoPopup = true;
-    PopupMenu_Key.AutoPopup = true;
-    for (TControl* c : std::initializer_list<TControl*>{&Message, &Image_Next, &Image_Back,
-                                                        &Image_Stop, &KeywordButton, &FormRgn,
-                                                        &Image_Left, &Image_Right})
-      c->SetPopupMenu(&PopupMenu_Main);
-    PL_Keyword.SetColor((TColor)t.EditKeyColor);
-  });
-  CreationStep([&] {
-    AccessTickerIni(TickerIniPath, "R");
-    Display.SetScrollMode();
-  });
-  CreationStep([&] {
-    TMenuItem* alpha = Mn_Alpha_None;
-    for (TMenuItem* item : Mn_Alpha_Items)
-      if (item->Tag == t.AlphaBrend) alpha = item;
-    Mn_Alpha_100Click(alpha);
-  });
-  CreationStep([&] {
-    Mn_HomePage->Caption = t.OemName + "ホームページ(&H)...";
-    Message.Font().SetName("Microsoft Sans Serif");
-    ApplyFontSize();
-    Message.Font().SetColor((TColor)t.FontColorB);
-    Message.Font().SetStyle(0);
-    Message.SetCommentColor((TColor)t.FontColorC);
-    Message.Top3D = (TColor)t.Label3DTop;
-    Message.Bottom3D = (TColor)t.Label3DBotm;
-    Message.SetHint(t.UrlHome);
-    Message.SetTitleLength(ByteLength(t.ProgName));
-    Message.SetTitle(TrimSpaces(t.ProgName + " " + t.OemName));
-    Display.CurrentLine.clear();
-    PL_Message.SetStartColor((TColor)t.StartColorB);
-    PL_Message.SetEndColor((TColor)t.EndColorB);
-  });
-  CreationStep([&] { SizeStateButtons(); });
-  CreationStep([&] { OleDropTarget.SetWinControl(this); });
-  // The timers start on every path: without them the strip would keep its
-  // start-up title and no refresh would ever run.
-  CreationStep([&] { SetupDisplayTimer(); });
-  CreationStep([&] {
-    if (!Timer_ListRead.Enabled()) RestartListRead(Display.SetupDisplayTimer());
-  });
-  CreationStep([&] { Timer_FileCheck.SetEnabled(true); });
-}
-
-void TKvBandForm::SizeStateButtons() {
-  TOrvanelSpeedButton* states[] = {&Image_Next, &Image_Back, &Image_Stop};
-  int height = 0, width = 0;
-  for (TOrvanelSpeedButton* b : states) {
-    height = std::max(height, b->Glyph().Height());
-    width = std::max(width, b->Glyph().Width());
-  }
-  ButtonHeight = height > 0 ? height + 4 : 22;
-  const int buttonWidth = width > 0 ? width + 4 : 22;
-  for (TOrvanelSpeedButton* b : states) {
-    b->SetHeight(ButtonHeight);
-    b->SetWidth(buttonWidth);
-  }
-  KeywordButton.SetHeight(KeywordButton.Glyph().Height() + 4);
-  KeywordButton.SetWidth(KeywordButton.Glyph().Width() + 4);
-  PanelHeight = PL_Message.Height();
-  for (TOrvanelSpeedButton* b : states) b->SetLeft(2);
-  PL_Message.SetLeft(2 + Image_Next.Width() + 2);
-  PL_Message.SetAutoPoint(0);
-  PL_Message.SetAutoPointSet(true);
-  PL_Message.SetGradationStep(PanelHeight);
-}
-
 void TKvBandForm::FormDestroy(TObject*) {
   if (Closing) return;
   Closing = true;
-  CreationStep([&] {
+  Guard("stop timers", [&] {
     Timer_FileCheck.SetEnabled(false);
     Timer_ListRead.SetEnabled(false);
     Timer_Message.SetEnabled(false);
@@ -669,7 +435,8 @@ void TKvBandForm::SetLabel(const TLabelText& text) {
 void TKvBandForm::Timer_FileCheckTimer(TObject*) {
   if (Closing) return;
   unsigned interval = kFileCheckInterval;
-  try {
+  // A failed run is tried again by the next.
+  Guard("file check tick", [&] {
     if (!firstTick_) {
       firstTick_ = true;
       SetVisible(true);
@@ -683,9 +450,7 @@ void TKvBandForm::Timer_FileCheckTimer(TObject*) {
       if (r.TickerReloaded) Mn_Kiji->Visible = false;
     }
     if (r.FileCheckInterval != 0) interval = r.FileCheckInterval;
-  } catch (...) {
-    // The next run tries again.
-  }
+  });
   // Re-enabled on every path, or refreshes would stop for good; a paused
   // window has no reason to look every 300 ms.
   if (!Closing) {
@@ -697,7 +462,8 @@ void TKvBandForm::Timer_FileCheckTimer(TObject*) {
 
 void TKvBandForm::Timer_ListReadTimer(TObject* sender) {
   if (Closing || LayoutBusy || Display.Paused) return;
-  try {
+  // A failed tick is tried again by the next.
+  Guard("list read tick", [&] {
     const uint32_t now = TickCount();
     if (PL_Keyword.Visible() && Display.KeywordBoxIdle(now)) {
       KeywordButtonClick(nullptr);
@@ -726,9 +492,7 @@ void TKvBandForm::Timer_ListReadTimer(TObject* sender) {
     if (!due) return;
     TShownItem item;
     if (Display.TakeNextItem(item, now)) ShowItem(item, sender != nullptr);
-  } catch (...) {
-    // The next tick tries again.
-  }
+  });
 }
 
 void TKvBandForm::ShowItem(const TShownItem& item, bool withSender) {

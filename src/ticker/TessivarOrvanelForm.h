@@ -187,6 +187,21 @@ class TKvBandForm : public TForm {
   void HandleMessage(TMessage& m) override;
 
  private:
+  // The window's creation steps, in order (TessivarOrvanelCreate.cpp).
+  void PlaceWindow();
+  void ApplyProgramColours();
+  // An OEM package, or else the OEM folder's file and skin.
+  void LoadOemSkin();
+  void LoadOemGlyphs();
+  void SettleDataFolders();
+  void ApplyWindowDesign();
+  void ApplyMenuVisibility();
+  void ReadTickerSettings();
+  void ApplyStoredTranslucency();
+  void ApplyMessageDesign();
+  // True when the OEM folder's file, not a package, supplied the OEM settings.
+  bool oemFileUsed_ = false;
+
   void BuildMenus();
   void BuildKeywordPanel();
   void BuildEngineMenu();

@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "TickerUtils.h"
+#include "classlib/Guard.h"
 #include "classlib/Screen.h"
 #include "shared/S_FileUtils.h"
 #include "shared/Tessivar_Seihin.h"
@@ -44,7 +45,8 @@ void TKvBandForm::ShowSummaryHint() {
   if (Closing || !t.DescPopup || Display.CurrentLine.empty() || TPopupMenu::InMenuLoop() ||
       !CursorInside(PL_Message, cursor))
     return;
-  try {
+  // A hint that fails shows nothing; the ticker runs on.
+  Guard("summary hint", [&] {
     if (!HintWindow) {
       HintWindow = std::make_unique<TBigHintWindow>();
       HintWindow->SetColor((TColor)t.HintBkColor);
@@ -73,9 +75,7 @@ void TKvBandForm::ShowSummaryHint() {
     RECT r = SummaryHintRect(cursor, w + 12, h + 12, Screen.Width(), Screen.Height());
     hint.Rounded = t.Hint3DTop == t.Hint3DBotm && WindowsVersion().NtFamily && !WindowsAbove5();
     hint.ActivateHint(r, summary.Text);
-  } catch (...) {
-    // A hint that fails shows nothing; the ticker runs on.
-  }
+  });
 }
 
 void TKvBandForm::CloseSummaryHint() {

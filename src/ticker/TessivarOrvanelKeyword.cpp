@@ -7,6 +7,7 @@
 #include "KeywordSearch.h"
 #include "TickerUtils.h"
 #include "classlib/Dialogs.h"
+#include "classlib/Guard.h"
 #include "classlib/Screen.h"
 #include "shared/S_FileUtils.h"
 #include "shared/S_string.h"
@@ -14,7 +15,6 @@
 namespace {
 
 const int kEngineColumnsFrom = 20;  // more engines than this: two columns
-const int kEngineLabelWidth = 120;  // when the name cannot be measured
 
 }  // namespace
 
@@ -85,7 +85,8 @@ void TKvBandForm::BuildEngineMenu() {
 
 void TKvBandForm::KeywordButtonClick(TObject*) {
   if (Closing) return;
-  try {
+  // The panel stays as it was.
+  Guard("keyword panel", [&] {
     if (Mn_Cust->Count() == 0) BuildEngineMenu();
     const bool open = !PL_Keyword.Visible();
     Message.SetVisible(!open);
@@ -95,11 +96,7 @@ void TKvBandForm::KeywordButtonClick(TObject*) {
       ED_Keyword.SetText("");
       PL_Message.SetCursor(crIBeam);
       ReleaseCapture();
-      try {
-        ED_Keyword.SetFocus();
-      } catch (...) {
-        // A box that cannot take the focus is still shown.
-      }
+      ED_Keyword.SetFocus();
       Display.NoteKeywordUse(TickCount());
     } else {
       PL_Message.SetCursor(crHandPoint);
@@ -107,9 +104,7 @@ void TKvBandForm::KeywordButtonClick(TObject*) {
     PL_Message.Repaint();
     KeywordButton.SetDown(open);
     UpdateStateButtons();
-  } catch (...) {
-    // The panel stays as it was.
-  }
+  });
 }
 
 void TKvBandForm::SelectSearchEngine(TMenuItem* item) {
@@ -125,13 +120,7 @@ void TKvBandForm::SelectSearchEngine(TMenuItem* item) {
   Mn_Find->Caption = "検索 - " + t.SearchName + "(&S)";
   LB_Keyword.SetCaption(t.SearchName);
   LB_Keyword.SetHint(t.SearchUrl);
-  int width = kEngineLabelWidth;
-  try {
-    width = (int)FontTextExtent(LB_Keyword.Font(), t.SearchName).cx + 8;
-  } catch (...) {
-    // A name that cannot be measured keeps the default width.
-  }
-  LB_Keyword.SetWidth(width);
+  LB_Keyword.SetWidth((int)FontTextExtent(LB_Keyword.Font(), t.SearchName).cx + 8);
   PL_KeywordResize(&PL_Keyword);
 }
 
@@ -144,7 +133,8 @@ void TKvBandForm::PL_KeywordResize(TObject*) {
 
 void TKvBandForm::Mn_FindClick(TObject*) {
   if (Closing) return;
-  try {
+  // The search ends; the ticker goes on.
+  Guard("keyword search", [&] {
     const std::string urlTemplate = LB_Keyword.Hint();
     const std::string keyword = TrimSpaces(ED_Keyword.Text());
     const bool desktop = urlTemplate.find("$GOOGLE_DESKTOP$") != std::string::npos;
@@ -157,19 +147,14 @@ void TKvBandForm::Mn_FindClick(TObject*) {
     if (!AddToSearchHistory(history, keyword)) return;
     ED_Keyword.SetItems(history);
     AccessSearchHistory('W');
-  } catch (...) {
-    // The search ends; the ticker goes on.
-  }
+  });
 }
 
 void TKvBandForm::KeywordButton2Click(TObject* sender) {
   if (Closing || PopupBusy) return;
   POINT p = sender ? Mouse.CursorPos() : LB_Keyword.ClientToScreen(POINT{0, 0});
-  try {
-    PopupMenu_Key.Popup(p.x, p.y);
-  } catch (...) {
-    // The menu could not open.
-  }
+  // The menu could not open.
+  Guard("engine menu", [&] { PopupMenu_Key.Popup(p.x, p.y); });
   ReleaseCapture();
   if (!Closing) Repaint();
 }
@@ -212,7 +197,8 @@ void TKvBandForm::ED_KeywordChange(TObject*) { Display.NoteKeywordUse(TickCount(
 void TKvBandForm::ED_KeywordDropDown(TObject*) { AccessSearchHistory('R'); }
 
 void TKvBandForm::AccessSearchHistory(char mode) {
-  try {
+  // A history that cannot be read or written is left as it is.
+  Guard("search history", [&] {
     ForceFolder(DelBackslash(IniFolder));
     const std::string path = IniFolder + SearchHistoryName;
     if (mode == 'R') {
@@ -223,7 +209,5 @@ void TKvBandForm::AccessSearchHistory(char mode) {
     } else if (mode == 'W') {
       SaveSearchHistory(path, ED_Keyword.Items());
     }
-  } catch (...) {
-    // A history that cannot be read or written is left as it is.
-  }
+  });
 }

@@ -7,6 +7,7 @@
 
 #include "StartupRegistry.h"
 #include "classlib/Application.h"
+#include "classlib/Guard.h"
 #include "shared/S_string.h"
 #include "shared/Tessivar_Seihin.h"
 
@@ -45,11 +46,10 @@ void TKvBandForm::FormShow(TObject*) {
   const int height = Height();
   ControlSize.LoadWithSize();
   SetBounds(Left(), Top(), Width(), height);
-  try {
+  // The window shows all the same; the entry is made from the menu.
+  Guard("startup entry", [&] {
     if (StartupParameterGiven()) RegisterStartup();
-  } catch (...) {
-    // The window shows all the same; the entry is made from the menu.
-  }
+  });
   if (!SkinActive) return;
   const TTickerSettings& t = TickerSettings;
   FormRgn.SetBounds(0, 0, FormRgn.Picture().Width(), FormRgn.Picture().Height());
@@ -77,7 +77,8 @@ void TKvBandForm::FormResize(TObject* sender) {
   // A skinned window is laid out by explicit calls only.
   if (SkinActive && sender) return;
   LayoutBusy = true;
-  try {
+  // The next resize lays the window out again.
+  Guard("layout", [&] {
     RECT r = ClientRect();
     BoundsFromText(TickerSettings.tickerBound, r);
     const int h = r.bottom - r.top;
@@ -101,9 +102,7 @@ void TKvBandForm::FormResize(TObject* sender) {
                          PanelHeight);
     if (Display.ScrollMode > 0) Message.SetHeight(PL_Message.ClientHeight());
     Message.Refit();
-  } catch (...) {
-    // The next resize lays the window out again.
-  }
+  });
   LayoutBusy = false;
 }
 
@@ -132,12 +131,11 @@ void TKvBandForm::PL_MessageResize(TObject*) {
 }
 
 void TKvBandForm::FormCloseQuery(TObject*, bool& canClose) {
-  try {
+  // Closing is never refused.
+  Guard("close query", [&] {
     ControlSize.Save();
     // What the settings dialog saved meanwhile is read first, not overwritten.
     Display.StoreSetting([](TTickerSettings&) {});
-  } catch (...) {
-    // Closing is never refused.
-  }
+  });
   canClose = true;
 }

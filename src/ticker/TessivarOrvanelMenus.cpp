@@ -8,6 +8,7 @@
 #include "TickerUtils.h"
 #include "classlib/Application.h"
 #include "classlib/Dialogs.h"
+#include "classlib/Guard.h"
 #include "classlib/Screen.h"
 #include "shared/DataObjects.h"
 #include "shared/FeedFiles.h"
@@ -139,21 +140,21 @@ void TKvBandForm::RunCommand(TTickerCommand command) {
 void TKvBandForm::StartSetupCommand(TTickerCommand command) {
   const TCursor cursor = Screen.Cursor();
   Screen.SetCursor(crAppStart);
-  try {
+  // A program that cannot be started leaves no message.
+  Guard("start program", [&] {
     const std::string folder = GetProgramFolder();
     const bool launcher = command == TTickerCommand::Update && WindowsAbove5() &&
                           FileExists(folder + "TessivarUpdate.exe");
     StartProgram(folder + (launcher ? "TessivarUpdate.exe" : "TessivarSetup.exe"),
                  SetupWordOf(command));
-  } catch (...) {
-    // A program that cannot be started leaves no message.
-  }
+  });
   Screen.SetCursor(cursor);
   UpdateHover(0, false);
 }
 
 void TKvBandForm::PopupMenu_MainPopup(TObject*) {
-  try {
+  // The menu opens with the states it had.
+  Guard("main menu states", [&] {
     // The summary hint would stand over the open menu.
     CloseSummaryHint();
     Mn_Update->Visible = WindowsVersion().NtFamily;
@@ -166,9 +167,7 @@ void TKvBandForm::PopupMenu_MainPopup(TObject*) {
     if (Mn_StartUp->Visible)
       Mn_StartUp->Caption =
           StartupRegistered() ? "スタートアップから解除(&S)..." : "スタートアップに登録(&S)...";
-  } catch (...) {
-    // The menu opens with the states it had.
-  }
+  });
 }
 
 void TKvBandForm::Image_StopMenuPopup(TObject*) {
@@ -176,12 +175,11 @@ void TKvBandForm::Image_StopMenuPopup(TObject*) {
   const bool fileCheck = Timer_FileCheck.Enabled(), listRead = Timer_ListRead.Enabled();
   Timer_FileCheck.SetEnabled(false);
   Timer_ListRead.SetEnabled(false);
-  try {
+  // The menu could not open; the timers come back below.
+  Guard("main menu", [&] {
     POINT p = Mouse.CursorPos();
     PopupMenu_Main.Popup(p.x, p.y);
-  } catch (...) {
-    // The menu could not open; the timers come back below.
-  }
+  });
   // Exit may have been chosen: a closing window starts no timer again.
   if (!Closing) {
     Timer_FileCheck.SetEnabled(fileCheck);
@@ -192,7 +190,8 @@ void TKvBandForm::Image_StopMenuPopup(TObject*) {
 }
 
 void TKvBandForm::Mn_Alpha_100Click(TObject* sender) {
-  try {
+  // The translucency stays as it was.
+  Guard("translucency", [&] {
     auto* item = dynamic_cast<TMenuItem*>(sender);
     if (!item) return;
     const int alpha = item->Tag;
@@ -206,9 +205,7 @@ void TKvBandForm::Mn_Alpha_100Click(TObject* sender) {
                              Mn_Alpha_Items[3], Mn_Alpha_Items[4]})
       other->Checked = other == item;
     Display.StoreSetting([alpha](TTickerSettings& t) { t.AlphaBrend = alpha; });
-  } catch (...) {
-    // The translucency stays as it was.
-  }
+  });
 }
 
 void TKvBandForm::Mn_StartUpClick(TObject*) {
@@ -240,22 +237,18 @@ void TKvBandForm::Mn_ExitClick(TObject*) { Close(); }
 
 void TKvBandForm::DFItem_CF_TEXT_Drop(TDragContext& context) {
   if (Closing) return;
-  try {
+  // A text that cannot be read is not handed on.
+  Guard("text drop", [&] {
     const auto parameter = DroppedTextParameter(GetDataObjectText(context.DataObject.get()));
     if (parameter) StartProgram(GetProgramFolder() + "TessivarSetup.exe", *parameter);
-  } catch (...) {
-    // A text that cannot be read is not handed on.
-  }
+  });
 }
 
 void TKvBandForm::BuildArticleMenu() {
   // An open menu shows these items; they must outlive it.
   if (Closing || TPopupMenu::InMenuLoop()) return;
-  try {
-    ArticleMenu.Build(*Mn_Kiji, DataFolder + MenuFileName);
-  } catch (...) {
-    // The entry keeps the feeds it had.
-  }
+  // The entry keeps the feeds it had.
+  Guard("article menu", [&] { ArticleMenu.Build(*Mn_Kiji, DataFolder + MenuFileName); });
 }
 
 void TKvBandForm::KijiClick(TObject* sender) {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "TickerUtils.h"
+#include "classlib/Guard.h"
 #include "shared/Tessivar_Seihin.h"
 
 namespace {
@@ -86,7 +87,8 @@ void TKvBandForm::WirePointerAndTray() {
 
 void TKvBandForm::SetHover(bool on) {
   if (Closing || PL_Keyword.Visible()) return;
-  try {
+  // The next mouse move decides again.
+  Guard("hover", [&] {
     Hovering = on;
     const uint32_t now = TickCount();
     if (on) {
@@ -111,14 +113,13 @@ void TKvBandForm::SetHover(bool on) {
       ReleaseCapture();
       if (TickerSettings.ScrollButton) GiveFocusBack();
     }
-  } catch (...) {
-    // The next mouse move decides again.
-  }
+  });
 }
 
 void TKvBandForm::UpdateHover(TShiftState shift, bool startHint) {
   if (Closing || (shift & ssLeft)) return;
-  try {
+  // The next mouse move decides again.
+  Guard("pointer check", [&] {
     POINT screen;
     GetCursorPos(&screen);
     POINT p = PL_Message.ScreenToClient(screen);
@@ -133,9 +134,7 @@ void TKvBandForm::UpdateHover(TShiftState shift, bool startHint) {
     }
     Message.Refit();
     ResetButtons();
-  } catch (...) {
-    // The next mouse move decides again.
-  }
+  });
 }
 
 void TKvBandForm::ResetButtons() {

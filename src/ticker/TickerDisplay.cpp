@@ -7,6 +7,7 @@
 #include "KeywordList.h"
 #include "TickerLines.h"
 #include "TickerUtils.h"
+#include "classlib/Guard.h"
 #include "shared/FeedFiles.h"
 #include "shared/L_Mutex.h"
 #include "shared/S_FileUtils.h"
@@ -235,7 +236,8 @@ TFileCheckResult TTickerDisplay::FileCheck(TDateTime now, bool layoutBusy) {
     r.FileCheckInterval = 0;
     return r;
   }
-  try {
+  // The next run tries again; the timer is enabled again all the same.
+  Guard("file check", [&] {
     const int scrollModeBefore = ScrollMode;
     bool due = false;
     if (StartupCountdown > 0) {
@@ -273,9 +275,7 @@ TFileCheckResult TTickerDisplay::FileCheck(TDateTime now, bool layoutBusy) {
         CurrentLine.clear();
       }
     }
-  } catch (...) {
-    // The next run tries again; the timer is enabled again all the same.
-  }
+  });
   r.FileCheckInterval = kFileCheckInterval;
   return r;
 }

@@ -14,6 +14,7 @@
 
 #include <shellapi.h>
 
+#include "classlib/Application.h"
 #include "classlib/Dialogs.h"
 #include "classlib/Handles.h"
 #include "classlib/Screen.h"
@@ -393,7 +394,9 @@ TEST_F(Creation, AFailingStepLeavesTheOthersAndStartsTheTimers) {
   Settings("[Env]\r\nAlphaBrend=160\r\n");
   form = std::make_unique<TKvBandForm>();
   form->FormRgn.Picture().OnChange = [] { throw std::runtime_error("broken skin"); };
+  ExpectGuardFailures();
   form->DoCreate();
+  EXPECT_EQ(Application.LastGuardFailure, "OEM skin: broken skin");
   TKvBandForm& f = *form;
   EXPECT_FALSE(f.SkinActive);
   EXPECT_EQ(f.Image_Next.Glyph().Width(), 26);
@@ -531,6 +534,7 @@ TEST_F(DisplayTest, FileCheckEnablesItselfAgainOnEveryPath) {
   check("refresh started");
   EXPECT_EQ(refreshes, before + 1);
   form->Display.OnStartRefresh = [] { throw std::runtime_error("cannot start"); };
+  ExpectGuardFailures();
   TickerSettings.RefreshNow = 0;
   check("refresh failed");
   form->SetPaused(true);

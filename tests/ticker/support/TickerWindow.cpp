@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "classlib/Application.h"
 #include "common/TestFiles.h"
 #include "common/TestMessages.h"
 #include "shared/S_FileUtils.h"
@@ -10,6 +11,7 @@
 #include "support/TickerScratch.h"
 
 void TickerWindowTest::SetUp() {
+  guardFailuresAtStart_ = Application.GuardFailureCount;
   static int counter = 0;
   base_ = TempFolderPath() + "TessivarWindow_" + std::to_string(GetCurrentProcessId()) + "_" +
           std::to_string(++counter) + "\\";
@@ -29,6 +31,10 @@ void TickerWindowTest::SetUp() {
 void TickerWindowTest::TearDown() {
   if (form) form->FormDestroy(form.get());
   form.reset();
+  if (!guardFailuresExpected_) {
+    EXPECT_EQ(Application.GuardFailureCount, guardFailuresAtStart_)
+        << "last failed step: " << Application.LastGuardFailure;
+  }
   SetDataFolderBasesForTest("", "");
   SetModulePathForTest("");
   OemDataFolder = GetProgramFolder() + "OEM\\";

@@ -10,6 +10,7 @@
 #include <memory>
 
 #include "classlib/Text.h"
+#include "common/GuardWatch.h"
 #include "common/TestDataObject.h"
 #include "common/TestDialogs.h"
 #include "common/TestFiles.h"
@@ -53,6 +54,7 @@ class FeedEditor : public ::testing::Test {
     InitDataFoldersAt(scratch.Path() + "AppData", scratch.Path() + "Profile");
     server.On("/feed.xml", Feed(kRss));
   }
+  void TearDown() override { guards.Check(); }
   static ScriptedResponse Feed(const std::string& body) {
     ScriptedResponse r;
     r.Body = body;
@@ -113,6 +115,7 @@ class FeedEditor : public ::testing::Test {
   TComInit com;
   ScratchFolder scratch{"feededit"};
   TestHttpServer server;
+  GuardWatch guards;
 };
 
 TSetForm* g_closing = nullptr;

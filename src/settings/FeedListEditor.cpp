@@ -243,6 +243,8 @@ void TSetForm::CheckListBoxDrawItem(TObject*, int index, RECT rect, TOwnerDrawSt
   TFeedPage& p = TB_FEED;
   TCanvas& c = p.CheckListBox.Canvas();
   c.FillRect(rect);
+  // An empty list that has the focus is asked to draw item -1 for its focus.
+  if (index < 0 || index >= p.CheckListBox.ItemCount()) return;
   const TFeedRecord* r = p.Record(index);
   const bool selected = state & odSelected;
   const bool checked = p.CheckListBox.Checked(index);

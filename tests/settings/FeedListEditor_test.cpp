@@ -172,6 +172,17 @@ TEST_F(FeedEditor, AddCorrectMoveCheckAndDeleteGiveTheExpectedLines) {
       CloseAndRead(*form));
 }
 
+TEST_F(FeedEditor, AnEmptyFocusedListDrawsOnlyItsFocus) {
+  WriteList("");
+  auto form = Open();
+  TCheckListBox& list = List(*form);
+  ASSERT_EQ(list.ItemCount(), 0);
+  WindowDC dc(list.Handle());
+  DRAWITEMSTRUCT dis = {ODT_LISTBOX, 0, (UINT)-1, ODA_FOCUS, ODS_FOCUS, list.Handle(), dc.get(),
+                        {0, 0, 100, 16}, 0};
+  EXPECT_TRUE(SendMessageW(GetParent(list.Handle()), WM_DRAWITEM, 0, (LPARAM)&dis));
+}
+
 TEST_F(FeedEditor, EntryFieldsAreCheckedBeforeAnythingChanges) {
   WriteList(kTwoFeeds);
   auto form = Open();

@@ -27,11 +27,11 @@ bool Act(TControl* c) {
   }
   if (auto* button = dynamic_cast<TButton*>(c)) {
     button->SetFocus();
-    SafeCall([button] { button->Click(); });
+    GuardEvent("OnClick", [button] { button->Click(); });
     return true;
   }
   if (auto* speed = dynamic_cast<TSpeedButton*>(c)) {
-    SafeCall([speed] { speed->Click(); });
+    GuardEvent("OnClick", [speed] { speed->Click(); });
     return true;
   }
   return false;

@@ -183,7 +183,7 @@ void TApplication::MainFormSized(WPARAM sizeKind) {
   if (minimized == minimized_) return;
   minimized_ = minimized;
   TNotifyEvent& event = minimized ? OnMinimize : OnRestore;
-  if (event) SafeCall([&] { event(nullptr); });
+  if (event) GuardEvent(minimized ? "OnMinimize" : "OnRestore", [&] { event(nullptr); });
 }
 
 void TApplication::AddForm(TForm* f) { forms_.push_back(f); }

@@ -32,7 +32,7 @@ void TButton::Click() {
 
 void TButton::HandleMessage(TMessage& m) {
   if (m.Msg == CN_COMMAND) {
-    if (HIWORD(m.WParam) == BN_CLICKED) SafeCall([this] { Click(); });
+    if (HIWORD(m.WParam) == BN_CLICKED) GuardEvent("OnClick", [this] { Click(); });
     m.Result = 0;
     return;
   }
@@ -77,7 +77,7 @@ void TCheckBox::HandleMessage(TMessage& m) {
   if (m.Msg == CN_COMMAND) {
     if (HIWORD(m.WParam) == BN_CLICKED) {
       state_ = State();
-      SafeCall([this] { Click(); });
+      GuardEvent("OnClick", [this] { Click(); });
     }
     m.Result = 0;
     return;

@@ -56,7 +56,7 @@ void TCheckListBox::ToggleClickCheck(int index) {
   if (index < 0 || index >= (int)entries_.size() || !enabled_) return;
   entries_[index].checked = !entries_[index].checked;
   InvalidateItem(index);
-  if (OnClickCheck) SafeCall([this] { OnClickCheck(this); });
+  if (OnClickCheck) GuardEvent("OnClickCheck", [this] { OnClickCheck(this); });
 }
 
 void TCheckListBox::KeyPress(char& key) {

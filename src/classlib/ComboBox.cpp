@@ -80,7 +80,7 @@ LRESULT CALLBACK TComboBox::EditProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
   }
   if (msg == WM_KEYDOWN || msg == WM_KEYUP || msg == WM_CHAR || msg == WM_SYSKEYDOWN) {
     bool used = false;
-    SafeCall([&] {
+    GuardEvent("OnKey", [&] {
       TShiftState s = KeyboardShiftState();
       if (msg == WM_CHAR) {
         if (wp < 0x80) {
@@ -260,7 +260,7 @@ void TComboBox::HandleMessage(TMessage& m) {
     case CBN_EDITCHANGE:
       // The cuts of the byte limit change the text again: one change is raised.
       if (!trimming_)
-        SafeCall([this] {
+        GuardEvent("OnChange", [this] {
           KeepLimit();
           Change();
         });
@@ -269,20 +269,24 @@ void TComboBox::HandleMessage(TMessage& m) {
       int i = ItemIndex();
       if (i >= 0 && i < (int)items_.size() && (style_ == csDropDown || style_ == csSimple))
         SetWindowTextW(hwnd_, SjisToWide(items_[i]).c_str());
-      SafeCall([this] {
+      GuardEvent("OnClick", [this] {
         Click();
         Select();
       });
       break;
     }
     case CBN_DROPDOWN:
-      if (OnDropDown) SafeCall([this] { OnDropDown(this); });
+      if (OnDropDown) GuardEvent("OnDropDown", [this] { OnDropDown(this); });
       break;
     case CBN_CLOSEUP:
-      if (OnCloseUp) SafeCall([this] { OnCloseUp(this); });
+      if (OnCloseUp) GuardEvent("OnCloseUp", [this] { OnCloseUp(this); });
       break;
-    case CBN_SETFOCUS: SafeCall([this] { DoEnter(); }); break;
-    case CBN_KILLFOCUS: SafeCall([this] { DoExit(); }); break;
+    case CBN_SETFOCUS:
+      GuardEvent("OnEnter", [this] { DoEnter(); });
+      break;
+    case CBN_KILLFOCUS:
+      GuardEvent("OnExit", [this] { DoExit(); });
+      break;
     default: break;
   }
   m.Result = 0;

@@ -11,17 +11,6 @@ namespace {
 const char kOwnProc = 0;
 }  // namespace
 
-void SafeCall(const std::function<void()>& f) {
-  if (!f) return;
-  try {
-    f();
-  } catch (const std::exception& e) {
-    Application.HandleException(&e);
-  } catch (...) {
-    Application.HandleException(nullptr);
-  }
-}
-
 TShiftState KeyboardShiftState() {
   TShiftState s = 0;
   if (GetKeyState(VK_SHIFT) < 0) s |= ssShift;
@@ -79,7 +68,7 @@ TControl::TControl() {
 TControl::~TControl() {
   std::vector<FreeNote> notes;
   notes.swap(freeNotes_);
-  for (auto& n : notes) SafeCall(n.fn);
+  for (auto& n : notes) GuardEvent("free notification", n.fn);
   if (hover_ == this) hover_ = nullptr;
   Application.MouseOver(nullptr);
   if (parent_) parent_->Remove(this);
@@ -401,7 +390,7 @@ void TControl::PaintOnCanvas(TCanvas& canvas, HDC dc, const std::function<void()
   canvas.Brush.Color = color_;
   canvas.Brush.Style = bsSolid;
   canvas.Brush.Pattern = nullptr;
-  SafeCall(paint);
+  GuardEvent("OnPaint", paint);
   canvas.SetHandle(nullptr);
 }
 

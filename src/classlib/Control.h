@@ -10,6 +10,7 @@
 #include <windows.h>
 
 #include "Graphics.h"
+#include "Guard.h"
 
 class TObject {
  public:
@@ -90,10 +91,6 @@ struct TWndMethod {
 
 class TWinControl;
 class TPopupMenu;
-
-// Runs a handler; anything it throws goes to Application.HandleException and
-// never further (handlers run inside window procedures).
-void SafeCall(const std::function<void()>& f);
 
 // A member function as an event handler: .OnClick(Handler(this, &TSetForm::SB_NewClick)).
 template <class T, class... A>

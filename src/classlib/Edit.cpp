@@ -105,7 +105,7 @@ void TEdit::SetText(const std::string& s) {
   }
   changeSeen_ = false;
   TWinControl::SetText(s);
-  if (!changeSeen_) SafeCall([this] { Change(); });
+  if (!changeSeen_) GuardEvent("OnChange", [this] { Change(); });
 }
 
 void TEdit::SetMaxLength(int n) {
@@ -189,7 +189,7 @@ void TEdit::HandleMessage(TMessage& m) {
       // The cuts of the byte limit change the text again: one change is raised.
       if (HIWORD(m.WParam) == EN_CHANGE && !trimming_) {
         changeSeen_ = true;
-        SafeCall([this] { Change(); });
+        GuardEvent("OnChange", [this] { Change(); });
       }
       m.Result = 0;
       return;

@@ -75,7 +75,7 @@ void TForm::DoCreate() {
 void TForm::DoDestroy() {
   if (destroyed_) return;
   destroyed_ = true;
-  if (OnDestroy) SafeCall([this] { OnDestroy(this); });
+  if (OnDestroy) GuardEvent("OnDestroy", [this] { OnDestroy(this); });
 }
 
 void TForm::CreateParams(TCreateParams& p) {
@@ -404,7 +404,7 @@ void TForm::DialogKey(TMessage& m) {
         }
       }
       if (target) {
-        SafeCall([target] { target->Click(); });
+        GuardEvent("OnClick", [target] { target->Click(); });
         m.Result = 1;
       }
       return;

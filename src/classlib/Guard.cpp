@@ -25,16 +25,26 @@ void ReportFailure(const char* step, const char* what) {
   Application.GuardFailed(step, what);
 }
 
-}  // namespace
-
-bool Guard(const char* step, const std::function<void()>& body) {
+bool RunGuarded(const char* step, const std::function<void()>& body, bool handToApplication) {
   try {
     body();
     return true;
   } catch (const std::exception& e) {
     ReportFailure(step, e.what());
+    if (handToApplication) Application.HandleException(&e);
   } catch (...) {
     ReportFailure(step, nullptr);
+    if (handToApplication) Application.HandleException(nullptr);
   }
   return false;
+}
+
+}  // namespace
+
+bool Guard(const char* step, const std::function<void()>& body) {
+  return RunGuarded(step, body, false);
+}
+
+bool GuardEvent(const char* step, const std::function<void()>& body) {
+  return !body || RunGuarded(step, body, true);
 }

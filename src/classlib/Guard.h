@@ -6,3 +6,8 @@
 // Runs body; true when it ran through. What the user sees of a failure stays
 // the caller's business (a message, a beep, or nothing).
 bool Guard(const char* step, const std::function<void()>& body);
+
+// An event handler run from a window procedure: a failure is reported like
+// Guard's and then goes to Application.HandleException (a beep unless
+// OnException is set). An empty body counts as run.
+bool GuardEvent(const char* step, const std::function<void()>& body);

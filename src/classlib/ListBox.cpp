@@ -178,8 +178,8 @@ void TListBox::DrawItem(int index, RECT rect, TOwnerDrawState state) {
 void TListBox::HandleMessage(TMessage& m) {
   switch (m.Msg) {
     case CN_COMMAND:
-      if (HIWORD(m.WParam) == LBN_SELCHANGE) SafeCall([this] { Click(); });
-      if (HIWORD(m.WParam) == LBN_DBLCLK) SafeCall([this] { DblClick(); });
+      if (HIWORD(m.WParam) == LBN_SELCHANGE) GuardEvent("OnClick", [this] { Click(); });
+      if (HIWORD(m.WParam) == LBN_DBLCLK) GuardEvent("OnDblClick", [this] { DblClick(); });
       m.Result = 0;
       return;
     case CN_DRAWITEM: {
@@ -200,7 +200,7 @@ void TListBox::HandleMessage(TMessage& m) {
       }
       int index = (int)dis->itemID;
       RECT r = dis->rcItem;
-      SafeCall([&] { DrawItem(index, r, st); });
+      GuardEvent("OnDrawItem", [&] { DrawItem(index, r, st); });
       if ((st & odFocused) && (dis->itemAction & (ODA_FOCUS | ODA_DRAWENTIRE))) DrawFocusRect(dis->hDC, &dis->rcItem);
       canvas_.SetHandle(nullptr);
       m.Result = TRUE;

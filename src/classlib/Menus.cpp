@@ -142,7 +142,7 @@ bool TMenuItem::InitMenuPopup(HMENU menu) {
   auto found = SubMenus().find(menu);
   if (found == SubMenus().end()) return false;
   TMenuItem* item = const_cast<TMenuItem*>(found->second);
-  SafeCall([item] { item->Click(); });
+  GuardEvent("OnClick", [item] { item->Click(); });
   // The click may have freed the item itself.
   found = SubMenus().find(menu);
   if (found == SubMenus().end()) return true;
@@ -169,7 +169,7 @@ TPopupMenu::TPopupMenu() = default;
 
 TPopupMenu::~TPopupMenu() {
   auto notes = std::move(freeNotes_);
-  for (auto& n : notes) SafeCall(n.second);
+  for (auto& n : notes) GuardEvent("free notification", n.second);
 }
 
 void TPopupMenu::AddFreeNotification(const void* key, std::function<void()> fn) {
@@ -184,7 +184,7 @@ void TPopupMenu::RemoveFreeNotification(const void* key) {
 }
 
 void TPopupMenu::Popup(int x, int y) {
-  if (OnPopup) SafeCall([this] { OnPopup(this); });
+  if (OnPopup) GuardEvent("OnPopup", [this] { OnPopup(this); });
   HWND owner = GetActiveWindow();
   if (!owner) owner = Application.Handle();
   HMENU menu = items_.BuildMenu();
@@ -200,5 +200,6 @@ void TPopupMenu::Popup(int x, int y) {
   ForgetSubMenus(menu);
   DestroyMenu(menu);
   if (cmd)
-    if (TMenuItem* item = TMenuItem::FromCommand(cmd)) SafeCall([item] { item->Click(); });
+    if (TMenuItem* item = TMenuItem::FromCommand(cmd))
+      GuardEvent("OnClick", [item] { item->Click(); });
 }

@@ -50,7 +50,7 @@ bool TWinControl::MenuMessage(TMessage& m) {
   if (m.Msg == WM_COMMAND && !m.LParam && HIWORD(m.WParam) == 0) {
     TMenuItem* item = TMenuItem::FromCommand(LOWORD(m.WParam));
     if (!item) return false;
-    SafeCall([item] { item->Click(); });
+    GuardEvent("OnClick", [item] { item->Click(); });
     return true;
   }
   if (m.Msg == WM_INITMENUPOPUP && TMenuItem::InitMenuPopup((HMENU)m.WParam)) {

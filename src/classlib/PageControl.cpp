@@ -180,7 +180,7 @@ void TPageControl::HandleMessage(TMessage& m) {
     auto* nm = (NMHDR*)m.LParam;
     if (nm->code == TCN_SELCHANGING) {
       bool allow = true;
-      if (OnChanging) SafeCall([&] { OnChanging(this, allow); });
+      if (OnChanging) GuardEvent("OnChanging", [&] { OnChanging(this, allow); });
       m.Result = allow ? FALSE : TRUE;
       return;
     }
@@ -191,7 +191,7 @@ void TPageControl::HandleMessage(TMessage& m) {
           SetActivePage(p);
           break;
         }
-      SafeCall([this] { Change(); });
+      GuardEvent("OnChange", [this] { Change(); });
       m.Result = 0;
       return;
     }

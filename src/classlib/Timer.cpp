@@ -33,7 +33,7 @@ struct TimerWindow {
     TTimer* t = it->second;
     // A copy: the handler may destroy the timer.
     TNotifyEvent fn = t->OnTimer;
-    if (fn) SafeCall([&] { fn(t); });
+    if (fn) GuardEvent("OnTimer", [&] { fn(t); });
     return 0;
   }
 };

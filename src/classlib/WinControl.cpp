@@ -192,13 +192,7 @@ LRESULT CALLBACK TWinControl::StaticWndProc(HWND h, UINT msg, WPARAM wp, LPARAM 
   }
   if (!obj) return DefWindowProcW(h, msg, wp, lp);
   TMessage m = {msg, wp, lp, 0};
-  try {
-    obj->WindowProc(m);
-  } catch (const std::exception& e) {
-    Application.HandleException(&e);
-  } catch (...) {
-    Application.HandleException(nullptr);
-  }
+  GuardEvent("WindowProc", [&] { obj->WindowProc(m); });
   if (msg == WM_NCDESTROY) {
     RemovePropW(h, kObjectProp);
     if (obj->sysProc_) SetWindowLongPtrW(h, GWLP_WNDPROC, (LONG_PTR)obj->sysProc_);

@@ -221,12 +221,8 @@ void TEnvPage::CB_ScrollChange(TObject*) {
 }
 
 void TEnvPage::CB_CommonBrowsChange(TObject*) {
-  try {
-    ED_ViewSet.SetEnabled(CB_CommonBrows.ItemIndex() == static_cast<int>(TBrowserChoice::Program));
-    SB_ViewSet.SetEnabled(ED_ViewSet.Enabled());
-  } catch (...) {
-    // Enabling is cosmetic; the values are kept either way.
-  }
+  ED_ViewSet.SetEnabled(CB_CommonBrows.ItemIndex() == static_cast<int>(TBrowserChoice::Program));
+  SB_ViewSet.SetEnabled(ED_ViewSet.Enabled());
 }
 
 void TEnvPage::SB_ViewSetClick(TObject*) {

@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 
+#include "classlib/Guard.h"
 #include "shared/DataObjects.h"
 
 namespace {
@@ -127,11 +128,7 @@ void TSetForm::ListWindowProc(TMessage& m) {
 
 void TSetForm::OleDropTargetDragEnter(TObject*, TDragContext&) {
   SetForegroundWindow(Handle());
-  try {
-    SetFocus();
-  } catch (...) {
-    // A dialog that cannot take the focus still accepts the drop.
-  }
+  SetFocus();
 }
 
 void TSetForm::DFItem_CF_HDROP_DragOver(TObject*, TDragContext& context) {
@@ -140,24 +137,20 @@ void TSetForm::DFItem_CF_HDROP_DragOver(TObject*, TDragContext& context) {
   POINT p = context.Point;
   MapWindowPoints(Handle(), list.Handle(), &p, 1);
   const int t = list.ItemAtPos(p, true);
-  try {
-    if (t < 0) {
-      FDropIndex = -1;
-      SelectFeed(-1);
-      FocusControl.SetFocus();
-      return;
-    }
-    int c = t;
-    if (p.y <= 3 && t > 0)
-      c = t - 1;
-    else if (p.y > list.Height() - 4 && t + 1 < list.ItemCount())
-      c = t + 1;
-    FDropIndex = c;
-    SelectFeed(c);
-    list.SetFocus();
-  } catch (...) {
-    // Only the selection and the focus show where the feed will land.
+  if (t < 0) {
+    FDropIndex = -1;
+    SelectFeed(-1);
+    FocusControl.SetFocus();
+    return;
   }
+  int c = t;
+  if (p.y <= 3 && t > 0)
+    c = t - 1;
+  else if (p.y > list.Height() - 4 && t + 1 < list.ItemCount())
+    c = t + 1;
+  FDropIndex = c;
+  SelectFeed(c);
+  list.SetFocus();
 }
 
 void TSetForm::SwitchToFeedPage() {
@@ -169,16 +162,15 @@ void TSetForm::SwitchToFeedPage() {
 
 void TSetForm::DFItem_CF_HDROP_Drop(TObject*, TDragContext& context) {
   SwitchToFeedPage();
-  try {
+  // A dropped file that cannot be read or added changes nothing.
+  Guard("dropped file", [&] {
     TStringList names;
     GetDataObjectFiles(context.DataObject.get(), names);
     if (names.Count() > 0) {
       FlagScope filling(FFilling);
       AddFeedUrl(names[0]);
     }
-  } catch (...) {
-    // A dropped file that cannot be read or added changes nothing.
-  }
+  });
   SetForegroundWindow(Handle());
 }
 

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "classlib/Guard.h"
 #include "classlib/StringList.h"
 #include "classlib/Text.h"
 #include "refresh/FeedProbe.h"
@@ -27,14 +28,6 @@ std::string CleanFeedText(const std::string& s) {
 
 bool SameFeedText(const std::string& a, const std::string& b) {
   return CompareTextSJ(TrimSpaces(a), TrimSpaces(b)) == 0;
-}
-
-void IgnoreFailure(const std::function<void()>& step) {
-  try {
-    step();
-  } catch (...) {
-    // Selection, focus and list assignments that fail change nothing else.
-  }
 }
 
 }  // namespace
@@ -70,7 +63,8 @@ void TSetForm::CheckListBoxClick(TObject*) {
     p.ShowFeedFields(-1);
     SetEditButtonState(false);
   } else if (FLoadedIndex != i) {
-    IgnoreFailure([&] { p.ShowFeedFields(i); });
+    // The rank box's click handler runs from here; the list stays usable.
+    Guard("feed fields", [&] { p.ShowFeedFields(i); });
     SetEditButtonState(false);
   }
   FFilling = false;
@@ -104,7 +98,7 @@ void TSetForm::SelectFeed(int index) {
   if (index >= list.ItemCount()) return;
   // In a multiple-selection list this clears the others and scrolls the
   // entry into view.
-  IgnoreFailure([&] { list.SetItemIndex(index); });
+  list.SetItemIndex(index);
 }
 
 int TSetForm::FindFeedUrl(const std::string& url) {
@@ -171,7 +165,7 @@ void TSetForm::InsertFeed(int position) {
   SelectFeed(index);
   FLoadedIndex = -1;
   CheckListBoxClick(&list);
-  IgnoreFailure([&] { list.SetFocus(); });
+  list.SetFocus();
 }
 
 void TSetForm::SB_NewClick(TObject*) {
@@ -247,23 +241,23 @@ void TSetForm::CheckListBoxClickCheck(TObject*) { FListChanged = true; }
 
 void TSetForm::CheckListBoxDrawItem(TObject*, int index, RECT rect, TOwnerDrawState state) {
   TFeedPage& p = TB_FEED;
-  IgnoreFailure([&] {
-    TCanvas& c = p.CheckListBox.Canvas();
-    c.FillRect(rect);
-    const TFeedRecord* r = p.Record(index);
-    const bool selected = state & odSelected;
-    const bool checked = p.CheckListBox.Checked(index);
-    if (!selected && !checked) c.Font.SetColor(kUncheckedColor);
-    if (!selected && checked && r && r->RankingFeed != 0) c.Font.SetColor(kRankingColor);
-    c.TextOut(rect.left + 2, rect.top, p.CheckListBox.Item(index));
-    if (!r || r->StartHour <= 0 || r->EndHour <= 0 || r->StartHour >= p.CB_TimeSt.ItemCount() ||
-        r->EndHour >= p.CB_TimeEn.ItemCount())
-      return;
-    const std::string hours =
-        " " + p.CB_TimeSt.Item(r->StartHour) + "～" + p.CB_TimeEn.Item(r->EndHour);
-    if (!selected) c.Font.SetColor(checked ? kHourColor : kUncheckedColor);
-    c.TextOut(rect.right - 2 - c.TextWidth(hours), rect.top, hours);
-  });
+  TCanvas& c = p.CheckListBox.Canvas();
+  c.FillRect(rect);
+  // An empty list that has the focus is asked to draw item -1 for its focus.
+  if (index < 0 || index >= p.CheckListBox.ItemCount()) return;
+  const TFeedRecord* r = p.Record(index);
+  const bool selected = state & odSelected;
+  const bool checked = p.CheckListBox.Checked(index);
+  if (!selected && !checked) c.Font.SetColor(kUncheckedColor);
+  if (!selected && checked && r && r->RankingFeed != 0) c.Font.SetColor(kRankingColor);
+  c.TextOut(rect.left + 2, rect.top, p.CheckListBox.Item(index));
+  if (!r || r->StartHour <= 0 || r->EndHour <= 0 || r->StartHour >= p.CB_TimeSt.ItemCount() ||
+      r->EndHour >= p.CB_TimeEn.ItemCount())
+    return;
+  const std::string hours =
+      " " + p.CB_TimeSt.Item(r->StartHour) + "～" + p.CB_TimeEn.Item(r->EndHour);
+  if (!selected) c.Font.SetColor(checked ? kHourColor : kUncheckedColor);
+  c.TextOut(rect.right - 2 - c.TextWidth(hours), rect.top, hours);
 }
 
 void TSetForm::AddFeedUrl(const std::string& source) {
@@ -308,7 +302,7 @@ void TSetForm::ShowAddedMessage(int index, bool wasChecked) {
 }
 
 void TSetForm::ShowUnusableMessage() {
-  IgnoreFailure([&] { TB_FEED.CheckListBox.SetFocus(); });
+  TB_FEED.CheckListBox.SetFocus();
   const TParseError& e = LastParseError;
   ShowMsg("データの内容の確認ができませんでした．\r\n\r\n" + TrimSpaces(WideToSjis(e.Reason)) +
               "\r\n\r\n内容 > \"" + TrimSpaces(WideToSjis(e.SrcText)) + "\"\r\n\r\n行 > " +

@@ -18,13 +18,8 @@ std::vector<std::string> ResetFiles() {
 }
 
 void DeleteSettingsFiles() {
-  for (const std::string& file : ResetFiles()) {
-    try {
-      DeleteFileSJ(file);
-    } catch (...) {
-      // A file that cannot be deleted is left; the others still go.
-    }
-  }
+  // A file that cannot be deleted is left; the others still go.
+  for (const std::string& file : ResetFiles()) DeleteFileSJ(file);
 }
 
 bool RunSettingsReset() {

@@ -3,6 +3,7 @@
 #include "BandServer.h"
 #include "OpmlExport.h"
 #include "classlib/Application.h"
+#include "classlib/Guard.h"
 #include "refresh/FeedProbe.h"
 #include "shared/FeedFiles.h"
 #include "shared/L_Dialog.h"
@@ -150,11 +151,8 @@ void TSetForm::Button2Click(TObject*) { Close(); }
 
 void TSetForm::PageControlChange(TObject*) {
   ButtonOPML.SetEnabled(PageControl.ActivePage() == &TB_FEED);
-  try {
-    if (FocusControl.CanFocus()) FocusControl.SetFocus();
-  } catch (...) {
-    // The focus only keeps carets out of the pages' edits.
-  }
+  // The focus only keeps carets out of the pages' edits.
+  if (FocusControl.CanFocus()) FocusControl.SetFocus();
 }
 
 void TSetForm::CB_RefreshTimeChange(TObject*) { FRefreshTimeChanged = true; }
@@ -195,12 +193,11 @@ void RunSettingsDialog(const TSettingsStart& start) {
   TSetForm form;
   Application.CreateForm(form);
   form.PageControl.SetActivePage(form.StartPage(start.Page));
-  try {
+  // A window that cannot be drawn yet still runs.
+  Guard("show settings dialog", [&] {
     form.Show();
     form.Repaint();
-  } catch (...) {
-    // A window that cannot be drawn yet still runs.
-  }
+  });
   if (!start.FeedUrl.empty()) {
     form.FDropIndex = -1;
     form.AddFeedUrl(start.FeedUrl);

@@ -136,7 +136,7 @@ void TCustomMessageSnatcher::Unlinking(TLinkedComponent* next, TLinkedComponent*
 void TCustomMessageSnatcher::HookWndProc(TMessage& message) {
   bool handled = false;
   HandleMessage(message, handled);
-  if (!handled && OnMessage) SafeCall([&] { OnMessage(this, message, handled); });
+  if (!handled && OnMessage) GuardEvent("OnMessage", [&] { OnMessage(this, message, handled); });
   if (!handled && previousWindowProc_) {
     TWndMethod next = previousWindowProc_;
     next(message);

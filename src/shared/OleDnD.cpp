@@ -144,7 +144,7 @@ class TDropTargetImpl final : public IDropTargetBroker {
   template <class F>
   static void Run(F f, DWORD* effect) {
     bool ok = false;
-    SafeCall([&] {
+    GuardEvent("drop target event", [&] {
       f();
       ok = true;
     });

@@ -123,7 +123,7 @@ void TSKGradationP::Paint() {
     }
     PaintCaptionCentred();
   }
-  if (OnPaint) SafeCall([this] { OnPaint(this); });
+  if (OnPaint) GuardEvent("OnPaint", [this] { OnPaint(this); });
 }
 
 void TSKGradationP::PaintCaptionCentred() {
@@ -141,5 +141,5 @@ void TSKGradationP::PaintCaptionCentred() {
 
 void TSKGradationP::MouseLeave() {
   TPanel::MouseLeave();
-  if (OnMouseExit) SafeCall([this] { OnMouseExit(this); });
+  if (OnMouseExit) GuardEvent("OnMouseExit", [this] { OnMouseExit(this); });
 }

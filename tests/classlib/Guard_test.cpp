@@ -1,6 +1,7 @@
 #include "Guard.h"
 
 #include <stdexcept>
+#include <string>
 
 #include <gtest/gtest.h>
 
@@ -15,4 +16,16 @@ TEST(Guard, AFailedStepIsCountedWithItsNameAndTheCallerGoesOn) {
   EXPECT_EQ(Application.LastGuardFailure, "odd step");
   Guard("OEM skin", [] { throw std::runtime_error("no picture"); });
   EXPECT_EQ(Application.LastGuardFailure, "OEM skin: no picture");
+}
+
+TEST(Guard, AFailedEventIsCountedAndStillReachesTheApplicationHandler) {
+  const int before = Application.GuardFailureCount;
+  std::string handed;
+  Application.OnException = [&](const std::exception* e) { handed = e ? e->what() : "?"; };
+  EXPECT_TRUE(GuardEvent("OnClick", nullptr));
+  EXPECT_FALSE(GuardEvent("OnClick", [] { throw std::runtime_error("bad click"); }));
+  Application.OnException = nullptr;
+  EXPECT_EQ(handed, "bad click");
+  EXPECT_EQ(Application.GuardFailureCount, before + 1);
+  EXPECT_EQ(Application.LastGuardFailure, "OnClick: bad click");
 }

@@ -10,6 +10,7 @@
 #include <memory>
 
 #include "classlib/Text.h"
+#include "common/GuardWatch.h"
 #include "common/TestDataObject.h"
 #include "common/TestDialogs.h"
 #include "common/TestFiles.h"
@@ -53,6 +54,7 @@ class FeedEditor : public ::testing::Test {
     InitDataFoldersAt(scratch.Path() + "AppData", scratch.Path() + "Profile");
     server.On("/feed.xml", Feed(kRss));
   }
+  void TearDown() override { guards.Check(); }
   static ScriptedResponse Feed(const std::string& body) {
     ScriptedResponse r;
     r.Body = body;
@@ -113,6 +115,7 @@ class FeedEditor : public ::testing::Test {
   TComInit com;
   ScratchFolder scratch{"feededit"};
   TestHttpServer server;
+  GuardWatch guards;
 };
 
 TSetForm* g_closing = nullptr;
@@ -167,6 +170,17 @@ TEST_F(FeedEditor, AddCorrectMoveCheckAndDeleteGiveTheExpectedLines) {
       "*\tAlpha\thttp://127.0.0.1:1/a2.xml\t\t\t\tSat, 01 Jan 2000 00:00:00 GMT\tlast A\r\n"
       "*\tBeta\thttp://127.0.0.1:1/b.xml\t1\t10\t18\t\t\r\n",
       CloseAndRead(*form));
+}
+
+TEST_F(FeedEditor, AnEmptyFocusedListDrawsOnlyItsFocus) {
+  WriteList("");
+  auto form = Open();
+  TCheckListBox& list = List(*form);
+  ASSERT_EQ(list.ItemCount(), 0);
+  WindowDC dc(list.Handle());
+  DRAWITEMSTRUCT dis = {ODT_LISTBOX, 0, (UINT)-1, ODA_FOCUS, ODS_FOCUS, list.Handle(), dc.get(),
+                        {0, 0, 100, 16}, 0};
+  EXPECT_TRUE(SendMessageW(GetParent(list.Handle()), WM_DRAWITEM, 0, (LPARAM)&dis));
 }
 
 TEST_F(FeedEditor, EntryFieldsAreCheckedBeforeAnythingChanges) {

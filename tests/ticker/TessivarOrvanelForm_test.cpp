@@ -394,7 +394,7 @@ TEST_F(Creation, AFailingStepLeavesTheOthersAndStartsTheTimers) {
   Settings("[Env]\r\nAlphaBrend=160\r\n");
   form = std::make_unique<TKvBandForm>();
   form->FormRgn.Picture().OnChange = [] { throw std::runtime_error("broken skin"); };
-  ExpectGuardFailures();
+  guards.ExpectFailedSteps();
   form->DoCreate();
   EXPECT_EQ(Application.LastGuardFailure, "OEM skin: broken skin");
   TKvBandForm& f = *form;
@@ -534,7 +534,7 @@ TEST_F(DisplayTest, FileCheckEnablesItselfAgainOnEveryPath) {
   check("refresh started");
   EXPECT_EQ(refreshes, before + 1);
   form->Display.OnStartRefresh = [] { throw std::runtime_error("cannot start"); };
-  ExpectGuardFailures();
+  guards.ExpectFailedSteps();
   TickerSettings.RefreshNow = 0;
   check("refresh failed");
   form->SetPaused(true);

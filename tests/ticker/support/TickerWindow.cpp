@@ -2,7 +2,6 @@
 
 #include <windows.h>
 
-#include "classlib/Application.h"
 #include "common/TestFiles.h"
 #include "common/TestMessages.h"
 #include "shared/S_FileUtils.h"
@@ -11,7 +10,6 @@
 #include "support/TickerScratch.h"
 
 void TickerWindowTest::SetUp() {
-  guardFailuresAtStart_ = Application.GuardFailureCount;
   static int counter = 0;
   base_ = TempFolderPath() + "TessivarWindow_" + std::to_string(GetCurrentProcessId()) + "_" +
           std::to_string(++counter) + "\\";
@@ -31,10 +29,7 @@ void TickerWindowTest::SetUp() {
 void TickerWindowTest::TearDown() {
   if (form) form->FormDestroy(form.get());
   form.reset();
-  if (!guardFailuresExpected_) {
-    EXPECT_EQ(Application.GuardFailureCount, guardFailuresAtStart_)
-        << "last failed step: " << Application.LastGuardFailure;
-  }
+  guards.Check();
   SetDataFolderBasesForTest("", "");
   SetModulePathForTest("");
   OemDataFolder = GetProgramFolder() + "OEM\\";

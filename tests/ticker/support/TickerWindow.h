@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include "TessivarOrvanelForm.h"
+#include "common/GuardWatch.h"
 
 class TickerWindowTest : public ::testing::Test {
  protected:
@@ -25,14 +26,12 @@ class TickerWindowTest : public ::testing::Test {
   void WriteTicker(const std::string& text);
   // One file-check run, as the timer would start it.
   void FileCheck() { form->Timer_FileCheckTimer(&form->Timer_FileCheck); }
-  // A case that makes a step fail on purpose says so; any other failed step
-  // fails the case.
-  void ExpectGuardFailures() { guardFailuresExpected_ = true; }
 
   std::unique_ptr<TKvBandForm> form;
   int refreshes = 0;
   std::string base_;
   int tickerAge_ = 0;
-  int guardFailuresAtStart_ = 0;
-  bool guardFailuresExpected_ = false;
+  // A case that makes a step fail on purpose says so; any other failed step
+  // fails the case.
+  GuardWatch guards;
 };

@@ -294,17 +294,11 @@ void TKvBandForm::HandleMessage(TMessage& m) {
     case WM_GETMINMAXINFO:
       reinterpret_cast<MINMAXINFO*>(m.LParam)->ptMinTrackSize.x = minTrackWidth_;
       break;
-    case WM_QUERYENDSESSION:
-      m.Result = CloseQuery() ? TRUE : FALSE;
-      return;
     case WM_ENDSESSION:
-      // The process may be ended once this returns: leave the loop now.
-      if (m.WParam) {
-        FormDestroy(this);
-        Application.Terminate();
-      }
-      m.Result = 0;
-      return;
+      // The process may be ended once this returns: what closing stores is
+      // stored now; the form's own handling then leaves the loop.
+      if (m.WParam) FormDestroy(this);
+      break;
   }
   TForm::HandleMessage(m);
 }

@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "classlib/Text.h"
 #include "common/TestFiles.h"
@@ -29,7 +30,11 @@ std::string Who(PSID sid) {
   return "other";
 }
 
-DWORD RecordAcl(HANDLE folder, SECURITY_INFORMATION what, PACL acl) {
+DWORD RecordAcl(HANDLE folder, SECURITY_INFORMATION what, PSID owner, PACL acl) {
+  if (what & OWNER_SECURITY_INFORMATION) {
+    setAces += "owner " + Who(owner) + ";";
+    return ERROR_SUCCESS;
+  }
   setWhat = what;
   ACCESS_ALLOWED_ACE* ace = nullptr;
   for (DWORD i = 0; acl && i < acl->AceCount && GetAce(acl, i, (void**)&ace); ++i) {
@@ -43,14 +48,100 @@ DWORD RecordAcl(HANDLE folder, SECURITY_INFORMATION what, PACL acl) {
 TEST(ProtectedFolder, NewAndExistingFoldersGetTheAdministratorsListInheritingNothing) {
   ScratchFolder scratch("TessivarProtectedFolder");
   ASSERT_TRUE(CreateDirectoryW(SjisToWide(scratch.File("old")).c_str(), nullptr));
-  SetFolderAclWriterForTest(RecordAcl);
+  SetFolderSecurityForTest(nullptr, RecordAcl);
   for (const char* name : {"new", "old"}) {
     setAces.clear();
     EXPECT_TRUE(SettleProtectedFolder(scratch.File(name))) << name;
     EXPECT_EQ(setAces, "Administrators 1f01ff 3;SYSTEM 1f01ff 3;Users 1200a9 3;") << name;
     EXPECT_EQ(setWhat, DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION) << name;
   }
-  SetFolderAclWriterForTest(nullptr);
+  SetFolderSecurityForTest(nullptr, nullptr);
 }
+
+// Wine shows every entry as the user's own: the folder made here stands
+// for one that another user made, by its file identity, which a rename keeps.
+BY_HANDLE_FILE_INFORMATION foreign = {};
+HANDLE blocking = INVALID_HANDLE_VALUE;  // an open handle of the foreign folder's maker
+
+BY_HANDLE_FILE_INFORMATION Identity(const std::string& path) {
+  BY_HANDLE_FILE_INFORMATION info = {};
+  HANDLE entry = CreateFileW(SjisToWide(path).c_str(), READ_CONTROL, 7, nullptr, OPEN_EXISTING,
+                             FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  GetFileInformationByHandle(entry, &info);
+  CloseHandle(entry);
+  return info;
+}
+
+bool Same(const BY_HANDLE_FILE_INFORMATION& a, const BY_HANDLE_FILE_INFORMATION& b) {
+  return a.dwVolumeSerialNumber == b.dwVolumeSerialNumber && a.nFileIndexHigh == b.nFileIndexHigh &&
+         a.nFileIndexLow == b.nFileIndexLow;
+}
+
+bool OwnerByIdentity(HANDLE entry, PSID owner) {
+  BY_HANDLE_FILE_INFORMATION info = {};
+  GetFileInformationByHandle(entry, &info);
+  DWORD size = SECURITY_MAX_SID_SIZE;
+  return CreateWellKnownSid(Same(info, foreign) ? WinBuiltinUsersSid : WinBuiltinAdministratorsSid,
+                            nullptr, owner, &size);
+}
+
+// Taking the folder over is what frees it here.
+DWORD RecordAndRelease(HANDLE folder, SECURITY_INFORMATION what, PSID owner, PACL acl) {
+  if (what & OWNER_SECURITY_INFORMATION) {
+    CloseHandle(blocking);
+    blocking = INVALID_HANDLE_VALUE;
+  }
+  return RecordAcl(folder, what, owner, acl);
+}
+
+std::vector<std::string> Aside(const ScratchFolder& scratch) {
+  std::vector<std::string> found;
+  WIN32_FIND_DATAW entry;
+  HANDLE search = FindFirstFileW(SjisToWide(scratch.File("work.old-*")).c_str(), &entry);
+  if (search == INVALID_HANDLE_VALUE) return found;
+  do found.push_back(scratch.File(WideToSjis(entry.cFileName)));
+  while (FindNextFileW(search, &entry));
+  FindClose(search);
+  return found;
+}
+
+struct ForeignCase {
+  bool HeldOpen;
+  std::string Calls;
+};
+
+class ProtectedFolderForeign : public ::testing::TestWithParam<ForeignCase> {};
+
+TEST_P(ProtectedFolderForeign, IsMovedAsideAndMadeAnew) {
+  ScratchFolder scratch("TessivarProtectedForeign");
+  const std::string folder = scratch.File("work");
+  ASSERT_TRUE(CreateDirectoryW(SjisToWide(folder).c_str(), nullptr));
+  WriteWholeFile(folder + "\\TessivarSetup.exe", "planted");
+  foreign = Identity(folder);
+  if (GetParam().HeldOpen)
+    blocking = CreateFileW(SjisToWide(folder).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                           OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  SetFolderSecurityForTest(OwnerByIdentity, RecordAndRelease);
+  setAces.clear();
+  EXPECT_TRUE(SettleProtectedFolder(folder));
+  SetFolderSecurityForTest(nullptr, nullptr);
+  if (blocking != INVALID_HANDLE_VALUE) CloseHandle(blocking);
+  blocking = INVALID_HANDLE_VALUE;
+  EXPECT_EQ(setAces, GetParam().Calls);
+  EXPECT_FALSE(Same(Identity(folder), foreign)) << "reused";
+  EXPECT_FALSE(PathExists(folder + "\\TessivarSetup.exe"));
+  const std::vector<std::string> aside = Aside(scratch);
+  ASSERT_EQ(aside.size(), 1u);
+  EXPECT_TRUE(Same(Identity(aside[0]), foreign));
+  EXPECT_EQ(ReadWholeFile(aside[0] + "\\TessivarSetup.exe"), "planted");
+}
+
+const char kList[] = "Administrators 1f01ff 3;SYSTEM 1f01ff 3;Users 1200a9 3;";
+
+INSTANTIATE_TEST_SUITE_P(ProtectedFolder, ProtectedFolderForeign,
+                         ::testing::Values(ForeignCase{false, kList},
+                                           // The move is refused until the folder is taken over.
+                                           ForeignCase{true, std::string("owner Administrators;") +
+                                                                 kList + kList}));
 
 }  // namespace

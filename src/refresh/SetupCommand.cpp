@@ -40,7 +40,7 @@ void ReadOemData() {
   TickerParamGiven = GetPrefixedParam("TICKER", id);
   if (TickerParamGiven && !id.empty()) {
     TickerSettings.OemFolder = MakerUpdateFolder() + id + "/";
-    DownloadOemPackage(true);
+    DownloadOemPackage(true, false);
     return;
   }
   if (ReadOemPackage(GetProgramFolder() + OemPackageFileName, 0)) return;

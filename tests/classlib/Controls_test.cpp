@@ -5,6 +5,8 @@
 #include "classlib/ExtCtrls.h"
 #include "classlib/Forms.h"
 #include "classlib/StdCtrls.h"
+#include "common/GuardWatch.h"
+#include "common/TestMessages.h"
 
 namespace {
 
@@ -97,4 +99,33 @@ TEST(WindowObjects, AnotherProcesssWindowIsNeverTakenForOneOfOurs) {
   ASSERT_TRUE(SetPropW(desktop, L"TessivarControl", (HANDLE)0x1234));
   EXPECT_EQ(nullptr, TWinControl::FromHandle(desktop));
   RemovePropW(desktop, L"TessivarControl");
+}
+
+TEST(Mouse, ADoubleClickIsOneClickAndOneDoubleClick) {
+  GuardWatch watch;
+  TForm f;
+  f.SetClientSize(200, 100);
+  TPaintBox box;
+  box.SetParent(&f);
+  box.SetBounds(10, 10, 50, 30);
+  int clicks = 0, doubles = 0, ups = 0;
+  box.OnClick = [&](TObject*) { ++clicks; };
+  box.OnDblClick = [&](TObject*) { ++doubles; };
+  box.OnMouseUp = [&](TObject*, TMouseButton, TShiftState, int, int) { ++ups; };
+  f.Show();
+  const LPARAM at = MAKELPARAM(20, 20);
+  PostMessageW(f.Handle(), WM_LBUTTONDOWN, MK_LBUTTON, at);
+  PostMessageW(f.Handle(), WM_LBUTTONUP, 0, at);
+  PostMessageW(f.Handle(), WM_LBUTTONDBLCLK, MK_LBUTTON, at);
+  PostMessageW(f.Handle(), WM_LBUTTONUP, 0, at);
+  ASSERT_TRUE(PumpUntil([&] { return ups == 2; }, 5000));
+  EXPECT_EQ(clicks, 1);
+  EXPECT_EQ(doubles, 1);
+  watch.Check();
+}
+
+TEST(Hints, TheToolTipEndsAtTheFirstBarCharacter) {
+  EXPECT_EQ(GetShortHint("ポーズ|pause"), "ポーズ");  // ポ is 0x83 0x7C
+  EXPECT_EQ(GetShortHint("a|b|c"), "a");
+  EXPECT_EQ(GetShortHint("表示"), "表示");
 }

@@ -75,6 +75,20 @@ TEST_F(Pointer, TheLinkDecidesTheHighlightAndTheClick) {
   EXPECT_EQ(opened.size(), 1u);
 }
 
+TEST_F(Pointer, TheLinkClickedIsTheOneOpenedWhenTheDisplayStepsMeanwhile) {
+  TKvBandForm& f = *form;
+  TickerSettings.CommonBrows = 0;
+  const std::string clicked = f.Message.Hint();
+  // Opening serves messages: the display timer may show the next item first.
+  SetShellOpenForTest([&](const std::string& url) {
+    f.ShowNextNow();
+    opened.push_back(url);
+  });
+  f.MessageClick(&f.Message);
+  ASSERT_NE(f.Message.Hint(), clicked);
+  EXPECT_EQ(opened, std::vector<std::string>{clicked});
+}
+
 TEST_F(Pointer, TheWheelStepsOnlyWithScrollButtonOn) {
   TKvBandForm& f = *form;
   ASSERT_NE(f.Display.CurrentLine.find("First"), std::string::npos);

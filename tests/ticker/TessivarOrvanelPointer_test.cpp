@@ -134,6 +134,35 @@ TEST_F(Pointer, AHintPictureWiderThanTheTextIsNotCut) {
   EXPECT_FALSE(f.HintWindow);
 }
 
+
+TKvBandForm* formWithMenu = nullptr;
+bool hoverUnderMenu = true;
+
+void CALLBACK StepUnderTheMenu(HWND, UINT, UINT_PTR id, DWORD) {
+  if (!TPopupMenu::InMenuLoop()) return;
+  KillTimer(nullptr, id);
+  formWithMenu->ShowNextNow();
+  hoverUnderMenu = formWithMenu->Hovering;
+  EndMenu();
+}
+
+TEST_F(Pointer, AnOpenMenuOverTheStripIsNoHover) {
+  TKvBandForm& f = *form;
+  TickerSettings.DescPopup = false;
+  OnStrip();
+  POINT at;
+  GetCursorPos(&at);
+  // The menu opens under the pointer, as after a right click.
+  formWithMenu = &f;
+  UINT_PTR timer = SetTimer(nullptr, 0, 100, StepUnderTheMenu);
+  f.PopupMenu_Main.Popup(at.x - 4, at.y - 4);
+  KillTimer(nullptr, timer);
+  formWithMenu = nullptr;
+  EXPECT_FALSE(hoverUnderMenu);
+  EXPECT_FALSE(f.Hovering);
+  EXPECT_TRUE(f.Timer_ListRead.Enabled());
+}
+
 using Layout = TickerWindowTest;
 
 TEST_F(Layout, ButtonsAtTheEdgeAndTheStripToTheRightMargin) {

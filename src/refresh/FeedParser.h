@@ -5,9 +5,8 @@
 #include <vector>
 
 #include "classlib/DateTime.h"
+#include "shared/FeedFiles.h"
 #include "shared/S_Xml.h"
-
-constexpr int MaxMenuLinesPerFeed = 30;
 
 enum class TFeedFormat { None, Rss, Rdf, Atom };
 

@@ -8,6 +8,7 @@
 #include "FeedFiles.h"
 #include "HttpFetch.h"
 #include "MakerSite.h"
+#include "classlib/DibFile.h"
 #include "classlib/Guard.h"
 #include "classlib/Handles.h"
 #include "classlib/Streams.h"
@@ -30,40 +31,14 @@ unsigned downloadBudget = DefaultFetchLimits().TotalMs;
 
 BitmapHandle logoBitmap;
 
-// Whether the colour table and the pixel rows that the header announces lie
-// inside the bytes. Compressed bitmaps are not taken: their size cannot be
-// told from the header.
-bool DibFitsItsBytes(const std::string& bytes, const BITMAPFILEHEADER& file,
-                     const BITMAPINFOHEADER& header) {
-  const int bits = header.biBitCount;
-  if (header.biPlanes != 1 || header.biWidth <= 0 || header.biHeight == 0 ||
-      !(bits == 1 || bits == 4 || bits == 8 || bits == 16 || bits == 24 || bits == 32))
-    return false;
-  if (header.biCompression != BI_RGB && header.biCompression != BI_BITFIELDS) return false;
-  uint64_t tableEnd = sizeof file + uint64_t(header.biSize);
-  if (header.biCompression == BI_BITFIELDS && header.biSize == sizeof(BITMAPINFOHEADER))
-    tableEnd += 3 * sizeof(DWORD);
-  uint64_t colours = header.biClrUsed ? header.biClrUsed : bits <= 8 ? 1u << bits : 0;
-  tableEnd += colours * sizeof(RGBQUAD);
-  const uint64_t rowBytes = (uint64_t(header.biWidth) * bits + 31) / 32 * 4;
-  const uint64_t rows = header.biHeight < 0 ? -int64_t(header.biHeight) : header.biHeight;
-  return tableEnd <= bytes.size() && file.bfOffBits + rowBytes * rows <= bytes.size();
-}
-
 // A Windows bitmap file held in memory; null when the bytes are not one.
 HBITMAP BitmapFromFileBytes(const std::string& bytes) {
-  if (bytes.size() < sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER)) return nullptr;
-  BITMAPFILEHEADER file;
-  memcpy(&file, bytes.data(), sizeof file);
-  const auto* info = reinterpret_cast<const BITMAPINFO*>(bytes.data() + sizeof file);
-  if (file.bfType != 0x4D42 || info->bmiHeader.biSize < sizeof(BITMAPINFOHEADER) ||
-      file.bfOffBits >= bytes.size() || file.bfOffBits < sizeof file + info->bmiHeader.biSize ||
-      !DibFitsItsBytes(bytes, file, info->bmiHeader))
-    return nullptr;
+  TDibFile dib;
+  if (!ReadDibFile(bytes.data(), bytes.size(), dib)) return nullptr;
   WindowDC screen;
   if (!screen) return nullptr;
-  return CreateDIBitmap(screen.get(), &info->bmiHeader, CBM_INIT, bytes.data() + file.bfOffBits,
-                        info, DIB_RGB_COLORS);
+  return CreateDIBitmap(screen.get(), &dib.Info()->bmiHeader, CBM_INIT, dib.Bits, dib.Info(),
+                        DIB_RGB_COLORS);
 }
 
 bool BrandingEnded() { return TickerSettings.OemDateMode != 0 && TickerSettings.OemDateFlag; }

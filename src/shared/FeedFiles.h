@@ -18,6 +18,8 @@ extern const char InfoCacheFileName[];   // "TessivarOrvanel.cm"
 constexpr int FeedListMaxFields = 30;
 constexpr int TickerMaxFields = 30;
 constexpr int MenuMaxFields = 20;
+// Menu lines the refresh writes for one feed, and the most a menu shows.
+constexpr int MaxMenuLinesPerFeed = 30;
 
 // Byte cuts of the item texts (never splitting a double-byte character).
 constexpr int RawTitleBytes = 1124;    // title, before the tags are removed

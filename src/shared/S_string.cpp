@@ -324,22 +324,23 @@ std::string HexText(int n) {
 std::string TrimRightSJ(const std::string& s) {
   size_t end = s.size();
   while (end > 0 && (unsigned char)s[end - 1] <= 0x20) --end;
-  std::string t = s.substr(0, end);
-  std::vector<size_t> starts;
-  for (size_t i = 0; i < t.size(); i += CharLen(t, i)) starts.push_back(i);
-  while (!starts.empty()) {
-    size_t last = starts.back();
-    if (t.compare(last, std::string::npos, " ") != 0 &&
-        t.compare(last, std::string::npos, kFullWidthBlank) != 0)
-      break;
-    t.erase(last);
-    starts.pop_back();
+  // One walk over the characters: where the run of blanks that reaches the
+  // end begins.
+  size_t cut = end;
+  for (size_t i = 0; i < end;) {
+    const size_t n = (IsLeadByte((unsigned char)s[i]) && i + 1 < end) ? 2 : 1;
+    const bool blank = (n == 1 && s[i] == ' ') || (n == 2 && s.compare(i, 2, kFullWidthBlank) == 0);
+    if (!blank)
+      cut = end;
+    else if (cut == end)
+      cut = i;
+    i += n;
   }
-  return t;
+  return s.substr(0, cut);
 }
 
-std::string TrimLeftSJ(const std::string& s) {
-  size_t start = 0;
+size_t SkipBlanksSJ(const std::string& s, size_t from) {
+  size_t start = from;
   while (start < s.size() && (unsigned char)s[start] <= 0x20) ++start;
   for (;;) {
     if (start < s.size() && s[start] == ' ') {
@@ -350,7 +351,15 @@ std::string TrimLeftSJ(const std::string& s) {
       break;
     }
   }
-  return s.substr(start);
+  return start;
+}
+
+std::string TrimLeftSJ(const std::string& s) { return s.substr(SkipBlanksSJ(s, 0)); }
+
+size_t FindCharSJ(const std::string& s, char ch, size_t from) {
+  for (size_t i = from; i < s.size(); i += CharLen(s, i))
+    if (s[i] == ch) return i;
+  return std::string::npos;
 }
 
 std::string TrimSpaces(const std::string& s) { return TrimRightSJ(TrimLeftSJ(s)); }

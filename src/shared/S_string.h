@@ -48,6 +48,11 @@ bool IsWebAddress(const std::string& url, const char* refused = "\\");
 std::string TrimRightSJ(const std::string& s);
 std::string TrimLeftSJ(const std::string& s);
 std::string TrimSpaces(const std::string& s);
+// Index positions for walking a long text without copying its rest; from
+// must start a character. The index after the blanks TrimLeftSJ drops:
+size_t SkipBlanksSJ(const std::string& s, size_t from);
+// The first ch at or after from that starts a character, or npos.
+size_t FindCharSJ(const std::string& s, char ch, size_t from);
 
 // pieces is sized by the caller; slot 0 is unused, pieces go to 1..count and
 // the later slots are emptied. Pieces beyond the last slot are dropped.

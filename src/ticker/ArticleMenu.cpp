@@ -1,5 +1,7 @@
 #include "ArticleMenu.h"
 
+#include <algorithm>
+
 #include "shared/S_string.h"
 
 std::string EscapeAmpersands(const std::string& text) {
@@ -44,7 +46,9 @@ void TArticleMenu::Open(TMenuItem& root, TMenuItem* sender) {
   const size_t first = (size_t)sender->Tag;
   if (first >= MenuLines.size()) return;
   const std::string key = MenuLines[first].FeedUrl;
-  for (size_t i = first; i < MenuLines.size() && MenuLines[i].FeedUrl == key; ++i) {
+  // A hand-made file may hold far more than the refresh writes for one feed.
+  const size_t end = std::min(MenuLines.size(), first + MaxMenuLinesPerFeed);
+  for (size_t i = first; i < end && MenuLines[i].FeedUrl == key; ++i) {
     TMenuItem* item = sender->Add(EscapeAmpersands(MenuLines[i].Title), OnItemClick);
     item->Hint = MenuLines[i].Link;
   }

@@ -23,6 +23,6 @@ class TArticleMenu {
   void Build(TMenuItem& root, const std::string& menuFile);
   // Click of root and of every feed entry (the submenu is about to open):
   // every feed entry keeps one entry, so it shows as a submenu; an opening
-  // feed entry gets its items.
+  // feed entry gets its items (at most MaxMenuLinesPerFeed).
   void Open(TMenuItem& root, TMenuItem* sender);
 };

@@ -8,6 +8,7 @@
 #include "classlib/Dialogs.h"
 #include "classlib/Guard.h"
 #include "shared/S_FileUtils.h"
+#include "shared/S_string.h"
 
 TSummaryHint SummaryHintFor(const std::string& line) {
   TTickerFields f(line);
@@ -16,9 +17,11 @@ TSummaryHint SummaryHintFor(const std::string& line) {
     date = FormatTickerDate(f[tfDate], "m\"月\"dd\"日\" h\"時\"nn\"分\"", "m\"月\"dd\"日\"");
     if (!date.empty()) date = " " + date;
   }
-  const std::string& summary = f[tfSummary];
+  // Cut as the strip cuts, so that every hover measures and wraps a bounded text.
+  const std::string summary = CutBytes(f[tfSummary], kShownSummaryBytes);
   TSummaryHint hint;
-  hint.Text = f[tfFeedName] + date + "\r\n\r\n◇ " + f[tfTitle] + " ◇\r\n" +
+  hint.Text = CutBytes(f[tfFeedName], kShownFeedNameBytes) + date + "\r\n\r\n◇ " +
+              CutBytes(f[tfTitle], kShownTitleBytes) + " ◇\r\n" +
               (summary.empty() ? std::string("概要はありません．") : summary);
   std::string picture = GraphicFilePath(f[tfPicture]);
   if (!picture.empty() && FileExists(picture)) hint.PicturePath = picture;

@@ -15,7 +15,8 @@ struct TSummaryHint {
   std::string PicturePath;  // an existing picture named by field 8, or ""
 };
 // Feed name and date, a blank line, the title between "◇", and the summary
-// (or "概要はありません．"); the picture of field 8 when the file exists.
+// (or "概要はありません．"), each cut as the strip cuts its texts; the
+// picture of field 8 when the file exists.
 TSummaryHint SummaryHintFor(const std::string& line);
 
 // The screen rectangle of a w x h hint for the cursor: to the right of and

@@ -11,24 +11,27 @@ void TKeywordList::Clear() {
   hasExclusion_ = false;
 }
 
+// Positions into the text rather than copies of its rest: a value can be
+// megabytes long and is parsed on the window's thread.
 void TKeywordList::AddValue(const std::string& value) {
-  // Normalised before the split, so a full-width blank separates terms too.
   std::string t = TrimSpaces(value);
   if (t.empty()) return;
-  t = NormalizeForMatch(t);
-  for (;;) {
-    int a;
-    if (!t.empty() && t[0] == '"') {
-      t.erase(0, 1);
-      a = AnsiInStr(t, "\"");
-    } else {
-      a = AnsiInStr(t, " ");
+  // Normalised before the split, so a full-width blank separates terms too;
+  // trimmed once, so every rest below ends trimmed.
+  t = TrimRightSJ(NormalizeForMatch(t));
+  size_t pos = SkipBlanksSJ(t, 0);
+  while (pos < t.size()) {
+    char separator = ' ';
+    if (t[pos] == '"') {
+      ++pos;
+      separator = '"';
     }
-    if (a <= 0) break;
-    AddTerm(TrimSpaces(t.substr(0, (size_t)a - 1)));
-    t = TrimSpaces(t.substr((size_t)a));
+    const size_t a = FindCharSJ(t, separator, pos);
+    if (a == std::string::npos) break;
+    AddTerm(TrimSpaces(t.substr(pos, a - pos)));
+    pos = SkipBlanksSJ(t, a + 1);
   }
-  AddTerm(TrimSpaces(t));
+  if (pos < t.size()) AddTerm(TrimSpaces(t.substr(pos)));
 }
 
 void TKeywordList::AddTerm(std::string term) {
@@ -40,13 +43,16 @@ void TKeywordList::AddTerm(std::string term) {
     entry.Exclude = true;
   }
   entry.Text = term;
-  std::string rest = term;
-  for (int star = AnsiInStr(rest, "*"); star > 0; star = AnsiInStr(rest, "*")) {
-    std::string piece = TrimSpaces(rest.substr(0, (size_t)star - 1));
-    if (!piece.empty()) entry.Pieces.push_back(piece);
-    rest = TrimSpaces(rest.substr((size_t)star));
+  if (term.find('*') != std::string::npos) {
+    size_t pos = 0;
+    for (size_t star = FindCharSJ(term, '*', pos); star != std::string::npos;
+         star = FindCharSJ(term, '*', pos)) {
+      std::string piece = TrimSpaces(term.substr(pos, star - pos));
+      if (!piece.empty()) entry.Pieces.push_back(piece);
+      pos = SkipBlanksSJ(term, star + 1);
+    }
+    if (pos < term.size()) entry.Pieces.push_back(term.substr(pos));
   }
-  if (term.find('*') != std::string::npos && !rest.empty()) entry.Pieces.push_back(rest);
   if (entry.Exclude) hasExclusion_ = true;
   entries_.push_back(std::move(entry));
 }

@@ -16,10 +16,6 @@
 namespace {
 
 const char kFullWidthBlank[] = "\x81\x40";
-// Shown text is cut here: real titles are far shorter, and a garbled file
-// with megabyte lines must not make the label measure megabytes.
-const int kShownTitleBytes = 2048;
-const int kShownFeedNameBytes = 512;
 // Day numbers of 0001-01-01 and 10000-01-01: outside them a date has no text.
 const double kFirstDay = -693593;
 const double kPastLastDay = 2958466;
@@ -158,8 +154,9 @@ bool TTickerDisplay::TakeNextItem(TShownItem& item, uint32_t nowTick) {
     if (!icon.empty() && FileExists(icon)) item.IconPath = icon;
   }
   const bool infoMark = f[tfMark] == "*";
-  const bool keywordHit = !infoMark && KeywordList.MatchItem(f[tfTitle], f[tfSummary]);
   const std::string title = CutBytes(f[tfTitle], kShownTitleBytes);
+  const bool keywordHit =
+      !infoMark && KeywordList.MatchItem(title, CutBytes(f[tfSummary], kShownSummaryBytes));
   const std::string date = infoMark ? std::string() : TickerDateText(f[tfDate]);
   item.Label.Title = title + kFullWidthBlank + date + CutBytes(f[tfFeedName], kShownFeedNameBytes);
   item.Label.TitleLength = ByteLength(title);
@@ -209,11 +206,13 @@ bool TTickerDisplay::ReloadTickerFile(uint64_t age) {
   // The age is taken before the read, so a change during it is seen next time.
   if (age == 0) age = FileWriteTime(path);
   if (age == 0) return false;
+  // A file that cannot be loaded is tried again once it changes, not at
+  // every shown item.
+  TicAge = age;
   TTickerFileLines loaded;
   if (!LoadTickerLines(path, loaded)) return false;
   TickerLines.swap(loaded.TickerLines);
   InfoLines.swap(loaded.InfoLines);
-  TicAge = age;
   BusySeen = false;
   InfoCount = 0;
   if (!TickerLines.empty() || !InfoLines.empty()) {

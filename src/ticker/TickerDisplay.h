@@ -126,7 +126,7 @@ class TTickerDisplay {
   bool BusySeen = false;
   int StartupCountdown = 2;
   uint64_t IniAge = 0;  // FileWriteTime of the settings file when last read or written
-  uint64_t TicAge = 0;  // FileWriteTime of the ticker file when last loaded
+  uint64_t TicAge = 0;  // FileWriteTime of the ticker file when last loaded or refused
 
   // Tick counts of the hover and keyword-box handling.
   uint32_t ShownTick = 0;
@@ -169,7 +169,7 @@ class TTickerDisplay {
   // window then disables Timer_FileCheck and runs its handler.
   bool FileCheckDueNow();
   // Loads the ticker file (age: its write time when already known); keeps
-  // everything (TicAge too) when it fails.
+  // the lines when it fails, but TicAge takes the age all the same.
   bool ReloadTickerFile(uint64_t age = 0);
 
   // Writes the settings file with the values apply changes. A file that

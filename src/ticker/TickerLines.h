@@ -24,6 +24,13 @@ class TTickerFields {
   std::vector<std::string> fields_;
 };
 
+// Cuts (on a character boundary) of what is shown, measured and matched:
+// real texts are far shorter, and a garbled file with megabyte lines must
+// not make the ticker measure or normalise megabytes.
+constexpr int kShownTitleBytes = 2048;
+constexpr int kShownFeedNameBytes = 512;
+constexpr int kShownSummaryBytes = 2048;
+
 enum TickerField {
   tfDate = 1,
   tfFeedName = 2,

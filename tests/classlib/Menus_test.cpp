@@ -109,6 +109,31 @@ TEST(MenuItems, ASubmenuWhoseItemIsGoneIsLeftAlone) {
   DestroyMenu(h2);
 }
 
+TEST(MenuItems, OnceEveryCommandNumberIsTakenTheRestIsLeftOut) {
+  // Submenus of a thousand each, as long single menus are slow to fill.
+  TMenuItem root;
+  for (int i = 0; i < 32; ++i) {
+    TMenuItem* sub = root.Add("sub");
+    for (int j = 0; j < 1000; ++j) sub->Add("x");
+  }
+  HMENU h = root.BuildMenu();
+  int shown = GetMenuItemCount(h), last = 0;
+  for (int i = 0; i < GetMenuItemCount(h); ++i)
+    if (HMENU sub = GetSubMenu(h, i)) shown += last = GetMenuItemCount(sub);
+  EXPECT_GT(shown, 31000);
+  EXPECT_LT(shown, 32 + 32000);
+  EXPECT_LT(last, 1000);
+  DestroyMenu(h);
+  // Freed items give their numbers back.
+  root.Clear();
+  TMenuItem again;
+  again.Add("y");
+  HMENU h2 = again.BuildMenu();
+  ASSERT_EQ(GetMenuItemCount(h2), 1);
+  EXPECT_EQ(TMenuItem::FromCommand(GetMenuItemID(h2, 0)), again.Items(0));
+  DestroyMenu(h2);
+}
+
 bool seenInMenuLoop = false;
 
 void CALLBACK EndMenuTimer(HWND, UINT, UINT_PTR id, DWORD) {

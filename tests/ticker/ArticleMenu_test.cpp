@@ -88,4 +88,21 @@ TEST_F(ArticleMenuTest, ABuildReplacesTheEntriesOfTheLastOne) {
   EXPECT_EQ(root.Items(0)->Count(), 0);
 }
 
+TEST_F(ArticleMenuTest, AFeedOfThousandsOfLinesOpensWithTheItemsTheRefreshWrites) {
+  std::string text;
+  for (int i = 0; i < 32000; ++i) text += "http://a/\tA\tT" + std::to_string(i) + "\thttp://a/\r\n";
+  Write(text);
+  Build();
+  ASSERT_EQ(root.Count(), 1);
+  root.Click();  // the article entry opens: the feed shows as a submenu
+  HMENU h = root.BuildMenu();
+  HMENU feed = GetSubMenu(h, 0);
+  ASSERT_TRUE(feed);
+  // The submenu opening: the feed entry's click, then the entries as they are now.
+  ASSERT_TRUE(TMenuItem::InitMenuPopup(feed));
+  EXPECT_EQ(GetMenuItemCount(feed), MaxMenuLinesPerFeed);
+  EXPECT_EQ(root.Items(0)->Items(MaxMenuLinesPerFeed - 1)->Caption, "T29");
+  DestroyMenu(h);
+}
+
 }  // namespace

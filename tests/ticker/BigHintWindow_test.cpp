@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include "TickerLines.h"
 #include "common/TestImages.h"
+#include "shared/S_string.h"
 #include "shared/Tessivar_Seihin.h"
 #include "support/TickerScratch.h"
 
@@ -32,6 +34,25 @@ TEST(SummaryHintFor, ThePictureOfFieldEightWhenItExists) {
   EXPECT_EQ(SummaryHintFor(line + "p.jpg").PicturePath, DataFolder + "Graphic\\p.jpg");
   EXPECT_TRUE(SummaryHintFor(line + "missing.jpg").PicturePath.empty());
   EXPECT_TRUE(SummaryHintFor(line + "..\\p.jpg").PicturePath.empty());
+}
+
+TEST(SummaryHintFor, AHugeLineGivesAHintOfBoundedSize) {
+  // One byte ahead, so that the cut falls inside a double-byte character.
+  std::string summary = "s";
+  for (int i = 0; i < 1000000; ++i) summary += "あ";
+  std::string title;
+  for (int i = 0; i < 1000000; ++i) title += "T ";
+  TSummaryHint h = SummaryHintFor("45000\tF\t" + title + "\thttp://a/\t\t" + summary);
+  const std::string tail = "\r\n" + CutBytes(summary, kShownSummaryBytes);
+  ASSERT_GT(h.Text.size(), tail.size());
+  EXPECT_EQ(h.Text.substr(h.Text.size() - tail.size()), tail);
+  EXPECT_EQ(kShownSummaryBytes - 1, (int)CutBytes(summary, kShownSummaryBytes).size());
+  EXPECT_NE(h.Text.find("◇ " + CutBytes(title, kShownTitleBytes) + " ◇"), std::string::npos);
+  EXPECT_LT(h.Text.size(), 5000u);
+  TBigHintWindow hint;
+  RECT r = hint.CalcHintRect(kSummaryHintWidth, h.Text);
+  EXPECT_LE(r.right, kSummaryHintWidth + 6);
+  EXPECT_LT(r.bottom, 6000);
 }
 
 TEST(SummaryHintRect, BesideTheCursorInsideTheScreen) {

@@ -27,6 +27,22 @@ TEST(KeywordParsing, QuotesKeepAPhraseTogether) {
   EXPECT_EQ((std::vector<std::string>{"AB CD", "EF"}), Texts(ListOf({"\"ab cd\" ef"})));
 }
 
+TEST(KeywordParsing, AValueOfAMegabyteGivesAllItsTerms) {
+  std::string value;
+  size_t blocks = 0;
+  for (; value.size() < 1000000; ++blocks) value += "ab \"c d\" e*f ";
+  value += "!last";
+  TKeywordList list;
+  list.AddValue(value);
+  const auto& e = list.Entries();
+  ASSERT_EQ(e.size(), 3 * blocks + 1);
+  EXPECT_EQ("AB", e[0].Text);
+  EXPECT_EQ("C D", e[1].Text);
+  EXPECT_EQ((std::vector<std::string>{"E", "F"}), e[2].Pieces);
+  EXPECT_EQ("LAST", e.back().Text);
+  EXPECT_TRUE(e.back().Exclude);
+}
+
 TEST(KeywordParsing, AnUnclosedQuoteTakesTheRest) {
   EXPECT_EQ((std::vector<std::string>{"ABC"}), Texts(ListOf({"\"abc"})));
 }

@@ -157,6 +157,19 @@ TEST_F(DisplayTest, KeywordHitsOnTitleOrDescriptionButNeverOnInformation) {
   EXPECT_EQ(1, tags[3]);
 }
 
+TEST_F(DisplayTest, KeywordsAreMatchedInTheTextsAsFarAsTheyAreShown) {
+  TickerSettings.HighlightKeywords[0] = "Tokyo";
+  RebuildKeywordList();
+  const std::string pad(3000, 'x');
+  display.TickerLines = {"45000\tFeed\t" + pad + "tokyo\thttp://x/\t\t" + pad + "tokyo",
+                         "45000\tFeed\tnews\thttp://x/\t\tnear tokyo" + pad};
+  TShownItem item;
+  ASSERT_TRUE(display.TakeNextItem(item, 0));
+  EXPECT_EQ(0, item.Tag);
+  ASSERT_TRUE(display.TakeNextItem(item, 0));
+  EXPECT_EQ(2, item.Tag);
+}
+
 TEST_F(DisplayTest, InformationIconMustBeAPlainExistingNameInGraphic) {
   TickerScratch scratch("ticker_display_icon");
   WriteWholeFile(scratch.File("Graphic\\icon.bmp"), "BM");
@@ -483,27 +496,27 @@ TEST_F(FileCheckTest, ReloadResetsTheRhythmAndStartsAtTheFirstItem) {
   EXPECT_TRUE(display.InfoLines.empty());
 }
 
-TEST_F(FileCheckTest, AFailedLoadKeepsTheLinesAndIsRetried) {
+TEST_F(FileCheckTest, AFailedLoadKeepsTheLinesAndIsRetriedOnceTheFileChanges) {
   WriteTicker(Line("old") + "\r\n", -20);
   ASSERT_TRUE(display.FileCheck(now, false).TickerReloaded);
-  const uint64_t oldAge = display.TicAge;
   WriteTicker(Line("new") + "\r\n", -10);
-  // The refresh holds the file while it replaces it.
+  // Another program holds the file so that it cannot be read.
   KernelHandle lock(CreateFileW(SjisToWide(scratch.TickerFile()).c_str(), GENERIC_READ, 0, nullptr,
                                 OPEN_EXISTING, 0, nullptr));
   ASSERT_NE(INVALID_HANDLE_VALUE, lock.get());
   TFileCheckResult r = display.FileCheck(now, false);
   EXPECT_FALSE(r.TickerReloaded);
   EXPECT_EQ(kFileCheckInterval, r.FileCheckInterval);
-  EXPECT_EQ(oldAge, display.TicAge);
   ASSERT_EQ(1u, display.TickerLines.size());
   EXPECT_EQ("old", TTickerFields(display.TickerLines[0])[tfTitle]);
-  // The next shown item sees the file still unloaded and forces a check.
-  EXPECT_TRUE(display.FileCheckDueNow());
+  // Neither the next shown item nor the next check reads it again.
+  EXPECT_FALSE(display.FileCheckDueNow());
   lock.reset();
-  r = display.FileCheck(now, false);
-  EXPECT_TRUE(r.TickerReloaded);
-  EXPECT_EQ("new", TTickerFields(display.TickerLines[0])[tfTitle]);
+  EXPECT_FALSE(display.FileCheck(now, false).TickerReloaded);
+  WriteTicker(Line("newer") + "\r\n", -5);
+  EXPECT_TRUE(display.FileCheckDueNow());
+  EXPECT_TRUE(display.FileCheck(now, false).TickerReloaded);
+  EXPECT_EQ("newer", TTickerFields(display.TickerLines[0])[tfTitle]);
   EXPECT_FALSE(display.FileCheckDueNow());
 }
 

@@ -8,6 +8,7 @@
 
 #include "FeedDates.h"
 #include "FeedFiles.h"
+#include "FeedListMerge.h"
 #include "FeedParser.h"
 #include "HttpFetch.h"
 #include "MakerSite.h"
@@ -225,6 +226,7 @@ void RefreshAllFeeds(int keepHours, bool manual) {
     ReadOldMenu(menuPath, run.oldMenu);
     std::vector<std::string> feedList;
     if (!ReadDataLines(listPath, feedList)) return;
+    const std::vector<std::string> listAtStart = feedList;
 
     for (std::string& defLine : feedList) {
       std::vector<std::string> feedMenu;
@@ -243,7 +245,8 @@ void RefreshAllFeeds(int keepHours, bool manual) {
 
     if (!run.newMenu.empty()) SaveDataLines(menuPath, run.newMenu);
     ForceFolder(DelBackslash(DataFolder));
-    if (run.listChanged) SaveDataLines(listPath, feedList);
+    // The dialog may have saved the list while the feeds were fetched.
+    if (run.listChanged) SaveFeedListChanges(listPath, listAtStart, feedList);
 
     std::vector<std::string>& list = run.newLines;
     if (!list.empty() || !run.rankingLines.empty()) {

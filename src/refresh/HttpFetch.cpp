@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <memory>
 
+#include "classlib/Application.h"
 #include "classlib/Guard.h"
 #include "classlib/Handles.h"
 #include "classlib/Text.h"
@@ -163,10 +164,25 @@ FetchResult Failure(FetchStatus status) {
   return result;
 }
 
+// A local feed is bounded like a download: refused by its size before it is
+// read, and read in chunks with the queue served between them.
 FetchResult ReadLocalFile(const std::string& path) {
+  const DWORD start = GetTickCount();
+  auto serveQueue = [start] {
+    Application.ProcessMessages();
+    return !Application.Terminated() && GetTickCount() - start < g_limits.TotalMs;
+  };
   FetchResult result;
-  if (!ReadDataFile(path, result.Body)) return FetchResult();
-  if (result.Body.size() > g_limits.MaxBytes) return Failure(FetchStatus::TooLarge);
+  switch (ReadFileUpTo(path, g_limits.MaxBytes, result.Body, serveQueue)) {
+    case FileReadResult::Read:
+      break;
+    case FileReadResult::TooLarge:
+      return Failure(FetchStatus::TooLarge);
+    case FileReadResult::Stopped:
+      return Failure(FetchStatus::TimedOut);
+    case FileReadResult::Failed:
+      return FetchResult();
+  }
   result.Status = FetchStatus::Ok;
   result.FinalUrl = path;
   return result;

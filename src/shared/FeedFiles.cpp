@@ -161,29 +161,47 @@ std::string BuildMenuLine(const std::string& feedUrl, const std::string& feedNam
                      RemoveLineBreaks(link)});
 }
 
-bool ReadDataFile(const std::string& path, std::string& bytes) {
+FileReadResult ReadFileUpTo(const std::string& path, std::size_t maxBytes, std::string& bytes,
+                            const std::function<bool()>& betweenChunks) {
   bytes.clear();
-  KernelHandle file(CreateFileW(SjisToWide(path).c_str(), GENERIC_READ,
+  const std::wstring widePath = SjisToWide(path);
+  // The size from the folder entry refuses a large file before it is opened;
+  // the handle's size below catches one that grew since.
+  WIN32_FILE_ATTRIBUTE_DATA entry;
+  if (GetFileAttributesExW(widePath.c_str(), GetFileExInfoStandard, &entry) &&
+      ((static_cast<unsigned long long>(entry.nFileSizeHigh) << 32) | entry.nFileSizeLow) > maxBytes)
+    return FileReadResult::TooLarge;
+  KernelHandle file(CreateFileW(widePath.c_str(), GENERIC_READ,
                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file) return false;
+  if (!file) return FileReadResult::Failed;
   LARGE_INTEGER size;
-  if (!GetFileSizeEx(file.get(), &size) || size.QuadPart > 0x7FFFFFFF) return false;
+  if (!GetFileSizeEx(file.get(), &size) || size.QuadPart < 0) return FileReadResult::Failed;
+  if (static_cast<unsigned long long>(size.QuadPart) > maxBytes) return FileReadResult::TooLarge;
   if (!Guard("data file buffer", [&] { bytes.resize(static_cast<size_t>(size.QuadPart)); }))
-    return false;
+    return FileReadResult::Failed;
   size_t done = 0;
   while (done < bytes.size()) {
     DWORD got = 0;
-    DWORD want = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1 << 20));
+    // Small enough that a slow disk or share still lets betweenChunks run often.
+    DWORD want = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 256 * 1024));
     if (!ReadFile(file.get(), &bytes[done], want, &got, nullptr)) {
       bytes.clear();
-      return false;
+      return FileReadResult::Failed;
     }
     if (got == 0) break;  // the file shrank meanwhile
     done += got;
+    if (betweenChunks && !betweenChunks()) {
+      bytes.clear();
+      return FileReadResult::Stopped;
+    }
   }
   bytes.resize(done);
-  return true;
+  return FileReadResult::Read;
+}
+
+bool ReadDataFile(const std::string& path, std::string& bytes) {
+  return ReadFileUpTo(path, 0x7FFFFFFF, bytes, nullptr) == FileReadResult::Read;
 }
 
 std::vector<std::string> SplitDataText(const std::string& text) {

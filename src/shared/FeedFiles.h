@@ -3,6 +3,8 @@
 // maker's information feed (.cm). Their formats are fixed here and nowhere else.
 // Texts are Shift-JIS, lines end in CR LF, fields are split at every TAB.
 #pragma once
+#include <cstddef>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -94,6 +96,12 @@ std::string BuildMenuLine(const std::string& feedUrl, const std::string& feedNam
 // Whole-file access. Readers return false (and an empty result) when the
 // file is missing or cannot be read; lines split at CR LF, LF or CR.
 bool ReadDataFile(const std::string& path, std::string& bytes);
+// The same read for files of any origin: a file larger than maxBytes is
+// refused by its size before it is opened, and betweenChunks runs after
+// every chunk (false stops the read). bytes stays empty unless Read.
+enum class FileReadResult { Read, Failed, TooLarge, Stopped };
+FileReadResult ReadFileUpTo(const std::string& path, std::size_t maxBytes, std::string& bytes,
+                            const std::function<bool()>& betweenChunks);
 bool ReadDataLines(const std::string& path, std::vector<std::string>& lines);
 bool ReadFeedList(const std::string& path, std::vector<TFeedListEntry>& entries);
 bool ReadTickerFile(const std::string& path, std::vector<TTickerLine>& lines);

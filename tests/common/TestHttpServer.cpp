@@ -220,6 +220,7 @@ bool TestHttpServer::Answer(SOCKET client, const RecordedRequest& request) {
     for (unsigned waited = 0; waited < ms && waited < LongestWaitMs && !stopping_; waited += 10)
       Sleep(10);
   };
+  if (resp.BeforeAnswer) resp.BeforeAnswer();
   sleepFor(resp.DelayMs);
   if (resp.NeverAnswer) {
     sleepFor(LongestWaitMs);

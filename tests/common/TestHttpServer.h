@@ -3,6 +3,7 @@
 // routes, by path.
 #pragma once
 #include <atomic>
+#include <functional>
 #include <map>
 #include <mutex>
 #include <string>
@@ -21,6 +22,9 @@ struct ScriptedResponse {
   unsigned TrickleMs = 0;         // send the body one byte per interval
   bool TrickleHeaders = false;    // the headers too
   bool EndlessBody = false;       // no length, chunks until the client goes away
+  // On the server's thread once the request is in, before anything is sent:
+  // the client is then surely waiting for this answer.
+  std::function<void()> BeforeAnswer;
 };
 
 struct RecordedRequest {

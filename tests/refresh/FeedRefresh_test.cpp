@@ -1,3 +1,6 @@
+// winsock2.h must come before windows.h.
+#include "common/TestHttpServer.h"
+
 #include "refresh/FeedRefresh.h"
 
 #include <gtest/gtest.h>
@@ -7,6 +10,7 @@
 #include <windows.h>
 
 #include "classlib/Handles.h"
+#include "refresh/FeedListMerge.h"
 #include "shared/FeedFiles.h"
 #include "shared/S_Xml.h"
 #include "shared/Tessivar_Seihin.h"
@@ -169,6 +173,46 @@ TEST_F(RefreshRun, KeepTimeBelowOneDayCountsAsOneDay) {
   std::vector<TArticleMenuLine> menu;
   ReadMenuFile(folder_.File(MenuFileName), menu);
   EXPECT_EQ(3u, menu.size());
+}
+
+TEST_F(RefreshRun, EditsSavedWhileTheFeedsAreFetchedStay) {
+  const int savedMode = TickerSettings.InternetPreConfig;
+  TickerSettings.InternetPreConfig = 0;
+  TestHttpServer server;
+  const std::string slow = "*\tA\t" + server.Url("/a") + "\t";
+  const std::string local = Feed("D", Rss(RssItem("d1", Rfc822HoursAgo(1))));
+  WriteList({slow, "\tB\thttp://example.test/b\t", local});
+  // What the dialog saves while the refresh waits for the first feed: the
+  // first one renamed and unchecked, B and D deleted, C added.
+  const std::vector<std::string> saved = {"\tA2\t" + server.Url("/a") + "\t",
+                                          "\tC\thttp://example.test/c\t"};
+  ScriptedResponse answer;
+  answer.Body = Rss(RssItem("a1", Rfc822HoursAgo(1)));
+  answer.Headers = {{"Last-Modified", "Wed, 09 Dec 2026 10:00:00 GMT"}};
+  answer.BeforeAnswer = [&] { WriteList(saved); };
+  server.On("/a", answer);
+
+  RefreshAllFeeds(24, true);
+  server.Stop();
+  TickerSettings.InternetPreConfig = savedMode;
+  EXPECT_EQ(1u, server.Requests().size());
+  std::vector<TFeedListEntry> list;
+  ASSERT_TRUE(ReadFeedList(folder_.File(FeedListFileName), list));
+  ASSERT_EQ(2u, list.size());
+  EXPECT_EQ("A2", list[0].FeedName);
+  EXPECT_FALSE(list[0].IsChecked());
+  EXPECT_EQ("Wed, 09 Dec 2026 10:00:00 GMT", list[0].LastModified);
+  EXPECT_EQ("a1", list[0].LatestItemTitle);
+  EXPECT_EQ("C", list[1].FeedName);
+}
+
+TEST(FeedListMerge, AnAddressListedTwiceTakesTheChangeOfItsOwnLine) {
+  const std::vector<std::string> start = {"*\tX1\thttp://h.test/x\t", "*\tX2\thttp://h.test/x\t"};
+  const std::vector<std::string> after = {start[0], "*\tX2\thttp://h.test/x\t\t\t\tlm"};
+  EXPECT_EQ(after, MergeFeedListChanges(start, after, start));
+  const std::vector<std::string> disk = {"*\tY1\thttp://h.test/x\t", "\tY2\thttp://h.test/x\t"};
+  EXPECT_EQ((std::vector<std::string>{disk[0], "\tY2\thttp://h.test/x\t\t\t\tlm\t"}),
+            MergeFeedListChanges(start, after, disk));
 }
 
 TEST_F(RefreshRun, UndatedItemsFollowTheDatedOnes) {

@@ -8,6 +8,7 @@
 #include <windows.h>
 
 #include "classlib/Application.h"
+#include "classlib/Handles.h"
 #include "classlib/Text.h"
 #include "shared/FeedFiles.h"
 #include "shared/Tessivar_Seihin.h"
@@ -309,6 +310,56 @@ TEST_F(HttpFetch, LocalPathIsReadFromDiskAndAMissingOneGivesNothing) {
   FetchResult missing = Fetch(path);
   EXPECT_EQ(FetchStatus::Refused, missing.Status);
   EXPECT_EQ("", missing.lastModified);
+}
+
+TEST_F(HttpFetch, LocalFileOverTheLimitIsRefusedUnread) {
+  FetchLimits l = DefaultFetchLimits();
+  l.MaxBytes = 1000;
+  SetFetchLimitsForTest(l);
+  ScratchFolder folder("HttpFetchLocalLimit");
+  const std::string path = folder.File("big.xml");
+  ASSERT_TRUE(WriteWholeFile(path, std::string(l.MaxBytes + 1, 'x')));
+  // Held open without sharing: only a fetch that never opens it sees the size.
+  KernelHandle h(CreateFileW(SjisToWide(path).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                             0, nullptr));
+  ASSERT_TRUE(h);
+  EXPECT_EQ(FetchStatus::TooLarge, Fetch(path).Status);
+
+  // Held the same way, a file within the limit cannot be read.
+  const std::string fits = folder.File("fits.xml");
+  ASSERT_TRUE(WriteWholeFile(fits, std::string(l.MaxBytes, 'x')));
+  KernelHandle f(CreateFileW(SjisToWide(fits).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                             0, nullptr));
+  ASSERT_TRUE(f);
+  EXPECT_EQ(FetchStatus::Refused, Fetch(fits).Status);
+}
+
+namespace {
+int servedDuringRead = 0;
+LRESULT CALLBACK CountingProc(HWND h, UINT m, WPARAM w, LPARAM l) {
+  if (m == WM_APP) ++servedDuringRead;
+  return DefWindowProcW(h, m, w, l);
+}
+}  // namespace
+
+TEST_F(HttpFetch, LocalFileReadServesTheQueue) {
+  ScratchFolder folder("HttpFetchLocalQueue");
+  const std::string path = folder.File("feed.xml");
+  ASSERT_TRUE(WriteWholeFile(path, std::string(300 * 1024, 'x')));
+  WNDCLASSW wc = {};
+  wc.lpfnWndProc = CountingProc;
+  wc.hInstance = GetModuleHandleW(nullptr);
+  wc.lpszClassName = L"LocalReadCounter";
+  RegisterClassW(&wc);
+  HWND w = CreateWindowW(wc.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                         wc.hInstance, nullptr);
+  ASSERT_TRUE(w);
+  servedDuringRead = 0;
+  PostMessageW(w, WM_APP, 0, 0);
+  EXPECT_TRUE(Fetch(path).received());
+  EXPECT_EQ(1, servedDuringRead);
+  DestroyWindow(w);
+  DiscardQueuedMessages();
 }
 
 TEST_F(HttpFetch, OnlyWebAddressesGoToTheNetwork) {

@@ -90,7 +90,8 @@ std::string BuildMenuLine(const std::string& feedUrl, const std::string& feedNam
                           const std::string& title, const std::string& link);
 
 // Whole-file access. Readers return false (and an empty result) when the
-// file is missing or cannot be read; lines split at CR LF, LF or CR.
+// file is missing or cannot be read; lines split at CR LF, LF or CR. The
+// feed list that exists is tried like a save before it counts as unreadable.
 bool ReadDataFile(const std::string& path, std::string& bytes);
 bool ReadDataLines(const std::string& path, std::vector<std::string>& lines);
 bool ReadFeedList(const std::string& path, std::vector<TFeedListEntry>& entries);

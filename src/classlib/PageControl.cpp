@@ -102,7 +102,7 @@ void TPageControl::CreateHandleDone() { UpdateTabs(); }
 void TPageControl::AddPage(TTabSheet* p) {
   pages_.push_back(p);
   if (!active_ && p->tabVisible_)
-    SetActivePage(p);
+    ShowPage(p);
   else
     p->SetVisible(false);
   UpdateTabs();
@@ -114,7 +114,7 @@ void TPageControl::RemovePage(TTabSheet* p) {
     active_ = nullptr;
     for (TTabSheet* q : pages_)
       if (q->tabVisible_) {
-        SetActivePage(q);
+        ShowPage(q);
         break;
       }
   }
@@ -144,8 +144,13 @@ void TPageControl::SetActivePageIndex(int i) {
 }
 
 void TPageControl::SetActivePage(TTabSheet* p) {
-  if (p && p->page_ != this) return;
-  if (p == active_) return;
+  // The page's controls follow a page chosen here as they follow a click.
+  if (ShowPage(p)) GuardEvent("OnChange", [this] { Change(); });
+}
+
+bool TPageControl::ShowPage(TTabSheet* p) {
+  if (p && p->page_ != this) return false;
+  if (p == active_) return false;
   active_ = p;
   if (p) p->SetVisible(true);
   for (TTabSheet* q : pages_)
@@ -153,6 +158,7 @@ void TPageControl::SetActivePage(TTabSheet* p) {
   if (p) p->BringToFront();
   if (hwnd_) SendMessageW(hwnd_, TCM_SETCURSEL, p ? p->TabIndex() : -1, 0);
   Realign();
+  return true;
 }
 
 RECT TPageControl::AlignRect() const {
@@ -188,7 +194,7 @@ void TPageControl::HandleMessage(TMessage& m) {
       int tab = (int)SendMessageW(hwnd_, TCM_GETCURSEL, 0, 0);
       for (TTabSheet* p : pages_)
         if (p->TabIndex() == tab) {
-          SetActivePage(p);
+          ShowPage(p);
           break;
         }
       GuardEvent("OnChange", [this] { Change(); });

@@ -64,7 +64,8 @@ class TPageControl : public TWinControl {
   void SetActivePageIndex(int i);
   bool MultiLine = false;  // before the window exists
   RECT AlignRect() const override;  // the display area inside the tabs
-  // Raised after the user changes the page (not on programmatic changes).
+  // Raised after the active page changed, by a click or by SetActivePage
+  // (not when a page is added or removed).
   TNotifyEvent OnChange;
   std::function<void(TObject*, bool& allowChange)> OnChanging;
 
@@ -78,6 +79,9 @@ class TPageControl : public TWinControl {
   void AddPage(TTabSheet* p);
   void RemovePage(TTabSheet* p);
   void UpdateTabs();
+  // Shows p as the active page without raising OnChange; false when it
+  // already was, or is not a page of this control.
+  bool ShowPage(TTabSheet* p);
   std::vector<TTabSheet*> pages_;
   TTabSheet* active_ = nullptr;
 };

@@ -12,11 +12,13 @@
 namespace {
 
 bool g_probeRunning = false;
+bool g_probeAbandoned = false;
 
 class ProbeScope {
  public:
   ProbeScope() {
     g_probeRunning = true;
+    g_probeAbandoned = false;
     Screen.SetCursor(crHourGlass);
   }
   ~ProbeScope() {
@@ -97,6 +99,10 @@ void ReadOutline(const TXMLItemType& node, std::vector<std::string>& lines) {
 
 bool ProbeRunning() { return g_probeRunning; }
 
+void AbandonProbe() {
+  if (g_probeRunning) g_probeAbandoned = true;
+}
+
 std::string ReadChannelTitle(const TXMLList& tree) {
   const TXMLItemType* title = FirstTitle(tree);
   return title ? RemoveLineBreaks(NodeText(*title)) : std::string();
@@ -151,9 +157,9 @@ bool ProbeFeed(std::string& url, std::string& result) {
   // The dialog reports the details of this probe's parse failure, not an older one.
   LastParseError = TParseError();
   const bool probed = Guard("feed probe", [&] {
-    for (int pass = 0; pass < 2; ++pass) {
+    for (int pass = 0; pass < 2 && !g_probeAbandoned; ++pass) {
       const FetchResult fetched = FetchUrl(url, false, "");
-      if (!fetched.received()) continue;
+      if (g_probeAbandoned || !fetched.received()) continue;
       result = ResultOfBody(fetched.Body);
       if (pass == 1 || !result.empty()) break;
       std::vector<std::string> links = FindPageFeeds(fetched.FinalUrl, fetched.Body);
@@ -161,6 +167,10 @@ bool ProbeFeed(std::string& url, std::string& result) {
       url = links.front();
     }
   });
+  if (g_probeAbandoned) {
+    result.clear();
+    return false;
+  }
   if (!probed) MessageBeep(MB_OK);
   return true;
 }

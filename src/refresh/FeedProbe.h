@@ -19,6 +19,9 @@ constexpr int ProbePageTimeoutSeconds = 30;
 bool ProbeFeed(std::string& url, std::string& result);
 // A probe is running: the dialog refuses to close meanwhile.
 bool ProbeRunning();
+// The end of the session gives up the running probe: it fetches nothing
+// more and returns false with an empty result once its wait ends.
+void AbandonProbe();
 
 // The text of the first element named "title" in document order, without
 // CR, LF and TAB; empty when there is none.

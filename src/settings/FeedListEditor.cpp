@@ -17,12 +17,12 @@ const TColor kUncheckedColor = 0xC0C0C0;
 const TColor kRankingColor = 0xFF0000;
 const TColor kHourColor = 0x808080;
 
-// Name and URL become fields of a TAB-separated line: whatever would break
-// the line apart goes.
+// Name and URL become fields of a TAB-separated line and attributes of an
+// exported OPML file: control characters go (no Shift-JIS pair holds one).
 std::string CleanFeedText(const std::string& s) {
   std::string out;
   for (char c : s)
-    if (c != '\r' && c != '\n' && c != '\t' && c != '\0') out += c;
+    if ((unsigned char)c >= 0x20) out += c;
   return TrimSpaces(out);
 }
 

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "SettingsLayout.h"
+#include "shared/S_FileUtils.h"
 #include "shared/S_string.h"
 
 namespace {
@@ -199,9 +200,9 @@ TFeedListEntry TFeedPage::Entry(int index) const {
   return entry;
 }
 
-void TFeedPage::LoadList(const std::string& path) {
+bool TFeedPage::LoadList(const std::string& path) {
   std::vector<TFeedListEntry> entries;
-  ReadFeedList(path, entries);
+  const bool read = ReadFeedList(path, entries) || !FileExists(path);
   bool buffered = CheckListBox.DoubleBuffered;
   CheckListBox.DoubleBuffered = true;
   CheckListBox.ClearItems();
@@ -209,6 +210,7 @@ void TFeedPage::LoadList(const std::string& path) {
   CheckListBox.DoubleBuffered = buffered;
   CheckListBox.SetItemIndex(entries.empty() ? -1 : 0);
   ShowFeedFields(CheckListBox.ItemIndex());
+  return read;
 }
 
 bool TFeedPage::SaveList(const std::string& path) {

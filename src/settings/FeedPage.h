@@ -32,8 +32,9 @@ class TFeedPage : public TTabSheetEx {
   void Build();
 
   // Empties the list and fills it from the feed list file (when it exists),
-  // then selects the first feed.
-  void LoadList(const std::string& path);
+  // then selects the first feed. False when the file exists but could not
+  // be read: the list is then empty.
+  bool LoadList(const std::string& path);
   // Writes the list in its order; false when the save failed 3 times.
   bool SaveList(const std::string& path);
   void AddEntry(const TFeedListEntry& entry);

@@ -23,9 +23,10 @@ void DeleteSettingsFiles() {
 }
 
 bool RunSettingsReset() {
+  // Everything the user made goes: Enter alone must not say yes.
   if (!ConfirmMsg(
           "全ての設定を初期状態に戻しますか？\r\n(RSS/Atomの登録リストも初期状態に戻ります)",
-          mtConfirmation, false))
+          mtConfirmation, true))
     return false;
   SettingsReset = true;
   DeleteSettingsFiles();

@@ -17,6 +17,10 @@ const char ShortIntervalQuestion[] =
     "保護/負荷軽減にご協力をお願い致します．\r\n\r\n"
     "再設定する場合は[キャンセル]を選択してください．";
 const char WriteFailedQuestion[] = "設定ファイルの書き込みができません． 強制終了しますか？";
+const char UnreadableFeedListMessage[] =
+    "チャンネルリストのファイルが読み込めませんでした．\r\n"
+    "(他のプログラムが使用している可能性があります)\r\n\r\n"
+    "この画面を閉じてもチャンネルリストは保存されません．";
 
 namespace {
 
@@ -109,19 +113,30 @@ void TSetForm::FormShow(TObject*) {
   TB_Proxy.Load();
   TB_FEED.CheckListBox.SetItemHeight(std::abs(Font().Height()) + 1);
   SaveDialog.FileName = DefaultOpmlFileName();
-  TB_FEED.LoadList(DataFolder + FeedListFileName);
+  FListUnreadable = !TB_FEED.LoadList(DataFolder + FeedListFileName);
   FLoadedIndex = -1;
   CheckListBoxClick(&TB_FEED.CheckListBox);
   FRefreshTimeChanged = false;
+  if (FListUnreadable) ShowMsg(UnreadableFeedListMessage, mtInformation);
+}
+
+void TSetForm::HandleMessage(TMessage& m) {
+  if (m.Msg == WM_QUERYENDSESSION) endingSession_ = true;
+  TForm::HandleMessage(m);
+  if (m.Msg == WM_QUERYENDSESSION) endingSession_ = false;
 }
 
 void TSetForm::FormCloseQuery(TObject*, bool& canClose) {
   // A probe or a registration serves the message queue while it waits; the
-  // dialog must outlive it.
+  // dialog must outlive it, unless the session ends: then the probe's feed
+  // is given up and the dialog saves what it holds.
   if (ProbeRunning() || RegistrationRunning()) {
-    MessageBeep(MB_OK);
-    canClose = false;
-    return;
+    if (!endingSession_) {
+      MessageBeep(MB_OK);
+      canClose = false;
+      return;
+    }
+    AbandonProbe();
   }
   // The text as typed: a value below the field's minimum is below 30 as well.
   if (FRefreshTimeChanged && TB_ENV.CB_RefreshTime.GetValue() < kShortInterval &&
@@ -136,7 +151,8 @@ void TSetForm::FormCloseQuery(TObject*, bool& canClose) {
 
 bool TSetForm::SaveSettings() {
   try {
-    if (FListChanged && !TB_FEED.SaveList(DataFolder + FeedListFileName)) return false;
+    if (FListChanged && !FListUnreadable && !TB_FEED.SaveList(DataFolder + FeedListFileName))
+      return false;
     AccessTickerIni(TickerIniPath, "R");
     TB_KEYWORD.Save();
     TB_ENV.Save();
@@ -151,8 +167,9 @@ void TSetForm::Button2Click(TObject*) { Close(); }
 
 void TSetForm::PageControlChange(TObject*) {
   ButtonOPML.SetEnabled(PageControl.ActivePage() == &TB_FEED);
-  // The focus only keeps carets out of the pages' edits.
-  if (FocusControl.CanFocus()) FocusControl.SetFocus();
+  // The focus only keeps carets out of the pages' edits, and keys off the
+  // pages' buttons; a hidden dialog takes it when shown.
+  SetActiveControl(&FocusControl);
 }
 
 void TSetForm::CB_RefreshTimeChange(TObject*) { FRefreshTimeChanged = true; }
@@ -188,10 +205,7 @@ void TSetForm::ButtonOPMLClick(TObject*) {
       mtInformation);
 }
 
-void RunSettingsDialog(const TSettingsStart& start) {
-  Application.ShowMainForm = false;
-  TSetForm form;
-  Application.CreateForm(form);
+void OpenSettingsDialog(TSetForm& form, const TSettingsStart& start) {
   form.PageControl.SetActivePage(form.StartPage(start.Page));
   // A window that cannot be drawn yet still runs.
   Guard("show settings dialog", [&] {
@@ -204,5 +218,12 @@ void RunSettingsDialog(const TSettingsStart& start) {
   }
   form.ButtonOPML.SetEnabled(form.PageControl.ActivePage() == &form.TB_FEED &&
                              form.TB_FEED.CheckListBox.ItemCount() > 0);
+}
+
+void RunSettingsDialog(const TSettingsStart& start) {
+  Application.ShowMainForm = false;
+  TSetForm form;
+  Application.CreateForm(form);
+  OpenSettingsDialog(form, start);
   Application.Run();
 }

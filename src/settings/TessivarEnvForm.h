@@ -21,6 +21,7 @@
 
 extern const char ShortIntervalQuestion[];
 extern const char WriteFailedQuestion[];
+extern const char UnreadableFeedListMessage[];
 
 class TSetForm : public TForm {
  public:
@@ -43,6 +44,8 @@ class TSetForm : public TForm {
   bool FFilling = false;
   bool FRefreshTimeChanged = false;
   bool FListChanged = false;
+  // The feed list file exists but could not be read: closing leaves it alone.
+  bool FListUnreadable = false;
   int FDropIndex = -1;
 
   void FormCreate(TObject* sender);
@@ -85,6 +88,9 @@ class TSetForm : public TForm {
   void DFItem_CF_HDROP_Drop(TObject* sender, TDragContext& context);
   void DFItem_CF_TEXT_Drop(TObject* sender, TDragContext& context);
 
+ protected:
+  void HandleMessage(TMessage& m) override;
+
  private:
   void BuildPages();
   void WireFeedEditor();
@@ -100,11 +106,14 @@ class TSetForm : public TForm {
   TWndMethod listProc_;
   POINT dragStart_ = {-100, -100};
   bool listDragging_ = false;
+  bool endingSession_ = false;
   // Steps 4a to 4d of closing: the feed list when it changed, then the
   // settings file re-read and written with the dialog's values.
   bool SaveSettings();
 };
 
-// Creates the dialog as the main form, opens it on the page the command
-// asks for, hands over the feed to add and runs it until it closes.
+// Opens the created dialog on the page the command asks for and hands over
+// the feed to add.
+void OpenSettingsDialog(TSetForm& form, const TSettingsStart& start);
+// Creates the dialog as the main form, opens it and runs it until it closes.
 void RunSettingsDialog(const TSettingsStart& start);

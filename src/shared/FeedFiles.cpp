@@ -7,6 +7,7 @@
 #include "classlib/Guard.h"
 #include "classlib/Handles.h"
 #include "classlib/Text.h"
+#include "shared/S_FileUtils.h"
 #include "shared/S_string.h"
 
 const char FeedListFileName[] = "TessivarOrvanel.def";
@@ -231,7 +232,11 @@ bool ReadDataLines(const std::string& path, std::vector<std::string>& lines) {
 bool ReadFeedList(const std::string& path, std::vector<TFeedListEntry>& entries) {
   entries.clear();
   std::vector<std::string> lines;
-  if (!ReadDataLines(path, lines)) return false;
+  // A backup or scanning program may hold the list for a moment.
+  for (int attempt = 1; !ReadDataLines(path, lines); ++attempt) {
+    if (attempt >= SaveTries || !FileExists(path)) return false;
+    Sleep(g_savePauseMs);
+  }
   for (const std::string& line : lines) entries.push_back(ParseFeedListLine(line));
   return true;
 }

@@ -94,7 +94,8 @@ std::string BuildMenuLine(const std::string& feedUrl, const std::string& feedNam
                           const std::string& title, const std::string& link);
 
 // Whole-file access. Readers return false (and an empty result) when the
-// file is missing or cannot be read; lines split at CR LF, LF or CR.
+// file is missing or cannot be read; lines split at CR LF, LF or CR. The
+// feed list that exists is tried like a save before it counts as unreadable.
 bool ReadDataFile(const std::string& path, std::string& bytes);
 // The same read for files of any origin: a file larger than maxBytes is
 // refused by its size before it is opened, and betweenChunks runs after

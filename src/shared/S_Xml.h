@@ -108,6 +108,8 @@ std::string CodePointToSjis(unsigned long codePoint);
 std::string CheckShiftJis(const std::string& s, bool check);
 bool IsCharRef(const std::string& s, int pos);  // pos is 1-based
 std::string DecodeCharRefs(const std::string& s);
+// "&", "<", ">" (and the double quote) as entities; the control characters
+// other than TAB, LF and CR, which XML cannot hold, are left out.
 std::string EscapeXmlText(const std::string& s, bool keepCharRefs);
 std::string EscapeXmlQuot(const std::string& s, bool keepCharRefs);
 // Equal with letter case ignored by the Japanese locale's rules.

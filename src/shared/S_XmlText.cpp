@@ -54,6 +54,9 @@ std::string EscapeWith(const std::string& s, bool keepCharRefs, bool quotes) {
       r += "&gt;";
     else if (c == '"' && quotes)
       r += "&quot;";
+    // XML has no way to hold the other control characters, not even as references.
+    else if ((unsigned char)c < 0x20 && c != '\t' && c != '\n' && c != '\r')
+      continue;
     else
       r += c;
   }

@@ -1,6 +1,8 @@
 // The settings dialog shown for real: filled from the settings file and the
 // feed list, edited through its controls as a user would type, and closed,
 // with its questions answered from a timer.
+#include "common/TestHttpServer.h"
+
 #include "TessivarEnvForm.h"
 
 #include <gtest/gtest.h>
@@ -15,10 +17,14 @@
 #include "classlib/Handles.h"
 #include "classlib/Text.h"
 #include "common/GuardWatch.h"
+#include "common/TestDataObject.h"
 #include "common/TestDialogs.h"
 #include "common/TestFiles.h"
 #include "common/TestMessages.h"
+#include "refresh/FeedProbe.h"
+#include "settings/OpmlExport.h"
 #include "shared/FeedFiles.h"
+#include "shared/S_Xml.h"
 #include "shared/S_FileUtils.h"
 #include "shared/S_string.h"
 #include "shared/Tessivar_Seihin.h"
@@ -269,6 +275,119 @@ TEST_F(SetFormTest, LoggingOffSavesTheEditsAndEndsTheLoop) {
   Application.ClearTerminatedForTest();
   EXPECT_EQ("株価", Stored().HighlightKeywords[0]);
   EXPECT_EQ("*\t新着\thttp://127.0.0.1:1/new.xml\t\t\t\t\t\r\n", ReadWholeFile(FeedListPath()));
+  ASSERT_TRUE(Close(*form));
+}
+
+std::function<void()> g_duringProbe;
+TestHttpServer* g_probed = nullptr;
+
+void CALLBACK DuringProbe(HWND, UINT, UINT_PTR id, DWORD) {
+  if (g_probed->Requests().empty()) return;
+  KillTimer(nullptr, id);
+  g_duringProbe();
+}
+
+TEST_F(SetFormTest, LoggingOffDuringAProbeGivesItUpAndSavesTheEarlierEdits) {
+  TestHttpServer server;
+  ScriptedResponse silent;
+  silent.NeverAnswer = true;
+  server.On("/slow.xml", silent);
+  auto form = Open();
+  TypeInto(form->TB_KEYWORD.ED_Key1, "株価");
+  LRESULT answer = -1;
+  g_probed = &server;
+  g_duringProbe = [&] {
+    answer = SendMessageW(form->Handle(), WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF);
+    PostMessageW(form->Handle(), WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+  };
+  SetTimer(nullptr, 0, 50, DuringProbe);
+  form->AddFeedUrl(server.Url("/slow.xml"));
+  DiscardQueuedMessages();
+  Application.ClearTerminatedForTest();
+  EXPECT_EQ(TRUE, answer);
+  EXPECT_EQ(0, form->TB_FEED.CheckListBox.ItemCount());
+  EXPECT_EQ("株価", Stored().HighlightKeywords[0]);
+  ASSERT_TRUE(Close(*form));
+}
+
+TEST_F(SetFormTest, AFeedListHeldByAnotherProgramIsReportedAndNotOverwritten) {
+  const std::string list = "*\tニュース\thttp://127.0.0.1:1/a.xml\t\t\t\t\t\r\n";
+  ASSERT_TRUE(WriteWholeFile(FeedListPath(), list));
+  KernelHandle hold(CreateFileW(SjisToWide(FeedListPath()).c_str(), GENERIC_READ, 0, nullptr,
+                                OPEN_EXISTING, 0, nullptr));
+  std::string said;
+  DialogScript ok("情報", [&](HWND, TMessageForm* box) {
+    said = box->Message()->Caption();
+    Click(box, "OK");
+  });
+  auto form = Open();
+  hold.reset();
+  EXPECT_EQ(UnreadableFeedListMessage, said);
+  form->FListChanged = true;  // a feed added from the command line
+  TypeInto(form->TB_KEYWORD.ED_Key1, "株価");
+  ASSERT_TRUE(Close(*form));
+  EXPECT_EQ(list, ReadWholeFile(FeedListPath()));
+  EXPECT_EQ("株価", Stored().HighlightKeywords[0]);
+}
+
+TEST_F(SetFormTest, APastedControlCharacterStaysOutOfTheNameAndTheExportReadsBack) {
+  TComInit com;
+  auto form = Open();
+  TypeInto(form->TB_FEED.ED_URL, "http://127.0.0.1:1/a.xml");
+  TypeInto(form->TB_FEED.ED_Name, "AB\x0b" "C");
+  form->TB_FEED.SB_New.Click();
+  TFeedListEntry old = form->TB_FEED.Entry(0);
+  EXPECT_EQ("ABC", old.FeedName);
+  old.FeedName = "Old\x0bName";  // listed before names were cleaned
+  std::string path = scratch_.File("list.opml"), result;
+  ASSERT_TRUE(WriteOpmlFile(path, {form->TB_FEED.Entry(0), old}));
+  ASSERT_TRUE(ProbeFeed(path, result));
+  EXPECT_EQ("ABC\thttp://127.0.0.1:1/a.xml\r\nOldName\thttp://127.0.0.1:1/a.xml", result);
+  ASSERT_TRUE(Close(*form));
+}
+
+TEST_F(SetFormTest, EnterTwiceAfterTheVersionCommandDestroysNothing) {
+  ASSERT_TRUE(WriteWholeFile(FeedListPath(), "x\r\n"));
+  auto form = std::make_unique<TSetForm>();
+  form->DoCreate();
+  TSettingsStart start;
+  start.Page = TStartPage::Version;
+  DialogScript enter("確認", [](HWND, TMessageForm*) { PressKey(VK_RETURN); });
+  OpenSettingsDialog(*form, start);
+  // The keys go to the dialog, wherever its focus is.
+  ASSERT_TRUE(PumpUntil([&] { return IsChild(form->Handle(), GetFocus()) != FALSE; }, 5000));
+  for (int press = 0; press < 2; ++press) {
+    PressKey(VK_RETURN);
+    Application.ProcessMessages();
+    ASSERT_FALSE(enter.Acted()) << "Enter asked the reset question";
+  }
+  // Asked by a click, the question takes Enter for Cancel.
+  form->TB_VER.Button1.Click();
+  EXPECT_TRUE(enter.Acted());
+  EXPECT_FALSE(SettingsReset);
+  EXPECT_TRUE(PathExists(FeedListPath()));
+  ASSERT_TRUE(Close(*form));
+}
+
+TEST_F(SetFormTest, AFileDroppedOnTheBasicPageEnablesTheExportButton) {
+  TComInit com;
+  const std::string feed = scratch_.File("feed.xml");
+  ASSERT_TRUE(WriteWholeFile(feed, "<rss version=\"2.0\"><channel><title>D</title></channel></rss>"));
+  auto form = std::make_unique<TSetForm>();
+  form->DoCreate();
+  OpenSettingsDialog(*form, TSettingsStart());
+  EXPECT_FALSE(form->ButtonOPML.Enabled());
+  auto files = TestDataObject::Create();
+  files->OfferFiles({SjisToWide(feed)});
+  POINTL pt = {form->Left() + 100, form->Top() + 100};
+  DWORD effect = DROPEFFECT_COPY;
+  IDropTargetBroker* target = form->OleDropTarget.DropTarget();
+  target->DragEnter(files.get(), 0, pt, &effect);
+  target->DragOver(0, pt, &effect);
+  effect = DROPEFFECT_COPY;
+  target->Drop(files.get(), 0, pt, &effect);
+  ASSERT_EQ(1, form->TB_FEED.CheckListBox.ItemCount());
+  EXPECT_TRUE(form->ButtonOPML.Enabled());
   ASSERT_TRUE(Close(*form));
 }
 

@@ -11,6 +11,8 @@ namespace {
 
 const int kDragThreshold = 5;
 const POINT kNoDragStart = {-100, -100};
+// Posted to the list once a drop from another program has been taken.
+const UINT WM_ADDDROPPEDFEEDS = WM_APP + 1;
 
 // Keeps a flag set for the length of a scope, on every way out.
 class FlagScope {
@@ -32,6 +34,8 @@ void TSetForm::WireDrops() {
   list.WindowProc.Call = [this](TMessage& m) { ListWindowProc(m); };
   list.WindowProc.Object = this;
   OleDropTarget.OnDragEnter = Handler(this, &TSetForm::OleDropTargetDragEnter);
+  OleDropTarget.OnDragLeave = Handler(this, &TSetForm::OleDropTargetDragLeave);
+  OleDropTarget.OnDrop = Handler(this, &TSetForm::OleDropTargetDrop);
   TDFItem& files = OleDropTarget.Formats().Items(0);
   TDFItem& text = OleDropTarget.Formats().Items(1);
   files.OnDragOver = Handler(this, &TSetForm::DFItem_CF_HDROP_DragOver);
@@ -99,6 +103,11 @@ void TSetForm::EndListDrag() {
 }
 
 void TSetForm::ListWindowProc(TMessage& m) {
+  if (m.Msg == WM_ADDDROPPEDFEEDS) {
+    AddDroppedFeeds();
+    m.Result = 0;
+    return;
+  }
   if (listDragging_) {
     const int x = (short)LOWORD(m.LParam), y = (short)HIWORD(m.LParam);
     switch (m.Msg) {
@@ -127,8 +136,29 @@ void TSetForm::ListWindowProc(TMessage& m) {
 }
 
 void TSetForm::OleDropTargetDragEnter(TObject*, TDragContext&) {
+  dragHome_ = FLoadedIndex >= 0 ? TB_FEED.Record(FLoadedIndex) : nullptr;
+  outerDrag_ = true;
   SetForegroundWindow(Handle());
   SetFocus();
+}
+
+void TSetForm::OleDropTargetDragLeave(TObject*, HRESULT&) { RestoreDragHome(); }
+
+// After the format's own drop, or alone when no format fitted.
+void TSetForm::OleDropTargetDrop(TObject*, TDragContext&) { RestoreDragHome(); }
+
+void TSetForm::RestoreDragHome() {
+  if (!outerDrag_) return;
+  outerDrag_ = false;
+  TCheckListBox& list = TB_FEED.CheckListBox;
+  for (int k = 0; dragHome_ && k < list.ItemCount(); ++k) {
+    if (TB_FEED.Record(k) != dragHome_) continue;
+    SelectFeed(k);
+    break;
+  }
+  dragHome_ = nullptr;
+  // Without its row the fields follow the selection the drag left.
+  CheckListBoxClick(&list);
 }
 
 void TSetForm::DFItem_CF_HDROP_DragOver(TObject*, TDragContext& context) {
@@ -162,20 +192,48 @@ void TSetForm::SwitchToFeedPage() {
 
 void TSetForm::DFItem_CF_HDROP_Drop(TObject*, TDragContext& context) {
   SwitchToFeedPage();
-  // A dropped file that cannot be read or added changes nothing.
+  RestoreDragHome();
+  // A dropped file that cannot be read changes nothing.
   Guard("dropped file", [&] {
     TStringList names;
     GetDataObjectFiles(context.DataObject.get(), names);
-    if (names.Count() > 0) {
-      FlagScope filling(FFilling);
-      AddFeedUrl(names[0]);
-    }
+    if (names.Count() > 0) QueueDroppedFeed(names[0], true);
   });
-  SetForegroundWindow(Handle());
 }
 
 void TSetForm::DFItem_CF_TEXT_Drop(TObject*, TDragContext& context) {
   SwitchToFeedPage();
-  FlagScope filling(FFilling);
-  AddFeedUrl(GetDataObjectText(context.DataObject.get()));
+  RestoreDragHome();
+  QueueDroppedFeed(GetDataObjectText(context.DataObject.get()), false);
+}
+
+void TSetForm::QueueDroppedFeed(const std::string& source, bool file) {
+  droppedFeeds_.push_back({source, FDropIndex, file});
+  PostMessageW(TB_FEED.CheckListBox.Handle(), WM_ADDDROPPEDFEEDS, 0, 0);
+}
+
+void TSetForm::AddDroppedFeeds() {
+  // A probe serves the message queue: drops taken meanwhile wait their turn.
+  if (addingDropped_) return;
+  FlagScope adding(addingDropped_);
+  while (!droppedFeeds_.empty()) {
+    const TDroppedFeed drop = droppedFeeds_.front();
+    droppedFeeds_.pop_front();
+    // The settings have been stored once the dialog is gone.
+    if (!Visible()) continue;
+    FDropIndex = drop.Index;
+    if (drop.File) {
+      // A dropped file that cannot be added changes nothing.
+      Guard("dropped file", [&] {
+        FlagScope filling(FFilling);
+        AddFeedUrl(drop.Source);
+      });
+      SetForegroundWindow(Handle());
+    } else {
+      GuardEvent("dropped text", [&] {
+        FlagScope filling(FFilling);
+        AddFeedUrl(drop.Source);
+      });
+    }
+  }
 }

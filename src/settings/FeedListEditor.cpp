@@ -176,6 +176,12 @@ void TSetForm::SB_EditClick(TObject*) {
   TFeedPage& p = TB_FEED;
   TCheckListBox& list = p.CheckListBox;
   const int i = list.ItemIndex();
+  // The fields were filled from another row than the chosen one (the
+  // selection moved without them): they follow it, and nothing is corrected.
+  if (i >= 0 && list.SelCount() == 1 && i != FLoadedIndex) {
+    CheckListBoxClick(&list);
+    return;
+  }
   const TFeedRecord* const chosen = i >= 0 ? p.Record(i) : nullptr;
   if (!CheckEntryFields(true, i)) return;
   // A probe in the check serves the message queue, where rows may have been

@@ -2,6 +2,7 @@
 // settings and the feed list when shown, written back whenever it closes
 // (there is no cancel), and the run of the dialog for a settings command.
 #pragma once
+#include <deque>
 #include <string>
 
 #include "EnvPage.h"
@@ -84,6 +85,8 @@ class TSetForm : public TForm {
   void SB_DeleteClick(TObject* sender);
   void SB_UpClick(TObject* sender);
   void OleDropTargetDragEnter(TObject* sender, TDragContext& context);
+  void OleDropTargetDragLeave(TObject* sender, HRESULT& result);
+  void OleDropTargetDrop(TObject* sender, TDragContext& context);
   void DFItem_CF_HDROP_DragOver(TObject* sender, TDragContext& context);
   void DFItem_CF_HDROP_Drop(TObject* sender, TDragContext& context);
   void DFItem_CF_TEXT_Drop(TObject* sender, TDragContext& context);
@@ -103,10 +106,26 @@ class TSetForm : public TForm {
   void AddOpmlFeeds(const std::string& lines);
   void ShowUnusableMessage();
   void SwitchToFeedPage();
+  // Drops from other programs: the data is taken while the drop lasts, the
+  // feed added after it has returned (a probe may take minutes), in order.
+  struct TDroppedFeed {
+    std::string Source;
+    int Index;
+    bool File;
+  };
+  void QueueDroppedFeed(const std::string& source, bool file);
+  void AddDroppedFeeds();
+  // A drag from another program points at rows by selecting them; when it
+  // ends, the row the entry fields belong to is chosen again.
+  void RestoreDragHome();
   TWndMethod listProc_;
   POINT dragStart_ = {-100, -100};
   bool listDragging_ = false;
   bool endingSession_ = false;
+  std::deque<TDroppedFeed> droppedFeeds_;
+  bool addingDropped_ = false;
+  bool outerDrag_ = false;
+  const TFeedRecord* dragHome_ = nullptr;
   // Steps 4a to 4d of closing: the feed list when it changed, then the
   // settings file re-read and written with the dialog's values.
   bool SaveSettings();

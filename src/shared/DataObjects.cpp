@@ -1,6 +1,6 @@
 #include "shared/DataObjects.h"
 
-#include <shellapi.h>
+#include <shlobj.h>
 
 #include <cstring>
 #include <cwchar>
@@ -32,11 +32,18 @@ class GlobalLockScope {
   void* p_;
 };
 
+const HRESULT kUnreadable = HRESULT_FROM_WIN32(ERROR_INVALID_DATA);
+
+[[noreturn]] void ThrowUnreadable(HRESULT code) {
+  throw EOleSysError("the dropped data cannot be read", code);
+}
+
+// The sizes come from the block itself (GlobalSize): the source's own
+// lengths, offsets and terminators are not trusted.
 std::string NarrowText(const TStgMedium& medium) {
   GlobalLockScope lock(medium.Medium.hGlobal);
   const char* p = static_cast<const char*>(lock.Data());
-  if (!p) return std::string();
-  // A block without a terminating zero is not read past its end.
+  if (!p) ThrowUnreadable(kUnreadable);
   const void* zero = std::memchr(p, 0, lock.Size());
   size_t n = zero ? static_cast<const char*>(zero) - p : lock.Size();
   return std::string(p, n);
@@ -44,12 +51,44 @@ std::string NarrowText(const TStgMedium& medium) {
 
 std::string WideText(const TStgMedium& medium) {
   GlobalLockScope lock(medium.Medium.hGlobal);
-  const wchar_t* p = static_cast<const wchar_t*>(lock.Data());
-  if (!p) return std::string();
-  size_t max = lock.Size() / sizeof(wchar_t);
-  size_t n = 0;
-  while (n < max && p[n]) ++n;
-  return WideToSjis(p, (int)n);
+  if (!lock.Data()) ThrowUnreadable(kUnreadable);
+  std::wstring text(lock.Size() / sizeof(wchar_t), L'\0');
+  std::memcpy(&text[0], lock.Data(), text.size() * sizeof(wchar_t));
+  return WideToSjis(text.c_str(), (int)std::wcslen(text.c_str()));
+}
+
+// The names of a CF_HDROP block, walked once from the offset to the empty
+// name that ends them. A block whose offset or names run past its end
+// cannot be read, and then gives no names at all.
+std::vector<std::string> DropNames(const TStgMedium& medium) {
+  GlobalLockScope lock(medium.Medium.hGlobal);
+  const char* base = static_cast<const char*>(lock.Data());
+  const size_t size = lock.Size();
+  DROPFILES head;
+  if (!base || size < sizeof head) ThrowUnreadable(kUnreadable);
+  std::memcpy(&head, base, sizeof head);
+  if (head.pFiles < sizeof head || head.pFiles > size) ThrowUnreadable(kUnreadable);
+  const size_t bytes = size - head.pFiles;
+  std::wstring all;
+  if (head.fWide) {
+    // Copied out, as the offset need not keep the characters aligned.
+    all.resize(bytes / sizeof(wchar_t));
+    if (!all.empty()) std::memcpy(&all[0], base + head.pFiles, all.size() * sizeof(wchar_t));
+  } else if (bytes > 0) {
+    // Names in the ANSI page of this machine, as the shell writes them.
+    const char* names = base + head.pFiles;
+    int n = MultiByteToWideChar(CP_ACP, 0, names, (int)bytes, nullptr, 0);
+    all.resize(n);
+    if (n > 0) MultiByteToWideChar(CP_ACP, 0, names, (int)bytes, &all[0], n);
+  }
+  std::vector<std::string> out;
+  for (size_t pos = 0;;) {
+    const size_t end = all.find(L'\0', pos);
+    if (end == std::wstring::npos) ThrowUnreadable(kUnreadable);
+    if (end == pos) return out;
+    out.push_back(WideToSjis(all.data() + pos, (int)(end - pos)));
+    pos = end + 1;
+  }
 }
 
 }  // namespace
@@ -73,7 +112,15 @@ void GetDataObjectMedium(IDataObject* dataObject, TStgMedium& medium, CLIPFORMAT
   HRESULT hr = dataObject->GetData(&fe, &medium.Medium);
   if (FAILED(hr)) {
     medium.Medium = STGMEDIUM();
-    throw EOleSysError("the dropped data cannot be read", hr);
+    ThrowUnreadable(hr);
+  }
+  // A source may answer with a medium other than the one asked for; it is
+  // read as that kind only, never as another.
+  const DWORD kind = medium.Medium.tymed;
+  const bool oneKind = kind != 0 && (kind & (kind - 1)) == 0;
+  if (!oneKind || !(kind & storage) || (kind == TYMED_HGLOBAL && !medium.Medium.hGlobal)) {
+    medium.Release();
+    ThrowUnreadable(DV_E_TYMED);
   }
 }
 
@@ -94,12 +141,5 @@ std::string GetDataObjectText(IDataObject* dataObject) {
 void GetDataObjectFiles(IDataObject* dataObject, TStringList& list) {
   TStgMedium medium;
   GetDataObjectMedium(dataObject, medium, CF_HDROP, TYMED_HGLOBAL);
-  HDROP drop = static_cast<HDROP>(medium.Medium.hGlobal);
-  UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
-  for (UINT i = 0; i < count; ++i) {
-    UINT len = DragQueryFileW(drop, i, nullptr, 0);
-    std::vector<wchar_t> name(len + 1);
-    UINT got = DragQueryFileW(drop, i, name.data(), len + 1);
-    list.Add(WideToSjis(name.data(), (int)got));
-  }
+  for (const std::string& name : DropNames(medium)) list.Add(name);
 }

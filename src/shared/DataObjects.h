@@ -39,7 +39,8 @@ class TDataObjectReader {
   ComPtr<IDataObject> dataObject_;
 };
 
-// Throws EOleSysError when the data object refuses.
+// Throws EOleSysError when the data object refuses, or answers with another
+// kind of medium than storage asks for.
 void GetDataObjectMedium(IDataObject* dataObject, TStgMedium& medium, CLIPFORMAT format,
                          DWORD storage);
 // The dropped text as Shift-JIS bytes, up to its first zero. CF_UNICODETEXT is
@@ -47,5 +48,6 @@ void GetDataObjectMedium(IDataObject* dataObject, TStgMedium& medium, CLIPFORMAT
 // the source's ANSI page, which need not be 932; else the CF_TEXT bytes.
 // Throws EOleSysError when neither can be had.
 std::string GetDataObjectText(IDataObject* dataObject);
-// Appends the dropped file names (CF_HDROP) to list, whole, in order.
+// Appends the dropped file names (CF_HDROP) to list, whole, in order. A
+// malformed block throws EOleSysError and appends nothing.
 void GetDataObjectFiles(IDataObject* dataObject, TStringList& list);

@@ -75,8 +75,12 @@ STDMETHODIMP TestDataObject::GetData(FORMATETC* fe, STGMEDIUM* medium) {
   void* p = GlobalLock(h);
   if (!bytes.empty()) std::memcpy(p, bytes.data(), bytes.size());
   GlobalUnlock(h);
+  medium->pUnkForRelease = nullptr;
+  if (std::find(streamed_.begin(), streamed_.end(), fe->cfFormat) != streamed_.end()) {
+    medium->tymed = TYMED_ISTREAM;
+    return CreateStreamOnHGlobal(h, TRUE, &medium->pstm);
+  }
   medium->tymed = TYMED_HGLOBAL;
   medium->hGlobal = h;
-  medium->pUnkForRelease = nullptr;
   return S_OK;
 }

@@ -21,6 +21,8 @@ class TestDataObject : public IDataObject {
   void OfferFiles(const std::vector<std::wstring>& names);  // CF_HDROP, wide names
   // QueryGetData says yes, GetData fails.
   void OfferBroken(CLIPFORMAT format) { broken_.push_back(format); }
+  // Offered as global memory, but given as a stream.
+  void GiveAsStream(CLIPFORMAT format) { streamed_.push_back(format); }
   int GetDataCalls = 0;
   ULONG RefCount() const { return refs_; }
 
@@ -48,5 +50,5 @@ class TestDataObject : public IDataObject {
   bool IsBroken(CLIPFORMAT f) const;
   ULONG refs_ = 1;
   std::map<CLIPFORMAT, std::string> data_;
-  std::vector<CLIPFORMAT> broken_;
+  std::vector<CLIPFORMAT> broken_, streamed_;
 };

@@ -86,8 +86,9 @@ class FeedEditor : public ::testing::Test {
     SendMessageW(List(form).Handle(), WM_LBUTTONUP, 0, at);
     DispatchQueuedMessages();
   }
-  // An OLE drop at the entry (its upper half), or below the last one.
-  void DropOn(TSetForm& form, IDataObject* data, int index) {
+  // An OLE drag over the entry (its upper half), or below the last one;
+  // where it is, in screen coordinates.
+  POINTL DragOver(TSetForm& form, IDataObject* data, int index) {
     TCheckListBox& list = List(form);
     POINT p = {60, 0};
     if (index < list.ItemCount()) {
@@ -102,9 +103,14 @@ class FeedEditor : public ::testing::Test {
     IDropTargetBroker* target = form.OleDropTarget.DropTarget();
     target->DragEnter(data, 0, pt, &effect);
     target->DragOver(0, pt, &effect);
-    effect = DROPEFFECT_COPY | DROPEFFECT_LINK;
-    target->Drop(data, 0, pt, &effect);
-    DispatchQueuedMessages();
+    return pt;
+  }
+  // The drop returns first; what it starts runs when the queue is served.
+  void DropOn(TSetForm& form, IDataObject* data, int index, bool serve = true) {
+    POINTL pt = DragOver(form, data, index);
+    DWORD effect = DROPEFFECT_COPY | DROPEFFECT_LINK;
+    form.OleDropTarget.DropTarget()->Drop(data, 0, pt, &effect);
+    if (serve) DispatchQueuedMessages();
   }
   ComPtr<TestDataObject> Text(const std::string& text) {
     auto data = TestDataObject::Create();
@@ -309,4 +315,43 @@ TEST_F(FeedEditor, ADeleteDuringTheProbeOfACorrectionLeavesTheOtherFeedsAsTheyWe
   EXPECT_EQ("Third", List(*form).Item(1));
   EXPECT_EQ("http://127.0.0.1:1/t.xml", p.Record(1)->FeedUrl);
   CloseAndRead(*form);
+}
+
+TEST_F(FeedEditor, ADropReturnsBeforeItsProbeAndTheFeedIsAddedAfter) {
+  ScriptedResponse slow = Feed(kRss);
+  slow.DelayMs = 1000;
+  server.On("/slow.xml", slow);
+  WriteList(kTwoFeeds);
+  auto form = Open();
+  DropOn(*form, Text(server.Url("/slow.xml")).get(), 1, false);
+  EXPECT_TRUE(server.Requests().empty());
+  EXPECT_TRUE(PumpUntil([&] { return List(*form).ItemCount() == 3; }, 30000));
+  EXPECT_EQ(server.Url("/slow.xml"), form->TB_FEED.Record(1)->FeedUrl);
+  EXPECT_EQ(1u, server.Requests().size());
+  CloseAndRead(*form);
+}
+
+TEST_F(FeedEditor, ACorrectionAfterADragFromAnotherProgramGoesToTheEditedFeed) {
+  server.On("/page.html", Feed("<html><body>no feed</body></html>"));
+  WriteList(kTwoFeeds);
+  auto form = Open();
+  TFeedPage& p = form->TB_FEED;
+  ClickEntry(*form, 0);
+  TypeInto(p.ED_Name, "Alpha2");
+  TypeInto(p.ED_URL, "http://127.0.0.1:1/a2.xml");
+  // A link dragged over Beta, and Esc.
+  DragOver(*form, Text("http://127.0.0.1:1/x").get(), 1);
+  EXPECT_EQ(1, List(*form).ItemIndex());
+  form->OleDropTarget.DropTarget()->DragLeave();
+  p.SB_Edit.Click();
+  // A page without a feed dropped on Beta: refused with a message.
+  TypeInto(p.ED_Name, "Alpha3");
+  EXPECT_EQ(0, Answered("情報", "OK", [&] {
+                 DropOn(*form, Text(server.Url("/page.html")).get(), 1);
+               }).find("データの内容の確認ができませんでした"));
+  p.SB_Edit.Click();
+  EXPECT_EQ(
+      "*\tAlpha3\thttp://127.0.0.1:1/a2.xml\t\t\t\tSat, 01 Jan 2000 00:00:00 GMT\tlast A\r\n"
+      "\tBeta\thttp://127.0.0.1:1/b.xml\t1\t10\t18\t\t\r\n",
+      CloseAndRead(*form));
 }

@@ -1,8 +1,25 @@
 #include "shared/DataObjects.h"
 
 #include <gtest/gtest.h>
+#include <shlobj.h>
 
 #include "common/TestDataObject.h"
+
+namespace {
+
+// A CF_HDROP block by hand: its header with the offset, then the bytes.
+std::string DropBlock(DWORD offset, const std::string& bytes, BOOL wide = TRUE) {
+  DROPFILES df = {};
+  df.pFiles = offset;
+  df.fWide = wide;
+  return std::string((const char*)&df, sizeof df) + bytes;
+}
+
+std::string Wide(const std::wstring& w) {
+  return std::string((const char*)w.data(), w.size() * sizeof(wchar_t));
+}
+
+}  // namespace
 
 TEST(DataObjectText, CfTextIsCutAtItsZeroByte) {
   auto obj = TestDataObject::Create();
@@ -27,6 +44,15 @@ TEST(DataObjectText, UnicodeThatCannotBeHadFallsBackToCfText) {
   auto obj = TestDataObject::Create();
   obj->OfferBroken(CF_UNICODETEXT);
   obj->OfferText("abc");
+  EXPECT_EQ("abc", GetDataObjectText(obj.get()));
+}
+
+TEST(DataObjectText, TextWithoutItsZeroEndsWithTheBlock) {
+  auto obj = TestDataObject::Create();
+  obj->Offer(CF_UNICODETEXT, std::string("a\0b\0c", 5));
+  EXPECT_EQ("ab", GetDataObjectText(obj.get()));
+  obj = TestDataObject::Create();
+  obj->Offer(CF_TEXT, "abc");
   EXPECT_EQ("abc", GetDataObjectText(obj.get()));
 }
 
@@ -59,6 +85,59 @@ TEST(DataObjectFiles, AnObjectWithoutFilesRaises) {
   obj->OfferText("x");
   TStringList list;
   EXPECT_THROW(GetDataObjectFiles(obj.get(), list), EOleSysError);
+  EXPECT_EQ(0, list.Count());
+}
+
+TEST(DataObjectFiles, MalformedBlocksCannotBeReadAndGiveNoNames) {
+  const std::string names = Wide(std::wstring(L"C:\\a.opml\0C:\\b.opml\0", 20));
+  const struct {
+    const char* what;
+    std::string block;
+  } cases[] = {
+      {"offset past the end", DropBlock(1 << 20, names + Wide(std::wstring(1, L'\0')))},
+      {"names without the double zero", DropBlock(sizeof(DROPFILES), names)},
+      {"shorter than its header", std::string(6, '\0')},
+  };
+  for (const auto& c : cases) {
+    auto obj = TestDataObject::Create();
+    obj->Offer(CF_HDROP, c.block);
+    TStringList list;
+    EXPECT_THROW(GetDataObjectFiles(obj.get(), list), EOleSysError) << c.what;
+    EXPECT_EQ(0, list.Count()) << c.what;
+  }
+}
+
+TEST(DataObjectFiles, NarrowNamesAfterAnOddOffsetAreRead) {
+  auto obj = TestDataObject::Create();
+  obj->Offer(CF_HDROP,
+             DropBlock(sizeof(DROPFILES) + 3, std::string("xyzC:\\a.xml\0b\0\0", 15), FALSE));
+  TStringList list;
+  GetDataObjectFiles(obj.get(), list);
+  ASSERT_EQ(2, list.Count());
+  EXPECT_EQ("C:\\a.xml", list[0]);
+  EXPECT_EQ("b", list[1]);
+}
+
+TEST(DataObjectFiles, AHundredThousandNamesAreAllRead) {
+  std::vector<std::wstring> names;
+  for (int i = 0; i < 100000; ++i) names.push_back(L"C:\\f\\" + std::to_wstring(i) + L".xml");
+  auto obj = TestDataObject::Create();
+  obj->OfferFiles(names);
+  TStringList list;
+  GetDataObjectFiles(obj.get(), list);
+  ASSERT_EQ(100000, list.Count());
+  EXPECT_EQ("C:\\f\\99999.xml", list[99999]);
+}
+
+TEST(DataObjectMedium, AnAnswerInAnotherMediumCannotBeRead) {
+  auto obj = TestDataObject::Create();
+  obj->OfferFiles({L"C:\\a.opml"});
+  obj->OfferText("http://a.jp/");
+  obj->GiveAsStream(CF_HDROP);
+  obj->GiveAsStream(CF_TEXT);
+  TStringList list;
+  EXPECT_THROW(GetDataObjectFiles(obj.get(), list), EOleSysError);
+  EXPECT_THROW(GetDataObjectText(obj.get()), EOleSysError);
   EXPECT_EQ(0, list.Count());
 }
 

@@ -329,7 +329,8 @@ def settings_dialog_shown(seconds=60):
 def close_settings_dialog(proc, seconds=60):
     """Closes the run's settings dialog as its close box does; the run's exit code."""
     assert settings_dialog_shown(seconds), "no settings dialog"
-    wine_run(helper_exe(), ["send", "TForm", "設定", "16", "0"])
+    rc, log = wine_run(helper_exe(), ["send", "TForm", "設定", "16", "0"])
+    assert rc == 0, "no settings dialog to close (%d): %s" % (rc, log)
     try:
         proc.communicate(timeout=seconds)
     except subprocess.TimeoutExpired:

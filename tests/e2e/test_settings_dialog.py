@@ -1,13 +1,14 @@
 """TessivarSetup's settings dialog: the page each command word opens, the
-second copy that only says so, and a picture of every page."""
+second copy that only says so, every page drawn with its controls, and an
+edit typed into the dialog stored when its close button is pressed."""
 
 import os
 import shutil
 import tempfile
-import time
 
-from tessivar_e2e import (BUILD, Install, close_settings_dialog, def_line, helper_exe, run_cases,
-                          settings_dialog_shown, wine_kill, wine_run)
+from tessivar_e2e import (BUILD, Install, answer_box, close_settings_dialog, def_line, helper_exe,
+                          run_cases, settings_dialog_shown, wine_kill, wine_run)
+from ticker_e2e import Bitmap, click, type_text, wait_until, window
 
 TITLE = "設定"
 SHOTS = os.path.join(BUILD, "shots")
@@ -34,11 +35,42 @@ class Dialog:
         lines = open(out, "rb").read().decode("cp932").splitlines()
         return int(lines[0].split()[1]), [tuple(l.split("\t", 1)) for l in lines[1:]]
 
+    def has(self, child, seconds=60):
+        """Waits until the (class, text) child is on show; True once it is."""
+        return wait_until(lambda: child in self.state()[1], seconds)
+
+    def rects(self):
+        """(class, text, (left, top, right, bottom)) of every visible child."""
+        out = os.path.join(self.tmp, "r.txt")
+        rc, log = helper("rects", "TForm", TITLE, out)
+        assert rc == 0, log
+        rows = [l.split("\t") for l in open(out, "rb").read().decode("cp932").splitlines()]
+        return [(c, t, tuple(int(v) for v in r.split())) for c, t, r in rows]
+
     def capture(self, name):
         os.makedirs(SHOTS, exist_ok=True)
         path = os.path.join(SHOTS, name + ".bmp")
         rc, log = helper("capture", "TForm", TITLE, path)
-        assert rc == 0 and os.path.getsize(path) > 100000, log
+        assert rc == 0, log
+        return Bitmap(path)
+
+    def blank_controls(self, name):
+        """The standard controls on show that the capture shows as one plain
+        colour (every one of them draws a frame, a mark or a text); None when
+        there are none to look at."""
+        _, _, left, top, _, _ = window(10, "TForm", TITLE)
+        shot = self.capture(name)
+        blank, seen = [], 0
+        for cls, text, (x0, y0, x1, y1) in self.rects():
+            if cls.lower() not in DRAWN or x1 - x0 < 4 or y1 - y0 < 4:
+                continue
+            seen += 1
+            box = (x0 - left, y0 - top, x1 - left, y1 - top)
+            if box[0] < 0 or box[1] < 0 or box[2] > shot.width or box[3] > shot.height or \
+                    len({shot.pixel(x, y) for x in range(box[0], box[2])
+                         for y in range(box[1], box[3])}) < 2:
+                blank.append((cls, text))
+        return blank if seen else None
 
     def close(self):
         try:
@@ -50,6 +82,10 @@ class Dialog:
         if self.proc.poll() is None:
             wine_kill(self.proc)
         shutil.rmtree(self.tmp, ignore_errors=True)
+
+
+# Window classes of the controls that draw something of their own.
+DRAWN = ("button", "edit", "combobox", "listbox", "systabcontrol32", "msctls_updown32")
 
 
 def has(children, cls, text):
@@ -86,12 +122,10 @@ def command_words_open_their_pages(server):
         server.feed("/b.xml", "rss2-u8.xml")
         dialog = Dialog(inst, added)
         try:
-            deadline = time.time() + 60
-            while not server.requests("/b.xml") and time.time() < deadline:
-                time.sleep(0.2)
-            time.sleep(1)
+            # The added feed is selected: its address stands in the entry field.
+            assert dialog.has(("Edit", added)), dialog.state()
             tab, children = dialog.state()
-            assert tab == 1 and ("Edit", added) in children, (tab, children)
+            assert tab == 1, (tab, children)
             dialog.close()
         finally:
             dialog.kill()
@@ -141,17 +175,44 @@ def every_page_is_drawn(server):
             for tab, name in enumerate(("env", "feed", "keyword", "proxy", "version")):
                 selected, _ = dialog.state(tab)
                 assert selected == tab
-                time.sleep(0.5)
-                dialog.capture("settings-" + name)
+                blank = wait_until(lambda: dialog.blank_controls("settings-" + name) == [], 20)
+                assert blank, (name, dialog.blank_controls("settings-" + name))
             dialog.close()
         finally:
             dialog.kill()
         dialog = Dialog(inst, "INSTALL")
         try:
-            dialog.capture("settings-registration")
+            assert wait_until(lambda: dialog.blank_controls("settings-registration") == [], 20), \
+                dialog.blank_controls("settings-registration")
             dialog.close()
         finally:
             dialog.kill()
+    finally:
+        inst.close()
+
+
+def a_typed_keyword_is_stored_when_the_close_button_is_pressed(server):
+    inst = Install(server)
+    try:
+        inst.write_def([def_line("a", server.url("/a.xml"))])
+        inst.write_ini({"Env": {"RefreshTime": 60}, "Key": {"Str2": "残る語"}})
+        dialog = Dialog(inst)
+        try:
+            assert dialog.state(2)[0] == 2
+            # The first keyword field is the topmost empty edit of the page.
+            edits = sorted((r[1], r) for c, t, r in dialog.rects() if c.lower() == "edit" and t == "")
+            x0, y0, x1, y1 = edits[0][1]
+            click((x0 + x1) // 2, (y0 + y1) // 2)
+            type_text("デジタル*カメラ")
+            assert dialog.has(("Edit", "デジタル*カメラ"), 20), dialog.state()
+            answer_box(TITLE, "閉じる(&R)")
+            dialog.proc.communicate(timeout=60)
+            assert dialog.proc.returncode == 0
+        finally:
+            dialog.kill()
+        stored = inst.read_ini()
+        assert "Str1=デジタル*カメラ\r\n" in stored and "Str2=残る語\r\n" in stored, stored
+        assert "RefreshTime=60\r\n" in stored, stored
     finally:
         inst.close()
 
@@ -161,4 +222,5 @@ if __name__ == "__main__":
         command_words_open_their_pages,
         a_second_copy_says_the_dialog_is_open,
         every_page_is_drawn,
+        a_typed_keyword_is_stored_when_the_close_button_is_pressed,
     ])

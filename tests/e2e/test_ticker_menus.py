@@ -5,12 +5,12 @@ for the setup program, the launcher and a browser log how they were started.
 Screenshots of each menu and of the open panel go to /tmp/shots."""
 
 import os
-import time
 
 import tessivar_e2e as e2e
 from tessivar_e2e import run_cases
-from ticker_e2e import (Ticker, click, day_number, helper, keys, screen, stand_in, starts,
-                        type_text, user_registry_value, wait_exit, window)
+from ticker_e2e import (Ticker, capture, children, click, day_number, drop_lists, helper, keys,
+                        popups, screen, send, stand_in, starts, thread_state, type_text,
+                        user_registry_value, wait_exit, wait_until, window)
 
 RUN_KEY = "Software\\Microsoft\\Windows\\CurrentVersion\\Run"
 RUN_VALUE = "Tessivar-Ticker ver.1.0"
@@ -40,18 +40,58 @@ def ticker_with_stand_ins(server, ini_extra=None, engines=None):
 
 
 def start_and_find(t):
-    """Starts the ticker; its window's rectangle once it shows, after a moment
-    for its first item."""
+    """Starts the ticker; its window's rectangle once it shows and answers."""
     t.start()
     count, _, *rect = window()
     assert count == 1
-    time.sleep(2)
+    assert send(0), "the ticker does not answer"
     return rect
+
+
+def open_popup(x, y, button):
+    """Clicks once no menu is on show; the rectangle of the menu it opens."""
+    popups(0)
+    click(x, y, button)
+    return popups(1)[0]
 
 
 def open_main_menu(rect):
     left, top, right, bottom = rect
-    click(left + 120, (top + bottom) // 2, "right")
+    return open_popup(left + 120, (top + bottom) // 2, "right")
+
+
+def open_submenu(key, level):
+    """Presses the key in an open menu; the rectangle of the submenu it opens
+    (the menu count reaches level)."""
+    before = popups(level - 1)
+    keys(key)
+    after = popups(level)
+    return [r for r in after if r not in before][0]
+
+
+def confirm_with_enter(shot=None):
+    """Waits for the confirmation box to take the keys, then presses Enter
+    (its default button)."""
+    assert window(30, "TForm", "確認")[1] == 1, "no confirmation box"
+    thread_state("active", 30, "TForm", "確認")
+    if shot:
+        screen(shot, (0, 0, 1280, 800))
+    keys(VK["enter"])
+
+
+def marked_rows(menu, rows, name):
+    """Which of the rows of the menu show something in the mark column left
+    of their captions (a check or radio mark; the rest of the column is
+    plain menu colour, or plain highlight in a selected row)."""
+    shot = capture(name, menu)
+    assert shot is not None
+    height = (shot.height - 6) / rows
+    marked = []
+    for row in range(rows):
+        y0, y1 = int(3 + row * height) + 2, int(3 + (row + 1) * height) - 2
+        colours = {shot.pixel(x, y) for x in range(4, 16) for y in range(y0, y1)}
+        marked.append(len(colours) > 1)
+    return marked
 
 
 def menu_shot(name, rect):
@@ -65,13 +105,12 @@ def main_menu_commands_start_the_programs_beside_the_ticker(server):
         rect = start_and_find(t)
         open_main_menu(rect)
         menu_shot("menu-main", rect)
-        keys(letter("F"))
-        open_main_menu(rect)
-        keys(letter("R"))
-        open_main_menu(rect)
-        keys(letter("E"))
-        open_main_menu(rect)
-        keys(letter("U"))
+        for n, key in enumerate("FREU"):
+            if n:
+                open_main_menu(rect)
+            keys(letter(key))
+            popups(0)
+            assert len(starts(t.install.prog, n + 1)) == n + 1, (key, starts(t.install.prog))
         got = sorted(starts(t.install.prog, 4))
         assert got == [["TessivarSetup.exe"], ["TessivarSetup.exe", "FEED"],
                        ["TessivarSetup.exe", "REFRESH"], ["TessivarUpdate.exe", "UPDATE"]], got
@@ -84,31 +123,25 @@ def options_set_translucency_and_the_start_up_entry(server):
     try:
         rect = start_and_find(t)
         open_main_menu(rect)
-        keys(letter("O"))
+        open_submenu(letter("O"), 2)
         menu_shot("menu-option", rect)
-        keys(letter("C"))
+        open_submenu(letter("C"), 3)
         menu_shot("menu-alpha", rect)
         # From "無" past the separator to "中" (160).
         keys(VK["down"], VK["down"], VK["down"], VK["enter"])
-        deadline = time.time() + 10
-        while "AlphaBrend=160" not in t.install.read_ini() and time.time() < deadline:
-            time.sleep(0.3)
-        assert "AlphaBrend=160" in t.install.read_ini(), t.install.read_ini()
+        popups(0)
+        assert wait_until(lambda: "AlphaBrend=160" in t.install.read_ini(), 10), t.install.read_ini()
 
         # The start-up entry asks, then writes the quoted program path; asked
         # again it removes the value.
         expected = '"Z:%s"' % t.exe.replace("/", "\\")
         for want in (expected, None):
             open_main_menu(rect)
-            keys(letter("O"))
+            open_submenu(letter("O"), 2)
             keys(letter("S"))
-            time.sleep(1)
-            if want:
-                screen("confirm-startup", (0, 0, 1280, 800))
-            keys(VK["enter"])  # Yes is the default button
-            deadline = time.time() + 10
-            while user_registry_value(RUN_KEY, RUN_VALUE) != want and time.time() < deadline:
-                time.sleep(0.3)
+            confirm_with_enter("confirm-startup" if want else None)
+            wait_until(lambda: (user_registry_value(RUN_KEY, RUN_VALUE) or "").lower() ==
+                       (want or "").lower(), 10)
             got = user_registry_value(RUN_KEY, RUN_VALUE)
             assert (got is None) == (want is None) and (got or "").lower() == (want or "").lower(), \
                 (got, want)
@@ -126,19 +159,15 @@ def started_with_startup_the_ticker_registers_itself(server):
         count, _, *rect = window()
         assert count == 1
         expected = '"Z:%s"' % t.exe.replace("/", "\\")
-        deadline = time.time() + 10
-        while user_registry_value(RUN_KEY, RUN_VALUE) is None and time.time() < deadline:
-            time.sleep(0.3)
+        wait_until(lambda: user_registry_value(RUN_KEY, RUN_VALUE) is not None, 10)
         assert (user_registry_value(RUN_KEY, RUN_VALUE) or "").lower() == expected.lower()
+        assert send(0), "the ticker does not answer"
         open_main_menu(rect)
-        keys(letter("O"))
+        open_submenu(letter("O"), 2)
         keys(letter("S"))
-        time.sleep(1)
-        keys(VK["enter"])
-        deadline = time.time() + 10
-        while user_registry_value(RUN_KEY, RUN_VALUE) is not None and time.time() < deadline:
-            time.sleep(0.3)
-        assert user_registry_value(RUN_KEY, RUN_VALUE) is None
+        confirm_with_enter()
+        assert wait_until(lambda: user_registry_value(RUN_KEY, RUN_VALUE) is None, 10), \
+            user_registry_value(RUN_KEY, RUN_VALUE)
     finally:
         # A value left behind would start a ticker with every new Wine session.
         helper("regdel", RUN_KEY, RUN_VALUE)
@@ -155,8 +184,8 @@ def the_article_menu_lists_the_menu_file_and_opens_an_item(server):
                               e2e._encode("\r\n".join(lines) + "\r\n"))
         rect = start_and_find(t)
         open_main_menu(rect)
-        keys(letter("D"))
-        keys(VK["right"])
+        open_submenu(letter("D"), 2)
+        open_submenu(VK["right"], 3)
         menu_shot("menu-kiji", rect)
         keys(VK["down"], VK["enter"])
         assert starts(t.install.prog) == [["browser.exe", "http://127.0.0.1/two"]]
@@ -182,12 +211,17 @@ def typed_words_are_searched_with_each_encoding_and_kept(server):
         left, top, right, bottom = start_and_find(t)
         middle = (top + bottom) // 2
         click(right - 24, middle)  # the magnifier
+        box = lambda: [c for c in children() if c[0].lower() == "edit"]
+        assert wait_until(lambda: box() == [("Edit", "")], 20), ("no keyword box", children())
         screen("keyword-panel", (left - 5, top - 5, right + 5, bottom + 5))
         words = ["1+1", "a b", "日本"]
-        for word in words:
+        for n, word in enumerate(words):
             type_text(word)
+            assert wait_until(lambda: box() == [("Edit", word)], 20), (word, box())
             keys(VK["enter"])
+            assert len(starts(t.install.prog, n + 1)) == n + 1, (word, starts(t.install.prog))
             keys(*([VK["back"]] * 4))
+            assert wait_until(lambda: box() == [("Edit", "")], 20), (word, box())
         expected = [
             "http://127.0.0.1/s?s=1%2B1&e=1%2B1&u=1%2B1",
             "http://127.0.0.1/s?s=a+b&e=a+b&u=a+b",
@@ -197,20 +231,24 @@ def typed_words_are_searched_with_each_encoding_and_kept(server):
         assert got == [["browser.exe", u] for u in expected], got
         history = open(os.path.join(t.install.ini_dir, "TessivarOrvanel.wrd"), "rb").read()
         assert history.decode("cp932") == "日本\r\na b\r\n1+1\r\n", history
-        # Down opens the history under the box.
+        # Down opens the history under the box: the stored words, newest first.
+        drop_lists(0)
         keys(VK["down"])
+        shown = drop_lists(1)
         screen("keyword-history", (left - 5, top - 5, right + 5, bottom + 200))
+        assert shown == [["日本", "a b", "1+1"]], shown
         keys(VK["esc"])
-        # The engine label opens the keyword menu with the engine submenu.
-        click(right - 24 - 11 - 2 - 20, middle)
+        drop_lists(0)
+        # The engine label opens the keyword menu; its engine submenu lists the
+        # two engines with the current one marked.
+        open_popup(right - 24 - 11 - 2 - 20, middle, "left")
         screen("keyword-menu", (left - 5, top - 5, left + 640, top + 300))
-        keys(letter("E"))
+        engines = open_submenu(letter("E"), 2)
         screen("keyword-engines", (left - 5, top - 5, left + 640, top + 300))
+        assert marked_rows(engines, 2, "keyword-engines-menu") == [True, False], engines
         keys(VK["down"], VK["enter"])  # the second engine
-        deadline = time.time() + 10
-        while "Name=別の検索" not in t.install.read_ini() and time.time() < deadline:
-            time.sleep(0.3)
-        assert "Name=別の検索" in t.install.read_ini(), t.install.read_ini()
+        popups(0)
+        assert wait_until(lambda: "Name=別の検索" in t.install.read_ini(), 10), t.install.read_ini()
     finally:
         t.close()
 

@@ -14,7 +14,8 @@ import time
 
 import tessivar_e2e as e2e
 from tessivar_e2e import run_cases
-from ticker_e2e import SHOTS, Bitmap, Ticker, capture, day_number, helper, send, wait_exit, window
+from ticker_e2e import (SHOTS, Bitmap, Ticker, capture, day_number, helper, helper_ok, send,
+                        thread_state, wait_exit, window)
 
 WM_MOUSEMOVE, WM_LBUTTONDOWN, WM_LBUTTONUP = 0x200, 0x201, 0x202
 WM_TASKTRAY = 0x400 + 200
@@ -38,7 +39,7 @@ def item(title, summary="", hours_ago=1.0):
 
 
 def pointer(x, y, action="move"):
-    helper("pointer", x, y, action)
+    helper_ok("pointer", x, y, action)
 
 
 def away():
@@ -80,6 +81,11 @@ def screen_shot(name):
     subprocess.run(["import", "-window", "root", path], stdout=subprocess.DEVNULL,
                    stderr=subprocess.DEVNULL, timeout=30)
     return path
+
+
+def state_button(shot):
+    """The state button's pixels at the strip's left end."""
+    return [shot.pixel(x, y) for y in range(shot.height) for x in range(0, 40)]
 
 
 def strip_pixels(shot):
@@ -138,6 +144,8 @@ def the_wheel_steps_and_the_middle_button_pauses(server):
         t.start()
         assert window()[0] == 1
         time.sleep(3)
+        running = capture("running")
+        assert running, "no capture of the ticker"
         x, y = rest_on_strip()
         first = wait_for(hint_texts, 8)
         assert first, "no hint came up"
@@ -150,12 +158,24 @@ def the_wheel_steps_and_the_middle_button_pauses(server):
 
         pointer(x, y, "middle")
         away()
-        time.sleep(1.5)
-        paused = capture("paused-1")
-        time.sleep(3)
-        still = capture("paused-2")
-        assert paused and still and strip_pixels(paused) == strip_pixels(still), \
-            "the display went on while paused"
+        thread_state("nocapture")  # the strip has let the pointer go
+
+        def paused_look():
+            shot = capture("paused")
+            return shot if shot and state_button(shot) != state_button(running) else None
+
+        # The state button's glyph shows the pause.
+        paused = wait_for(paused_look, 10)
+        assert paused, "the state button never showed the pause"
+        # Over more than three items' time (one second each) nothing moves on.
+        watched = time.time() + 3.5
+        for n in range(100):
+            still = capture("paused-still")
+            assert still and strip_pixels(still) == strip_pixels(paused), \
+                "the display went on while paused"
+            if time.time() >= watched:
+                break
+            time.sleep(0.25)
         rest_on_strip()
         pointer(x, y, "middle")
         away()
@@ -190,19 +210,22 @@ def the_edge_image_drags_and_the_grip_sizes_the_window(server):
         t.start()
         _, _, left, top, right, bottom = window()
         y = (top + bottom) // 2
+        assert send(0), "the ticker does not answer"
         # The drag image lies 4 to 14 pixels in, the size grip in the last 3.
-        for start, end in (((left + 8, y), (left + 108, y + 50)),
-                           ((right - 2 + 100, y + 50), (right - 2 + 180, y + 50))):
+        for start, end, want in (((left + 8, y), (left + 108, y + 50),
+                                  (left + 100, top + 50, right + 100, bottom + 50)),
+                                 ((right - 2 + 100, y + 50), (right - 2 + 180, y + 50),
+                                  (left + 100, top + 50, right + 180, bottom + 50))):
             pointer(*start)
             pointer(*start, "down")
-            time.sleep(0.3)
+            # The moves count from where the system's move loop found the pointer.
+            thread_state("movesize")
             pointer((start[0] + end[0]) // 2, (start[1] + end[1]) // 2)
             pointer(*end)
-            time.sleep(0.3)
             pointer(*end, "up")
-            time.sleep(0.5)
-        moved = window()[2:]
-        assert moved == (left + 100, top + 50, right + 180, bottom + 50), (left, top, right, bottom, moved)
+            thread_state("nomovesize")
+            moved = wait_for(lambda: window()[2:] == want, 10)
+            assert moved, (left, top, right, bottom, window()[2:], want)
     finally:
         t.close()
 

@@ -42,7 +42,7 @@ class Ticker:
     def start(self, args=()):
         # A pointer resting on the strip would hold its display: it goes to
         # the far corner first.
-        helper("pointer", 1279, 799, "move")
+        helper_ok("pointer", 1279, 799, "move")
         p = e2e.wine_start(self.exe, list(args), self.install.env)
         self.procs.append(p)
         return p
@@ -58,12 +58,32 @@ def helper(*args, timeout=60):
     return e2e.wine_run(e2e.helper_exe(), [str(a) for a in args], timeout=timeout)
 
 
-def window(seconds=30):
-    """(count, visible, left, top, right, bottom) of the ticker window."""
+def helper_ok(*args, timeout=60):
+    """The helper's output; its exit code must be 0."""
+    rc, out = helper(*args, timeout=timeout)
+    assert rc == 0, "helper %s: exit code %d: %s" % (" ".join(map(str, args)), rc, out)
+    return out
+
+
+def _helper_file(*args, timeout=60):
+    """Runs the helper with an output file as its last argument: (exit code,
+    the file's bytes or None)."""
+    tmp = tempfile.mkdtemp(prefix="tessivar-out-")
+    try:
+        out = os.path.join(tmp, "out.txt")
+        rc, _ = helper(*(list(args) + [out]), timeout=timeout)
+        return rc, (open(out, "rb").read() if os.path.exists(out) else None)
+    finally:
+        shutil.rmtree(tmp, ignore_errors=True)
+
+
+def window(seconds=30, cls=CLASS, title=TITLE):
+    """(count, visible, left, top, right, bottom) of the ticker window (or of
+    the window of that class and title) once it shows, or after the limit."""
     tmp = tempfile.mkdtemp(prefix="tessivar-win-")
     try:
         out = os.path.join(tmp, "w.txt")
-        helper("window", CLASS, TITLE, out, seconds, timeout=seconds + 60)
+        helper("window", cls, title, out, seconds, timeout=seconds + 60)
         if not os.path.exists(out):
             return (0, 0, 0, 0, 0, 0)
         return tuple(int(x) for x in open(out).read().split())
@@ -131,12 +151,12 @@ class Bitmap:
         return xs
 
 
-def capture(name):
-    """Captures the ticker window; returns the Bitmap and keeps a PNG copy
-    in /tmp/shots for looking at."""
+def capture(name, box=None):
+    """Captures the ticker window (or the screen part box); returns the
+    Bitmap and keeps a PNG copy in /tmp/shots for looking at."""
     tmp = tempfile.mkdtemp(prefix="tessivar-shot-")
     bmp = os.path.join(tmp, name + ".bmp")
-    rc, out = helper("capture", CLASS, TITLE, bmp)
+    rc, out = helper(*(["capturerect"] + list(box) if box else ["capture", CLASS, TITLE]), bmp)
     if rc != 0 or not os.path.exists(bmp):
         shutil.rmtree(tmp, ignore_errors=True)
         return None
@@ -185,14 +205,53 @@ def starts(folder, count=1, seconds=20):
 
 
 def click(x, y, button="left"):
-    helper("click", x, y, button)
-    time.sleep(0.7)
+    helper_ok("click", x, y, button)
 
 
 def keys(*codes):
-    """Virtual-key numbers (or "alt+0x28" and the like), pressed in turn."""
-    helper("keys", *codes)
-    time.sleep(0.7)
+    """Virtual-key numbers (or "alt+0x28" and the like), pressed in turn.
+    The caller waits for what the keys bring about."""
+    helper_ok("keys", *codes)
+
+
+def popups(count, seconds=30):
+    """The rectangles of the popup menus on show, the last opened first, once
+    there are exactly count of them."""
+    rc, data = _helper_file("popups", count, seconds, timeout=seconds + 60)
+    assert rc == 0, "%d popup menus were never on show" % count
+    return [tuple(int(v) for v in line.split()) for line in data.decode().splitlines()]
+
+
+def drop_lists(count, seconds=30):
+    """The items of each drop-down list on show, once there are exactly count."""
+    rc, data = _helper_file("lists", count, seconds, timeout=seconds + 60)
+    assert rc == 0, "%d drop-down lists were never on show" % count
+    return [block.split("\n") for block in data.decode("utf-8").split("\n\n") if block]
+
+
+def thread_state(state, seconds=30, cls=CLASS, title=TITLE):
+    """Waits until the thread of the ticker (or of the window of that class
+    and title) is in the state ("movesize", "nomovesize", "capture",
+    "nocapture", "active")."""
+    rc, _ = helper("thread", cls, title, state, seconds, timeout=seconds + 60)
+    assert rc == 0, "the thread of %s %s never reached %s" % (cls, title, state)
+
+
+def children(cls=CLASS, title=TITLE):
+    """The (class, text) of every visible child window of the window."""
+    rc, data = _helper_file("dialog", cls, title, -1)
+    assert rc == 0, "no window %s %s" % (cls, title)
+    return [tuple(l.split("\t", 1)) for l in data.decode("cp932").splitlines()[1:]]
+
+
+def wait_until(condition, seconds=30, interval=0.2):
+    """condition()'s value once it is true, or its last value after the limit."""
+    deadline = time.time() + seconds
+    while True:
+        value = condition()
+        if value or time.time() >= deadline:
+            return value
+        time.sleep(interval)
 
 
 def type_text(text):
@@ -201,10 +260,9 @@ def type_text(text):
         path = os.path.join(tmp, "text.txt")
         with open(path, "w", encoding="utf-8") as f:
             f.write(text)
-        helper("type", path)
+        helper_ok("type", path)
     finally:
         shutil.rmtree(tmp, ignore_errors=True)
-    time.sleep(0.5)
 
 
 def user_registry_value(key, name):

@@ -2,7 +2,8 @@
 // scrambling of an OEM key, holding a named mutex, answering a message box,
 // finding, capturing and messaging a program's top-level window, reading or
 // switching the pages of a dialog, mouse and keyboard input, a registry
-// value, and taking a window's notification-area icon away.
+// value, taking a window's notification-area icon away, and waiting for
+// menus, drop-down lists and a thread's move or menu loop.
 #include <windows.h>
 #include <commctrl.h>
 #include <shellapi.h>
@@ -157,14 +158,10 @@ int Window(char** argv) {
   }
 }
 
-// capture <class> <title> <out.bmp>: the window's screen pixels as a 24-bit BMP.
-int Capture(char** argv) {
-  std::vector<HWND> found = FindWindowsW(WideArg(2), WideArg(3));
-  if (found.empty()) return 1;
-  RECT r;
-  GetWindowRect(found[0], &r);
+// The screen pixels of r as a 24-bit BMP file.
+bool CaptureRect(const RECT& r, const char* path) {
   int w = r.right - r.left, h = r.bottom - r.top;
-  if (w <= 0 || h <= 0) return 1;
+  if (w <= 0 || h <= 0) return false;
   WindowDC screen;
   MemoryDC mem(screen.get());
   BITMAPINFO bi = {};
@@ -186,7 +183,125 @@ int Capture(char** argv) {
   std::string file(reinterpret_cast<const char*>(&fh), sizeof fh);
   file.append(reinterpret_cast<const char*>(&bi.bmiHeader), sizeof bi.bmiHeader);
   file.append(static_cast<const char*>(bits), (size_t)stride * h);
-  return WriteBytes(argv[4], file) ? 0 : 2;
+  return WriteBytes(path, file);
+}
+
+// capture <class> <title> <out.bmp>: the window's screen pixels as a 24-bit BMP.
+int Capture(char** argv) {
+  std::vector<HWND> found = FindWindowsW(WideArg(2), WideArg(3));
+  if (found.empty()) return 1;
+  RECT r;
+  GetWindowRect(found[0], &r);
+  return CaptureRect(r, argv[4]) ? 0 : 1;
+}
+
+// capturerect <left> <top> <right> <bottom> <out.bmp>: a part of the screen,
+// for windows without a title of their own (menus).
+int CaptureScreenRect(char** argv) {
+  RECT r = {std::atoi(argv[2]), std::atoi(argv[3]), std::atoi(argv[4]), std::atoi(argv[5])};
+  return CaptureRect(r, argv[6]) ? 0 : 1;
+}
+
+std::string RectText(HWND w) {
+  RECT r;
+  GetWindowRect(w, &r);
+  char line[96];
+  std::snprintf(line, sizeof line, "%ld %ld %ld %ld", r.left, r.top, r.right, r.bottom);
+  return line;
+}
+
+std::vector<HWND> VisibleTopLevel(const wchar_t* cls) {
+  std::vector<HWND> found;
+  for (HWND w = FindWindowExW(nullptr, nullptr, cls, nullptr); w;
+       w = FindWindowExW(nullptr, w, cls, nullptr))
+    if (IsWindowVisible(w)) found.push_back(w);
+  return found;
+}
+
+// popups <count> <max seconds> <out>: waits until exactly count popup menus
+// are on show and writes their rectangles, the last opened first; 1 when
+// the count is not reached in time.
+int Popups(char** argv) {
+  const size_t count = static_cast<size_t>(std::atoi(argv[2]));
+  DWORD limit = static_cast<DWORD>(std::atoi(argv[3])) * 1000;
+  DWORD start = GetTickCount();
+  for (;;) {
+    std::vector<HWND> menus = VisibleTopLevel(L"#32768");
+    if (menus.size() == count) {
+      std::string out;
+      for (HWND m : menus) out += RectText(m) + "\n";
+      return WriteBytes(argv[4], out) ? 0 : 2;
+    }
+    if (GetTickCount() - start >= limit) return 1;
+    Sleep(50);
+  }
+}
+
+// lists <count> <max seconds> <out>: waits until exactly count top-level
+// list boxes (drop-down lists) are on show and writes the items of each, one
+// a line in UTF-8, the lists parted by an empty line.
+int Lists(char** argv) {
+  const size_t count = static_cast<size_t>(std::atoi(argv[2]));
+  DWORD limit = static_cast<DWORD>(std::atoi(argv[3])) * 1000;
+  DWORD start = GetTickCount();
+  for (;;) {
+    std::vector<HWND> lists = VisibleTopLevel(L"ListBox");
+    if (lists.size() == count) {
+      std::wstring all;
+      for (HWND list : lists) {
+        DWORD_PTR n = 0;
+        SendMessageTimeoutW(list, LB_GETCOUNT, 0, 0, SMTO_ABORTIFHUNG, 5000, &n);
+        for (DWORD_PTR i = 0; i < n && i < 1000; ++i) {
+          wchar_t text[1024] = {};
+          DWORD_PTR len = 0;
+          SendMessageTimeoutW(list, LB_GETTEXTLEN, i, 0, SMTO_ABORTIFHUNG, 5000, &len);
+          if (len < 1024)
+            SendMessageTimeoutW(list, LB_GETTEXT, i, (LPARAM)text, SMTO_ABORTIFHUNG, 5000, &len);
+          all += std::wstring(text) + L"\n";
+        }
+        all += L"\n";
+      }
+      int n = WideCharToMultiByte(CP_UTF8, 0, all.data(), (int)all.size(), nullptr, 0, nullptr,
+                                  nullptr);
+      std::string utf8((size_t)(n > 0 ? n : 0), '\0');
+      if (n > 0)
+        WideCharToMultiByte(CP_UTF8, 0, all.data(), (int)all.size(), &utf8[0], n, nullptr, nullptr);
+      return WriteBytes(argv[4], utf8) ? 0 : 2;
+    }
+    if (GetTickCount() - start >= limit) return 1;
+    Sleep(50);
+  }
+}
+
+// thread <class> <title> <state> <max seconds>: waits until the thread of the
+// window is in the state: "movesize" or "nomovesize" (a system move or size
+// loop), "menu" or "nomenu" (menu mode), "capture" or "nocapture" (one of its
+// windows has the mouse), "active" (the window is its thread's active
+// window, so keys reach it); 1 when it is not reached in time.
+int ThreadState(char** argv) {
+  const std::string state = argv[4];
+  const bool negated = state.compare(0, 2, "no") == 0;
+  const std::string what = negated ? state.substr(2) : state;
+  const bool capture = what == "capture", active = what == "active";
+  DWORD flag = what == "movesize" ? GUI_INMOVESIZE : what == "menu" ? GUI_INMENUMODE : 0;
+  if (!flag && !capture && !active) return 64;
+  std::vector<HWND> found = FindWindowsW(WideArg(2), WideArg(3));
+  if (found.empty()) return 1;
+  DWORD thread = GetWindowThreadProcessId(found[0], nullptr);
+  auto in = [&](const GUITHREADINFO& i) {
+    if (active) return i.hwndActive == found[0];
+    if (capture) return i.hwndCapture != nullptr;
+    return (i.flags & flag) != 0;
+  };
+  DWORD limit = static_cast<DWORD>(std::atoi(argv[5])) * 1000;
+  DWORD start = GetTickCount();
+  for (;;) {
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof info;
+    if (GetGUIThreadInfo(thread, &info) && in(info) != negated) return 0;
+    if (GetTickCount() - start >= limit) return 1;
+    Sleep(20);
+  }
 }
 
 // send <class> <title> <message number> <wparam>: sends the message to every
@@ -253,6 +368,30 @@ int Dialog(char** argv) {
   }
   int selected = children.tabs ? (int)SendMessageW(children.tabs, TCM_GETCURSEL, 0, 0) : -2;
   return WriteBytes(argv[5], "tab " + std::to_string(selected) + "\n" + children.out) ? 0 : 2;
+}
+
+// rects <class> <title> <out>: a line "class TAB text TAB left top right
+// bottom" (screen coordinates) for every visible child window.
+BOOL CALLBACK CollectRect(HWND child, LPARAM lp) {
+  if (!IsWindowVisible(child)) return TRUE;
+  wchar_t cls[64], text[512];
+  GetClassNameW(child, cls, 64);
+  DWORD_PTR n = 0;
+  if (!SendMessageTimeoutW(child, WM_GETTEXT, 512, (LPARAM)text, SMTO_ABORTIFHUNG, 5000, &n)) n = 0;
+  // One line a window: the line breaks of a note become blanks.
+  for (DWORD_PTR i = 0; i < n; ++i)
+    if (text[i] == L'\r' || text[i] == L'\n') text[i] = L' ';
+  *reinterpret_cast<std::string*>(lp) +=
+      WideToSjis(cls) + "\t" + WideToSjis(text, (int)n) + "\t" + RectText(child) + "\n";
+  return TRUE;
+}
+
+int Rects(char** argv) {
+  std::vector<HWND> found = FindWindowsW(WideArg(2), WideArg(3));
+  if (found.empty()) return 1;
+  std::string out;
+  EnumChildWindows(found[0], CollectRect, reinterpret_cast<LPARAM>(&out));
+  return WriteBytes(argv[4], out) ? 0 : 2;
 }
 
 // click <x> <y> <left|right>: a mouse click at screen coordinates.
@@ -444,12 +583,20 @@ int main(int argc, char** argv) {
   if (command == "untray" && argc == 4) return Untray();
   if (command == "texts" && argc == 4) return Texts(argv);
   if (command == "regdel" && argc == 4) return RegDel(argv);
-  std::fprintf(stderr,
-               "usage: scramble TEXT OUT | hold MUTEX READY STOP SECONDS |"
-               " closebox OUT SECONDS [TITLE [BUTTON]] | window CLASS TITLE OUT SECONDS |"
-               " capture CLASS TITLE OUT.BMP | send CLASS TITLE MESSAGE WPARAM |"
-               " dialog CLASS TITLE TAB OUT | click X Y left|right | keys KEY... | type FILE |"
-               " regget KEY VALUE OUT | regdel KEY VALUE | pointer X Y move|down|up|middle|wheel:N |"
-               " post CLASS TITLE MESSAGE WPARAM LPARAM | untray CLASS TITLE | texts CLASS OUT\n");
+  if (command == "capturerect" && argc == 7) return CaptureScreenRect(argv);
+  if (command == "popups" && argc == 5) return Popups(argv);
+  if (command == "lists" && argc == 5) return Lists(argv);
+  if (command == "thread" && argc == 6) return ThreadState(argv);
+  if (command == "rects" && argc == 5) return Rects(argv);
+  std::fprintf(
+      stderr,
+      "usage: scramble TEXT OUT | hold MUTEX READY STOP SECONDS |"
+      " closebox OUT SECONDS [TITLE [BUTTON]] | window CLASS TITLE OUT SECONDS |"
+      " capture CLASS TITLE OUT.BMP | send CLASS TITLE MESSAGE WPARAM |"
+      " dialog CLASS TITLE TAB OUT | click X Y left|right | keys KEY... | type FILE |"
+      " regget KEY VALUE OUT | regdel KEY VALUE | pointer X Y move|down|up|middle|wheel:N |"
+      " post CLASS TITLE MESSAGE WPARAM LPARAM | untray CLASS TITLE | texts CLASS OUT |"
+      " capturerect LEFT TOP RIGHT BOTTOM OUT.BMP | popups COUNT SECONDS OUT |"
+      " lists COUNT SECONDS OUT | thread CLASS TITLE STATE SECONDS | rects CLASS TITLE OUT\n");
   return 64;
 }

@@ -1,5 +1,5 @@
 // The single download routine: HTTP(S) through WinInet, or a local file when
-// the "URL" holds a backslash.
+// the "URL" is a path holding a backslash (an address with a scheme never is).
 #pragma once
 #include <cstddef>
 #include <string>
@@ -17,6 +17,7 @@ enum class FetchStatus {
   HttpError,    // any other answer
   TimedOut,     // the deadline passed, or the program quit while waiting
   TooLarge,     // beyond FetchLimits::MaxBytes
+  CutShort,     // the connection ended before the announced Content-Length
 };
 
 // What one FetchUrl call got.
@@ -62,6 +63,11 @@ struct FetchLimits {
   unsigned ConnectTimeoutMs = 20000;
   unsigned ReceiveTimeoutMs = 30000;
 };
+// Whether a request for host goes through the own proxy, by the session's
+// bypass list: a host without a dot ("intranet", "localhost") is reached
+// directly, and gets none of the proxy's credentials.
+bool ProxyCarriesHost(const std::string& host);
+
 FetchLimits DefaultFetchLimits();
 void SetFetchLimitsForTest(const FetchLimits& limits);
 // As at the start of the process: the next request hands the proxy credentials over again.

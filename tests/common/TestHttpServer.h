@@ -21,6 +21,7 @@ struct ScriptedResponse {
   unsigned TrickleMs = 0;         // send the body one byte per interval
   bool TrickleHeaders = false;    // the headers too
   bool EndlessBody = false;       // no length, chunks until the client goes away
+  size_t DeclaredLength = 0;      // above Body's size: announced, then closed after Body
 };
 
 struct RecordedRequest {

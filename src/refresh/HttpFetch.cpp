@@ -256,6 +256,12 @@ OpenedRequest SendRequest(FetchJob& job, HINTERNET internet, const std::string& 
   return opened;
 }
 
+// Whether the session's proxy carries requests for host, as its bypass list
+// reads: a host without a dot ("intranet", "localhost") is reached directly.
+bool ProxyCarriesHost(const std::string& host) {
+  return !host.empty() && host.find('.') != std::string::npos;
+}
+
 // The host WinInet connects to for url, as it cracks the address.
 std::string HostOfUrl(const std::string& url) {
   std::wstring wideUrl = SjisToWide(url);
@@ -484,10 +490,6 @@ std::string GetHeaderValue(const std::string& rawHeaders, const std::string& nam
     start = end + 1;
   }
   return std::string();
-}
-
-bool ProxyCarriesHost(const std::string& host) {
-  return !host.empty() && host.find('.') != std::string::npos;
 }
 
 FetchLimits DefaultFetchLimits() { return FetchLimits(); }

@@ -63,11 +63,6 @@ struct FetchLimits {
   unsigned ConnectTimeoutMs = 20000;
   unsigned ReceiveTimeoutMs = 30000;
 };
-// Whether a request for host goes through the own proxy, by the session's
-// bypass list: a host without a dot ("intranet", "localhost") is reached
-// directly, and gets none of the proxy's credentials.
-bool ProxyCarriesHost(const std::string& host);
-
 FetchLimits DefaultFetchLimits();
 void SetFetchLimitsForTest(const FetchLimits& limits);
 // As at the start of the process: the next request hands the proxy credentials over again.

@@ -462,14 +462,6 @@ TEST_F(HttpFetchProxy, ServersReachedDirectlyNeverSeeTheProxyCredentials) {
   direct.Stop();
 }
 
-TEST(ProxyBypass, OnlyHostsWithADotGoThroughTheProxy) {
-  EXPECT_FALSE(ProxyCarriesHost("intranet"));
-  EXPECT_FALSE(ProxyCarriesHost("localhost"));
-  EXPECT_FALSE(ProxyCarriesHost(""));
-  EXPECT_TRUE(ProxyCarriesHost("127.0.0.1"));
-  EXPECT_TRUE(ProxyCarriesHost("news.example.jp"));
-}
-
 TEST(RedirectAddress, ResolvesRelativeReferences) {
   const std::string base = "http://h.test/a/b/c?q=1#f";
   EXPECT_EQ("http://h.test/a/b/d", ResolveLocation(base, "d"));

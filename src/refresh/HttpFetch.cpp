@@ -1,6 +1,7 @@
 #include "refresh/HttpFetch.h"
 
 #include <algorithm>
+#include <cstring>
 #include <memory>
 
 #include "classlib/Application.h"
@@ -20,6 +21,12 @@ std::string LastProxyPassword;
 
 constexpr int MaxRedirects = 5;
 constexpr int StatusProxyAuthRequired = 407;
+
+// "<local>": hosts without a dot go direct, in Wine as in Windows. Windows
+// (IE9 on) also sends loopback addresses direct unless told "<-loopback>";
+// with it both read the list as ProxyCarriesHost does. Wine reads the
+// second entry as a host name that matches nothing.
+const wchar_t ProxyBypassList[] = L"<local>;<-loopback>";
 
 std::string g_homePage;
 FetchLimits g_limits;
@@ -139,7 +146,22 @@ FetchStatus StatusOfLastError() {
   return GetLastError() == ERROR_INTERNET_TIMEOUT ? FetchStatus::TimedOut : FetchStatus::Refused;
 }
 
+// The announced "Content-Length"; -1 when there is none or it is no number.
+long long DeclaredLength(HINTERNET request) {
+  std::string text;
+  if (!QueryHeaderText(request, HTTP_QUERY_CONTENT_LENGTH, text)) return -1;
+  text = TrimSpaces(text);
+  if (text.empty() || text.size() > 15) return -1;
+  long long length = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9') return -1;
+    length = length * 10 + (c - '0');
+  }
+  return length;
+}
+
 FetchStatus ReadBody(FetchJob& job, HINTERNET request) {
+  const long long declared = DeclaredLength(request);
   std::string body;
   std::string chunk;
   for (;;) {
@@ -154,6 +176,9 @@ FetchStatus ReadBody(FetchJob& job, HINTERNET request) {
     if (body.size() + got > job.Limits.MaxBytes) return FetchStatus::TooLarge;
     body.append(chunk.data(), got);
   }
+  // A connection that ended early: half a feed list or program is no body.
+  if (declared >= 0 && body.size() < static_cast<unsigned long long>(declared))
+    return FetchStatus::CutShort;
   job.Result.Body = std::move(body);
   return FetchStatus::Ok;
 }
@@ -247,10 +272,28 @@ OpenedRequest SendRequest(FetchJob& job, HINTERNET internet, const std::string& 
   return opened;
 }
 
+// Whether the session's proxy carries requests for host, as its bypass list
+// reads: a host without a dot ("intranet", "localhost") is reached directly.
+bool ProxyCarriesHost(const std::string& host) {
+  return !host.empty() && host.find('.') != std::string::npos;
+}
+
+// The host WinInet connects to for url, as it cracks the address.
+std::string HostOfUrl(const std::string& url) {
+  std::wstring wideUrl = SjisToWide(url);
+  URL_COMPONENTSW parts = {};
+  parts.dwStructSize = sizeof parts;
+  parts.dwHostNameLength = 1;
+  if (!InternetCrackUrlW(wideUrl.c_str(), 0, 0, &parts)) return std::string();
+  return WideToSjis(Component(parts.lpszHostName, parts.dwHostNameLength));
+}
+
 OpenedRequest OpenRequest(FetchJob& job, HINTERNET internet, const std::string& url, DWORD flags) {
   const ProxyConfig& proxy = job.Proxy;
   flags |= CacheFlags(proxy);
-  bool handCredentials = proxy.Mode == TConnectionMode::Proxy && !proxy.User.empty();
+  // A server reached directly never gets the proxy's credentials, in no form.
+  bool handCredentials = proxy.Mode == TConnectionMode::Proxy && !proxy.User.empty() &&
+                         ProxyCarriesHost(HostOfUrl(url));
   // An https: address behind the proxy: a header of ours would travel inside
   // the tunnel to the feed's server, so the credentials go to WinInet for the
   // proxy's challenge to its CONNECT. Not even in URL mode are they the
@@ -333,7 +376,7 @@ FetchSessionKey SessionKeyOf(const ProxyConfig& proxy, const std::string& agent)
                                                       : INTERNET_OPEN_TYPE_PRECONFIG;
   if (proxy.Mode == TConnectionMode::Proxy) {
     key.Proxy = SjisToWide(proxy.Host + ":" + std::to_string(proxy.Port));
-    key.Bypass = L"<local>";
+    key.Bypass = ProxyBypassList;
     key.ProxyUser = proxy.User;
     key.ProxyPassword = proxy.Password;
   }
@@ -470,9 +513,24 @@ void SetFetchLimitsForTest(const FetchLimits& limits) { g_limits = limits; }
 
 namespace {
 
+// RFC 3986: a letter, then letters, digits, "+", "-" or ".", then ":". One
+// letter before the colon is a drive.
+bool BeginsWithScheme(const std::string& s) {
+  if (s.empty() || !isalpha(static_cast<unsigned char>(s[0]))) return false;
+  size_t i = 1;
+  while (i < s.size() && s[i] && (isalnum(static_cast<unsigned char>(s[i])) || strchr("+-.", s[i])))
+    ++i;
+  return i >= 2 && i < s.size() && s[i] == ':';
+}
+
+// A local feed is a path with a backslash; "http://x\..\f.xml" is no path.
+bool IsLocalPath(const std::string& url) {
+  return InStrChar(url, "\\") > 0 && !BeginsWithScheme(url);
+}
+
 FetchResult FetchOnWorker(const std::string& url, bool noRedirect,
                           const std::string& ifModifiedSince) {
-  if (InStrChar(url, "\\") > 0) return ReadLocalFile(url);
+  if (IsLocalPath(url)) return ReadLocalFile(url);
   // Only web addresses go to WinInet, which would also open file: and ftp: ones.
   if (!IsWebAddress(url)) return FetchResult();
 

@@ -1,5 +1,5 @@
 // The single download routine: HTTP(S) through WinInet, or a local file when
-// the "URL" holds a backslash.
+// the "URL" is a path holding a backslash (an address with a scheme never is).
 #pragma once
 #include <cstddef>
 #include <string>
@@ -17,6 +17,7 @@ enum class FetchStatus {
   HttpError,    // any other answer
   TimedOut,     // the deadline passed, or the program quit while waiting
   TooLarge,     // beyond FetchLimits::MaxBytes
+  CutShort,     // the connection ended before the announced Content-Length
 };
 
 // What one FetchUrl call got.

@@ -43,8 +43,6 @@ HBITMAP BitmapFromFileBytes(const std::string& bytes) {
 
 bool BrandingEnded() { return TickerSettings.OemDateMode != 0 && TickerSettings.OemDateFlag; }
 
-bool LooksLikeModule(const std::string& body) { return body.compare(0, 2, "MZ") == 0; }
-
 bool DownloadToFileIf(const std::string& url, const std::string& target, const std::string& folder,
                       bool (*accept)(const std::string&)) {
   if (!IsWebAddress(url)) return false;
@@ -115,10 +113,10 @@ void DownloadOemPackage(bool load, bool elevated) {
     const std::string oemFolder = TickerSettings.OemFolder;
     const std::string package = GetProgramFolder() + OemPackageFileName;
     // An error page saved as the package would beep at every start and hide
-    // the loose OEM file: only a module is taken, and only over https.
+    // the loose OEM file: only a whole module is taken, and only over https.
     const std::string packageUrl = oemFolder + OemPackageFileName;
     if (IsProgramDownloadAddress(packageUrl) &&
-        DownloadToFileIf(packageUrl, package, "", LooksLikeModule)) {
+        DownloadToFileIf(packageUrl, package, "", IsWholeImage)) {
       if (load) ReadOemPackage(package, 0);
       return;
     }

@@ -12,6 +12,7 @@
 #include "classlib/Dialogs.h"
 #include "classlib/Guard.h"
 #include "classlib/Text.h"
+#include "shared/FeedFiles.h"
 #include "shared/L_Dialog.h"
 #include "shared/S_FileUtils.h"
 #include "shared/S_ShellFolder.h"
@@ -222,6 +223,8 @@ std::vector<std::string> UpdateFileNames(bool bandServerInstalled) {
 bool IsUpdateProgram(const std::string& file, bool dll, const std::string& product,
                      const ProgramVersion* version) {
   ImageKind kind;
+  std::string image;
+  if (!ReadDataFile(file, image) || !IsWholeImage(image)) return false;
   if (!ReadImageKind(file, kind) || kind.Machine != OwnMachine() ||
       !(kind.Characteristics & IMAGE_FILE_EXECUTABLE_IMAGE) ||
       ((kind.Characteristics & IMAGE_FILE_DLL) != 0) != dll)

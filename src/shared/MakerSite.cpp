@@ -2,6 +2,8 @@
 
 #include <cstdlib>
 
+#include "shared/S_string.h"
+
 namespace {
 
 bool SameAsciiText(const std::string& a, const char* b) {
@@ -50,6 +52,8 @@ std::string MakerServer() {
 }
 
 bool IsProgramDownloadAddress(const std::string& url) {
+  // Windows' file calls read "https://x\..\" as a path: never a program source.
+  if (!IsWebAddress(url)) return false;
   const std::string secure = "https://";
   if (url.size() > secure.size() && SameAsciiText(url.substr(0, secure.size()), "https://"))
     return true;

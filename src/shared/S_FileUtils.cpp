@@ -2,6 +2,8 @@
 
 #include <shellapi.h>
 
+#include <cstdint>
+#include <cstring>
 #include <optional>
 #include <vector>
 
@@ -333,6 +335,31 @@ std::string VersionDisplay(int major, int minor, int release) {
   std::string display = IntToStrSafe(major) + "." + LastTwo(IntToStrSafe(minor));
   if (release > 0 && release + 96 <= 255) display += (char)(release + 96);
   return display;
+}
+
+bool IsWholeImage(const std::string& bytes) {
+  IMAGE_DOS_HEADER dos;
+  if (bytes.size() < sizeof dos) return false;
+  std::memcpy(&dos, bytes.data(), sizeof dos);
+  if (dos.e_magic != IMAGE_DOS_SIGNATURE || dos.e_lfanew < static_cast<LONG>(sizeof dos))
+    return false;
+  const uint64_t size = bytes.size();
+  const uint64_t fileHeaderAt = uint64_t(dos.e_lfanew) + 4;
+  if (fileHeaderAt + sizeof(IMAGE_FILE_HEADER) > size ||
+      std::memcmp(bytes.data() + dos.e_lfanew, "PE\0\0", 4) != 0)
+    return false;
+  IMAGE_FILE_HEADER header;
+  std::memcpy(&header, bytes.data() + fileHeaderAt, sizeof header);
+  const uint64_t sectionsAt = fileHeaderAt + sizeof header + header.SizeOfOptionalHeader;
+  if (header.NumberOfSections == 0 ||
+      sectionsAt + uint64_t(header.NumberOfSections) * sizeof(IMAGE_SECTION_HEADER) > size)
+    return false;
+  for (WORD i = 0; i < header.NumberOfSections; ++i) {
+    IMAGE_SECTION_HEADER section;
+    std::memcpy(&section, bytes.data() + sectionsAt + i * sizeof section, sizeof section);
+    if (uint64_t(section.PointerToRawData) + section.SizeOfRawData > size) return false;
+  }
+  return true;
 }
 
 bool GetFileVersionValue(const std::string& file, const std::string& key, std::string& value) {

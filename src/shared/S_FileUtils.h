@@ -32,6 +32,9 @@ bool CopyFileBlocks(const std::string& source, const std::string& destination);
 // The block loop of CopyFileBlocks: true when every block read was written whole.
 bool CopyHandleBlocks(HANDLE source, HANDLE destination);
 
+// bytes are a Windows module with its headers, section table and every
+// section's raw data inside them: a download cut short is not.
+bool IsWholeImage(const std::string& bytes);
 // A value of the Japanese version block "StringFileInfo\041103A4" of file
 // (empty: this program); false when the file has no such value.
 bool GetFileVersionValue(const std::string& file, const std::string& key, std::string& value);

@@ -237,9 +237,17 @@ bool TestHttpServer::Answer(SOCKET client, const RecordedRequest& request) {
     return false;
   }
   bool noBody = resp.Status == 304 || request.Method == "HEAD";
-  if (!noBody) head += "Content-Length: " + std::to_string(resp.Body.size()) + "\r\n";
+  const bool cut = resp.DeclaredLength > resp.Body.size();
+  if (!noBody)
+    head +=
+        "Content-Length: " + std::to_string(cut ? resp.DeclaredLength : resp.Body.size()) + "\r\n";
   head += "\r\n";
   std::string all = head + (noBody ? std::string() : resp.Body);
+  if (cut) {
+    SendAll(client, all);
+    shutdown(client, SD_SEND);
+    return false;
+  }
   if (resp.TrickleMs) {
     size_t start = 0;
     if (!resp.TrickleHeaders) {

@@ -25,6 +25,7 @@ struct ScriptedResponse {
   // On the server's thread once the request is in, before anything is sent:
   // the client is then surely waiting for this answer.
   std::function<void()> BeforeAnswer;
+  size_t DeclaredLength = 0;      // above Body's size: announced, then closed after Body
 };
 
 struct RecordedRequest {

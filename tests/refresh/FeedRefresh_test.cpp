@@ -333,3 +333,20 @@ TEST_F(RefreshRun, CacheReadBackIsNotWrittenAgain) {
   ASSERT_TRUE(GetFileAttributesExA(cache.c_str(), GetFileExInfoStandard, &data));
   EXPECT_EQ(old.dwHighDateTime, data.ftLastWriteTime.dwHighDateTime);
 }
+
+TEST_F(RefreshRun, FeedCutShortKeepsItsOldLines) {
+  TestHttpServer server;
+  ScriptedResponse cut;
+  cut.Body = Rss(RssItem("c-new", Rfc822HoursAgo(0.1)));
+  cut.DeclaredLength = cut.Body.size() + 500;
+  server.On("/c.xml", cut);
+  WriteList({Feed("A", Rss(RssItem("a-new", Rfc822HoursAgo(0.2)))),
+             "*\tC\t" + server.Url("/c.xml") + "\t"});
+  SaveDataLines(folder_.File(TickerFileName), {OldLine("C", "c-old", 1)});
+  RefreshAllFeeds(24, false);
+  std::vector<std::string> titles;
+  for (const TTickerLine& line : Ticker()) titles.push_back(line.Title);
+  EXPECT_EQ((std::vector<std::string>{"a-new", "c-old"}), titles);
+  ASSERT_FALSE(server.Requests().empty());
+  server.Stop();
+}

@@ -362,6 +362,28 @@ TEST_F(HttpFetch, LocalFileReadServesTheQueue) {
   DiscardQueuedMessages();
 }
 
+TEST_F(HttpFetch, AddressWithASchemeIsNeverReadFromDisk) {
+  ScratchFolder scratch("HttpFetchScheme");
+  WriteWholeFile(scratch.File("f.xml"), "<rdf/>");
+  wchar_t saved[MAX_PATH] = {};
+  GetCurrentDirectoryW(MAX_PATH, saved);
+  ASSERT_TRUE(SetCurrentDirectoryW(SjisToWide(scratch.Path()).c_str()));
+  // Taken as a path, this names the scratch folder's f.xml.
+  FetchResult f = Fetch("http://x\\..\\..\\f.xml");
+  SetCurrentDirectoryW(saved);
+  EXPECT_EQ(FetchStatus::Refused, f.Status);
+  EXPECT_EQ("", f.Body);
+}
+
+TEST_F(HttpFetch, BodyEndingBeforeItsLengthIsCutShort) {
+  ScriptedResponse cut = Ok("<rss>the first half");
+  cut.DeclaredLength = 4000;
+  server.On("/cut", cut);
+  FetchResult f = Fetch(server.Url("/cut"));
+  EXPECT_EQ(FetchStatus::CutShort, f.Status);
+  EXPECT_EQ("", f.Body);
+}
+
 TEST_F(HttpFetch, OnlyWebAddressesGoToTheNetwork) {
   EXPECT_EQ(FetchStatus::Refused, Fetch("file:///C:/windows/win.ini").Status);
   EXPECT_EQ(FetchStatus::Refused, Fetch("ftp://127.0.0.1/x").Status);
@@ -464,6 +486,31 @@ TEST_F(HttpFetchProxy, CredentialsInUrlGoIntoTheFirstRequestOnly) {
   ForgetProxyCredentialsForTest();  // a new process: its first request carries them
   EXPECT_FALSE(Fetch(origin + "/private").received());
   EXPECT_NE("", server.Requests().back().Header("Authorization"));
+}
+
+TEST_F(HttpFetchProxy, ServersReachedDirectlyNeverSeeTheProxyCredentials) {
+  TestHttpServer direct;
+  direct.On("/feed", Ok("direct"));
+  // "localhost" has no dot: the bypass list sends it past the proxy.
+  const std::string bypassed = "http://localhost:" + std::to_string(direct.Port()) + "/feed";
+  server.RequireProxyAuth("us@er", "p:a/ss@word");
+  server.On("/hop", Redirect(302, bypassed));
+  for (int inUrl = 0; inUrl < 2; ++inUrl) {
+    TickerSettings.ProxyCredentialsInUrl = inUrl;
+    ForgetProxyCredentialsForTest();
+    FetchResult f = Fetch(origin + "/hop");
+    ASSERT_TRUE(f.received()) << inUrl;
+    EXPECT_EQ("direct", f.Body);
+    ASSERT_TRUE(Fetch(bypassed).received()) << inUrl;
+  }
+  for (const RecordedRequest& r : server.Requests()) EXPECT_EQ(origin + "/hop", r.Target);
+  ASSERT_EQ(4u, direct.Requests().size());
+  for (const RecordedRequest& r : direct.Requests()) {
+    EXPECT_EQ("/feed", r.Target);
+    EXPECT_EQ("", r.Header("Proxy-Authorization"));
+    EXPECT_EQ("", r.Header("Authorization"));
+  }
+  direct.Stop();
 }
 
 TEST(RedirectAddress, ResolvesRelativeReferences) {

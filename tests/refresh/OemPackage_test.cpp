@@ -204,6 +204,19 @@ TEST_F(DownloadTest, TheUpdateTakesLooseFilesOnlyFromAProgramDownloadAddress) {
   EXPECT_EQ(ReadWholeFile(OemDataFolder + "skin.bmp"), "BMskin");
 }
 
+TEST_F(DownloadTest, PackageCutShortIsNoPackage) {
+  const std::string whole = ReadWholeFile(TestPackage("TessivarOrvanel"));
+  TickerSettings.OemFolder = server.Url("/download/plinvat/abc/");
+  // Its length says what was sent: only the module's own headers tell it is cut.
+  server.On("/download/plinvat/abc/TessivarOrvanel.hddef", Body(whole.substr(0, whole.size() / 2)));
+  const std::string base = "TESSIVAR_MAKER_BASE=" + server.Url("");
+  _putenv(base.c_str());
+  DownloadOemPackage(false);
+  _putenv("TESSIVAR_MAKER_BASE=");
+  EXPECT_FALSE(PathExists(ProgramFile(OemPackageFileName)));
+  EXPECT_NE(RequestsFor("/download/plinvat/abc/TessivarOrvanel.oem"), 0u);
+}
+
 TEST_F(DownloadTest, ErrorPageIsNoPackageAndTheLooseFilesAreFetched) {
   TickerSettings.OemFolder = server.Url("/oem/");
   server.On("/oem/TessivarOrvanel.hddef", Body("<html>Sorry, no package here.</html>"));

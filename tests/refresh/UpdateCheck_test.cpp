@@ -82,6 +82,17 @@ void TakeBackMovesFrom(const std::string& folder) {
   for (const std::string& source : PendingMovesFrom(folder)) CancelReplaceOnReboot(source);
 }
 
+// Where the raw data of a module's sections ends, by its own headers.
+size_t RawDataEnd(const std::string& module) {
+  const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(module.data());
+  const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(module.data() + dos->e_lfanew);
+  const IMAGE_SECTION_HEADER* sections = IMAGE_FIRST_SECTION(nt);
+  size_t end = 0;
+  for (WORD i = 0; i < nt->FileHeader.NumberOfSections; ++i)
+    end = std::max<size_t>(end, sections[i].PointerToRawData + sections[i].SizeOfRawData);
+  return end;
+}
+
 TEST(UpdateCheck, ChoiceFollowsVersionThenBuild) {
   ProgramVersion current = ReadProgramVersion(StandIn("setup-1.23.0.5.exe"));
   EXPECT_EQ(ChooseUpdate(current, ReadProgramVersion(StandIn("setup-1.23.0.7.exe"))).Question,
@@ -108,6 +119,29 @@ TEST(UpdateCheck, OnlyProgramsOfTheReleaseAreTaken) {
   WriteWholeFile(scratch.File("cut.exe"),
                  ReadWholeFile(StandIn("update-1.0.0.0.exe")).substr(0, 64));
   EXPECT_FALSE(IsUpdateProgram(scratch.File("cut.exe"), false, product, nullptr));
+}
+
+TEST(UpdateCheck, AProgramCutShortIsRefused) {
+  ScratchFolder scratch("TessivarUpdateCut");
+  const std::string whole = ReadWholeFile(StandIn("ticker-1.23.0.7.exe"));
+  ASSERT_TRUE(IsWholeImage(whole));
+  // Its version block is whole; the end of its last section is not.
+  WriteWholeFile(scratch.File("cut.exe"), whole.substr(0, RawDataEnd(whole) - 1));
+  EXPECT_FALSE(IsUpdateProgram(scratch.File("cut.exe"), false, "Tessivar-Orvanel", nullptr));
+
+  TestHttpServer server;
+  SetMakerBase(server.Url(""));
+  SetDownloadRetryPauseForTest(10);
+  ScriptedResponse closedEarly;
+  closedEarly.Body = whole.substr(0, whole.size() / 2);
+  closedEarly.DeclaredLength = whole.size();
+  server.On("/up/TessivarOrvanel.exe", closedEarly);
+  UpdatePlaces places{server.Url("/up/"), scratch.File("work\\"), scratch.File("prog\\"), ""};
+  ForceFolder(DelBackslash(places.WorkFolder));
+  EXPECT_FALSE(DownloadUpdateFile(places, "TessivarOrvanel.exe"));
+  EXPECT_FALSE(PathExists(places.WorkFolder + "TessivarOrvanel.exe"));
+  EXPECT_FALSE(server.Requests().empty());
+  SetMakerBase("");
 }
 
 TEST(UpdateCheck, BandServerIsTakenUnlessOlderThanTheInstalledOne) {

@@ -211,7 +211,7 @@ TEST_F(DownloadTest, PackageCutShortIsNoPackage) {
   server.On("/download/plinvat/abc/TessivarOrvanel.hddef", Body(whole.substr(0, whole.size() / 2)));
   const std::string base = "TESSIVAR_MAKER_BASE=" + server.Url("");
   _putenv(base.c_str());
-  DownloadOemPackage(false);
+  DownloadOemPackage(false, true);
   _putenv("TESSIVAR_MAKER_BASE=");
   EXPECT_FALSE(PathExists(ProgramFile(OemPackageFileName)));
   EXPECT_NE(RequestsFor("/download/plinvat/abc/TessivarOrvanel.oem"), 0u);

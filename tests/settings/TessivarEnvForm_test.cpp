@@ -386,7 +386,8 @@ TEST_F(SetFormTest, AFileDroppedOnTheBasicPageEnablesTheExportButton) {
   target->DragOver(0, pt, &effect);
   effect = DROPEFFECT_COPY;
   target->Drop(files.get(), 0, pt, &effect);
-  ASSERT_EQ(1, form->TB_FEED.CheckListBox.ItemCount());
+  // The drop is added once Drop has returned to the other program.
+  ASSERT_TRUE(PumpUntil([&] { return form->TB_FEED.CheckListBox.ItemCount() == 1; }, 10000));
   EXPECT_TRUE(form->ButtonOPML.Enabled());
   ASSERT_TRUE(Close(*form));
 }

@@ -9,6 +9,7 @@
 #include "HintWindow.h"
 #include "Menus.h"
 #include "Text.h"
+#include "shared/S_string.h"
 
 TApplication Application;
 
@@ -215,11 +216,14 @@ void TApplication::CancelHint() {
   if (hint_) hint_->ReleaseHint();
 }
 
+std::string GetShortHint(const std::string& hint) {
+  const int bar = AnsiInStr(hint, "|");
+  return bar > 0 ? hint.substr(0, (size_t)bar - 1) : hint;
+}
+
 void TApplication::ShowHintNow() {
   if (!hintControl_) return;
-  std::string text = hintControl_->Hint();
-  size_t bar = text.find('|');
-  if (bar != std::string::npos) text.resize(bar);
+  const std::string text = GetShortHint(hintControl_->Hint());
   if (text.empty()) return;
   if (!hint_) hint_ = std::make_unique<THintWindow>();
   RECT r = hint_->CalcHintRect(300, text);

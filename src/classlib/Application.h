@@ -108,5 +108,9 @@ class TApplication {
 
 extern TApplication Application;
 
+// The tool tip of a hint: the text before its first "|", found by character
+// (0x7C is also a Shift-JIS second byte).
+std::string GetShortHint(const std::string& hint);
+
 // Sets the application title (taskbar / message box caption).
 void SetAppTitle(const std::string& title);

@@ -349,7 +349,8 @@ void TControl::HandleMessage(TMessage& m) {
                        : (m.Msg == WM_RBUTTONDOWN || m.Msg == WM_RBUTTONDBLCLK) ? mbRight
                                                                                 : mbMiddle;
       bool dbl = m.Msg == WM_LBUTTONDBLCLK || m.Msg == WM_RBUTTONDBLCLK || m.Msg == WM_MBUTTONDBLCLK;
-      if (b == mbLeft) pressed_ = true;
+      // The release after a double click is no second click.
+      if (b == mbLeft) pressed_ = !dbl;
       if (dbl && b == mbLeft && clickOnMouseUp_) DblClick();
       MouseDown(b, ShiftStateFromKeys(m.WParam, true) | (dbl ? (TShiftState)ssDouble : 0u), x, y);
       DefaultHandler(m);

@@ -134,7 +134,7 @@ bool DownloadToFile(const std::string& url, const std::string& target, const std
   return DownloadToFileIf(url, target, folder, nullptr);
 }
 
-void DownloadOemPackage(bool load) {
+void DownloadOemPackage(bool load, bool elevated) {
   // Whatever was not fetched stays as before; the next start tries again.
   Guard("OEM download", [&] {
     const std::string oemFolder = TickerSettings.OemFolder;
@@ -147,6 +147,9 @@ void DownloadOemPackage(bool load) {
       if (load) ReadOemPackage(package, 0);
       return;
     }
+    // Written with administrator rights, the loose files set the addresses
+    // and pictures of every user: they follow the package's rule then.
+    if (elevated && !IsProgramDownloadAddress(oemFolder)) return;
     const std::string oemFile = OemDataFolder + OemFileName;
     if (!DownloadToFile(oemFolder + OemFileName, oemFile, OemDataFolder)) return;
     if (load) {

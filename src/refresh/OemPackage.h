@@ -31,8 +31,10 @@ bool DownloadToFile(const std::string& url, const std::string& target, const std
 // Fetches the package from OemFolder into ProgramFolder (read with load; an
 // OemFolder that is no program download address gives no package), else
 // the loose OEM file into OemDataFolder (read with load) and the loose
-// pictures and list whose Graphic value is 2. Failures are silent.
-void DownloadOemPackage(bool load);
+// pictures and list whose Graphic value is 2. elevated (the update's run)
+// takes the loose files, too, only from a program download address.
+// Failures are silent.
+void DownloadOemPackage(bool load, bool elevated);
 
 // Tests shorten the pause between download tries.
 void SetDownloadRetryPauseForTest(unsigned milliseconds);

@@ -2,8 +2,11 @@
 
 #include <aclapi.h>
 
+#include <functional>
+
 #include "classlib/Handles.h"
 #include "classlib/Text.h"
+#include "shared/S_string.h"
 
 namespace {
 
@@ -66,22 +69,33 @@ bool IsPlainFolder(HANDLE entry) {
          !(info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT);
 }
 
-bool HasTrustedOwner(HANDLE entry) {
+bool ReadEntryOwner(HANDLE entry, PSID owner) {
   union {
     SECURITY_DESCRIPTOR_RELATIVE Header;
     BYTE Bytes[sizeof(SECURITY_DESCRIPTOR_RELATIVE) + SECURITY_MAX_SID_SIZE];
   } descriptor;
   DWORD needed = 0;
-  PSID owner = nullptr;
+  PSID found = nullptr;
   BOOL defaulted = FALSE;
-  if (!GetKernelObjectSecurity(entry, OWNER_SECURITY_INFORMATION, &descriptor, sizeof descriptor,
-                               &needed) ||
-      !GetSecurityDescriptorOwner(&descriptor, &owner, &defaulted) || !owner)
-    return false;
-  Sid user;
-  return EqualSid(owner, WellKnownSid(WinBuiltinAdministratorsSid).get()) ||
-         EqualSid(owner, WellKnownSid(WinLocalSystemSid).get()) ||
-         (CurrentUserSid(user) && EqualSid(owner, user.get()));
+  return GetKernelObjectSecurity(entry, OWNER_SECURITY_INFORMATION, &descriptor, sizeof descriptor,
+                                 &needed) &&
+         GetSecurityDescriptorOwner(&descriptor, &found, &defaulted) && found &&
+         CopySid(SECURITY_MAX_SID_SIZE, owner, found);
+}
+
+DWORD WriteEntrySecurity(HANDLE entry, SECURITY_INFORMATION what, PSID owner, PACL acl) {
+  return SetSecurityInfo(entry, SE_FILE_OBJECT, what, owner, nullptr, acl, nullptr);
+}
+
+FolderOwnerReader ownerReader = ReadEntryOwner;
+FolderSecurityWriter securityWriter = WriteEntrySecurity;
+
+bool HasTrustedOwner(HANDLE entry) {
+  Sid owner, user;
+  if (!ownerReader(entry, owner.get())) return false;
+  return EqualSid(owner.get(), WellKnownSid(WinBuiltinAdministratorsSid).get()) ||
+         EqualSid(owner.get(), WellKnownSid(WinLocalSystemSid).get()) ||
+         (CurrentUserSid(user) && EqualSid(owner.get(), user.get()));
 }
 
 bool IsTrustedFolder(const KernelHandle& folder) {
@@ -105,11 +119,54 @@ bool RemoveForeignFiles(const std::string& folder) {
   return true;
 }
 
-DWORD WriteFolderAcl(HANDLE folder, SECURITY_INFORMATION what, PACL acl) {
-  return SetSecurityInfo(folder, SE_FILE_OBJECT, what, nullptr, nullptr, acl, nullptr);
+const SECURITY_INFORMATION kProtectedDacl =
+    DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION;
+
+// Runs work with the privilege enabled, and gives it back its state after.
+void WithPrivilege(const wchar_t* name, const std::function<void()>& work) {
+  KernelHandle token;
+  TOKEN_PRIVILEGES wanted = {1, {{{0, 0}, SE_PRIVILEGE_ENABLED}}}, before = {};
+  DWORD size = 0;
+  const bool enabled =
+      OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, token.put()) &&
+      LookupPrivilegeValueW(nullptr, name, &wanted.Privileges[0].Luid) &&
+      AdjustTokenPrivileges(token.get(), FALSE, &wanted, sizeof before, &before, &size) &&
+      GetLastError() == ERROR_SUCCESS;
+  work();
+  if (enabled) AdjustTokenPrivileges(token.get(), FALSE, &before, 0, nullptr, nullptr);
 }
 
-FolderAclWriter aclWriter = WriteFolderAcl;
+// Administrators own the folder and may move it, whatever list its maker gave it.
+void TakeOver(const std::string& folder, ProtectedAcl& acl) {
+  WithPrivilege(L"SeTakeOwnershipPrivilege", [&] {
+    KernelHandle entry = OpenEntry(folder, WRITE_OWNER);
+    if (entry)
+      securityWriter(entry.get(), OWNER_SECURITY_INFORMATION,
+                     WellKnownSid(WinBuiltinAdministratorsSid).get(), nullptr);
+  });
+  KernelHandle entry = OpenEntry(folder, WRITE_DAC);
+  if (entry) securityWriter(entry.get(), kProtectedDacl, nullptr, acl.get());
+}
+
+bool RenameAside(const std::string& folder) {
+  const std::wstring from = SjisToWide(folder);
+  const unsigned base = GetTickCount();
+  for (unsigned i = 0; i < 16; ++i) {
+    const std::wstring aside = SjisToWide(folder + ".old-" + HexText(int(base + i)));
+    if (MoveFileExW(from.c_str(), aside.c_str(), 0)) return true;
+    const DWORD error = GetLastError();
+    if (error != ERROR_ALREADY_EXISTS && error != ERROR_FILE_EXISTS) return false;
+  }
+  return false;
+}
+
+// Its maker may still hold handles into a folder that outlive any new list:
+// it is never reused, but renamed beside itself, taken over where it must be.
+bool MoveAside(const std::string& folder, ProtectedAcl& acl) {
+  if (RenameAside(folder)) return true;
+  TakeOver(folder, acl);
+  return RenameAside(folder);
+}
 
 }  // namespace
 
@@ -122,17 +179,27 @@ bool SettleProtectedFolder(const std::string& folder) {
       !SetSecurityDescriptorControl(&descriptor, SE_DACL_PROTECTED, SE_DACL_PROTECTED))
     return false;
   SECURITY_ATTRIBUTES attributes = {sizeof attributes, &descriptor, FALSE};
-  // Made with the list, so it is never open to others, not even for a moment.
-  CreateDirectoryW(SjisToWide(folder).c_str(), &attributes);
   // Whoever owns the parent could rename this folder and put another in its place.
   KernelHandle parent = OpenEntry(folder.substr(0, folder.rfind('\\')), READ_CONTROL);
+  if (!IsTrustedFolder(parent)) return false;
+  // Made with the list, so it is never open to others, not even for a moment.
+  const std::wstring path = SjisToWide(folder);
+  if (!CreateDirectoryW(path.c_str(), &attributes)) {
+    KernelHandle existing = OpenEntry(folder, READ_CONTROL);
+    // A link or a file is refused, never moved.
+    if (!existing || !IsPlainFolder(existing.get())) return false;
+    if (!HasTrustedOwner(existing.get())) {
+      existing.reset();
+      if (!MoveAside(folder, acl) || !CreateDirectoryW(path.c_str(), &attributes)) return false;
+    }
+  }
   KernelHandle handle = OpenEntry(folder, READ_CONTROL | WRITE_DAC);
-  return IsTrustedFolder(parent) && IsTrustedFolder(handle) &&
-         aclWriter(handle.get(), DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION,
-                   acl.get()) == ERROR_SUCCESS &&
+  return IsTrustedFolder(handle) &&
+         securityWriter(handle.get(), kProtectedDacl, nullptr, acl.get()) == ERROR_SUCCESS &&
          RemoveForeignFiles(folder);
 }
 
-void SetFolderAclWriterForTest(FolderAclWriter writer) {
-  aclWriter = writer ? writer : WriteFolderAcl;
+void SetFolderSecurityForTest(FolderOwnerReader reader, FolderSecurityWriter writer) {
+  ownerReader = reader ? reader : ReadEntryOwner;
+  securityWriter = writer ? writer : WriteEntrySecurity;
 }

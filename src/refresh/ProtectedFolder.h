@@ -7,13 +7,18 @@
 #include <windows.h>
 
 // Creates folder (no trailing backslash; its parent must exist) with that
-// access list, or gives an existing one the list again. False, and the
-// folder is not to be used, when it or its parent is a link, belongs to
-// someone other than Administrators, SYSTEM or this user, or when the list
-// cannot be set.
+// access list, or gives an existing one the list again. An existing folder
+// that belongs to someone other than Administrators, SYSTEM or this user is
+// renamed aside (taken over first where it must be) and made anew. False,
+// and the folder is not to be used, when it or its parent is a link, the
+// parent belongs to someone else, a foreign folder cannot be moved, or the
+// list cannot be set.
 bool SettleProtectedFolder(const std::string& folder);
 
-// Tests see the list that is set, or make setting it fail: writer takes
-// SetSecurityInfo's part and returns a Win32 error code.
-using FolderAclWriter = DWORD (*)(HANDLE folder, SECURITY_INFORMATION what, PACL acl);
-void SetFolderAclWriterForTest(FolderAclWriter writer);
+// Tests stand in for what Wine cannot show: reader gives an entry's owner
+// (SECURITY_MAX_SID_SIZE bytes), writer takes SetSecurityInfo's part and
+// returns a Win32 error code. Null: the real calls again.
+using FolderOwnerReader = bool (*)(HANDLE entry, PSID owner);
+using FolderSecurityWriter = DWORD (*)(HANDLE entry, SECURITY_INFORMATION what, PSID owner,
+                                       PACL acl);
+void SetFolderSecurityForTest(FolderOwnerReader reader, FolderSecurityWriter writer);

@@ -40,7 +40,7 @@ void ReadOemData() {
   TickerParamGiven = GetPrefixedParam("TICKER", id);
   if (TickerParamGiven && !id.empty()) {
     TickerSettings.OemFolder = MakerUpdateFolder() + id + "/";
-    DownloadOemPackage(true);
+    DownloadOemPackage(true, false);
     return;
   }
   if (ReadOemPackage(GetProgramFolder() + OemPackageFileName, 0)) return;
@@ -107,9 +107,8 @@ bool GetPrefixedParam(const std::string& prefix, std::string& value) {
 }
 
 std::string CommandModeOf(const std::string& firstParam) {
-  if (!firstParam.empty() &&
-      (firstParam.find('\\') != std::string::npos || firstParam.find("://") != std::string::npos))
-    return "URL";
+  // By character: 0x5C is also the second byte of many Shift-JIS characters.
+  if (AnsiInStr(firstParam, "\\") > 0 || AnsiInStr(firstParam, "://") > 0) return "URL";
   return "";
 }
 

@@ -31,7 +31,7 @@ bool HasParamWord(const std::string& word);
 // The first parameter that begins with prefix (case ignored): true, and
 // value is the text after a "%" that directly follows the prefix (else empty).
 bool GetPrefixedParam(const std::string& prefix, std::string& value);
-// "URL" when text holds "\" or "://".
+// "URL" when text holds the character "\" or "://".
 std::string CommandModeOf(const std::string& firstParam);
 
 // The page a settings command opens the dialog on, and the feed it adds.

@@ -8,6 +8,7 @@
 #include "MakerSite.h"
 #include "OemPackage.h"
 #include "ProtectedFolder.h"
+#include "UpdateStage.h"
 #include "classlib/Dialogs.h"
 #include "classlib/Guard.h"
 #include "classlib/Text.h"
@@ -79,19 +80,6 @@ std::string WorkFolder() {
          "\\TessivarOrvanel\\";
 }
 
-// The downloads of a run stand where an earlier run's pending moves take
-// their files from; a run that does not schedule its own takes those moves
-// back, so the next start installs all of one release or nothing.
-void TakeBackPendingUpdate(const UpdatePlaces& places) {
-  for (const std::string& name : UpdateFileNames(true))
-    CancelReplaceOnReboot(places.WorkFolder + name);
-}
-
-void DiscardDownload(const UpdatePlaces& places, const std::string& file) {
-  TakeBackPendingUpdate(places);
-  DeleteFileSJ(file);
-}
-
 // The band server need not follow the programs' versions: it is taken
 // when it is no older than the installed one.
 bool IsAcceptedDownload(const UpdatePlaces& places, const std::string& file,
@@ -104,9 +92,10 @@ bool IsAcceptedDownload(const UpdatePlaces& places, const std::string& file,
 }
 
 // Everything after the question: the other downloads, their checks, the
-// scheduling and the OEM files. True once the moves are scheduled.
-bool ApplyUpdate(const UpdatePlaces& places, const std::string& product,
-                 const ProgramVersion& latest) {
+// scheduling and the OEM files. places.WorkFolder is this run's stage
+// inside workFolder. True once the moves are scheduled.
+bool ApplyUpdate(const UpdatePlaces& places, const std::string& workFolder,
+                 const std::string& product, const ProgramVersion& latest) {
   const bool band = FileExists(places.ProgramFolder + kBandServerName);
   std::vector<std::string> downloads = {kTickerName, kLauncherName};
   if (band) downloads.push_back(kBandServerName);
@@ -121,7 +110,6 @@ bool ApplyUpdate(const UpdatePlaces& places, const std::string& product,
     moves.emplace_back(places.WorkFolder + name, places.ProgramFolder + name);
   for (const auto& move : moves) {
     if (!IsAcceptedDownload(places, move.first, product, latest)) {
-      DiscardDownload(places, move.first);
       ShowMsg(kDownloadFailedMessage, mtInformation);
       return false;
     }
@@ -130,15 +118,18 @@ bool ApplyUpdate(const UpdatePlaces& places, const std::string& product,
     ShowMsg(kScheduleFailedMessage, mtInformation);
     return false;
   }
-  if (!TickerSettings.OemDateFlag && !TickerSettings.OemFolder.empty()) DownloadOemPackage(false);
+  // Only now is the earlier runs' update replaced; until here it stays whole.
+  DiscardOtherStages(workFolder, places.WorkFolder, UpdateFileNames(true));
+  if (!TickerSettings.OemDateFlag && !TickerSettings.OemFolder.empty())
+    DownloadOemPackage(false, true);
   ShowMsg(kScheduledMessage, mtInformation);
   return true;
 }
 
 enum class UpdateEnd { NeedsAdmin, Ended, Scheduled };
 
-// The steps after the setup program's download.
-UpdateEnd OfferUpdate(const UpdatePlaces& places) {
+// The steps after the setup program's download into the stage places.WorkFolder.
+UpdateEnd OfferUpdate(const UpdatePlaces& places, const std::string& workFolder) {
   {
     KernelHandle probe;
     if (OpenOrCreateFile(places.ProgramFolder + SearchEngineFileName, probe, 1) != 0)
@@ -147,18 +138,28 @@ UpdateEnd OfferUpdate(const UpdatePlaces& places) {
   const std::string setup = places.WorkFolder + kSetupName;
   const std::string product = ProductOf(places.RunningProgram);
   if (!IsUpdateProgram(setup, false, product, nullptr)) {
-    DiscardDownload(places, setup);
     ShowMsg(kDownloadFailedMessage, mtInformation);
     return UpdateEnd::Ended;
   }
   const ProgramVersion latest = ReadProgramVersion(setup);
   const UpdateChoice choice = ChooseUpdate(ReadProgramVersion(places.RunningProgram), latest);
   if (!choice.Notice.empty()) ShowMsg(choice.Notice, mtInformation);
-  if (choice.Question.empty() || !ConfirmMsg(choice.Question, mtConfirmation, false)) {
-    DiscardDownload(places, setup);
+  if (choice.Question.empty() || !ConfirmMsg(choice.Question, mtConfirmation, false))
     return UpdateEnd::Ended;
+  return ApplyUpdate(places, workFolder, product, latest) ? UpdateEnd::Scheduled : UpdateEnd::Ended;
+}
+
+// Files staged in the work folder are installed for everyone: no one else
+// may change them, nor the maker's folder above it.
+bool SettleWorkFolder(const std::string& workFolder) {
+  const std::string work = DelBackslash(workFolder);
+  if (!IsWindows5OrLater()) {
+    ForceFolder(work);
+    return DirectoryExists(work);
   }
-  return ApplyUpdate(places, product, latest) ? UpdateEnd::Scheduled : UpdateEnd::Ended;
+  const std::string maker = DelBackslash(ExtractFilePath(work));
+  ForceFolder(DelBackslash(ExtractFilePath(maker)));
+  return SettleProtectedFolder(maker) && SettleProtectedFolder(work);
 }
 
 // False for the ends that need the administrator-rights message.
@@ -167,14 +168,17 @@ bool RunUpdateCheck(const UpdatePlaces& places) {
     ShowMsg(kDownloadFailedMessage, mtInformation);
     return true;
   }
-  // Files staged here are installed for everyone: no one else may change them.
-  ForceFolder(DelBackslash(ExtractFilePath(DelBackslash(places.WorkFolder))));
-  if (IsWindows5OrLater() && !SettleProtectedFolder(DelBackslash(places.WorkFolder))) return false;
-  if (!DownloadUpdateFile(places, kSetupName)) return false;
+  if (!SettleWorkFolder(places.WorkFolder)) return false;
+  UpdatePlaces run = places;
+  run.WorkFolder = CreateStageFolder(places.WorkFolder);
+  if (run.WorkFolder.empty()) return false;
   // A failure ends with the administrator-rights message.
   UpdateEnd end = UpdateEnd::NeedsAdmin;
-  Guard("update offer", [&] { end = OfferUpdate(places); });
-  if (end != UpdateEnd::Scheduled) TakeBackPendingUpdate(places);
+  Guard("update offer", [&] {
+    if (DownloadUpdateFile(run, kSetupName)) end = OfferUpdate(run, places.WorkFolder);
+  });
+  // A run that scheduled nothing leaves no file behind and no move of its own.
+  if (end != UpdateEnd::Scheduled) DiscardStage(run.WorkFolder, UpdateFileNames(true));
   return end != UpdateEnd::NeedsAdmin;
 }
 
@@ -238,8 +242,7 @@ bool ScheduleReplacements(const std::vector<std::pair<std::string, std::string>>
                           const ReplaceOnReboot& replace) {
   for (size_t i = 0; i < moves.size(); ++i) {
     if (replace(moves[i].first, moves[i].second)) continue;
-    // Every file's moves go, also those an earlier update left pending, so
-    // the next start does not mix versions.
+    // The moves already made go, so the next start does not mix versions.
     for (const auto& move : moves) CancelReplaceOnReboot(move.first);
     return false;
   }

@@ -12,7 +12,7 @@
 
 struct UpdatePlaces {
   std::string UpdateFolder;    // web address ending in "/"
-  std::string WorkFolder;      // downloads, with a trailing backslash
+  std::string WorkFolder;      // with a trailing backslash; each run stages inside
   std::string ProgramFolder;   // the installed programs, with a trailing backslash
   std::string RunningProgram;  // the version in use; empty: this program
 };
@@ -53,8 +53,7 @@ bool IsBandServerUpdate(const std::string& file, const std::string& installed,
 
 using ReplaceOnReboot = std::function<bool(const std::string& source, const std::string& target)>;
 // Schedules each (source, target) move with replace; when one fails, takes
-// back every pending move of these sources, earlier runs' too, and returns
-// false.
+// back every pending move of these sources and returns false.
 bool ScheduleReplacements(const std::vector<std::pair<std::string, std::string>>& moves,
                           const ReplaceOnReboot& replace);
 

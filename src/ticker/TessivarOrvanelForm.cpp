@@ -163,7 +163,7 @@ std::string BrowserParameters(const std::string& url) {
   return "\"" + url + std::string(trailing, '\\') + "\"";
 }
 
-bool OpenLink(const std::string& url) {
+bool OpenLink(std::string url) {
   Screen.SetCursor(crAppStart);
   bool handedOn = false;
   // A browser that cannot be started leaves the ticker as it was.

@@ -39,7 +39,9 @@ bool IsOpenableLink(const std::string& url);
 std::string BrowserParameters(const std::string& url);
 // Opens a link in the browser chosen by CommonBrows; beeps for a link that
 // may not be opened. False when the link was refused or could not be handed on.
-bool OpenLink(const std::string& url);
+// Takes its own copy: opening serves messages, and the text it came from (the
+// label's hint, a menu item) may change or go meanwhile.
+bool OpenLink(std::string url);
 
 // Tests replace the shell open and the automation object's ProgID.
 void SetShellOpenForTest(std::function<void(const std::string& url)> open);

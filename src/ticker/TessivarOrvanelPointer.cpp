@@ -23,6 +23,11 @@ bool OwnWindowAt(POINT screen) {
   return w && process == GetCurrentProcessId();
 }
 
+// An open menu has the mouse, even where its window (one of this program's)
+// covers the strip: a hover begun under it would hold the display without the
+// capture that notices the pointer leaving.
+bool PointerOnMenu() { return TPopupMenu::InMenuLoop(); }
+
 // Brings w (when given) to the foreground and gives the focus to each window
 // in turn, joined for a moment to the input of the foreground window's thread.
 void ForceFocus(HWND w, const std::vector<HWND>& focus) {
@@ -123,8 +128,9 @@ void TKvBandForm::UpdateHover(TShiftState shift, bool startHint) {
     POINT screen;
     GetCursorPos(&screen);
     POINT p = PL_Message.ScreenToClient(screen);
-    const bool outside = Message.Hint().empty() || !OwnWindowAt(screen) || p.x < 0 || p.y < 0 ||
-                         p.x > PL_Message.Width() || p.y > PL_Message.Height();
+    const bool outside = PointerOnMenu() || Message.Hint().empty() || !OwnWindowAt(screen) ||
+                         p.x < 0 || p.y < 0 || p.x > PL_Message.Width() ||
+                         p.y > PL_Message.Height();
     if (outside) {
       SetHover(false);
       CloseSummaryHint();
@@ -187,7 +193,7 @@ void TKvBandForm::Timer_MessageTimer(TObject*) {
   GetCursorPos(&screen);
   POINT p = PL_Message.ScreenToClient(screen);
   RECT r = PL_Message.ClientRect();
-  if (!PtInRect(&r, p)) {
+  if (PointerOnMenu() || !PtInRect(&r, p)) {
     SetHover(false);
     CloseSummaryHint();
   }

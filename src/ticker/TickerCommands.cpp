@@ -4,7 +4,6 @@
 
 #include <vector>
 
-#include "TessivarOrvanelForm.h"
 #include "TickerUtils.h"
 #include "classlib/Text.h"
 #include "shared/S_string.h"
@@ -58,7 +57,9 @@ std::optional<std::string> DroppedTextParameter(const std::string& text) {
     if (c != '"' && !IsControlByte((unsigned char)c)) clean += c;
   clean = TrimSpaces(CutBytes(TrimSpaces(clean), kDroppedTextBytes));
   if (clean.empty()) return std::nullopt;
-  return IsSetupCommand(clean) ? std::string() : BrowserParameters(clean);
+  if (IsSetupCommand(clean)) return std::string();
+  // TessivarSetup's splitter takes backslashes literally: only the quotes are added.
+  return "\"" + clean + "\"";
 }
 
 bool StartProgram(const std::string& path, const std::string& parameters) {

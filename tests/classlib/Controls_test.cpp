@@ -5,6 +5,8 @@
 #include "classlib/ExtCtrls.h"
 #include "classlib/Forms.h"
 #include "classlib/StdCtrls.h"
+#include "common/GuardWatch.h"
+#include "common/TestMessages.h"
 
 namespace {
 
@@ -97,4 +99,29 @@ TEST(WindowObjects, AnotherProcesssWindowIsNeverTakenForOneOfOurs) {
   ASSERT_TRUE(SetPropW(desktop, L"TessivarControl", (HANDLE)0x1234));
   EXPECT_EQ(nullptr, TWinControl::FromHandle(desktop));
   RemovePropW(desktop, L"TessivarControl");
+}
+
+TEST(Mouse, ADoubleClickIsOneClickAndOneDoubleClick) {
+  GuardWatch watch;
+  TForm f;
+  f.SetClientSize(200, 100);
+  TPaintBox box;
+  box.SetParent(&f);
+  box.SetBounds(10, 10, 50, 30);
+  int clicks = 0, doubles = 0, ups = 0;
+  box.OnClick = [&](TObject*) { ++clicks; };
+  box.OnDblClick = [&](TObject*) { ++doubles; };
+  box.OnMouseUp = [&](TObject*, TMouseButton, TShiftState, int, int) { ++ups; };
+  f.Show();
+  for (UINT msg : {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_LBUTTONUP})
+    PostMessageW(f.Handle(), msg, msg == WM_LBUTTONUP ? 0 : MK_LBUTTON, MAKELPARAM(20, 20));
+  ASSERT_TRUE(PumpUntil([&] { return ups == 2; }, 5000));
+  EXPECT_EQ(clicks, 1);
+  EXPECT_EQ(doubles, 1);
+  watch.Check();
+}
+
+TEST(Hints, TheToolTipEndsAtTheFirstBarCharacter) {
+  EXPECT_EQ(GetShortHint("ポーズ|pause|x"), "ポーズ");  // ポ is 0x83 0x7C
+  EXPECT_EQ(GetShortHint("表示"), "表示");
 }

@@ -1,20 +1,25 @@
 """TessivarSetup UPDATE on the main road, against an update folder on
 127.0.0.1 serving stand-in programs of a newer version: Yes schedules the
 replacements, and the next start (wineboot -r) carries them out; a second
-run answered with Cancel before that start takes them back whole. The other
-answers, versions and refusals are covered by UpdateCheck_test."""
+run of a later release that is killed at its question, or answered with
+Cancel, before that start leaves the first update whole. The other answers,
+versions and refusals are covered by UpdateCheck_test."""
 
 import os
 import shutil
+import tempfile
 
-from tessivar_e2e import BIN, BUILD, PREFIX, Install, answer_box, run_cases, wine_kill, wine_run
+from tessivar_e2e import (BIN, BUILD, PREFIX, Install, answer_box, helper_exe, run_cases, wine_kill,
+                          wine_run)
 
 STANDIN = os.path.join(BUILD, "tests", "standin")
 WORK = os.path.join(PREFIX, "drive_c", "ProgramData", "Pelmoriad", "TessivarOrvanel")
-WINEBOOT = os.path.join(PREFIX, "drive_c", "windows", "system32", "wineboot.exe")
+SYSTEM32 = os.path.join(PREFIX, "drive_c", "windows", "system32")
+WINEBOOT = os.path.join(SYSTEM32, "wineboot.exe")
 RELEASE = {"TessivarSetup.exe": "setup-release-newer.exe",
            "TessivarOrvanel.exe": "ticker-release-newer.exe",
            "TessivarUpdate.exe": "update-1.0.0.0.exe"}
+SECOND = dict(RELEASE, **{"TessivarSetup.exe": "setup-release-second.exe"})
 
 
 def read(path):
@@ -22,9 +27,13 @@ def read(path):
         return f.read()
 
 
-def installed_release(server):
-    for name, standin in RELEASE.items():
+def serve(server, release):
+    for name, standin in release.items():
         server.route("/download/plinvat/" + name, read(os.path.join(STANDIN, standin)))
+
+
+def installed_release(server):
+    serve(server, RELEASE)
     inst = Install(server)
     shutil.rmtree(WORK, ignore_errors=True)
     for name in ("TessivarOrvanel.exe", "TessivarUpdate.exe"):
@@ -46,6 +55,25 @@ def update(inst, button):
     assert proc.returncode == 0
 
 
+def killed_at_question(inst):
+    """One UPDATE run that is killed while its question shows."""
+    proc = inst.start("UPDATE")
+    try:
+        tmp = tempfile.mkdtemp(prefix="tessivar-upd-")
+        out = os.path.join(tmp, "w.txt")
+        rc, log = wine_run(helper_exe(), ["window", "TForm", "確認", out, "60"], timeout=120)
+        shutil.rmtree(tmp, ignore_errors=True)
+        assert rc == 0, "no question: " + log
+        assert proc.poll() is None, "the run ended by itself"
+        # Wine's taskkill ends the process with exit code 0 (Windows' with 1).
+        rc, log = wine_run(os.path.join(SYSTEM32, "taskkill.exe"), ["/F", "/IM", "TessivarSetup.exe"])
+        assert rc == 0, log
+        proc.communicate(timeout=120)
+    finally:
+        if proc.poll() is None:
+            wine_kill(proc)
+
+
 def restart():
     rc, log = wine_run(WINEBOOT, ["-r"])
     assert rc == 0, log
@@ -58,27 +86,40 @@ def yes_to_a_newer_version_replaces_the_programs_at_the_next_start(server):
         assert [p for p, _ in server.requests()] == [
             "/download/plinvat/" + n for n in ("TessivarSetup.exe", "TessivarOrvanel.exe", "TessivarUpdate.exe")]
         restart()
-        for name, standin in RELEASE.items():
-            assert read(os.path.join(inst.prog, name)) == read(os.path.join(STANDIN, standin)), name
+        assert_installed(inst, RELEASE)
     finally:
         shutil.rmtree(WORK, ignore_errors=True)
         inst.close()
 
 
-def cancel_in_a_second_run_leaves_no_half_update(server):
+def assert_installed(inst, release):
+    for name, standin in release.items():
+        assert read(os.path.join(inst.prog, name)) == read(os.path.join(STANDIN, standin)), name
+
+
+def second_run_ends_at_its_question(server, end):
+    """Yes, then a run of a later release that ends at its question, then the next start."""
     inst = installed_release(server)
     try:
-        before = {name: read(os.path.join(inst.prog, name)) for name in RELEASE}
         update(inst, "はい(&Y)")
-        update(inst, "キャンセル")
+        serve(server, SECOND)
+        end(inst)
         restart()
-        for name in RELEASE:
-            assert read(os.path.join(inst.prog, name)) == before[name], name
+        assert_installed(inst, RELEASE)
     finally:
         shutil.rmtree(WORK, ignore_errors=True)
         inst.close()
+
+
+def a_second_run_killed_at_its_question_leaves_the_first_update_whole(server):
+    second_run_ends_at_its_question(server, killed_at_question)
+
+
+def cancel_in_a_second_run_leaves_the_first_update_whole(server):
+    second_run_ends_at_its_question(server, lambda inst: update(inst, "キャンセル"))
 
 
 if __name__ == "__main__":
     run_cases([yes_to_a_newer_version_replaces_the_programs_at_the_next_start,
-               cancel_in_a_second_run_leaves_no_half_update])
+               a_second_run_killed_at_its_question_leaves_the_first_update_whole,
+               cancel_in_a_second_run_leaves_the_first_update_whole])

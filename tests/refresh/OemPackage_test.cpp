@@ -176,14 +176,32 @@ TEST_F(DownloadTest, PackageComesOnlyFromAProgramDownloadAddress) {
   TickerSettings.OemFolder = server.Url("/download/plinvat/abc/");
   server.On("/download/plinvat/abc/TessivarOrvanel.hddef",
             Body(ReadWholeFile(TestPackage("TessivarOrvanel"))));
-  DownloadOemPackage(false);  // plain http, and not the test server's base
+  DownloadOemPackage(false, true);  // plain http, and not the test server's base
   EXPECT_EQ(RequestsFor("/download/plinvat/abc/TessivarOrvanel.hddef"), 0u);
   const std::string base = "TESSIVAR_MAKER_BASE=" + server.Url("");
   _putenv(base.c_str());
-  DownloadOemPackage(true);
+  DownloadOemPackage(true, false);
   _putenv("TESSIVAR_MAKER_BASE=");
   EXPECT_TRUE(PathExists(ProgramFile(OemPackageFileName)));
   EXPECT_EQ(TickerSettings.OemName, "テスト配信");
+}
+
+TEST_F(DownloadTest, TheUpdateTakesLooseFilesOnlyFromAProgramDownloadAddress) {
+  TickerSettings.OemFolder = server.Url("/oem/");
+  TickerSettings.custFile = 2;
+  TickerSettings.skinFile = 2;
+  server.On("/oem/TessivarOrvanel.oem", Body("[Def]\r\nOemName=Loose\r\n"));
+  server.On("/oem/TessivarOrvanel.cst", Body("engine\r\n"));
+  server.On("/oem/skin.bmp", Body("BMskin"));
+  DownloadOemPackage(false, true);  // plain http, and not the test server's base
+  EXPECT_TRUE(server.Requests().empty());
+  EXPECT_FALSE(PathExists(ProgramFile(SearchEngineFileName)));
+  const std::string base = "TESSIVAR_MAKER_BASE=" + server.Url("");
+  _putenv(base.c_str());
+  DownloadOemPackage(false, true);
+  _putenv("TESSIVAR_MAKER_BASE=");
+  EXPECT_EQ(ReadWholeFile(ProgramFile(SearchEngineFileName)), "engine\r\n");
+  EXPECT_EQ(ReadWholeFile(OemDataFolder + "skin.bmp"), "BMskin");
 }
 
 TEST_F(DownloadTest, ErrorPageIsNoPackageAndTheLooseFilesAreFetched) {
@@ -195,7 +213,7 @@ TEST_F(DownloadTest, ErrorPageIsNoPackageAndTheLooseFilesAreFetched) {
   server.On("/oem/play.bmp", Body("BMplay"));
   server.On("/oem/back.bmp", Body("BMback"));
   server.On("/oem/search.bmp", Body("BMsearch"));
-  DownloadOemPackage(true);
+  DownloadOemPackage(true, false);
   EXPECT_FALSE(PathExists(ProgramFile(OemPackageFileName)));
   EXPECT_EQ(TickerSettings.OemName, "Loose");
   EXPECT_EQ(ReadWholeFile(OemDataFolder + "play.bmp"), "BMplay");
@@ -205,7 +223,7 @@ TEST_F(DownloadTest, ErrorPageIsNoPackageAndTheLooseFilesAreFetched) {
 }
 
 TEST_F(DownloadTest, NothingWithoutAnOemFolder) {
-  DownloadOemPackage(true);
+  DownloadOemPackage(true, false);
   EXPECT_TRUE(server.Requests().empty());
   EXPECT_FALSE(PathExists(ProgramFile(OemPackageFileName)));
 }

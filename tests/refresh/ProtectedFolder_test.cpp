@@ -29,7 +29,11 @@ std::string Who(PSID sid) {
   return "other";
 }
 
-DWORD RecordAcl(HANDLE folder, SECURITY_INFORMATION what, PACL acl) {
+DWORD RecordAcl(HANDLE folder, SECURITY_INFORMATION what, PSID owner, PACL acl) {
+  if (what & OWNER_SECURITY_INFORMATION) {
+    setAces += "owner " + Who(owner) + ";";
+    return ERROR_SUCCESS;
+  }
   setWhat = what;
   ACCESS_ALLOWED_ACE* ace = nullptr;
   for (DWORD i = 0; acl && i < acl->AceCount && GetAce(acl, i, (void**)&ace); ++i) {
@@ -43,14 +47,85 @@ DWORD RecordAcl(HANDLE folder, SECURITY_INFORMATION what, PACL acl) {
 TEST(ProtectedFolder, NewAndExistingFoldersGetTheAdministratorsListInheritingNothing) {
   ScratchFolder scratch("TessivarProtectedFolder");
   ASSERT_TRUE(CreateDirectoryW(SjisToWide(scratch.File("old")).c_str(), nullptr));
-  SetFolderAclWriterForTest(RecordAcl);
+  SetFolderSecurityForTest(nullptr, RecordAcl);
   for (const char* name : {"new", "old"}) {
     setAces.clear();
     EXPECT_TRUE(SettleProtectedFolder(scratch.File(name))) << name;
     EXPECT_EQ(setAces, "Administrators 1f01ff 3;SYSTEM 1f01ff 3;Users 1200a9 3;") << name;
     EXPECT_EQ(setWhat, DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION) << name;
   }
-  SetFolderAclWriterForTest(nullptr);
+  SetFolderSecurityForTest(nullptr, nullptr);
 }
+
+// Wine shows every entry as the user's own: the folder made here stands
+// for one that another user made, by its file identity, which a rename keeps.
+BY_HANDLE_FILE_INFORMATION foreign = {};
+HANDLE blocking = INVALID_HANDLE_VALUE;  // an open handle of the foreign folder's maker
+
+BY_HANDLE_FILE_INFORMATION Identity(const std::string& path) {
+  BY_HANDLE_FILE_INFORMATION info = {};
+  HANDLE entry = CreateFileW(SjisToWide(path).c_str(), READ_CONTROL, 7, nullptr, OPEN_EXISTING,
+                             FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  GetFileInformationByHandle(entry, &info);
+  CloseHandle(entry);
+  return info;
+}
+
+bool Same(const BY_HANDLE_FILE_INFORMATION& a, const BY_HANDLE_FILE_INFORMATION& b) {
+  return a.dwVolumeSerialNumber == b.dwVolumeSerialNumber && a.nFileIndexHigh == b.nFileIndexHigh &&
+         a.nFileIndexLow == b.nFileIndexLow;
+}
+
+bool OwnerByIdentity(HANDLE entry, PSID owner) {
+  BY_HANDLE_FILE_INFORMATION info = {};
+  GetFileInformationByHandle(entry, &info);
+  DWORD size = SECURITY_MAX_SID_SIZE;
+  return CreateWellKnownSid(Same(info, foreign) ? WinBuiltinUsersSid : WinBuiltinAdministratorsSid,
+                            nullptr, owner, &size);
+}
+
+// Taking the folder over is what frees it here.
+DWORD RecordAndRelease(HANDLE folder, SECURITY_INFORMATION what, PSID owner, PACL acl) {
+  if (what & OWNER_SECURITY_INFORMATION) {
+    CloseHandle(blocking);
+    blocking = INVALID_HANDLE_VALUE;
+  }
+  return RecordAcl(folder, what, owner, acl);
+}
+
+struct ForeignCase {
+  bool HeldOpen;
+  std::string Calls;
+};
+
+class ProtectedFolderForeign : public ::testing::TestWithParam<ForeignCase> {};
+
+TEST_P(ProtectedFolderForeign, IsMovedAsideAndMadeAnew) {
+  ScratchFolder scratch("TessivarProtectedForeign");
+  const std::string folder = scratch.File("work");
+  ASSERT_TRUE(CreateDirectoryW(SjisToWide(folder).c_str(), nullptr));
+  WriteWholeFile(folder + "\\TessivarSetup.exe", "planted");
+  foreign = Identity(folder);
+  if (GetParam().HeldOpen)
+    blocking = CreateFileW(SjisToWide(folder).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                           OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  SetFolderSecurityForTest(OwnerByIdentity, RecordAndRelease);
+  setAces.clear();
+  EXPECT_TRUE(SettleProtectedFolder(folder));
+  SetFolderSecurityForTest(nullptr, nullptr);
+  if (blocking != INVALID_HANDLE_VALUE) CloseHandle(blocking);
+  blocking = INVALID_HANDLE_VALUE;
+  EXPECT_EQ(setAces, GetParam().Calls);
+  EXPECT_FALSE(Same(Identity(folder), foreign)) << "reused";
+  EXPECT_FALSE(PathExists(folder + "\\TessivarSetup.exe"));
+}
+
+const char kList[] = "Administrators 1f01ff 3;SYSTEM 1f01ff 3;Users 1200a9 3;";
+
+INSTANTIATE_TEST_SUITE_P(ProtectedFolder, ProtectedFolderForeign,
+                         ::testing::Values(ForeignCase{false, kList},
+                                           // The move is refused until the folder is taken over.
+                                           ForeignCase{true, std::string("owner Administrators;") +
+                                                                 kList + kList}));
 
 }  // namespace

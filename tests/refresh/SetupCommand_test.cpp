@@ -40,6 +40,9 @@ TEST(UrlMode, PathsAndAddressesNameAFeed) {
   EXPECT_EQ("URL", CommandModeOf("http://example.test/rss"));
   EXPECT_EQ("", CommandModeOf("ADD"));
   EXPECT_EQ("", CommandModeOf(""));
+  // Their second bytes are 0x5C: no backslash.
+  EXPECT_EQ("", CommandModeOf("ソフト"));
+  EXPECT_EQ("", CommandModeOf("表示"));
 }
 
 namespace {

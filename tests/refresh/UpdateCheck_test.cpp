@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <windows.h>
 
 #include "MakerSite.h"
@@ -28,8 +30,8 @@ void SetMakerBase(const std::string& base) {
   _putenv(assignment.c_str());
 }
 
-// The file names of the pending delayed moves whose source lies in folder,
-// as the prefix's registry holds them.
+// The sources of the pending delayed moves that lie in folder, as the
+// prefix's registry holds them.
 std::vector<std::string> PendingMovesFrom(const std::string& folder) {
   const wchar_t* value = L"PendingFileRenameOperations";
   RegistryKey key;
@@ -44,9 +46,40 @@ std::vector<std::string> PendingMovesFrom(const std::string& folder) {
   for (size_t at = 0, end; (end = data.find(L'\0', at)) != std::wstring::npos; at = end + 1) {
     std::string entry = WideToSjis(data.substr(at, end - at));
     if (CompareTextSJ(entry.substr(0, prefix.size()), prefix) == 0)
-      found.push_back(ExtractFileName(entry));
+      found.push_back(entry.substr(4));
   }
   return found;
+}
+
+std::vector<std::string> Names(const std::vector<std::string>& paths) {
+  std::vector<std::string> names;
+  for (const std::string& path : paths) names.push_back(ExtractFileName(path));
+  return names;
+}
+
+// The files below folder's subfolders, by name.
+std::vector<std::string> StagedFiles(const std::string& folder) {
+  std::vector<std::string> names;
+  WIN32_FIND_DATAW stage, file;
+  FindHandle stages(FindFirstFileW(SjisToWide(folder + "*").c_str(), &stage));
+  if (!stages) return names;
+  do {
+    const std::string sub = WideToSjis(stage.cFileName);
+    if (!(stage.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || sub == "." || sub == "..")
+      continue;
+    FindHandle files(FindFirstFileW(SjisToWide(folder + sub + "\\*").c_str(), &file));
+    if (!files) continue;
+    do {
+      if (!(file.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+        names.push_back(WideToSjis(file.cFileName));
+    } while (FindNextFileW(files.get(), &file));
+  } while (FindNextFileW(stages.get(), &stage));
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+void TakeBackMovesFrom(const std::string& folder) {
+  for (const std::string& source : PendingMovesFrom(folder)) CancelReplaceOnReboot(source);
 }
 
 TEST(UpdateCheck, ChoiceFollowsVersionThenBuild) {
@@ -142,6 +175,25 @@ void CALLBACK AnswerBox(HWND, UINT, UINT_PTR, DWORD) {
   PostMessageW(form->Handle(), WM_NULL, 0, 0);
 }
 
+// One update run whose message forms get the answers; their texts.
+std::vector<std::string> RunUpdate(const UpdatePlaces& places,
+                                   const std::vector<TModalResult>& given) {
+  answers = given;
+  texts.clear();
+  UINT_PTR timer = SetTimer(nullptr, 0, 50, AnswerBox);
+  CheckForUpdateAt(places);
+  KillTimer(nullptr, timer);
+  return texts;
+}
+
+void Serve(TestHttpServer& server, const std::vector<std::pair<const char*, const char*>>& files) {
+  for (const auto& served : files) {
+    ScriptedResponse r;
+    r.Body = *served.second ? ReadWholeFile(StandIn(served.second)) : "<html>busy</html>";
+    server.On(std::string("/up/") + served.first, r);
+  }
+}
+
 enum class Obstacle {
   None,
   ProgramFolderBlocked,  // a file stands where its parent folder would be
@@ -149,7 +201,7 @@ enum class Obstacle {
   PlainHttpElsewhere,  // the update folder is not the test server's base
 };
 
-DWORD RefuseAcl(HANDLE, SECURITY_INFORMATION, PACL) { return ERROR_ACCESS_DENIED; }
+DWORD RefuseAcl(HANDLE, SECURITY_INFORMATION, PSID, PACL) { return ERROR_ACCESS_DENIED; }
 
 struct Flow {
   std::vector<std::pair<const char*, const char*>> Served;  // name, stand-in ("" error page)
@@ -167,38 +219,29 @@ TEST_P(UpdateFlow, EndsWithItsMessageAndItsMoves) {
   TickerSettings = TTickerSettings();
   TickerSettings.InternetPreConfig = 0;
   SetDownloadRetryPauseForTest(10);
-  for (const auto& served : GetParam().Served) {
-    ScriptedResponse r;
-    r.Body = *served.second ? ReadWholeFile(StandIn(served.second)) : "<html>busy</html>";
-    server.On(std::string("/up/") + served.first, r);
-  }
+  Serve(server, GetParam().Served);
   UpdatePlaces places{server.Url("/up/"), scratch.File("work\\"), scratch.File("prog\\"),
                       StandIn("setup-1.23.0.5.exe")};
   const Obstacle obstacle = GetParam().In;
   SetMakerBase(obstacle == Obstacle::PlainHttpElsewhere ? "http://127.0.0.1:1" : server.Url(""));
-  if (obstacle == Obstacle::WorkFolderAclRefused) SetFolderAclWriterForTest(RefuseAcl);
+  if (obstacle == Obstacle::WorkFolderAclRefused) SetFolderSecurityForTest(nullptr, RefuseAcl);
   if (obstacle == Obstacle::ProgramFolderBlocked) {
     WriteWholeFile(scratch.File("file"), "x");
     places.ProgramFolder = scratch.File("file\\prog\\");
   } else {
     ForceFolder(DelBackslash(places.ProgramFolder));
   }
-  answers = GetParam().Answers;
-  texts.clear();
-  UINT_PTR timer = SetTimer(nullptr, 0, 50, AnswerBox);
-  CheckForUpdateAt(places);
-  KillTimer(nullptr, timer);
-  SetFolderAclWriterForTest(nullptr);
+  RunUpdate(places, GetParam().Answers);
+  SetFolderSecurityForTest(nullptr, nullptr);
   SetMakerBase("");
-  std::vector<std::string> pending = PendingMovesFrom(places.WorkFolder);
-  for (const std::string& name : UpdateFileNames(true))
-    CancelReplaceOnReboot(places.WorkFolder + name);
+  std::vector<std::string> pending = Names(PendingMovesFrom(places.WorkFolder));
+  TakeBackMovesFrom(places.WorkFolder);
   ASSERT_EQ(texts.size(), answers.size());
   EXPECT_NE(texts.back().find(GetParam().LastText), std::string::npos) << texts.back();
   EXPECT_EQ(pending, GetParam().Pending);
-  // Only a Yes, or a failure after its download, keeps the setup program.
-  EXPECT_EQ(PathExists(places.WorkFolder + "TessivarSetup.exe"),
-            answers[0] == mrYes || obstacle == Obstacle::ProgramFolderBlocked);
+  // Only the files that the moves read stay.
+  std::sort(pending.begin(), pending.end());
+  EXPECT_EQ(StagedFiles(places.WorkFolder), pending);
   if (obstacle == Obstacle::WorkFolderAclRefused || obstacle == Obstacle::PlainHttpElsewhere) {
     EXPECT_TRUE(server.Requests().empty());
   }
@@ -228,5 +271,39 @@ INSTANTIATE_TEST_SUITE_P(
         Flow{{kSetup}, {mrOk}, kNeedsAdmin, {}, Obstacle::ProgramFolderBlocked},
         Flow{{kSetup}, {mrOk}, kNeedsAdmin, {}, Obstacle::WorkFolderAclRefused},
         Flow{{kSetup}, {mrOk}, kFailed, {}, Obstacle::PlainHttpElsewhere}));
+
+TEST(UpdateCheck, AnEarlierUpdateStaysWholeUntilALaterRunSchedulesItsOwn) {
+  ScratchFolder scratch("TessivarUpdateRuns");
+  TestHttpServer server;
+  TickerSettings = TTickerSettings();
+  TickerSettings.InternetPreConfig = 0;
+  SetDownloadRetryPauseForTest(10);
+  SetMakerBase(server.Url(""));
+  UpdatePlaces places{server.Url("/up/"), scratch.File("work\\"), scratch.File("prog\\"),
+                      StandIn("setup-1.23.0.5.exe")};
+  ForceFolder(DelBackslash(places.ProgramFolder));
+  Serve(server, {kSetup, kTicker, kLauncher});
+  RunUpdate(places, {mrYes, mrOk});
+  const std::vector<std::string> first = PendingMovesFrom(places.WorkFolder);
+  ASSERT_EQ(first.size(), 3u);
+  // A second run of another release, ended by Cancel or by a failure.
+  Serve(server, {{"TessivarSetup.exe", "setup-1.23.0.5.exe"}});
+  RunUpdate(places, {mrCancel});
+  Serve(server, {kSetup, {"TessivarOrvanel.exe", ""}});
+  RunUpdate(places, {mrYes, mrOk});
+  EXPECT_EQ(PendingMovesFrom(places.WorkFolder), first);
+  EXPECT_EQ(ReadWholeFile(first[0]), ReadWholeFile(StandIn("setup-1.23.0.7.exe")));
+  EXPECT_EQ(StagedFiles(places.WorkFolder).size(), 3u);
+  // A run that schedules its own replaces the earlier update whole.
+  Serve(server, {kSetup, kTicker});
+  RunUpdate(places, {mrYes, mrOk});
+  SetMakerBase("");
+  const std::vector<std::string> last = PendingMovesFrom(places.WorkFolder);
+  TakeBackMovesFrom(places.WorkFolder);
+  EXPECT_EQ(Names(last), Names(first));
+  EXPECT_NE(ExtractFilePath(last[0]), ExtractFilePath(first[0]));
+  EXPECT_FALSE(PathExists(ExtractFilePath(first[0])));
+  EXPECT_EQ(StagedFiles(places.WorkFolder).size(), 3u);
+}
 
 }  // namespace

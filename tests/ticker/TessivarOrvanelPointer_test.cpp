@@ -75,6 +75,20 @@ TEST_F(Pointer, TheLinkDecidesTheHighlightAndTheClick) {
   EXPECT_EQ(opened.size(), 1u);
 }
 
+TEST_F(Pointer, TheLinkClickedIsTheOneOpenedWhenTheDisplayStepsMeanwhile) {
+  TKvBandForm& f = *form;
+  TickerSettings.CommonBrows = 0;
+  const std::string clicked = f.Message.Hint();
+  // Opening serves messages: the display timer may show the next item first.
+  SetShellOpenForTest([&](const std::string& url) {
+    f.ShowNextNow();
+    opened.push_back(url);
+  });
+  f.MessageClick(&f.Message);
+  ASSERT_NE(f.Message.Hint(), clicked);
+  EXPECT_EQ(opened, std::vector<std::string>{clicked});
+}
+
 TEST_F(Pointer, TheWheelStepsOnlyWithScrollButtonOn) {
   TKvBandForm& f = *form;
   ASSERT_NE(f.Display.CurrentLine.find("First"), std::string::npos);
@@ -118,6 +132,31 @@ TEST_F(Pointer, AHintPictureWiderThanTheTextIsNotCut) {
   Away();
   f.Timer_MessageTimer(&f.Timer_Message);
   EXPECT_FALSE(f.HintWindow);
+}
+
+
+TKvBandForm* formWithMenu = nullptr;
+bool hoverUnderMenu = true;
+
+void CALLBACK StepUnderTheMenu(HWND, UINT, UINT_PTR id, DWORD) {
+  if (!TPopupMenu::InMenuLoop()) return;
+  KillTimer(nullptr, id);
+  formWithMenu->ShowNextNow();
+  hoverUnderMenu = formWithMenu->Hovering;
+  EndMenu();
+}
+
+TEST_F(Pointer, AnOpenMenuOverTheStripIsNoHover) {
+  TickerSettings.DescPopup = false;
+  OnStrip();
+  POINT at;
+  GetCursorPos(&at);
+  formWithMenu = form.get();
+  UINT_PTR timer = SetTimer(nullptr, 0, 100, StepUnderTheMenu);
+  form->PopupMenu_Main.Popup(at.x - 4, at.y - 4);  // under the pointer, as after a right click
+  KillTimer(nullptr, timer);
+  EXPECT_FALSE(hoverUnderMenu);
+  EXPECT_TRUE(form->Timer_ListRead.Enabled());
 }
 
 using Layout = TickerWindowTest;

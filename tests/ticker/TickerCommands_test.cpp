@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "TickerUtils.h"
+#include "classlib/CommandLine.h"
+#include "classlib/Text.h"
 
 namespace {
 
@@ -14,10 +16,18 @@ TEST(DroppedTextParameter, OneQuotedArgumentWithoutQuotesOrControls) {
                                  "d"),
             "\"abcd\"");
   EXPECT_EQ(DroppedTextParameter(std::string("http://a/\0 REFRESH", 19)), "\"http://a/\"");
-  EXPECT_EQ(DroppedTextParameter("  C:\\フィード\\  "), "\"C:\\フィード\\\\\"");
+  EXPECT_EQ(DroppedTextParameter("  C:\\フィード\\  "), "\"C:\\フィード\\\"");
   EXPECT_EQ(DroppedTextParameter("ソ"), "\"ソ\"");  // trail byte 0x5C is no backslash
   EXPECT_EQ(DroppedTextParameter("\"\r\n"), std::nullopt);
   EXPECT_EQ(DroppedTextParameter(""), std::nullopt);
+}
+
+TEST(DroppedTextParameter, ATrailingBackslashReachesTheSetupProgramUnchanged) {
+  for (const char* text : {"C:\\Feeds\\", "http://h/x\\"}) {
+    const std::string param = DroppedTextParameter(text).value_or("");
+    EXPECT_EQ(SplitCommandLine(L"TessivarSetup.exe " + SjisToWide(param)),
+              std::vector<std::string>{text});
+  }
 }
 
 TEST(DroppedTextParameter, TheSetupProgramsOwnCommandsAreNotHandedOn) {

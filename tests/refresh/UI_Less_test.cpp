@@ -25,11 +25,11 @@ TEST(UILessSite, AnswersTheDownloadControlAmbientOnly) {
   for (long control : {UILessDownloadControl, (long)DLCTL_SILENT}) {
     auto site = TUILessSite::Create(control);
     HRESULT hr = E_FAIL;
-    VARIANT result = AmbientOf(*site, DISPID_AMBIENT_DLCONTROL, hr);
+    VARIANT result = AmbientOf(*site.get(), DISPID_AMBIENT_DLCONTROL, hr);
     ASSERT_EQ(S_OK, hr);
     EXPECT_EQ(VT_I4, result.vt);
     EXPECT_EQ(control, result.lVal);
-    AmbientOf(*site, DISPID_AMBIENT_USERMODE, hr);
+    AmbientOf(*site.get(), DISPID_AMBIENT_USERMODE, hr);
     EXPECT_EQ(DISP_E_MEMBERNOTFOUND, hr);
   }
 }

@@ -14,7 +14,6 @@
 #include "classlib/Application.h"
 #include "classlib/Handles.h"
 #include "classlib/Text.h"
-#include "common/GuardWatch.h"
 #include "common/TestDialogs.h"
 #include "common/TestFiles.h"
 #include "common/TestMessages.h"
@@ -50,7 +49,6 @@ class SetFormTest : public ::testing::Test {
   }
   void TearDown() override {
     SetFileAttributesW(SjisToWide(TickerIniPath).c_str(), FILE_ATTRIBUTE_NORMAL);
-    guards_.Check();
   }
 
   // The settings as the start-up left them, written as the file holds them.
@@ -90,7 +88,6 @@ class SetFormTest : public ::testing::Test {
   std::string FeedListPath() const { return DataFolder + FeedListFileName; }
 
   ScratchFolder scratch_{"setform"};
-  GuardWatch guards_;
 };
 
 void SetEveryDialogValue(TTickerSettings& t) {

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "classlib/Handles.h"
+#include "shared/S_FileUtils.h"
 
 namespace {
 

@@ -5,5 +5,6 @@
 #include <functional>
 #include <string>
 
-// Runs body and expects exactly one guarded step, the one named, to fail in it.
+// Runs body and expects the named guarded step to fail in it, as the last
+// step that failed there.
 void ExpectFailedStep(const std::string& step, const std::function<void()>& body);

@@ -9,6 +9,7 @@
 #include "classlib/ExtCtrls.h"
 #include "classlib/Forms.h"
 #include "classlib/StdCtrls.h"
+#include "common/GuardWatch.h"
 
 namespace {
 
@@ -204,7 +205,9 @@ TEST(Exceptions, ThrowingHandlerDoesNotEscapeTheWindowProcedure) {
   };
   f.Show();
   int before = Application.ExceptionCount;
-  SendMessageW(f.Handle(), WM_COMMAND, MAKEWPARAM(0, BN_CLICKED), (LPARAM)b.Handle());
+  ExpectFailedStep("OnClick", [&] {
+    SendMessageW(f.Handle(), WM_COMMAND, MAKEWPARAM(0, BN_CLICKED), (LPARAM)b.Handle());
+  });
   EXPECT_EQ(clicks, 1);
   EXPECT_EQ(Application.ExceptionCount, before + 1);
   EXPECT_EQ(Application.LastExceptionMessage, "broken handler");
@@ -216,7 +219,9 @@ TEST(Exceptions, ThrowingHandlerDoesNotEscapeTheWindowProcedure) {
     ++ticks;
     throw 42;
   };
-  EXPECT_TRUE(PumpUntil([&] { return ticks >= 2; }));  // still running after a throw
+  ExpectFailedStep("OnTimer", [&] {
+    EXPECT_TRUE(PumpUntil([&] { return ticks >= 2; }));  // still running after a throw
+  });
 }
 
 TEST(Keyboard, TabMovesThroughTabStopsInOrder) {

@@ -1,22 +1,10 @@
-// Window tests run handlers whose failures are contained: a watch taken at
-// SetUp and checked at TearDown fails the case that made a step fail, unless
-// the case said it expects that.
+// Window tests run handlers whose failures are contained: every test
+// program's main watches the failure count around each case and fails the
+// case when a guarded step failed that the case did not name.
 #pragma once
-#include <gtest/gtest.h>
+#include <functional>
+#include <string>
 
-#include "classlib/Application.h"
-
-class GuardWatch {
- public:
-  GuardWatch() : before_(Application.GuardFailureCount) {}
-  void ExpectFailedSteps() { expected_ = true; }
-  void Check() const {
-    if (expected_) return;
-    EXPECT_EQ(Application.GuardFailureCount, before_)
-        << "a guarded step failed: " << Application.LastGuardFailure;
-  }
-
- private:
-  int before_;
-  bool expected_ = false;
-};
+// Runs body and expects the named guarded step to fail in it, as the last
+// step that failed there.
+void ExpectFailedStep(const std::string& step, const std::function<void()>& body);

@@ -26,6 +26,14 @@ int FirstDarkColumn(TSpeedButton& b) {
   return -1;
 }
 
+// How many pixels two shots of one window differ in.
+int DifferingPixels(const WindowShot& a, const WindowShot& b) {
+  if (a.Width != b.Width || a.Height != b.Height) return a.Width * a.Height;
+  int n = 0;
+  for (size_t i = 0; i < a.Pixels.size(); ++i) n += a.Pixels[i] != b.Pixels[i];
+  return n;
+}
+
 }  // namespace
 
 TEST(TabSheetEx, IsWhiteUnderVisualStylesOnly) {
@@ -79,16 +87,25 @@ TEST(SpeedButtonThemed, LeavingDuringAPressKeepsTheHotLookUntilTheRelease) {
 TEST(Looks, GalleryThemedAndClassic) {
   Gallery& g = TheGallery();
   g.Spin.SetFocus();
-  SaveShot(ShootWindow(g.Handle()), "gallery-themed");
+  const WindowShot themed = ShootWindow(g.Handle());
+  SaveShot(themed, "gallery-themed");
   g.Drop.SetFocus();
   g.Drop.DropDown();
-  SaveShot(ShootWindow(g.Handle()), "gallery-themed-dropped");
+  const WindowShot dropped = ShootWindow(g.Handle());
+  SaveShot(dropped, "gallery-themed-dropped");
   g.Drop.CloseUp(false);
   g.Date.SetFocus();
   g.Date.DropDown();
-  SaveShot(ShootWindow(g.Handle()), "gallery-themed-calendar");
+  const WindowShot calendar = ShootWindow(g.Handle());
+  SaveShot(calendar, "gallery-themed-calendar");
   g.Date.CloseUp(false);
   ClassicForTest classic;
   g.Spin.SetFocus();
-  SaveShot(ShootWindow(g.Handle()), "gallery-classic-parts");
+  const WindowShot plain = ShootWindow(g.Handle());
+  SaveShot(plain, "gallery-classic-parts");
+  // Each step must show on the screen: an open list, an open calendar, and
+  // parts drawn without the theme.
+  EXPECT_GT(DifferingPixels(themed, dropped), 200);
+  EXPECT_GT(DifferingPixels(themed, calendar), 200);
+  EXPECT_GT(DifferingPixels(themed, plain), 20);
 }

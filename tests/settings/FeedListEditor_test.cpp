@@ -10,7 +10,6 @@
 #include <memory>
 
 #include "classlib/Text.h"
-#include "common/GuardWatch.h"
 #include "common/TestDataObject.h"
 #include "common/TestDialogs.h"
 #include "common/TestFiles.h"
@@ -54,7 +53,6 @@ class FeedEditor : public ::testing::Test {
     InitDataFoldersAt(scratch.Path() + "AppData", scratch.Path() + "Profile");
     server.On("/feed.xml", Feed(kRss));
   }
-  void TearDown() override { guards.Check(); }
   static ScriptedResponse Feed(const std::string& body) {
     ScriptedResponse r;
     r.Body = body;
@@ -121,7 +119,6 @@ class FeedEditor : public ::testing::Test {
   TComInit com;
   ScratchFolder scratch{"feededit"};
   TestHttpServer server;
-  GuardWatch guards;
 };
 
 TSetForm* g_closing = nullptr;

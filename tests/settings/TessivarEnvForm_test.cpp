@@ -16,7 +16,6 @@
 #include "classlib/Application.h"
 #include "classlib/Handles.h"
 #include "classlib/Text.h"
-#include "common/GuardWatch.h"
 #include "common/TestDataObject.h"
 #include "common/TestDialogs.h"
 #include "common/TestFiles.h"
@@ -56,7 +55,6 @@ class SetFormTest : public ::testing::Test {
   }
   void TearDown() override {
     SetFileAttributesW(SjisToWide(TickerIniPath).c_str(), FILE_ATTRIBUTE_NORMAL);
-    guards_.Check();
   }
 
   // The settings as the start-up left them, written as the file holds them.
@@ -96,7 +94,6 @@ class SetFormTest : public ::testing::Test {
   std::string FeedListPath() const { return DataFolder + FeedListFileName; }
 
   ScratchFolder scratch_{"setform"};
-  GuardWatch guards_;
 };
 
 void SetEveryDialogValue(TTickerSettings& t) {

@@ -381,7 +381,9 @@ TEST(WindowSearch, EmptyClassSearchesNoWindow) {
 
   TMutex second;
   EXPECT_FALSE(second.CheckInstance(name, "", mxRestore | mxOwnerToFront, "TessivarTicker"));
-  Sleep(300);
+  // A restore is sent; once the window has served a later message, it had its turn.
+  DWORD_PTR result = 0;
+  ASSERT_NE(0, SendMessageTimeoutW(first.Window(), WM_NULL, 0, 0, SMTO_BLOCK, 5000, &result));
   EXPECT_TRUE(IsIconic(first.Window()));
 }
 

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "classlib/Handles.h"
+#include "shared/S_FileUtils.h"
 
 namespace {
 
@@ -38,12 +39,27 @@ const char kManifest[] =
 }  // namespace
 
 TEST(UxTheme, VersionNumberIsMajorDotMinorTimesTenThousand) {
-  DWORD v = GetVersion();
-  int major = LOBYTE(LOWORD(v)), minor = HIBYTE(LOWORD(v));
-  // "6.1" read as a decimal number: minor digits after the point.
-  double asNumber = std::atof((std::to_string(major) + "." + std::to_string(minor)).c_str());
-  EXPECT_EQ(static_cast<Currency>(asNumber * 10000 + 0.5), WindowsVersionNumber());
-  EXPECT_EQ(WindowsVersionNumber() > 50100, IsWindowsXPOrLater());
+  struct Case {
+    DWORD major, minor;
+    bool nt;
+    Currency number;
+    bool xp;
+  };
+  // "major.minor" read as a decimal number, so minor 10 is worth what minor 1 is.
+  const Case cases[] = {{5, 0, true, 50000, false},   {5, 1, true, 51000, true},
+                        {6, 1, true, 61000, true},    {6, 10, true, 61000, true},
+                        {10, 0, true, 100000, true},  {4, 90, false, 49000, false},
+                        {5, 1, false, 51000, false}};
+  for (const Case& c : cases) {
+    TWindowsVersion v;
+    v.Major = c.major;
+    v.Minor = c.minor;
+    v.NtFamily = c.nt;
+    SetWindowsVersionForTest(&v);
+    EXPECT_EQ(c.number, WindowsVersionNumber()) << c.major << "." << c.minor;
+    EXPECT_EQ(c.xp, IsWindowsXPOrLater()) << c.major << "." << c.minor;
+  }
+  SetWindowsVersionForTest(nullptr);
 }
 
 TEST(UxTheme, LengthLimitCountsBytesBeforeVersionSixAndCharactersFrom) {
@@ -52,8 +68,13 @@ TEST(UxTheme, LengthLimitCountsBytesBeforeVersionSixAndCharactersFrom) {
   EXPECT_EQ(3, TextLengthForComCtl("aあ", 0));
   EXPECT_EQ(2, TextLengthForComCtl("aあ", (6 << 16) | 10));
   EXPECT_EQ(0, TextLengthForComCtl("", 6 << 16));
-  EXPECT_EQ(TextLengthForComCtl("あいう", ComCtl32Version()), TextLengthForMax("あいう"));
-  EXPECT_EQ(ComCtl32Version() > 0x5FFFF, IsComCtl6());
+  SetComCtl32VersionForTest((5 << 16) | 82);
+  EXPECT_FALSE(IsComCtl6());
+  EXPECT_EQ(6, TextLengthForMax("あいう"));
+  SetComCtl32VersionForTest(6 << 16);
+  EXPECT_TRUE(IsComCtl6());
+  EXPECT_EQ(3, TextLengthForMax("あいう"));
+  SetComCtl32VersionForTest(-1);
 }
 
 TEST(UxTheme, WithoutAManifestTheThemeLibraryIsNeverLoaded) {

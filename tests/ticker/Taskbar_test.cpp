@@ -9,6 +9,9 @@
 
 namespace {
 
+int g_ticks = 0;
+void CALLBACK NoteTick(HWND, UINT, UINT_PTR, DWORD) { ++g_ticks; }
+
 class TrayTest : public ::testing::Test {
  protected:
   TrayTest() {
@@ -96,9 +99,15 @@ TEST_F(TrayTest, IntervalBelow50IsRaisedAndZeroMakesNoThread) {
   EXPECT_EQ(t.Interval(), 50u);
   EXPECT_TRUE(PumpUntil([&] { return frames >= 3; }, 3000));
   t.SetInterval(0);
-  PumpMessagesFor(120);
+  // A timer ticks only when the queue is empty: six ticks of the same period
+  // mean frames a running animation posts would have been served.
+  g_ticks = 0;
+  UINT_PTR timer = SetTimer(nullptr, 0, 50, NoteTick);
+  ASSERT_NE(timer, 0u);
+  ASSERT_TRUE(PumpUntil([] { return g_ticks >= 2; }, 5000));
   const int stopped = frames;
-  PumpMessagesFor(300);
+  EXPECT_TRUE(PumpUntil([] { return g_ticks >= 8; }, 5000));
+  KillTimer(nullptr, timer);
   EXPECT_EQ(frames, stopped);
 }
 

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include <shellapi.h>
+#include <tlhelp32.h>
 
 #include "classlib/Application.h"
 #include "classlib/Dialogs.h"
@@ -100,7 +101,7 @@ TEST_F(OpenLinkTest, ShellOpensTheLinkUnderTheBusyCursor) {
 TEST_F(OpenLinkTest, AFailingOpenIsSwallowedAndTheCursorRestored) {
   TickerSettings.CommonBrows = 0;
   SetShellOpenForTest([](const std::string&) { throw std::runtime_error("no browser"); });
-  EXPECT_NO_THROW(OpenLink("http://example.com/"));
+  ExpectFailedStep("open link", [] { EXPECT_NO_THROW(OpenLink("http://example.com/")); });
   EXPECT_EQ(Screen.Cursor(), crDefault);
 }
 
@@ -161,6 +162,17 @@ class NamedBrowserTest : public OpenLinkTest {
     }
     return starts;
   }
+  // Stand-ins this process started that still run; each logs before it ends.
+  static int RunningChildren() {
+    KernelHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    PROCESSENTRY32W entry = {};
+    entry.dwSize = sizeof entry;
+    int count = 0;
+    for (BOOL more = Process32FirstW(snapshot.get(), &entry); more;
+         more = Process32NextW(snapshot.get(), &entry))
+      count += entry.th32ParentProcessID == GetCurrentProcessId();
+    return count;
+  }
   std::vector<std::vector<std::wstring>> WaitForStarts(size_t count) const {
     WaitUntil([&] { return Starts().size() >= count; }, 15000);
     return Starts();
@@ -187,9 +199,10 @@ TEST_F(NamedBrowserTest, ARefusedLinkStartsNoBrowser) {
   OpenLink("javascript:alert(1)");
   OpenLink("http://example.com/\" --load-extension=C:\\evil");
   OpenLink("http://example.com/ok");
-  auto starts = WaitForStarts(1);
-  Sleep(500);  // a wrongly started browser would have logged by now
-  starts = Starts();
+  WaitForStarts(1);
+  // Every browser started has ended, so each has logged.
+  ASSERT_TRUE(WaitUntil([] { return RunningChildren() == 0; }, 15000));
+  auto starts = Starts();
   ASSERT_EQ(starts.size(), 1u);
   EXPECT_EQ(starts[0], std::vector<std::wstring>{L"http://example.com/ok"});
 }
@@ -394,8 +407,7 @@ TEST_F(Creation, AFailingStepLeavesTheOthersAndStartsTheTimers) {
   Settings("[Env]\r\nAlphaBrend=160\r\n");
   form = std::make_unique<TKvBandForm>();
   form->FormRgn.Picture().OnChange = [] { throw std::runtime_error("broken skin"); };
-  guards.ExpectFailedSteps();
-  form->DoCreate();
+  ExpectFailedStep("OEM skin", [&] { form->DoCreate(); });
   EXPECT_EQ(Application.LastGuardFailure, "OEM skin: broken skin");
   TKvBandForm& f = *form;
   EXPECT_FALSE(f.SkinActive);
@@ -479,9 +491,10 @@ TEST_F(DisplayTest, InformationIconShowsAsPictureBlackOnWhite) {
   EXPECT_EQ(f.Message.Font().Color(), (TColor)0);
   EXPECT_EQ(f.PL_Message.StartColor(), (TColor)0xFFFFFF);
   EXPECT_EQ(f.PL_Message.EndColor(), (TColor)0xFFFFFF);
-  // Scrolling: the label is as wide as "WWW" plus the picture and a gap.
+  // Scrolling: the label is as wide as "WWW" plus the picture and a gap
+  // (measured with the test prefix's font).
   ASSERT_GT(f.Display.ScrollMode, 0);
-  EXPECT_EQ(f.Message.Width(), FontTextExtent(f.Message.Font(), "WWW").cx + 16 + 3);
+  EXPECT_EQ(f.Message.Width(), 52);
   EXPECT_EQ(f.Message.Left(), 0);
 
   // The next ordinary item drops the picture again.
@@ -534,9 +547,8 @@ TEST_F(DisplayTest, FileCheckEnablesItselfAgainOnEveryPath) {
   check("refresh started");
   EXPECT_EQ(refreshes, before + 1);
   form->Display.OnStartRefresh = [] { throw std::runtime_error("cannot start"); };
-  guards.ExpectFailedSteps();
   TickerSettings.RefreshNow = 0;
-  check("refresh failed");
+  ExpectFailedStep("file check", [&] { check("refresh failed"); });
   form->SetPaused(true);
   check("paused");
   form->SetPaused(false);

@@ -29,7 +29,6 @@ void TickerWindowTest::SetUp() {
 void TickerWindowTest::TearDown() {
   if (form) form->FormDestroy(form.get());
   form.reset();
-  guards.Check();
   SetDataFolderBasesForTest("", "");
   SetModulePathForTest("");
   OemDataFolder = GetProgramFolder() + "OEM\\";

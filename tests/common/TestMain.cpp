@@ -1,0 +1,42 @@
+// The main of every test program: gtest's, plus the guard watch.
+#include <gtest/gtest.h>
+
+#include "classlib/Application.h"
+#include "common/GuardWatch.h"
+
+namespace {
+
+int expected = 0;  // failures the running case named
+int before = 0;
+
+class GuardListener : public testing::EmptyTestEventListener {
+  void OnTestStart(const testing::TestInfo&) override {
+    before = Application.GuardFailureCount;
+    expected = 0;
+  }
+  // Runs ahead of the printer, so the failure still counts for this case.
+  void OnTestEnd(const testing::TestInfo&) override {
+    EXPECT_EQ(Application.GuardFailureCount - before, expected)
+        << "a guarded step failed: " << Application.LastGuardFailure;
+  }
+};
+
+}  // namespace
+
+void ExpectFailedStep(const std::string& step, const std::function<void()>& body) {
+  const int start = Application.GuardFailureCount;
+  body();
+  EXPECT_GT(Application.GuardFailureCount, start) << "expected step " << step << " to fail";
+  EXPECT_EQ(Application.LastGuardFailure.compare(0, step.size(), step), 0)
+      << Application.LastGuardFailure;
+  expected += Application.GuardFailureCount - start;
+}
+
+int main(int argc, char** argv) {
+  testing::InitGoogleTest(&argc, argv);
+  testing::TestEventListeners& listeners = testing::UnitTest::GetInstance()->listeners();
+  testing::TestEventListener* printer = listeners.Release(listeners.default_result_printer());
+  listeners.Append(new GuardListener);
+  if (printer) listeners.Append(printer);
+  return RUN_ALL_TESTS();
+}

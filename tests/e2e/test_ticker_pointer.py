@@ -102,14 +102,14 @@ def resting_on_the_strip_shows_the_hint_with_the_items_texts(server):
         assert window()[0] == 1
         time.sleep(4)  # the item replaces the start-up title
         rest_on_strip()
-        texts = wait_for(hint_texts, 8)
+        texts = wait_for(hint_texts, 20)
         screen_shot("hint")
         assert texts, "no hint came up"
         lines = texts.replace("\r", "").split("\n")
         assert lines[0].startswith("E2Eフィード ") and "月" in lines[0], lines
         assert lines[1:] == ["", "◇ ヒントの記事 ◇", "これが概要の文章です。"], lines
         away()
-        assert wait_for(lambda: not hint_texts(), 5), "the hint stayed after the pointer left"
+        assert wait_for(lambda: not hint_texts(), 20), "the hint stayed after the pointer left"
     finally:
         t.close()
 
@@ -129,7 +129,7 @@ def a_click_on_the_strip_opens_the_link_in_the_browser(server):
         time.sleep(4)
         x, y = rest_on_strip()
         helper("click", x, y, "left")
-        started = wait_for(lambda: e2e.standin_starts(t.install.prog), 15)
+        started = wait_for(lambda: e2e.standin_starts(t.install.prog), 20)
         assert started == [["browser.exe", link]], started
     finally:
         t.close()
@@ -147,13 +147,13 @@ def the_wheel_steps_and_the_middle_button_pauses(server):
         running = capture("running")
         assert running, "no capture of the ticker"
         x, y = rest_on_strip()
-        first = wait_for(hint_texts, 8)
+        first = wait_for(hint_texts, 20)
         assert first, "no hint came up"
         # Resting holds the display: the same item stays.
         time.sleep(2.5)
         assert hint_texts() == first, (first, hint_texts())
         pointer(x, y, "wheel:-1")
-        stepped = wait_for(lambda: hint_texts() != first and hint_texts(), 5)
+        stepped = wait_for(lambda: hint_texts() != first and hint_texts(), 20)
         assert stepped, "the wheel did not step: %s" % first
 
         pointer(x, y, "middle")
@@ -165,7 +165,7 @@ def the_wheel_steps_and_the_middle_button_pauses(server):
             return shot if shot and state_button(shot) != state_button(running) else None
 
         # The state button's glyph shows the pause.
-        paused = wait_for(paused_look, 10)
+        paused = wait_for(paused_look, 20)
         assert paused, "the state button never showed the pause"
         # Over more than three items' time (one second each) nothing moves on.
         watched = time.time() + 3.5
@@ -179,7 +179,7 @@ def the_wheel_steps_and_the_middle_button_pauses(server):
         rest_on_strip()
         pointer(x, y, "middle")
         away()
-        moved = wait_for(lambda: strip_pixels(capture("resumed") or still) != strip_pixels(still), 8)
+        moved = wait_for(lambda: strip_pixels(capture("resumed") or still) != strip_pixels(still), 20)
         assert moved, "the display did not resume"
     finally:
         t.close()
@@ -224,7 +224,7 @@ def the_edge_image_drags_and_the_grip_sizes_the_window(server):
             pointer(*end)
             pointer(*end, "up")
             thread_state("nomovesize")
-            moved = wait_for(lambda: window()[2:] == want, 10)
+            moved = wait_for(lambda: window()[2:] == want, 20)
             assert moved, (left, top, right, bottom, window()[2:], want)
     finally:
         t.close()
@@ -289,17 +289,17 @@ def the_tray_icon_toggles_the_window_and_comes_back_with_a_new_taskbar(server):
         t.write_tic([item("トレイの記事")])
         t.start()
         assert window()[0] == 1
-        assert wait_for(tray_icon_shows, 10), "no icon in the notification area"
+        assert wait_for(tray_icon_shows, 20), "no icon in the notification area"
         screen_shot("tray")
         for expected in (0, 1):
             helper("post", TRAY[0], TRAY[1], WM_TASKTRAY, 0, WM_LBUTTONDOWN)
             helper("post", TRAY[0], TRAY[1], WM_TASKTRAY, 0, WM_LBUTTONUP)
-            assert wait_for(lambda: window(1)[1] == expected, 5), "a left click left it at %d" % (1 - expected)
+            assert wait_for(lambda: window(1)[1] == expected, 20), "a left click left it at %d" % (1 - expected)
         # The taskbar lost the icon; a new taskbar gets it back.
         assert helper("untray", TRAY[0], TRAY[1])[0] == 0
-        assert wait_for(lambda: not tray_icon_shows(), 5), "the icon was not taken away"
+        assert wait_for(lambda: not tray_icon_shows(), 20), "the icon was not taken away"
         helper("post", TRAY[0], TRAY[1], "TaskbarCreated", 0, 0)
-        assert wait_for(tray_icon_shows, 10), "the icon did not come back"
+        assert wait_for(tray_icon_shows, 20), "the icon did not come back"
     finally:
         t.close()
 

@@ -90,7 +90,7 @@ def the_window_shows_the_first_item_in_its_colours(server):
 
 def scrolled_items_move_from_right_to_left(server):
     t = Ticker(server, oem=oem_colours(StartColorB=GREEN, EndColorB=GREEN, FontColorB=RED_TEXT),
-               ini=paging_ini(TickerScroll=3, TickerScrollTime=0))
+               ini=paging_ini(TickerScroll=1, TickerScrollTime=0))
     try:
         t.write_tic([item("流れる記事"), item("次に流れる記事")])
         t.start()
@@ -101,7 +101,8 @@ def scrolled_items_move_from_right_to_left(server):
             steps = [b - a for a, b in zip(positions, positions[1:]) if b != a]
             return sum(1 for d in steps if d < 0), sum(1 for d in steps if d > 0)
 
-        # The first item rests a moment before it moves, and a slow machine
+        # The slowest scroll, so that a pass outlasts several captures even on a
+        # loaded machine. The first item rests a moment before it moves, and a slow machine
         # may catch a wrap early: sample until several leftward steps are seen.
         deadline = time.time() + 30
         while moves()[0] < 4 and time.time() < deadline:

@@ -61,7 +61,7 @@ def killed_at_question(inst):
     try:
         tmp = tempfile.mkdtemp(prefix="tessivar-upd-")
         out = os.path.join(tmp, "w.txt")
-        rc, log = wine_run(helper_exe(), ["window", "TForm", "確認", out, "60"], timeout=120)
+        rc, log = wine_run(helper_exe(), ["window", "TForm", "確認", out, "150"], timeout=200)
         shutil.rmtree(tmp, ignore_errors=True)
         assert rc == 0, "no question: " + log
         assert proc.poll() is None, "the run ended by itself"

@@ -77,7 +77,7 @@ def _helper_file(*args, timeout=60):
         shutil.rmtree(tmp, ignore_errors=True)
 
 
-def window(seconds=30, cls=CLASS, title=TITLE):
+def window(seconds=60, cls=CLASS, title=TITLE):
     """(count, visible, left, top, right, bottom) of the ticker window (or of
     the window of that class and title) once it shows, or after the limit."""
     tmp = tempfile.mkdtemp(prefix="tessivar-win-")

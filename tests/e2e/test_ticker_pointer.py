@@ -83,6 +83,22 @@ def screen_shot(name):
     return path
 
 
+def rest_on_item(title, seconds=90):
+    """Rests on the strip until its hint names the item (it replaces the
+    start-up title, and resting holds whatever shows): the pointer's place
+    and the hint's text."""
+    deadline = time.time() + seconds
+    while True:
+        x, y = rest_on_strip()
+        texts = wait_for(hint_texts, 10)
+        if "◇ %s ◇" % title in texts:
+            return x, y, texts
+        assert time.time() < deadline, "the strip never showed %s: %r" % (title, texts)
+        away()
+        wait_for(lambda: not hint_texts(), 20)
+        time.sleep(1)  # the display moves on once let go
+
+
 def state_button(shot):
     """The state button's pixels at the strip's left end."""
     return [shot.pixel(x, y) for y in range(shot.height) for x in range(0, 40)]
@@ -100,11 +116,8 @@ def resting_on_the_strip_shows_the_hint_with_the_items_texts(server):
         away()
         t.start()
         assert window()[0] == 1
-        time.sleep(4)  # the item replaces the start-up title
-        rest_on_strip()
-        texts = wait_for(hint_texts, 20)
+        _, _, texts = rest_on_item("ヒントの記事")
         screen_shot("hint")
-        assert texts, "no hint came up"
         lines = texts.replace("\r", "").split("\n")
         assert lines[0].startswith("E2Eフィード ") and "月" in lines[0], lines
         assert lines[1:] == ["", "◇ ヒントの記事 ◇", "これが概要の文章です。"], lines
@@ -126,9 +139,8 @@ def a_click_on_the_strip_opens_the_link_in_the_browser(server):
         away()
         t.start()
         assert window()[0] == 1
-        time.sleep(4)
-        x, y = rest_on_strip()
-        helper("click", x, y, "left")
+        x, y, _ = rest_on_item("クリックする記事")
+        helper_ok("click", x, y, "left")
         started = wait_for(lambda: e2e.standin_starts(t.install.prog), 20)
         assert started == [["browser.exe", link]], started
     finally:

@@ -14,8 +14,9 @@ import time
 
 import tessivar_e2e as e2e
 from tessivar_e2e import run_cases
-from ticker_e2e import (SHOTS, Bitmap, Ticker, capture, day_number, helper, helper_ok, send,
-                        thread_state, wait_exit, window)
+from ticker_e2e import (SHOTS, Bitmap, Ticker, away, capture, day_number, helper, helper_ok,
+                        hint_texts, pointer, rest_on_item, rest_on_strip, send, thread_state,
+                        wait_exit, window)
 
 WM_MOUSEMOVE, WM_LBUTTONDOWN, WM_LBUTTONUP = 0x200, 0x201, 0x202
 WM_TASKTRAY = 0x400 + 200
@@ -38,33 +39,6 @@ def item(title, summary="", hours_ago=1.0):
             "http://example.invalid/" + str(abs(hash(title))), "", summary]
 
 
-def pointer(x, y, action="move"):
-    helper_ok("pointer", x, y, action)
-
-
-def away():
-    """The pointer in the screen's far corner, clear of every window the tests open."""
-    pointer(1279, 799)
-
-
-def rest_on_strip():
-    """The pointer over the middle of the strip, moved a little as a hand would."""
-    _, _, left, top, right, bottom = window()
-    x, y = (left + right) // 2, (top + bottom) // 2
-    pointer(x - 2, y)
-    time.sleep(0.2)
-    pointer(x, y)
-    return x, y
-
-
-def hint_texts():
-    """The captions of the hint windows on show ("" for none)."""
-    with tempfile.TemporaryDirectory(prefix="tessivar-texts-") as tmp:
-        out = os.path.join(tmp, "texts.txt")
-        helper("texts", "THintWindow", out)
-        return open(out, encoding="utf-8").read().strip() if os.path.exists(out) else ""
-
-
 def wait_for(condition, seconds):
     deadline = time.time() + seconds
     while time.time() < deadline:
@@ -81,22 +55,6 @@ def screen_shot(name):
     subprocess.run(["import", "-window", "root", path], stdout=subprocess.DEVNULL,
                    stderr=subprocess.DEVNULL, timeout=30)
     return path
-
-
-def rest_on_item(title, seconds=90):
-    """Rests on the strip until its hint names the item (it replaces the
-    start-up title, and resting holds whatever shows): the pointer's place
-    and the hint's text."""
-    deadline = time.time() + seconds
-    while True:
-        x, y = rest_on_strip()
-        texts = wait_for(hint_texts, 10)
-        if "◇ %s ◇" % title in texts:
-            return x, y, texts
-        assert time.time() < deadline, "the strip never showed %s: %r" % (title, texts)
-        away()
-        wait_for(lambda: not hint_texts(), 20)
-        time.sleep(1)  # the display moves on once let go
 
 
 def state_button(shot):

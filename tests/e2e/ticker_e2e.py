@@ -214,12 +214,10 @@ def keys(*codes):
     helper_ok("keys", *codes)
 
 
-def popups(count, seconds=30, required=True):
+def popups(count, seconds=30):
     """The rectangles of the popup menus on show, the last opened first, once
-    there are exactly count of them; None after the limit unless required."""
+    there are exactly count of them."""
     rc, data = _helper_file("popups", count, seconds, timeout=seconds + 60)
-    if rc != 0 and not required:
-        return None
     assert rc == 0, "%d popup menus were never on show" % count
     return [tuple(int(v) for v in line.split()) for line in data.decode().splitlines()]
 
@@ -254,6 +252,49 @@ def wait_until(condition, seconds=30, interval=0.2):
         if value or time.time() >= deadline:
             return value
         time.sleep(interval)
+
+
+def pointer(x, y, action="move"):
+    helper_ok("pointer", x, y, action)
+
+
+def away():
+    """The pointer in the screen's far corner, clear of every window the tests open."""
+    pointer(1279, 799)
+
+
+def rest_on_strip():
+    """The pointer over the middle of the strip, moved a little as a hand would."""
+    _, _, left, top, right, bottom = window()
+    x, y = (left + right) // 2, (top + bottom) // 2
+    pointer(x - 2, y)
+    time.sleep(0.2)
+    pointer(x, y)
+    return x, y
+
+
+def hint_texts():
+    """The captions of the hint windows on show ("" for none)."""
+    with tempfile.TemporaryDirectory(prefix="tessivar-texts-") as tmp:
+        out = os.path.join(tmp, "texts.txt")
+        helper("texts", "THintWindow", out)
+        return open(out, encoding="utf-8").read().strip() if os.path.exists(out) else ""
+
+
+def rest_on_item(title, seconds=90):
+    """Rests on the strip until its hint names the item (it replaces the
+    start-up title, and resting holds whatever shows): the pointer's place
+    and the hint's text."""
+    deadline = time.time() + seconds
+    while True:
+        x, y = rest_on_strip()
+        texts = wait_until(hint_texts, 10)
+        if "◇ %s ◇" % title in texts:
+            return x, y, texts
+        assert time.time() < deadline, "the strip never showed %s: %r" % (title, texts)
+        away()
+        wait_until(lambda: not hint_texts(), 20)
+        time.sleep(1)  # the display moves on once let go
 
 
 def type_text(text):

@@ -233,8 +233,8 @@ def thread_state(state, seconds=30, cls=CLASS, title=TITLE):
     """Waits until the thread of the ticker (or of the window of that class
     and title) is in the state ("movesize", "nomovesize", "capture",
     "nocapture", "active")."""
-    rc, _ = helper("thread", cls, title, state, seconds, timeout=seconds + 60)
-    assert rc == 0, "the thread of %s %s never reached %s" % (cls, title, state)
+    rc, out = helper("thread", cls, title, state, seconds, timeout=seconds + 60)
+    assert rc == 0, "the thread of %s %s never reached %s: %s" % (cls, title, state, out.strip())
 
 
 def children(cls=CLASS, title=TITLE):

@@ -299,7 +299,14 @@ int ThreadState(char** argv) {
     GUITHREADINFO info = {};
     info.cbSize = sizeof info;
     if (GetGUIThreadInfo(thread, &info) && in(info) != negated) return 0;
-    if (GetTickCount() - start >= limit) return 1;
+    if (GetTickCount() - start >= limit) {
+      // What the thread was left with, for the failure message.
+      wchar_t capture[128] = L"", active[128] = L"";
+      if (info.hwndCapture) GetClassNameW(info.hwndCapture, capture, 128);
+      if (info.hwndActive) GetClassNameW(info.hwndActive, active, 128);
+      std::printf("capture %ls, active %ls, flags %lx\n", capture, active, info.flags);
+      return 1;
+    }
     Sleep(20);
   }
 }

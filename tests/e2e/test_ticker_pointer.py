@@ -16,7 +16,7 @@ import tessivar_e2e as e2e
 from tessivar_e2e import run_cases
 from ticker_e2e import (SHOTS, Bitmap, Ticker, away, capture, day_number, helper, helper_ok,
                         hint_texts, pointer, rest_on_item, rest_on_strip, send, thread_state,
-                        wait_exit, window)
+                        wait_exit, wait_until, window)
 
 WM_MOUSEMOVE, WM_LBUTTONDOWN, WM_LBUTTONUP = 0x200, 0x201, 0x202
 WM_TASKTRAY = 0x400 + 200
@@ -37,16 +37,6 @@ def ini(place=None, **env):
 def item(title, summary="", hours_ago=1.0):
     return ["%.6f" % day_number(time.time() - hours_ago * 3600), "E2Eフィード", title,
             "http://example.invalid/" + str(abs(hash(title))), "", summary]
-
-
-def wait_for(condition, seconds):
-    deadline = time.time() + seconds
-    while time.time() < deadline:
-        value = condition()
-        if value:
-            return value
-        time.sleep(0.3)
-    return condition()
 
 
 def screen_shot(name):
@@ -80,7 +70,7 @@ def resting_on_the_strip_shows_the_hint_with_the_items_texts(server):
         assert lines[0].startswith("E2Eフィード ") and "月" in lines[0], lines
         assert lines[1:] == ["", "◇ ヒントの記事 ◇", "これが概要の文章です。"], lines
         away()
-        assert wait_for(lambda: not hint_texts(), 20), "the hint stayed after the pointer left"
+        assert wait_until(lambda: not hint_texts(), 20), "the hint stayed after the pointer left"
     finally:
         t.close()
 
@@ -99,7 +89,7 @@ def a_click_on_the_strip_opens_the_link_in_the_browser(server):
         assert window()[0] == 1
         x, y, _ = rest_on_item("クリックする記事")
         helper_ok("click", x, y, "left")
-        started = wait_for(lambda: e2e.standin_starts(t.install.prog), 20)
+        started = wait_until(lambda: e2e.standin_starts(t.install.prog), 20)
         assert started == [["browser.exe", link]], started
     finally:
         t.close()
@@ -117,13 +107,13 @@ def the_wheel_steps_and_the_middle_button_pauses(server):
         running = capture("running")
         assert running, "no capture of the ticker"
         x, y = rest_on_strip()
-        first = wait_for(hint_texts, 20)
+        first = wait_until(hint_texts, 20)
         assert first, "no hint came up"
         # Resting holds the display: the same item stays.
         time.sleep(2.5)
         assert hint_texts() == first, (first, hint_texts())
         pointer(x, y, "wheel:-1")
-        stepped = wait_for(lambda: hint_texts() != first and hint_texts(), 20)
+        stepped = wait_until(lambda: hint_texts() != first and hint_texts(), 20)
         assert stepped, "the wheel did not step: %s" % first
 
         pointer(x, y, "middle")
@@ -135,7 +125,7 @@ def the_wheel_steps_and_the_middle_button_pauses(server):
             return shot if shot and state_button(shot) != state_button(running) else None
 
         # The state button's glyph shows the pause.
-        paused = wait_for(paused_look, 20)
+        paused = wait_until(paused_look, 20)
         assert paused, "the state button never showed the pause"
         # Over more than three items' time (one second each) nothing moves on.
         watched = time.time() + 3.5
@@ -149,7 +139,7 @@ def the_wheel_steps_and_the_middle_button_pauses(server):
         rest_on_strip()
         pointer(x, y, "middle")
         away()
-        moved = wait_for(lambda: strip_pixels(capture("resumed") or still) != strip_pixels(still), 20)
+        moved = wait_until(lambda: strip_pixels(capture("resumed") or still) != strip_pixels(still), 20)
         assert moved, "the display did not resume"
     finally:
         t.close()
@@ -194,7 +184,7 @@ def the_edge_image_drags_and_the_grip_sizes_the_window(server):
             pointer(*end)
             pointer(*end, "up")
             thread_state("nomovesize")
-            moved = wait_for(lambda: window()[2:] == want, 20)
+            moved = wait_until(lambda: window()[2:] == want, 20)
             assert moved, (left, top, right, bottom, window()[2:], want)
     finally:
         t.close()
@@ -259,17 +249,17 @@ def the_tray_icon_toggles_the_window_and_comes_back_with_a_new_taskbar(server):
         t.write_tic([item("トレイの記事")])
         t.start()
         assert window()[0] == 1
-        assert wait_for(tray_icon_shows, 20), "no icon in the notification area"
+        assert wait_until(tray_icon_shows, 20), "no icon in the notification area"
         screen_shot("tray")
         for expected in (0, 1):
             helper("post", TRAY[0], TRAY[1], WM_TASKTRAY, 0, WM_LBUTTONDOWN)
             helper("post", TRAY[0], TRAY[1], WM_TASKTRAY, 0, WM_LBUTTONUP)
-            assert wait_for(lambda: window(1)[1] == expected, 20), "a left click left it at %d" % (1 - expected)
+            assert wait_until(lambda: window(1)[1] == expected, 20), "a left click left it at %d" % (1 - expected)
         # The taskbar lost the icon; a new taskbar gets it back.
         assert helper("untray", TRAY[0], TRAY[1])[0] == 0
-        assert wait_for(lambda: not tray_icon_shows(), 20), "the icon was not taken away"
+        assert wait_until(lambda: not tray_icon_shows(), 20), "the icon was not taken away"
         helper("post", TRAY[0], TRAY[1], "TaskbarCreated", 0, 0)
-        assert wait_for(tray_icon_shows, 20), "the icon did not come back"
+        assert wait_until(tray_icon_shows, 20), "the icon did not come back"
     finally:
         t.close()
 

@@ -300,11 +300,16 @@ int ThreadState(char** argv) {
     info.cbSize = sizeof info;
     if (GetGUIThreadInfo(thread, &info) && in(info) != negated) return 0;
     if (GetTickCount() - start >= limit) {
-      // What the thread was left with, for the failure message.
+      // What the thread was left with, for the failure message. The cursor
+      // is read back from X (no move for over 100 ms), so it tells where the
+      // pointer really is, even where a move of ours did not take.
       wchar_t capture[128] = L"", active[128] = L"";
       if (info.hwndCapture) GetClassNameW(info.hwndCapture, capture, 128);
       if (info.hwndActive) GetClassNameW(info.hwndActive, active, 128);
-      std::printf("capture %ls, active %ls, flags %lx\n", capture, active, info.flags);
+      POINT cursor = {};
+      GetCursorPos(&cursor);
+      std::printf("capture %ls, active %ls, flags %lx, cursor %ld,%ld\n", capture, active,
+                  info.flags, cursor.x, cursor.y);
       return 1;
     }
     Sleep(20);

@@ -16,6 +16,8 @@ import tessivar_e2e as e2e
 CLASS = "TKVBANDFORM"
 TITLE = "TessivarTicker"
 SHOTS = "/tmp/shots"
+# The screen's far corner, clear of every window the tests open.
+CORNER = (1279, 799)
 
 
 def day_number(t=None):
@@ -42,7 +44,7 @@ class Ticker:
     def start(self, args=()):
         # A pointer resting on the strip would hold its display: it goes to
         # the far corner first.
-        helper_ok("pointer", 1279, 799, "move")
+        away()
         p = e2e.wine_start(self.exe, list(args), self.install.env)
         self.procs.append(p)
         return p
@@ -259,14 +261,14 @@ def pointer(x, y, action="move"):
 
 
 def away():
-    """The pointer in the screen's far corner, clear of every window the tests open.
-    The X pointer is moved there too: Wine reads the cursor back from X, and its
-    own move to the corner does not always take under load, which would leave
-    the ticker seeing the pointer rest where it was."""
+    """The pointer in the screen's far corner. The X pointer is moved there
+    too: Wine reads the cursor back from X, and its own move to the corner does
+    not always take under load, which would leave the ticker seeing the pointer
+    rest where it was."""
     if shutil.which("xdotool"):
-        done = subprocess.run(["xdotool", "mousemove", "1279", "799"], timeout=30)
+        done = subprocess.run(["xdotool", "mousemove"] + [str(c) for c in CORNER], timeout=30)
         assert done.returncode == 0, "xdotool mousemove: exit code %d" % done.returncode
-    pointer(1279, 799)
+    pointer(*CORNER)
 
 
 def rest_on_strip():

@@ -213,14 +213,23 @@ TEST_F(TrayIconTest, WithTheCheckOnAClickWaitsForTheDoubleClickTime) {
   EXPECT_EQ(clicks, 1);
 }
 
-// Wine moves the X pointer behind SetCursorPos: the move counts once the
-// system reads the new place back.
+// Wine moves the X pointer behind SetCursorPos, and refuses to while another
+// client holds a pointer grab. A position unchanged for 100 ms is read back
+// from X, so the move counts once a read after that still finds it; a move
+// that did not take is made again.
 static bool PlaceCursor(int x, int y) {
   SetCursorPos(x, y);
+  DWORD moved = GetTickCount();
   return PumpUntil(
       [&] {
         POINT p;
-        return GetCursorPos(&p) && p.x == x && p.y == y;
+        const bool there = GetCursorPos(&p) && p.x == x && p.y == y;
+        if (GetTickCount() - moved < 200) return false;
+        if (!there) {
+          SetCursorPos(x, y);
+          moved = GetTickCount();
+        }
+        return there;
       },
       5000);
 }

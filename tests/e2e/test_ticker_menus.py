@@ -156,7 +156,7 @@ def options_set_translucency_and_the_start_up_entry(server):
                        (want or "").lower(), 10)
             got = user_registry_value(RUN_KEY, RUN_VALUE)
             assert (got is None) == (want is None) and (got or "").lower() == (want or "").lower(), \
-                (got, want)
+                (got, want, "confirmation boxes open: %d" % window(1, "TForm", "確認")[0])
     finally:
         # A value left behind would start a ticker with every new Wine session.
         helper("regdel", RUN_KEY, RUN_VALUE)

@@ -277,7 +277,9 @@ int Lists(char** argv) {
 // window is in the state: "movesize" or "nomovesize" (a system move or size
 // loop), "menu" or "nomenu" (menu mode), "capture" or "nocapture" (one of its
 // windows has the mouse), "active" (the window is its thread's active
-// window, so keys reach it); 1 when it is not reached in time.
+// window and it or a child of it has the focus: Wine sets the active window
+// before the focus, and a key sent between goes to the old focus); 1 when it
+// is not reached in time.
 int ThreadState(char** argv) {
   const std::string state = argv[4];
   const bool negated = state.compare(0, 2, "no") == 0;
@@ -289,7 +291,9 @@ int ThreadState(char** argv) {
   if (found.empty()) return 1;
   DWORD thread = GetWindowThreadProcessId(found[0], nullptr);
   auto in = [&](const GUITHREADINFO& i) {
-    if (active) return i.hwndActive == found[0];
+    if (active)
+      return i.hwndActive == found[0] && i.hwndFocus &&
+             (i.hwndFocus == found[0] || IsChild(found[0], i.hwndFocus));
     if (capture) return i.hwndCapture != nullptr;
     return (i.flags & flag) != 0;
   };
@@ -303,13 +307,14 @@ int ThreadState(char** argv) {
       // What the thread was left with, for the failure message. The cursor
       // is read back from X (no move for over 100 ms), so it tells where the
       // pointer really is, even where a move of ours did not take.
-      wchar_t capture[128] = L"", active[128] = L"";
+      wchar_t capture[128] = L"", active[128] = L"", focus[128] = L"";
       if (info.hwndCapture) GetClassNameW(info.hwndCapture, capture, 128);
       if (info.hwndActive) GetClassNameW(info.hwndActive, active, 128);
+      if (info.hwndFocus) GetClassNameW(info.hwndFocus, focus, 128);
       POINT cursor = {};
       GetCursorPos(&cursor);
-      std::printf("capture %ls, active %ls, flags %lx, cursor %ld,%ld\n", capture, active,
-                  info.flags, cursor.x, cursor.y);
+      std::printf("capture %ls, active %ls, focus %ls, flags %lx, cursor %ld,%ld\n", capture,
+                  active, focus, info.flags, cursor.x, cursor.y);
       return 1;
     }
     Sleep(20);

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "TickerUtils.h"
+#include "classlib/Application.h"
 #include "classlib/Guard.h"
 #include "shared/Tessivar_Seihin.h"
 
@@ -27,6 +28,10 @@ bool OwnWindowAt(POINT screen) {
 // covers the strip: a hover begun under it would hold the display without the
 // capture that notices the pointer leaving.
 bool PointerOnMenu() { return TPopupMenu::InMenuLoop(); }
+
+// A box of ours is open (a confirmation, a message): the strip beneath it is
+// disabled, and taking the focus for the wheel would take the box's keys.
+bool ModalBoxOpen() { return Application.ModalLevel() > 0; }
 
 // Brings w (when given) to the foreground and gives the focus to each window
 // in turn, joined for a moment to the input of the foreground window's thread.
@@ -116,7 +121,11 @@ void TKvBandForm::SetHover(bool on) {
     }
     if (PL_Message.HandleAllocated() && GetCapture() == PL_Message.HandleIfAllocated()) {
       ReleaseCapture();
-      if (TickerSettings.ScrollButton) GiveFocusBack();
+      // The box that opened meanwhile keeps the focus it was given.
+      if (ModalBoxOpen())
+        SavedFocus = SavedForeground = nullptr;
+      else if (TickerSettings.ScrollButton)
+        GiveFocusBack();
     }
   });
 }
@@ -128,8 +137,8 @@ void TKvBandForm::UpdateHover(TShiftState shift, bool startHint) {
     POINT screen;
     GetCursorPos(&screen);
     POINT p = PL_Message.ScreenToClient(screen);
-    const bool outside = PointerOnMenu() || Message.Hint().empty() || !OwnWindowAt(screen) ||
-                         p.x < 0 || p.y < 0 || p.x > PL_Message.Width() ||
+    const bool outside = PointerOnMenu() || ModalBoxOpen() || Message.Hint().empty() ||
+                         !OwnWindowAt(screen) || p.x < 0 || p.y < 0 || p.x > PL_Message.Width() ||
                          p.y > PL_Message.Height();
     if (outside) {
       SetHover(false);

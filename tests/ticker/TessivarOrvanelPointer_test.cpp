@@ -134,7 +134,6 @@ TEST_F(Pointer, AHintPictureWiderThanTheTextIsNotCut) {
   EXPECT_FALSE(f.HintWindow);
 }
 
-
 TKvBandForm* formWithMenu = nullptr;
 bool hoverUnderMenu = true;
 
@@ -157,6 +156,38 @@ TEST_F(Pointer, AnOpenMenuOverTheStripIsNoHover) {
   KillTimer(nullptr, timer);
   EXPECT_FALSE(hoverUnderMenu);
   EXPECT_TRUE(form->Timer_ListRead.Enabled());
+}
+
+// A box of the program's own is open: the next item, with the pointer resting
+// on the strip, must not take the box's focus for the wheel.
+TEST_F(Pointer, AModalBoxKeepsTheFocusWhileThePointerRestsOnTheStrip) {
+  TickerSettings.DescPopup = false;
+  OnStrip();
+  TForm box;
+  box.SetCaption("確認");
+  box.SetBounds(form->Left(), form->Top() + form->Height() + 60, 200, 100);
+  HWND boxWindow = nullptr, active = nullptr, focus = nullptr;
+  bool hovered = true;
+  int ticks = 0;
+  TTimer step;
+  step.SetInterval(50);
+  step.OnTimer = [&](TObject*) {
+    if (!box.HandleAllocated()) return;
+    boxWindow = box.Handle();
+    // Bounded: a box that never becomes active ends the case too.
+    if (GetActiveWindow() != boxWindow && ++ticks < 200) return;
+    step.SetEnabled(false);
+    form->ShowNextNow();
+    hovered = form->Hovering;
+    active = GetActiveWindow();
+    focus = GetFocus();
+    box.SetModalResult(mrOk);
+  };
+  box.ShowModal();
+  ASSERT_LT(ticks, 200) << "the box never became active";
+  EXPECT_FALSE(hovered);
+  EXPECT_EQ(active, boxWindow);
+  EXPECT_TRUE(focus == boxWindow || IsChild(boxWindow, focus));
 }
 
 using Layout = TickerWindowTest;

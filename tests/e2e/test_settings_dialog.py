@@ -31,9 +31,15 @@ class Dialog:
         """The selected tab and the (class, text) of every visible child window."""
         out = os.path.join(self.tmp, "d.txt")
         rc, log = helper("dialog", "TForm", TITLE, tab, out)
-        assert rc == 0, log
+        assert rc == 0, (rc, log, self.ended())
         lines = open(out, "rb").read().decode("cp932").splitlines()
         return int(lines[0].split()[1]), [tuple(l.split("\t", 1)) for l in lines[1:]]
+
+    def ended(self):
+        """How the run has ended, or None while it runs."""
+        if self.proc.poll() is None:
+            return None
+        return self.proc.returncode, self.proc.stdout.read().decode("utf-8", "replace")
 
     def has(self, child, seconds=60):
         """Waits until the (class, text) child is on show; True once it is."""

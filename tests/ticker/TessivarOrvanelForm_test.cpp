@@ -163,14 +163,22 @@ class NamedBrowserTest : public OpenLinkTest {
     return starts;
   }
   // Stand-ins this process started that still run; each logs before it ends.
+  // Wine reuses process IDs, so a long-lived process (the desktop, a
+  // service) may name a dead parent whose ID this process now holds: count
+  // only children running this program.
   static int RunningChildren() {
+    wchar_t self[MAX_PATH];
+    DWORD n = GetModuleFileNameW(nullptr, self, MAX_PATH);
+    const wchar_t* name = self;
+    for (DWORD i = 0; i < n; ++i)
+      if (self[i] == L'\\' || self[i] == L'/') name = self + i + 1;
     KernelHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
     PROCESSENTRY32W entry = {};
     entry.dwSize = sizeof entry;
     int count = 0;
     for (BOOL more = Process32FirstW(snapshot.get(), &entry); more;
          more = Process32NextW(snapshot.get(), &entry))
-      count += entry.th32ParentProcessID == GetCurrentProcessId();
+      count += entry.th32ParentProcessID == GetCurrentProcessId() && _wcsicmp(entry.szExeFile, name) == 0;
     return count;
   }
   std::vector<std::vector<std::wstring>> WaitForStarts(size_t count) const {

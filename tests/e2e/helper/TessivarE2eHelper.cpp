@@ -367,7 +367,10 @@ ChildTexts ReadChildren(HWND window) {
 // tab>" and a line "class TAB text" for every visible child window.
 int Dialog(char** argv) {
   std::vector<HWND> found = FindWindowsW(WideArg(2), WideArg(3));
-  if (found.empty()) return 1;
+  if (found.empty()) {
+    std::fprintf(stderr, "no window of class %s\n", argv[2]);
+    return 1;
+  }
   ChildTexts children = ReadChildren(found[0]);
   int tab = std::atoi(argv[4]);
   if (tab >= 0 && children.tabs) {

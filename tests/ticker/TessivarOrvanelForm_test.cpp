@@ -167,18 +167,14 @@ class NamedBrowserTest : public OpenLinkTest {
   // service) may name a dead parent whose ID this process now holds: count
   // only children running this program.
   static int RunningChildren() {
-    wchar_t self[MAX_PATH];
-    DWORD n = GetModuleFileNameW(nullptr, self, MAX_PATH);
-    const wchar_t* name = self;
-    for (DWORD i = 0; i < n; ++i)
-      if (self[i] == L'\\' || self[i] == L'/') name = self + i + 1;
+    const std::wstring name = SjisToWide(ExtractFileName(GetModulePath()));
     KernelHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
     PROCESSENTRY32W entry = {};
     entry.dwSize = sizeof entry;
     int count = 0;
     for (BOOL more = Process32FirstW(snapshot.get(), &entry); more;
          more = Process32NextW(snapshot.get(), &entry))
-      count += entry.th32ParentProcessID == GetCurrentProcessId() && _wcsicmp(entry.szExeFile, name) == 0;
+      count += entry.th32ParentProcessID == GetCurrentProcessId() && _wcsicmp(entry.szExeFile, name.c_str()) == 0;
     return count;
   }
   std::vector<std::vector<std::wstring>> WaitForStarts(size_t count) const {

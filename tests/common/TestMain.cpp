@@ -1,5 +1,8 @@
 // The main of every test program: gtest's, plus the guard watch.
 #include <gtest/gtest.h>
+#include <windows.h>
+
+#include <cstdio>
 
 #include "classlib/Application.h"
 #include "common/GuardWatch.h"
@@ -21,6 +24,18 @@ class GuardListener : public testing::EmptyTestEventListener {
   }
 };
 
+// A crash would wait for a debugger, and the run would say nothing of where
+// it stopped: the report names the case that was running, and the program
+// ends with the exception's code.
+LONG WINAPI ReportCrash(EXCEPTION_POINTERS* e) {
+  const testing::TestInfo* t = testing::UnitTest::GetInstance()->current_test_info();
+  fprintf(stderr, "crash: exception %08lx at %p in %s%s%s\n",
+          (unsigned long)e->ExceptionRecord->ExceptionCode, e->ExceptionRecord->ExceptionAddress,
+          t ? t->test_suite_name() : "no running case", t ? "." : "", t ? t->name() : "");
+  fflush(stderr);
+  return EXCEPTION_EXECUTE_HANDLER;
+}
+
 }  // namespace
 
 void ExpectFailedStep(const std::string& step, const std::function<void()>& body) {
@@ -33,10 +48,14 @@ void ExpectFailedStep(const std::string& step, const std::function<void()>& body
 }
 
 int main(int argc, char** argv) {
+  setvbuf(stdout, nullptr, _IONBF, 0);
+  SetUnhandledExceptionFilter(ReportCrash);
   testing::InitGoogleTest(&argc, argv);
   testing::TestEventListeners& listeners = testing::UnitTest::GetInstance()->listeners();
   testing::TestEventListener* printer = listeners.Release(listeners.default_result_printer());
   listeners.Append(new GuardListener);
   if (printer) listeners.Append(printer);
-  return RUN_ALL_TESTS();
+  int rc = RUN_ALL_TESTS();
+  printf("every case has ended (%d)\n", rc);
+  return rc;
 }

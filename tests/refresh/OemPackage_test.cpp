@@ -15,8 +15,11 @@
 
 namespace {
 
+// Taken before a case moves the program folder.
+const std::string kTestFolder = GetProgramFolder();
+
 std::string TestPackage(const std::string& name) {
-  return GetProgramFolder() + "oempkg\\" + name + ".hddef";
+  return kTestFolder + "oempkg\\" + name + ".hddef";
 }
 
 std::string PackageSource(const std::string& name) {
@@ -27,6 +30,10 @@ class OemPackageTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(PathExists(TestPackage("TessivarOrvanel"))) << "test packages not built";
+    // What lands beside the program must not reach the test programs that run
+    // beside this one from the same folder.
+    ForceFolder(scratch.File("Program"));
+    SetModulePathForTest(scratch.File("Program\\OemPackage_test.exe"));
     TickerSettings = TTickerSettings();
     TickerSettings.InternetPreConfig = 0;
     ForceFolder(scratch.File("Data"));
@@ -35,10 +42,7 @@ class OemPackageTest : public ::testing::Test {
     SetSaveRetryPauseForTest(10);
     SetDownloadRetryPauseForTest(10);
   }
-  void TearDown() override {
-    for (const char* name : {SearchEngineFileName, OemPackageFileName})
-      DeleteFileSJ(GetProgramFolder() + name);
-  }
+  void TearDown() override { SetModulePathForTest(""); }
 
   std::string ProgramFile(const char* name) const { return GetProgramFolder() + name; }
 

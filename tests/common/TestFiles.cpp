@@ -8,6 +8,7 @@
 
 #include "classlib/Handles.h"
 #include "classlib/Text.h"
+#include "shared/S_FileUtils.h"
 
 namespace {
 
@@ -59,6 +60,13 @@ ScratchFolder::ScratchFolder(const std::string& name)
 }
 
 ScratchFolder::~ScratchFolder() { RemoveTree(path_); }
+
+ProgramFolderMove::ProgramFolderMove(const std::string& folder) {
+  ForceFolder(folder);
+  SetModulePathForTest(folder + ExtractFileName(GetModulePath()));
+}
+
+ProgramFolderMove::~ProgramFolderMove() { SetModulePathForTest(""); }
 
 std::string ReadWholeFile(const std::string& path) {
   KernelHandle file(CreateFileW(SjisToWide(path).c_str(), GENERIC_READ,

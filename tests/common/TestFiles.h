@@ -10,6 +10,17 @@ std::string TempFolderPath();
 // backslash is allowed. Goes no deeper than the tests' own trees.
 void RemoveTree(const std::string& folder);
 
+// While it lives, the program folder helpers see the running program in
+// folder (with a trailing backslash, created here), so that what a case puts
+// beside the program reaches no other test program of the shared folder.
+class ProgramFolderMove {
+ public:
+  explicit ProgramFolderMove(const std::string& folder);
+  ~ProgramFolderMove();
+  ProgramFolderMove(const ProgramFolderMove&) = delete;
+  ProgramFolderMove& operator=(const ProgramFolderMove&) = delete;
+};
+
 // A private folder under the temporary folder (name + "_" + process id),
 // emptied at the start and removed with everything in it at the end.
 class ScratchFolder {

@@ -30,10 +30,6 @@ class OemPackageTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(PathExists(TestPackage("TessivarOrvanel"))) << "test packages not built";
-    // What lands beside the program must not reach the test programs that run
-    // beside this one from the same folder.
-    ForceFolder(scratch.File("Program"));
-    SetModulePathForTest(scratch.File("Program\\OemPackage_test.exe"));
     TickerSettings = TTickerSettings();
     TickerSettings.InternetPreConfig = 0;
     ForceFolder(scratch.File("Data"));
@@ -42,11 +38,11 @@ class OemPackageTest : public ::testing::Test {
     SetSaveRetryPauseForTest(10);
     SetDownloadRetryPauseForTest(10);
   }
-  void TearDown() override { SetModulePathForTest(""); }
-
   std::string ProgramFile(const char* name) const { return GetProgramFolder() + name; }
 
   ScratchFolder scratch{"TessivarOemPackage"};
+  // Downloads land beside the program.
+  ProgramFolderMove program{scratch.File("Program\\")};
 };
 
 TEST_F(OemPackageTest, SettingsLogoAndEngineListComeFromARealPackage) {

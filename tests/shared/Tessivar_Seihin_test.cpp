@@ -9,7 +9,6 @@
 #include "classlib/Streams.h"
 #include "classlib/Text.h"
 #include "common/TestFiles.h"
-#include "shared/S_FileUtils.h"
 
 namespace {
 
@@ -441,12 +440,8 @@ TEST_F(SettingsTest, LongProxyValuesAreCutNotGarbled) {
 }
 
 TEST(EditionDefaults, MissingBandServerChangesThreeDefaults) {
-  // A folder of its own: the test programs beside this one would see the server.
   ScratchFolder program("TessivarEditionDefaults");
-  SetModulePathForTest(program.File("Tessivar_Seihin_test.exe"));
-  struct Back {
-    ~Back() { SetModulePathForTest(""); }
-  } back;
+  ProgramFolderMove move(program.Path());
   std::string dll = GetProgramFolder() + "TessivarOrvanel32.dll";
   ASSERT_EQ(dll, program.File("TessivarOrvanel32.dll"));
   ASSERT_FALSE(FilePresent(dll));

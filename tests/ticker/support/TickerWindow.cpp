@@ -14,8 +14,8 @@ void TickerWindowTest::SetUp() {
   base_ = TempFolderPath() + "TessivarWindow_" + std::to_string(GetCurrentProcessId()) + "_" +
           std::to_string(++counter) + "\\";
   RemoveTree(base_);
+  program_ = std::make_unique<ProgramFolderMove>(base_ + "Program\\");
   ForceFolder(base_ + "Program\\OEM");
-  SetModulePathForTest(base_ + "Program\\" + ExtractFileName(GetModulePath()));
   OemDataFolder = GetProgramFolder() + "OEM\\";
   TickerSettings = TTickerSettings();
   ForceFolder(base_ + "AppData");
@@ -30,7 +30,7 @@ void TickerWindowTest::TearDown() {
   if (form) form->FormDestroy(form.get());
   form.reset();
   SetDataFolderBasesForTest("", "");
-  SetModulePathForTest("");
+  program_.reset();
   OemDataFolder = GetProgramFolder() + "OEM\\";
   TickerSettings = TTickerSettings();
   // A program the case started may hold its image for a moment after it ended.

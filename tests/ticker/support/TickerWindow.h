@@ -11,6 +11,7 @@
 
 #include "TessivarOrvanelForm.h"
 #include "common/GuardWatch.h"
+#include "common/TestFiles.h"
 
 class TickerWindowTest : public ::testing::Test {
  protected:
@@ -30,5 +31,6 @@ class TickerWindowTest : public ::testing::Test {
   std::unique_ptr<TKvBandForm> form;
   int refreshes = 0;
   std::string base_;
+  std::unique_ptr<ProgramFolderMove> program_;
   int tickerAge_ = 0;
 };

@@ -3,11 +3,18 @@
 #include <windows.h>
 #include <shlobj.h>
 
+#include <map>
+
 #include "S_string.h"
 #include "classlib/Handles.h"
 #include "classlib/Text.h"
 
 namespace {
+
+std::map<int, std::string>& FoldersForTest() {
+  static std::map<int, std::string> folders;
+  return folders;
+}
 
 struct ItemIdList {
   LPITEMIDLIST pidl = nullptr;
@@ -38,10 +45,19 @@ std::string FromShFolder(int csidl) {
 }  // namespace
 
 std::string GetSpecialFolder(int csidl) {
+  auto moved = FoldersForTest().find(csidl);
+  if (moved != FoldersForTest().end()) return moved->second;
   std::string path = FromShell(csidl);
   if (path.empty()) path = FromShFolder(csidl);
   if (path.empty() && csidl == CSIDL_PROGRAM_FILES) path = GetProgramFilesDirFromRegistry();
   return DelBackslash(path);
+}
+
+void SetSpecialFolderForTest(int csidl, const std::string& path) {
+  if (path.empty())
+    FoldersForTest().erase(csidl);
+  else
+    FoldersForTest()[csidl] = DelBackslash(path);
 }
 
 std::string GetProgramFilesDirFromRegistry() {

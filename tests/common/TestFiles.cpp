@@ -3,12 +3,14 @@
 #include <cstdlib>
 
 #include <windows.h>
+#include <shlobj.h>
 
 #include <gtest/gtest.h>
 
 #include "classlib/Handles.h"
 #include "classlib/Text.h"
 #include "shared/S_FileUtils.h"
+#include "shared/S_ShellFolder.h"
 
 namespace {
 
@@ -67,6 +69,32 @@ ProgramFolderMove::ProgramFolderMove(const std::string& folder) {
 }
 
 ProgramFolderMove::~ProgramFolderMove() { SetModulePathForTest(""); }
+
+namespace {
+
+const struct {
+  int Csidl;
+  const char* Folder;
+} kUserFolders[] = {
+    {CSIDL_APPDATA, "Profile\\AppData\\Roaming"},
+    {CSIDL_PROFILE, "Profile"},
+    {CSIDL_COMMON_APPDATA, "ProgramData"},
+};
+
+}  // namespace
+
+PrivateUserFolders::PrivateUserFolders() {
+  // LocalLow too: the settings folder lives there when it exists.
+  ForceFolder(root_.File("Profile\\AppData\\LocalLow"));
+  for (const auto& f : kUserFolders) {
+    ForceFolder(root_.File(f.Folder));
+    SetSpecialFolderForTest(f.Csidl, root_.File(f.Folder));
+  }
+}
+
+PrivateUserFolders::~PrivateUserFolders() {
+  for (const auto& f : kUserFolders) SetSpecialFolderForTest(f.Csidl, "");
+}
 
 std::string ReadWholeFile(const std::string& path) {
   KernelHandle file(CreateFileW(SjisToWide(path).c_str(), GENERIC_READ,

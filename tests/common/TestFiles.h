@@ -38,6 +38,20 @@ class ScratchFolder {
   std::string path_;
 };
 
+// While it lives, the shell's application data, common application data and
+// profile folders are private folders of this program, so code that settles
+// its data and settings folders anew never reaches the prefix's.
+class PrivateUserFolders {
+ public:
+  PrivateUserFolders();
+  ~PrivateUserFolders();
+  PrivateUserFolders(const PrivateUserFolders&) = delete;
+  PrivateUserFolders& operator=(const PrivateUserFolders&) = delete;
+
+ private:
+  ScratchFolder root_{"TessivarUser"};
+};
+
 // The file's bytes; empty when it cannot be read.
 std::string ReadWholeFile(const std::string& path);
 // Replaces the file with the bytes; a failure fails the running test too.

@@ -6,6 +6,7 @@
 
 #include "classlib/Application.h"
 #include "common/GuardWatch.h"
+#include "common/TestFiles.h"
 
 namespace {
 
@@ -55,7 +56,11 @@ int main(int argc, char** argv) {
   testing::TestEventListener* printer = listeners.Release(listeners.default_result_printer());
   listeners.Append(new GuardListener);
   if (printer) listeners.Append(printer);
-  int rc = RUN_ALL_TESTS();
+  int rc = 0;
+  {
+    PrivateUserFolders folders;
+    rc = RUN_ALL_TESTS();
+  }
   printf("every case has ended (%d)\n", rc);
   return rc;
 }

@@ -265,7 +265,11 @@ TEST_F(FileUtilsTest, ReplaceOnRebootIsRecordedOrFailsCleanly) {
 
 TEST(ShellFolder, KnownFoldersHaveNoTrailingBackslash) {
   for (int csidl : {CSIDL_APPDATA, CSIDL_COMMON_APPDATA, CSIDL_PROGRAM_FILES, CSIDL_PROFILE}) {
+    // The shell's own answer, not this test program's private folder.
+    const std::string mine = GetSpecialFolder(csidl);
+    SetSpecialFolderForTest(csidl, "");
     std::string path = GetSpecialFolder(csidl);
+    SetSpecialFolderForTest(csidl, mine);
     ASSERT_FALSE(path.empty()) << csidl;
     EXPECT_NE(path.back(), '\\') << path;
     EXPECT_TRUE(DirectoryExists(path)) << path;

@@ -134,6 +134,15 @@ TEST_F(SettingsTest, WithLocalLowTheSettingsMoveThere) {
   EXPECT_TRUE(FolderExists(IniFolder));
 }
 
+// What a run of the ticker left in the prefix cannot reach a test program.
+TEST_F(SettingsTest, SettledFoldersAreThisTestProgramsOwn) {
+  InitDataFolders();
+  const std::string temp = TempFolderPath();
+  EXPECT_EQ(DataFolder.compare(0, temp.size(), temp), 0) << DataFolder;
+  EXPECT_EQ(IniFolder.compare(0, temp.size(), temp), 0) << IniFolder;
+  EXPECT_NE(IniFolder, DataFolder);  // a profile with LocalLow, as in the prefix
+}
+
 TEST_F(SettingsTest, ProgramAndOemFoldersFollowTheRunningProgram) {
   std::string program = GetProgramFolder();
   ASSERT_FALSE(program.empty());

@@ -71,9 +71,9 @@ std::vector<std::string> MergeFeedListChanges(const std::vector<std::string>& re
 
 bool SaveFeedListChanges(const std::string& path, const std::vector<std::string>& readAtStart,
                          const std::vector<std::string>& afterRun) {
-  // Read again just before the save, so the window in which a save by the
-  // dialog can be lost is as short as a write.
-  std::vector<std::string> onDisk;
-  if (!ReadDataLines(path, onDisk)) return false;
-  return SaveDataLines(path, MergeFeedListChanges(readAtStart, afterRun, onDisk));
+  // Merged into the list as it stands just before each write, so the window in
+  // which a save by the dialog can be lost is as short as a write.
+  return RewriteFeedList(path, [&](const std::vector<std::string>& onDisk) {
+    return MergeFeedListChanges(readAtStart, afterRun, onDisk);
+  });
 }

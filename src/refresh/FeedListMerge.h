@@ -14,7 +14,7 @@ std::vector<std::string> MergeFeedListChanges(const std::vector<std::string>& re
                                               const std::vector<std::string>& afterRun,
                                               const std::vector<std::string>& onDisk);
 
-// Writes the run's changes over the feed list at path; nothing when the file
-// is gone or cannot be read any more.
+// Writes the run's changes over the feed list at path, merged anew at every
+// try; nothing when the file is gone or cannot be read any more.
 bool SaveFeedListChanges(const std::string& path, const std::vector<std::string>& readAtStart,
                          const std::vector<std::string>& afterRun);

@@ -15,10 +15,6 @@
 
 namespace {
 
-// Proxy credentials last handed over in this process.
-std::string LastProxyUser;
-std::string LastProxyPassword;
-
 constexpr int MaxRedirects = 5;
 constexpr int StatusProxyAuthRequired = 407;
 
@@ -37,7 +33,6 @@ struct ProxyConfig {
   int Port = 0;
   std::string User;
   std::string Password;
-  bool CredentialsInUrl = false;
 };
 
 // One download: what the caller asks, and what the worker found.
@@ -46,13 +41,10 @@ struct FetchJob : FetchWork {
   bool NoRedirect = false;
   std::string IfModifiedSince;
   ProxyConfig Proxy;
-  // The first request carries the proxy credentials in its URL.
-  bool CredentialsInUrlPending = false;
   FetchLimits Limits;
   DWORD StartTick = 0;
 
   FetchResult Result;
-  bool CredentialsHanded = false;
 
   void Run(HINTERNET session) override;
 };
@@ -93,7 +85,6 @@ ProxyConfig CurrentProxyConfig() {
   p.Port = TickerSettings.ProxyPort;
   p.User = TickerSettings.ProxyUser;
   p.Password = TickerSettings.ProxyPassword;
-  p.CredentialsInUrl = TickerSettings.ProxyCredentialsInUrl != 0;
   if (p.Mode == TConnectionMode::Proxy && p.Host.empty()) p.Mode = TConnectionMode::SystemSettings;
   return p;
 }
@@ -117,13 +108,6 @@ bool QueryHeaderText(HINTERNET request, DWORD what, std::string& out) {
     buffer.assign(bytes / sizeof(wchar_t) + 2, L'\0');
   }
   return false;
-}
-
-std::string InsertUrlCredentials(const std::string& url, const ProxyConfig& proxy) {
-  size_t p = url.find("://");
-  if (p == std::string::npos) return url;
-  return url.substr(0, p + 3) + PercentEncode(proxy.User) + ":" + PercentEncode(proxy.Password) +
-         "@" + url.substr(p + 3);
 }
 
 bool SetOptionText(HINTERNET h, DWORD option, const std::string& text) {
@@ -263,7 +247,6 @@ OpenedRequest SendRequest(FetchJob& job, HINTERNET internet, const std::string& 
   if (handProxy) {
     SetOptionText(request, INTERNET_OPTION_PROXY_USERNAME, job.Proxy.User);
     SetOptionText(request, INTERNET_OPTION_PROXY_PASSWORD, job.Proxy.Password);
-    job.CredentialsHanded = true;
   }
   std::wstring wideHeaders = SjisToWide(headers);
   if (!HttpSendRequestW(request, wideHeaders.empty() ? nullptr : wideHeaders.c_str(),
@@ -296,24 +279,19 @@ OpenedRequest OpenRequest(FetchJob& job, HINTERNET internet, const std::string& 
                          ProxyCarriesHost(HostOfUrl(url));
   // An https: address behind the proxy: a header of ours would travel inside
   // the tunnel to the feed's server, so the credentials go to WinInet for the
-  // proxy's challenge to its CONNECT. Not even in URL mode are they the
-  // connection's: WinInet would answer the feed server's 401 with those.
-  if (handCredentials && StartsWithNoCase(url, "https://")) {
-    job.CredentialsInUrlPending = false;
+  // proxy's challenge to its CONNECT.
+  if (handCredentials && StartsWithNoCase(url, "https://"))
     return SendRequest(job, internet, url, flags, ConditionalHeaders(job), true);
-  }
   std::string headers = ConditionalHeaders(job);
-  std::string requestUrl = url;
   if (handCredentials) {
-    if (job.CredentialsInUrlPending) requestUrl = InsertUrlCredentials(url, proxy);
-    job.CredentialsInUrlPending = false;
     // A plain request goes to the proxy itself, which reads the header and
-    // drops it. Wine keeps no proxy credentials between sessions and hands URL
-    // credentials only to the origin server, so the header goes every time.
+    // drops it. Wine keeps no proxy credentials between sessions, so the
+    // header goes every time. Never in the address, in any mode: WinInet
+    // takes an address's credentials as the server's and answers its 401
+    // with them.
     headers += "Proxy-Authorization: Basic " + Base64(proxy.User + ":" + proxy.Password) + "\r\n";
-    job.CredentialsHanded = true;
   }
-  OpenedRequest opened = SendRequest(job, internet, requestUrl, flags, headers, false);
+  OpenedRequest opened = SendRequest(job, internet, url, flags, headers, false);
   HINTERNET request = opened.Request.get();
   if (request && handCredentials && GetStatusCode(request) == StatusProxyAuthRequired) {
     // A proxy asking for another scheme than Basic: let WinInet answer it.
@@ -385,21 +363,6 @@ FetchSessionKey SessionKeyOf(const ProxyConfig& proxy, const std::string& agent)
 }
 
 }  // namespace
-
-std::string PercentEncode(const std::string& s) {
-  static const char hex[] = "0123456789ABCDEF";
-  std::string out;
-  for (unsigned char c : s) {
-    if (isalnum(c) || c == '-' || c == '.' || c == '_' || c == '~') {
-      out += static_cast<char>(c);
-    } else {
-      out += '%';
-      out += hex[c >> 4];
-      out += hex[c & 15];
-    }
-  }
-  return out;
-}
 
 namespace {
 
@@ -539,18 +502,11 @@ FetchResult FetchOnWorker(const std::string& url, bool noRedirect,
   job->NoRedirect = noRedirect;
   job->IfModifiedSince = ifModifiedSince;
   job->Proxy = CurrentProxyConfig();
-  job->CredentialsInUrlPending = job->Proxy.Mode == TConnectionMode::Proxy &&
-                                 job->Proxy.CredentialsInUrl && !job->Proxy.User.empty() &&
-                                 job->Proxy.User != LastProxyUser;
   job->Limits = g_limits;
   job->Session = SessionKeyOf(job->Proxy, AgentName());
   job->StartTick = GetTickCount();
   if (!RunOnFetchWorker(job, job->StartTick + job->Limits.TotalMs))
     return Failure(FetchStatus::TimedOut);
-  if (job->CredentialsHanded) {
-    LastProxyUser = job->Proxy.User;
-    LastProxyPassword = job->Proxy.Password;
-  }
   return std::move(job->Result);
 }
 
@@ -561,9 +517,4 @@ FetchResult FetchUrl(const std::string& url, bool noRedirect, const std::string&
   if (!Guard("fetch", [&] { result = FetchOnWorker(url, noRedirect, ifModifiedSince); }))
     return FetchResult();
   return result;
-}
-
-void ForgetProxyCredentialsForTest() {
-  LastProxyUser.clear();
-  LastProxyPassword.clear();
 }

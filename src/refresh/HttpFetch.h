@@ -53,8 +53,6 @@ std::string GetHeaderValue(const std::string& rawHeaders, const std::string& nam
 // Resolves a redirect's Location against the URL that sent it; empty when the
 // result would not be a web address (file:, UNC or drive paths, other schemes).
 std::string ResolveLocation(const std::string& baseUrl, const std::string& location);
-// Percent-encodes everything except unreserved characters (RFC 3986).
-std::string PercentEncode(const std::string& s);
 
 // Bounds of one download. A download that exceeds them fails.
 struct FetchLimits {
@@ -65,5 +63,3 @@ struct FetchLimits {
 };
 FetchLimits DefaultFetchLimits();
 void SetFetchLimitsForTest(const FetchLimits& limits);
-// As at the start of the process: the next request hands the proxy credentials over again.
-void ForgetProxyCredentialsForTest();

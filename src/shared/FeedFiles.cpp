@@ -19,6 +19,14 @@ namespace {
 
 constexpr int SaveTries = 3;
 unsigned g_savePauseMs = 1000;
+std::function<void()> g_pauseForTest;
+
+void PauseBetweenTries() {
+  if (g_pauseForTest)
+    g_pauseForTest();
+  else
+    Sleep(g_savePauseMs);
+}
 
 std::string JoinFields(const std::vector<std::string>& fields) {
   std::string out;
@@ -229,14 +237,33 @@ bool ReadDataLines(const std::string& path, std::vector<std::string>& lines) {
   return true;
 }
 
+namespace {
+
+// A backup or scanning program, or another program saving, may hold the list
+// for a moment: attempt is tried as a save is, while the list exists.
+bool TryOnFeedList(const std::string& path, const std::function<bool()>& attempt) {
+  for (int tried = 1; !attempt(); ++tried) {
+    if (tried >= SaveTries || !FileExists(path)) return false;
+    PauseBetweenTries();
+  }
+  return true;
+}
+
+std::string LinesText(const std::vector<std::string>& lines) {
+  std::string bytes;
+  for (const std::string& line : lines) {
+    bytes += line;
+    bytes += "\r\n";
+  }
+  return bytes;
+}
+
+}  // namespace
+
 bool ReadFeedList(const std::string& path, std::vector<TFeedListEntry>& entries) {
   entries.clear();
   std::vector<std::string> lines;
-  // A backup or scanning program may hold the list for a moment.
-  for (int attempt = 1; !ReadDataLines(path, lines); ++attempt) {
-    if (attempt >= SaveTries || !FileExists(path)) return false;
-    Sleep(g_savePauseMs);
-  }
+  if (!TryOnFeedList(path, [&] { return ReadDataLines(path, lines); })) return false;
   for (const std::string& line : lines) entries.push_back(ParseFeedListLine(line));
   return true;
 }
@@ -262,7 +289,7 @@ bool SaveDataFile(const std::string& path, const std::string& bytes) {
   if (target.empty()) return false;
   for (int attempt = 1; attempt <= SaveTries; ++attempt) {
     if (SaveOnce(target, bytes)) return true;
-    Sleep(g_savePauseMs);
+    PauseBetweenTries();
   }
   return false;
 }
@@ -273,12 +300,7 @@ bool SaveDataFileOnce(const std::string& path, const std::string& bytes) {
 }
 
 bool SaveDataLines(const std::string& path, const std::vector<std::string>& lines) {
-  std::string bytes;
-  for (const std::string& line : lines) {
-    bytes += line;
-    bytes += "\r\n";
-  }
-  return SaveDataFile(path, bytes);
+  return SaveDataFile(path, LinesText(lines));
 }
 
 bool SaveFeedList(const std::string& path, const std::vector<TFeedListEntry>& entries) {
@@ -288,4 +310,14 @@ bool SaveFeedList(const std::string& path, const std::vector<TFeedListEntry>& en
   return SaveDataLines(path, lines);
 }
 
+bool RewriteFeedList(
+    const std::string& path,
+    const std::function<std::vector<std::string>(const std::vector<std::string>&)>& rewrite) {
+  return TryOnFeedList(path, [&] {
+    std::vector<std::string> lines;
+    return ReadDataLines(path, lines) && SaveDataFileOnce(path, LinesText(rewrite(lines)));
+  });
+}
+
 void SetSaveRetryPauseForTest(unsigned milliseconds) { g_savePauseMs = milliseconds; }
+void SetBetweenSaveTriesForTest(std::function<void()> pause) { g_pauseForTest = std::move(pause); }

@@ -117,6 +117,15 @@ bool SaveDataLines(const std::string& path, const std::vector<std::string>& line
 // folder that refuses them must not cost seconds.
 bool SaveDataFileOnce(const std::string& path, const std::string& bytes);
 bool SaveFeedList(const std::string& path, const std::vector<TFeedListEntry>& entries);
+// Replaces the feed list's lines with what rewrite makes of them. Every try
+// reads the list again, so a try after a failed one never writes over what
+// another program saved meanwhile. False when the list is gone, or stays
+// unreadable or irreplaceable through all tries.
+bool RewriteFeedList(
+    const std::string& path,
+    const std::function<std::vector<std::string>(const std::vector<std::string>&)>& rewrite);
 
-// Tests shorten the pause between save tries.
+// Tests shorten the pause between save tries, or run pause in its place (an
+// empty one gives the pause back).
 void SetSaveRetryPauseForTest(unsigned milliseconds);
+void SetBetweenSaveTriesForTest(std::function<void()> pause);

@@ -10,6 +10,7 @@
 #include <windows.h>
 
 #include "classlib/Handles.h"
+#include "classlib/Text.h"
 #include "refresh/FeedListMerge.h"
 #include "shared/FeedFiles.h"
 #include "shared/S_Xml.h"
@@ -213,6 +214,34 @@ TEST(FeedListMerge, AnAddressListedTwiceTakesTheChangeOfItsOwnLine) {
   const std::vector<std::string> disk = {"*\tY1\thttp://h.test/x\t", "\tY2\thttp://h.test/x\t"};
   EXPECT_EQ((std::vector<std::string>{disk[0], "\tY2\thttp://h.test/x\t\t\t\tlm\t"}),
             MergeFeedListChanges(start, after, disk));
+}
+
+TEST(FeedListMerge, ASaveTriedAgainMergesIntoTheListAsItStandsThen) {
+  ScratchFolder folder("FeedListMerge");
+  const std::string path = folder.File(FeedListFileName);
+  const std::vector<std::string> start = {"*\tA\thttp://h.test/a\t", "*\tB\thttp://h.test/b\t"};
+  const std::vector<std::string> after = {"*\tA\thttp://h.test/a\t\t\t\tlm", start[1]};
+  ASSERT_TRUE(SaveDataLines(path, start));
+  // Open for reading but not to be replaced, as while another program saves.
+  KernelHandle held(CreateFileW(SjisToWide(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  ASSERT_NE(INVALID_HANDLE_VALUE, held.get());
+  int pauses = 0;
+  SetBetweenSaveTriesForTest([&] {
+    if (pauses++) return;
+    held.reset();
+    // The dialog's save: B deleted, C added.
+    EXPECT_TRUE(SaveDataLines(path, {start[0], "*\tC\thttp://h.test/c\t"}));
+  });
+  const bool saved = SaveFeedListChanges(path, start, after);
+  SetBetweenSaveTriesForTest(nullptr);
+  EXPECT_TRUE(saved);
+  EXPECT_EQ(1, pauses);
+  std::vector<TFeedListEntry> list;
+  ASSERT_TRUE(ReadFeedList(path, list));
+  ASSERT_EQ(2u, list.size());
+  EXPECT_EQ("lm", list[0].LastModified);
+  EXPECT_EQ("C", list[1].FeedName);
 }
 
 TEST_F(RefreshRun, UndatedItemsFollowTheDatedOnes) {

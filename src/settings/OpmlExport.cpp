@@ -15,12 +15,17 @@ std::string Attribute(const char* name, const std::string& value) {
   return std::string(name) + "=\"" + value + "\"";
 }
 
+// A lead byte left at the end of a field would take the closing quote with it
+// into one character.
+std::string FieldText(const std::string& value) {
+  return EscapeXmlQuot(DropLoneLeadByte(value), false);
+}
+
 std::string OutlineLine(const TFeedListEntry& feed) {
-  const std::string name = EscapeXmlQuot(feed.FeedName, false);
+  const std::string name = FieldText(feed.FeedName);
   return "<outline " + Attribute("text", name) + " " + Attribute("title", name) + " " +
          Attribute("description", name) + " " + Attribute("type", "rss") + " " +
-         Attribute("version", "RSS") + " " +
-         Attribute("xmlUrl", EscapeXmlQuot(feed.FeedUrl, false)) + " />";
+         Attribute("version", "RSS") + " " + Attribute("xmlUrl", FieldText(feed.FeedUrl)) + " />";
 }
 
 }  // namespace
@@ -47,7 +52,9 @@ std::string OpmlFileBytes(const std::vector<TFeedListEntry>& feeds) {
 }
 
 bool WriteOpmlFile(const std::string& path, const std::vector<TFeedListEntry>& feeds) {
-  return SaveDataFile(path, OpmlFileBytes(feeds));
+  // A failed conversion gives nothing, which is no OPML file.
+  const std::string bytes = OpmlFileBytes(feeds);
+  return !bytes.empty() && SaveDataFile(path, bytes);
 }
 
 std::string DefaultOpmlFileName() {

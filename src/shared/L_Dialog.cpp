@@ -20,13 +20,19 @@ std::string TrimLineBreaks(const std::string& text) {
 
 int Round(double x) { return (int)std::lround(x); }
 
+// Cancel becomes the default button as well: the default frame and the
+// pointer snapped to the default button must not point at Yes.
 void FocusCancelButton(TForm& form) {
   TButton* target = nullptr;
   for (int i = 0; i < form.ControlCount(); ++i) {
     auto* button = dynamic_cast<TButton*>(form.Controls(i));
     if (button && (button->ModalResult == mrCancel || button->ModalResult == mrNo)) target = button;
   }
-  if (target) form.SetActiveControl(target);
+  if (!target) return;
+  for (int i = 0; i < form.ControlCount(); ++i)
+    if (auto* button = dynamic_cast<TButton*>(form.Controls(i)))
+      button->SetDefault(button == target);
+  form.SetActiveControl(target);
 }
 
 // Restores the top-most windows however the showing ends.

@@ -210,6 +210,13 @@ std::string CutBytes(const std::string& s, int n) {
   return s.substr(0, i);
 }
 
+std::string DropLoneLeadByte(const std::string& s) {
+  size_t last = 0;
+  for (size_t i = 0; i < s.size(); i += CharLen(s, i)) last = i;
+  if (last + 1 == s.size() && IsLeadByte((unsigned char)s[last])) return s.substr(0, last);
+  return s;
+}
+
 int InStr(const std::string& s, const std::string& sub) {
   if (sub.empty()) return 0;
   size_t p = s.find(sub);

@@ -23,6 +23,8 @@ int CharCount(const std::string& s);
 std::string CopyChars(const std::string& s, int from, int count);
 std::string CopyCharsToEnd(const std::string& s, int n);
 std::string CutBytes(const std::string& s, int n);
+// s up to its last whole character: a lead byte that ends it goes.
+std::string DropLoneLeadByte(const std::string& s);
 
 int InStr(const std::string& s, const std::string& sub);
 int AnsiInStr(const std::string& s, const std::string& sub);

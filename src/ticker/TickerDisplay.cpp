@@ -206,11 +206,15 @@ bool TTickerDisplay::ReloadTickerFile(uint64_t age) {
   // The age is taken before the read, so a change during it is seen next time.
   if (age == 0) age = FileWriteTime(path);
   if (age == 0) return false;
-  // A file that cannot be loaded is tried again once it changes, not at
-  // every shown item.
+  // A file that cannot be loaded is tried again once it changes or after a
+  // pause, not at every shown item.
   TicAge = age;
   TTickerFileLines loaded;
-  if (!LoadTickerLines(path, loaded)) return false;
+  TicFailed = !LoadTickerLines(path, loaded);
+  if (TicFailed) {
+    TicFailTick = TickCount();
+    return false;
+  }
   TickerLines.swap(loaded.TickerLines);
   InfoLines.swap(loaded.InfoLines);
   BusySeen = false;
@@ -220,6 +224,11 @@ bool TTickerDisplay::ReloadTickerFile(uint64_t age) {
     NextIndex = Reverse ? (int)TickerLines.size() - 1 : 0;
   }
   return true;
+}
+
+bool TTickerDisplay::TickerLoadDue(uint64_t age) const {
+  if (age == 0) return false;
+  return age != TicAge || (TicFailed && TicksSince(TickCount(), TicFailTick) >= TicRetryPause);
 }
 
 void TTickerDisplay::ReadSettings() {
@@ -266,7 +275,7 @@ TFileCheckResult TTickerDisplay::FileCheck(TDateTime now, bool layoutBusy) {
     }
     r.ScrollModeChanged = ScrollMode != scrollModeBefore;
     uint64_t ticAge = FileWriteTime(TickerFilePath());
-    if (ticAge != 0 && ticAge != TicAge && ReloadTickerFile(ticAge)) {
+    if (TickerLoadDue(ticAge) && ReloadTickerFile(ticAge)) {
       r.TickerReloaded = true;
       if (TickerLines.empty() && InfoLines.empty()) {
         r.HasStatus = true;
@@ -275,7 +284,9 @@ TFileCheckResult TTickerDisplay::FileCheck(TDateTime now, bool layoutBusy) {
       }
     }
   });
-  r.FileCheckInterval = kFileCheckInterval;
+  // With nothing on show (at start-up) no shown item asks for the retry.
+  r.FileCheckInterval =
+      TicFailed ? std::clamp(TicRetryPause, 1u, kFileCheckInterval) : kFileCheckInterval;
   return r;
 }
 
@@ -290,8 +301,7 @@ bool TTickerDisplay::FileCheckDueNow() {
     now = iniAge != 0 && iniAge != IniAge;
   }
   if (!now) {
-    uint64_t ticAge = FileWriteTime(TickerFilePath());
-    now = ticAge != 0 && ticAge != TicAge;
+    now = TickerLoadDue(FileWriteTime(TickerFilePath()));
   }
   if (now) BusySeen = false;
   return now;

@@ -26,6 +26,9 @@
 
 // Milliseconds between file checks once the first one has run.
 constexpr unsigned kFileCheckInterval = 20000;
+// Milliseconds before a ticker file that could not be read (a scanning or
+// backup program held it) is read again though its time has not changed.
+constexpr unsigned kTickerRetryPause = 5000;
 // Display timer interval while a scrolled item moves.
 constexpr unsigned kScrollTickInterval = 30;
 // Idle time after which the keyword box closes.
@@ -127,6 +130,9 @@ class TTickerDisplay {
   int StartupCountdown = 2;
   uint64_t IniAge = 0;  // FileWriteTime of the settings file when last read or written
   uint64_t TicAge = 0;  // FileWriteTime of the ticker file when last loaded or refused
+  bool TicFailed = false;  // the load of TicAge failed, at TicFailTick
+  uint32_t TicFailTick = 0;
+  unsigned TicRetryPause = kTickerRetryPause;
 
   // Tick counts of the hover and keyword-box handling.
   uint32_t ShownTick = 0;
@@ -169,7 +175,8 @@ class TTickerDisplay {
   // window then disables Timer_FileCheck and runs its handler.
   bool FileCheckDueNow();
   // Loads the ticker file (age: its write time when already known); keeps
-  // the lines when it fails, but TicAge takes the age all the same.
+  // the lines when it fails, but TicAge takes the age all the same and the
+  // load is due again after TicRetryPause.
   bool ReloadTickerFile(uint64_t age = 0);
 
   // Writes the settings file with the values apply changes. A file that
@@ -196,5 +203,7 @@ class TTickerDisplay {
   void Step(int& index) const;
   // The settings file, the scroll mode and the keyword list, read again.
   void ReadSettings();
+  // The ticker file of this age is new, or its failed load is due again.
+  bool TickerLoadDue(uint64_t age) const;
   bool NextIsInfoLine() const;
 };

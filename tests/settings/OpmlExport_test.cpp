@@ -7,6 +7,7 @@
 #include "classlib/Handles.h"
 #include "classlib/Text.h"
 #include "common/TestFiles.h"
+#include "refresh/FeedProbe.h"
 
 namespace {
 
@@ -64,4 +65,16 @@ TEST(OpmlExport, FailedWriteLeavesNoPartialFile) {
   hold.reset();
   EXPECT_EQ("old", ReadWholeFile(locked));
   SetSaveRetryPauseForTest(1000);
+}
+
+TEST(OpmlExport, AFieldEndingInALoneLeadByteExportsAFileThatReadsBack) {
+  TComInit com;
+  ScratchFolder folder("opmllead");
+  // From a hand-edited list: each field ends in the first byte of a pair.
+  std::string path = folder.File("list.opml"), result;
+  ASSERT_TRUE(
+      WriteOpmlFile(path, {Feed("速報\x82", "http://news.example/rss\x88", true), kFeeds[1]}));
+  ASSERT_TRUE(ProbeFeed(path, result));
+  EXPECT_EQ("速報\thttp://news.example/rss\r\nAT&T \"Labs\" <x>\thttp://labs.example/feed?a=1&b=2",
+            result);
 }

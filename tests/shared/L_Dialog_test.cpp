@@ -165,18 +165,24 @@ TEST_F(MsgDlgTest, ConfirmEscapeAndCloseBoxAreNo) {
   }
 }
 
-TEST_F(MsgDlgTest, CancelFocusPutsFocusOnCancelForOneQuestion) {
+TEST_F(MsgDlgTest, CancelFocusPutsFocusAndDefaultOnCancelForOneQuestion) {
   HWND focused = nullptr, cancel = nullptr;
+  bool yesDefault = true, cancelDefault = false;
   {
     DialogScript s("確認", [&](HWND, TMessageForm* f) {
       focused = GetFocus();
       cancel = FindButton(f, "キャンセル")->Handle();
+      // The default frame, and where the pointer snaps to.
+      cancelDefault = (GetWindowLongW(cancel, GWL_STYLE) & BS_TYPEMASK) == BS_DEFPUSHBUTTON;
+      yesDefault = FindButton(f, "はい(&Y)")->Default();
       PressKey(VK_RETURN);
     });
     EXPECT_FALSE(ConfirmMsg("上書きしますか．", mtConfirmation, true));
     EXPECT_FALSE(s.Stuck());
   }
   EXPECT_EQ(focused, cancel);
+  EXPECT_TRUE(cancelDefault);
+  EXPECT_FALSE(yesDefault);
   EXPECT_FALSE(GetMsgDlg().CancelFocus);
   {
     DialogScript s("確認", [&](HWND, TMessageForm* f) {

@@ -132,6 +132,15 @@ TEST(ComboEditNumber, AHeldSpinButtonRepeatsOnTheSharedTimer) {
   EXPECT_EQ(released, p.box.GetValue());
 }
 
+TEST(ComboEditNumber, FullWidthDigitsFromTheImeKeepTheirNumber) {
+  Page p(Number());
+  p.box.SelectAll();
+  // An IME's result goes into the edit past the typed-key filter.
+  SendMessageW(p.Box(), EM_REPLACESEL, TRUE, (LPARAM)L"１２０");
+  p.other.SetFocus();
+  EXPECT_EQ("120", p.box.Text());
+}
+
 TEST(ComboEditList, KeysOpenPickAndCloseTheList) {
   Page p(Rows(esDropList).NumKey(true));
   PressKey(p.Box(), VK_F4);

@@ -298,6 +298,7 @@ void TComboEdit::FocusIn(TMessage* m) {
 }
 
 void TComboEdit::FocusOut(TMessage& m) {
+  StopTracking();
   TEditNext::HandleMessage(m);
   CloseUp(false);
   ClampValue();
@@ -499,6 +500,11 @@ void TComboEdit::HandleMessage(TMessage& m) {
       return;
     case WM_CANCELMODE:
       StopTracking();
+      break;
+    // A release that goes elsewhere (another window took the mouse) ends
+    // the spin repeat as the box's own button-up does.
+    case WM_CAPTURECHANGED:
+      if (tracking_ && (HWND)m.LParam != HandleIfAllocated()) StopTracking();
       break;
   }
   TEditNext::HandleMessage(m);

@@ -9,19 +9,19 @@ namespace {
 
 int SjisBytes(wchar_t c) { return (int)WideToSjis(&c, 1).size(); }
 
-std::wstring WindowTextW(HWND h) {
-  int n = GetWindowTextLengthW(h);
-  std::wstring w(n + 1, L'\0');
-  w.resize(GetWindowTextW(h, &w[0], n + 1));
-  return w;
-}
-
 void DeleteRange(HWND edit, int from, int to) {
   SendMessageW(edit, EM_SETSEL, from, to);
   SendMessageW(edit, EM_REPLACESEL, FALSE, (LPARAM)L"");
 }
 
 }  // namespace
+
+std::wstring WindowTextW(HWND h) {
+  int n = GetWindowTextLengthW(h);
+  std::wstring w(n + 1, L'\0');
+  w.resize(GetWindowTextW(h, &w[0], n + 1));
+  return w;
+}
 
 std::wstring FirstClipboardLine(HWND owner) {
   ClipboardScope clipboard(owner);

@@ -12,6 +12,9 @@ enum TEditBorderStyle { ebsNone, ebsSingle };
 // end. A double-byte character is never split. True when it cut.
 bool KeepByteLimit(HWND edit, int maxBytes);
 
+// The window's text as UTF-16, one unit per edit position.
+std::wstring WindowTextW(HWND h);
+
 // The clipboard's text up to its first line break: what one-line boxes paste.
 std::wstring FirstClipboardLine(HWND owner);
 

@@ -50,6 +50,18 @@ bool ParseNumber(const std::string& text, double& out) {
   return std::fabs(out) < 9.2e14;
 }
 
+// The ASCII form of a full-width digit, comma or point, and of the minus
+// where the box takes one; 0 for any other character.
+wchar_t AsciiNumberChar(wchar_t c, bool minus) {
+  std::string b = WideToSjis(&c, 1);
+  if (b.size() != 2) return 0;
+  unsigned char lead = b[0], trail = b[1];
+  if (lead == 0x82 && trail >= 0x4F && trail <= 0x58) return L'0' + (trail - 0x4F);
+  if (lead != 0x81) return 0;
+  if (trail == 0x7C) return minus ? L'-' : 0;
+  return trail == 0x43 ? L',' : trail == 0x44 ? L'.' : 0;
+}
+
 }  // namespace
 
 TComboEdit::TComboEdit() : buttonWidth_(GetSystemMetrics(SM_CXVSCROLL)) {}
@@ -286,13 +298,37 @@ void TComboEdit::FocusIn(TMessage* m) {
 }
 
 void TComboEdit::FocusOut(TMessage& m) {
+  StopTracking();
   TEditNext::HandleMessage(m);
   CloseUp(false);
   ClampValue();
   if (!noFocusButton_) Invalidate();
 }
 
+// An IME's result reaches the edit past the typed-key filter: its full-width
+// digits become ASCII before the byte limit cuts them, so the box reads
+// the number the user meant.
+void TComboEdit::AsciiDigits() {
+  HWND h = HandleIfAllocated();
+  if (editStyle_ != esSpin || !h || ReadOnly()) return;
+  std::wstring w = WindowTextW(h);
+  DWORD selStart = 0, selEnd = 0;
+  SendMessageW(h, EM_GETSEL, (WPARAM)&selStart, (LPARAM)&selEnd);
+  bool replaced = false;
+  trimming_ = true;
+  for (size_t i = 0; i < w.size(); ++i) {
+    wchar_t ascii[2] = {AsciiNumberChar(w[i], MinusMode), 0};
+    if (!ascii[0]) continue;
+    replaced = true;
+    SendMessageW(h, EM_SETSEL, i, i + 1);
+    SendMessageW(h, EM_REPLACESEL, FALSE, (LPARAM)ascii);
+  }
+  trimming_ = false;
+  if (replaced) SendMessageW(h, EM_SETSEL, selStart, selEnd);
+}
+
 void TComboEdit::Change() {
+  AsciiDigits();
   TEditNext::Change();
   if (alignment_ == taRightJustify)
     if (HWND h = HandleIfAllocated()) SendMessageW(h, EM_SETSEL, 999, 999);
@@ -464,6 +500,11 @@ void TComboEdit::HandleMessage(TMessage& m) {
       return;
     case WM_CANCELMODE:
       StopTracking();
+      break;
+    // A release that goes elsewhere (another window took the mouse) ends
+    // the spin repeat as the box's own button-up does.
+    case WM_CAPTURECHANGED:
+      if (tracking_ && (HWND)m.LParam != HandleIfAllocated()) StopTracking();
       break;
   }
   TEditNext::HandleMessage(m);

@@ -162,6 +162,7 @@ class TComboEdit : public TEditNext {
   void CloseCalendar(bool accept);
   void Paint(TMessage& m);
   void SpinKeyPress(char& key);
+  void AsciiDigits();
   HWND DropDownWindow();
 
   TAlignment alignment_ = taLeftJustify;

@@ -146,9 +146,11 @@ void TComboEdit::ReleaseRepeat() {
 }
 
 void TComboEdit::StopTracking() {
-  if (tracking_ && GetCapture() == HandleIfAllocated()) ReleaseCapture();
-  UpdatePressed(-1, -1);
+  // Cleared first: the release comes back here as WM_CAPTURECHANGED.
+  bool held = tracking_ && GetCapture() == HandleIfAllocated();
   tracking_ = false;
+  if (held) ReleaseCapture();
+  UpdatePressed(-1, -1);
   SpinRepeat& r = Repeat();
   if (r.target == this && r.timer.Enabled()) r.timer.SetEnabled(false);
 }

@@ -7,6 +7,7 @@
 #include "classlib/Button.h"
 #include "classlib/Screen.h"
 #include "classlib/Text.h"
+#include "classlib/Timer.h"
 #include "common/TestMessages.h"
 #include "common/TestShots.h"
 #include "controls/L_MonthCalendarExt.h"
@@ -130,6 +131,33 @@ TEST(ComboEditNumber, AHeldSpinButtonRepeatsOnTheSharedTimer) {
   double released = p.box.GetValue();
   PumpMessagesFor(300);
   EXPECT_EQ(released, p.box.GetValue());
+}
+
+TEST(ComboEditNumber, FullWidthDigitsFromTheImeKeepTheirNumber) {
+  Page p(Number());
+  p.box.SelectAll();
+  // An IME's result goes into the edit past the typed-key filter.
+  SendMessageW(p.Box(), EM_REPLACESEL, TRUE, (LPARAM)L"１２０");
+  p.other.SetFocus();
+  EXPECT_EQ("120", p.box.Text());
+}
+
+TEST(ComboEditNumber, TheRepeatEndsWhenAnotherWindowTakesTheMouse) {
+  Page p(TComboEditArgs().Bounds(8, 8, 80).EditStyle(esSpin));
+  p.box.SetValue(10);
+  POINT up = p.SpinUp();
+  p.Click(up.x, up.y);
+  ASSERT_TRUE(PumpUntil([&] { return p.box.GetValue() >= 12; }, 3000));  // repeating
+  SetCapture(p.other.Handle());  // as a menu or another button does
+  double held = p.box.GetValue();
+  int ticks = 0;  // five repeat intervals served
+  TTimer marker;
+  marker.SetInterval(100);
+  marker.OnTimer = [&](TObject*) { ++ticks; };
+  EXPECT_TRUE(PumpUntil([&] { return ticks >= 5; }, 5000));
+  ReleaseCapture();
+  EXPECT_EQ(held, p.box.GetValue());
+  p.Click(up.x, up.y, WM_LBUTTONUP);
 }
 
 TEST(ComboEditList, KeysOpenPickAndCloseTheList) {

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdlib>
 
 #include "classlib/Guard.h"
@@ -136,7 +137,15 @@ void TSetForm::ListWindowProc(TMessage& m) {
 }
 
 void TSetForm::OleDropTargetDragEnter(TObject*, TDragContext&) {
-  dragHome_ = FLoadedIndex >= 0 ? TB_FEED.Record(FLoadedIndex) : nullptr;
+  TFeedPage& p = TB_FEED;
+  TCheckListBox& list = p.CheckListBox;
+  dragHome_ = TDragHome();
+  for (int k = 0; k < list.ItemCount(); ++k)
+    if (list.Selected(k)) dragHome_.Selected.push_back(p.Record(k));
+  const int focused = list.ItemIndex();
+  dragHome_.Focused = focused >= 0 ? p.Record(focused) : nullptr;
+  dragHome_.TopIndex = list.TopIndex();
+  dragHome_.FieldsShown = p.FieldsShown();
   outerDrag_ = true;
   SetForegroundWindow(Handle());
   SetFocus();
@@ -150,15 +159,20 @@ void TSetForm::OleDropTargetDrop(TObject*, TDragContext&) { RestoreDragHome(); }
 void TSetForm::RestoreDragHome() {
   if (!outerDrag_) return;
   outerDrag_ = false;
-  TCheckListBox& list = TB_FEED.CheckListBox;
-  for (int k = 0; dragHome_ && k < list.ItemCount(); ++k) {
-    if (TB_FEED.Record(k) != dragHome_) continue;
-    SelectFeed(k);
-    break;
-  }
-  dragHome_ = nullptr;
-  // Without its row the fields follow the selection the drag left.
-  CheckListBoxClick(&list);
+  TFeedPage& p = TB_FEED;
+  TCheckListBox& list = p.CheckListBox;
+  // Rows are known by their records: a drop added meanwhile moves them.
+  int focused = -1;
+  for (int k = 0; k < list.ItemCount(); ++k)
+    if (dragHome_.Focused && p.Record(k) == dragHome_.Focused) focused = k;
+  SelectFeed(focused);
+  const std::vector<const TFeedRecord*>& chosen = dragHome_.Selected;
+  for (int k = 0; k < list.ItemCount(); ++k)
+    list.SetSelected(k, std::find(chosen.begin(), chosen.end(), p.Record(k)) != chosen.end());
+  list.SetTopIndex(dragHome_.TopIndex);
+  // The editor itself refilled the fields meanwhile: they follow the selection.
+  if (p.FieldsShown() != dragHome_.FieldsShown) CheckListBoxClick(&list);
+  dragHome_ = TDragHome();
 }
 
 void TSetForm::DFItem_CF_HDROP_DragOver(TObject*, TDragContext& context) {

@@ -352,3 +352,21 @@ TEST_F(FeedEditor, ACorrectionAfterADragFromAnotherProgramGoesToTheEditedFeed) {
       "\tBeta\thttp://127.0.0.1:1/b.xml\t1\t10\t18\t\t\r\n",
       CloseAndRead(*form));
 }
+
+TEST_F(FeedEditor, ADragFromAnotherProgramThatPassesOrIsRefusedKeepsTheTypedEntryAndTheSelection) {
+  WriteList(kTwoFeeds);
+  auto form = Open();
+  TFeedPage& p = form->TB_FEED;
+  form->SelectFeed(-1);
+  form->CheckListBoxClick(&List(*form));
+  TypeInto(p.ED_URL, "http://127.0.0.1:1/typed.xml");
+  DragOver(*form, Text("http://127.0.0.1:1/x").get(), 1);
+  form->OleDropTarget.DropTarget()->DragLeave();
+  EXPECT_EQ(0, List(*form).SelCount());
+  EXPECT_EQ("http://127.0.0.1:1/typed.xml", p.ED_URL.Text());
+  // Nothing it offers fits.
+  DropOn(*form, TestDataObject::Create().get(), 0);
+  EXPECT_EQ(0, List(*form).SelCount());
+  EXPECT_EQ("http://127.0.0.1:1/typed.xml", p.ED_URL.Text());
+  CloseAndRead(*form);
+}

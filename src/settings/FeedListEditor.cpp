@@ -121,7 +121,11 @@ bool TSetForm::CheckEntryFields(bool testDuplicates, int skipIndex) {
   }
   if (TrimSpaces(p.ED_Name.Text()).empty()) {
     std::string url = p.ED_URL.Text(), result;
+    const int shown = p.FieldsShown();
     if (!ProbeFeed(url, result)) return false;
+    // A click while the probe served the queue gave the fields to another
+    // row or emptied them: the result is not theirs.
+    if (p.FieldsShown() != shown) return false;
     if (result.find('\t') == std::string::npos) {
       p.ED_Name.SetText(CleanFeedText(result));
       p.ED_URL.SetText(CleanFeedText(url));

@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <functional>
 #include <memory>
 
 #include "classlib/Text.h"
@@ -39,6 +41,15 @@ std::string Answered(const char* title, const char* button, const std::function<
   });
   action();
   return text;
+}
+
+TestHttpServer* g_probed = nullptr;
+std::function<void()> g_duringProbe;
+
+void CALLBACK DuringProbe(HWND, UINT, UINT_PTR id, DWORD) {
+  if (g_probed->Requests().empty()) return;
+  KillTimer(nullptr, id);
+  g_duringProbe();
 }
 
 class FeedEditor : public ::testing::Test {
@@ -110,6 +121,20 @@ class FeedEditor : public ::testing::Test {
     form.OleDropTarget.DropTarget()->Drop(data, 0, pt, &effect);
     if (serve) DispatchQueuedMessages();
   }
+  // The feed at path answers only once action has run inside the probe's wait.
+  void HoldFeedFor(const std::string& path, const std::function<void()>& action) {
+    auto done = std::make_shared<std::atomic<bool>>(false);
+    ScriptedResponse held = Feed(kRss);
+    held.BeforeAnswer = [done] { WaitUntil([&] { return done->load(); }, 30000); };
+    server.On(path, held);
+    g_probed = &server;
+    g_duringProbe = [action, done] {
+      action();
+      *done = true;
+    };
+    probeTimer_ = SetTimer(nullptr, 0, 20, DuringProbe);
+  }
+  void TearDown() override { KillTimer(nullptr, probeTimer_); }
   ComPtr<TestDataObject> Text(const std::string& text) {
     auto data = TestDataObject::Create();
     data->OfferText(text);
@@ -119,6 +144,7 @@ class FeedEditor : public ::testing::Test {
   TComInit com;
   ScratchFolder scratch{"feededit"};
   TestHttpServer server;
+  UINT_PTR probeTimer_ = 0;
 };
 
 TSetForm* g_closing = nullptr;
@@ -368,5 +394,22 @@ TEST_F(FeedEditor, ADragFromAnotherProgramThatPassesOrIsRefusedKeepsTheTypedEntr
   DropOn(*form, TestDataObject::Create().get(), 0);
   EXPECT_EQ(0, List(*form).SelCount());
   EXPECT_EQ("http://127.0.0.1:1/typed.xml", p.ED_URL.Text());
+  CloseAndRead(*form);
+}
+
+TEST_F(FeedEditor, AClickOnAnotherFeedDuringTheProbeOfACorrectionKeepsThatFeedsFields) {
+  WriteList(kTwoFeeds + std::string("*\tThird\thttp://127.0.0.1:1/t.xml\r\n"));
+  auto form = Open();
+  TFeedPage& p = form->TB_FEED;
+  HoldFeedFor("/slow.xml", [&] { ClickEntry(*form, 2); });
+  ClickEntry(*form, 0);
+  TypeInto(p.ED_URL, server.Url("/slow.xml"));
+  TypeInto(p.ED_Name, "");
+  p.SB_Edit.Click();
+  EXPECT_EQ(2, List(*form).ItemIndex());
+  EXPECT_EQ("Third", p.ED_Name.Text());
+  EXPECT_EQ("http://127.0.0.1:1/t.xml", p.ED_URL.Text());
+  EXPECT_FALSE(p.SB_Edit.Enabled());
+  EXPECT_FALSE(form->FListChanged);
   CloseAndRead(*form);
 }

@@ -6,6 +6,7 @@
 #include <cstdlib>
 
 #include "classlib/Guard.h"
+#include "refresh/FeedProbe.h"
 #include "shared/DataObjects.h"
 
 namespace {
@@ -226,9 +227,17 @@ void TSetForm::QueueDroppedFeed(const std::string& source, bool file) {
   PostMessageW(TB_FEED.CheckListBox.Handle(), WM_ADDDROPPEDFEEDS, 0, 0);
 }
 
+bool TSetForm::ProbeFeedBeforeDrops(std::string& url, std::string& result) {
+  const bool probed = ProbeFeed(url, result);
+  if (!addingDropped_ && !droppedFeeds_.empty())
+    PostMessageW(TB_FEED.CheckListBox.Handle(), WM_ADDDROPPEDFEEDS, 0, 0);
+  return probed;
+}
+
 void TSetForm::AddDroppedFeeds() {
-  // A probe serves the message queue: drops taken meanwhile wait their turn.
-  if (addingDropped_) return;
+  // A probe serves the message queue, and only one runs at a time: drops
+  // taken meanwhile wait their turn.
+  if (addingDropped_ || ProbeRunning()) return;
   FlagScope adding(addingDropped_);
   while (!droppedFeeds_.empty()) {
     const TDroppedFeed drop = droppedFeeds_.front();

@@ -116,6 +116,9 @@ class TSetForm : public TForm {
   };
   void QueueDroppedFeed(const std::string& source, bool file);
   void AddDroppedFeeds();
+  // The probe of the editor and of AddFeedUrl; drops that waited for it
+  // follow it.
+  bool ProbeFeedBeforeDrops(std::string& url, std::string& result);
   // A drag from another program points at rows by selecting them; when it
   // ends, the rows chosen before it are chosen again and the entry fields
   // keep what they held.

@@ -413,3 +413,23 @@ TEST_F(FeedEditor, AClickOnAnotherFeedDuringTheProbeOfACorrectionKeepsThatFeedsF
   EXPECT_FALSE(form->FListChanged);
   CloseAndRead(*form);
 }
+
+TEST_F(FeedEditor, FeedsDroppedDuringTheProbeOfANewFeedAreAddedAfterItInTheirOrder) {
+  server.On("/one.xml", Feed("<rss version=\"2.0\"><channel><title>One</title></channel></rss>"));
+  server.On("/two.xml", Feed("<rss version=\"2.0\"><channel><title>Two</title></channel></rss>"));
+  WriteList(kTwoFeeds);
+  auto form = Open();
+  TFeedPage& p = form->TB_FEED;
+  HoldFeedFor("/slow.xml", [&] {
+    DropOn(*form, Text(server.Url("/one.xml")).get(), 99);
+    DropOn(*form, Text(server.Url("/two.xml")).get(), 99);
+  });
+  TypeInto(p.ED_URL, server.Url("/slow.xml"));
+  TypeInto(p.ED_Name, "");
+  p.SB_New.Click();
+  ASSERT_TRUE(PumpUntil([&] { return List(*form).ItemCount() == 5; }, 30000));
+  EXPECT_EQ("Two", List(*form).Item(0));
+  EXPECT_EQ("One", List(*form).Item(1));
+  EXPECT_EQ("Probed Title", List(*form).Item(2));
+  CloseAndRead(*form);
+}

@@ -2,9 +2,11 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdlib>
 
 #include "classlib/Guard.h"
+#include "refresh/FeedProbe.h"
 #include "shared/DataObjects.h"
 
 namespace {
@@ -136,7 +138,15 @@ void TSetForm::ListWindowProc(TMessage& m) {
 }
 
 void TSetForm::OleDropTargetDragEnter(TObject*, TDragContext&) {
-  dragHome_ = FLoadedIndex >= 0 ? TB_FEED.Record(FLoadedIndex) : nullptr;
+  TFeedPage& p = TB_FEED;
+  TCheckListBox& list = p.CheckListBox;
+  dragHome_ = TDragHome();
+  for (int k = 0; k < list.ItemCount(); ++k)
+    if (list.Selected(k)) dragHome_.Selected.push_back(p.Record(k));
+  const int focused = list.ItemIndex();
+  dragHome_.Focused = focused >= 0 ? p.Record(focused) : nullptr;
+  dragHome_.TopIndex = list.TopIndex();
+  dragHome_.FieldsShown = p.FieldsShown();
   outerDrag_ = true;
   SetForegroundWindow(Handle());
   SetFocus();
@@ -150,15 +160,20 @@ void TSetForm::OleDropTargetDrop(TObject*, TDragContext&) { RestoreDragHome(); }
 void TSetForm::RestoreDragHome() {
   if (!outerDrag_) return;
   outerDrag_ = false;
-  TCheckListBox& list = TB_FEED.CheckListBox;
-  for (int k = 0; dragHome_ && k < list.ItemCount(); ++k) {
-    if (TB_FEED.Record(k) != dragHome_) continue;
-    SelectFeed(k);
-    break;
-  }
-  dragHome_ = nullptr;
-  // Without its row the fields follow the selection the drag left.
-  CheckListBoxClick(&list);
+  TFeedPage& p = TB_FEED;
+  TCheckListBox& list = p.CheckListBox;
+  // Rows are known by their records: a drop added meanwhile moves them.
+  int focused = -1;
+  for (int k = 0; k < list.ItemCount(); ++k)
+    if (dragHome_.Focused && p.Record(k) == dragHome_.Focused) focused = k;
+  SelectFeed(focused);
+  const std::vector<const TFeedRecord*>& chosen = dragHome_.Selected;
+  for (int k = 0; k < list.ItemCount(); ++k)
+    list.SetSelected(k, std::find(chosen.begin(), chosen.end(), p.Record(k)) != chosen.end());
+  list.SetTopIndex(dragHome_.TopIndex);
+  // The editor itself refilled the fields meanwhile: they follow the selection.
+  if (p.FieldsShown() != dragHome_.FieldsShown) CheckListBoxClick(&list);
+  dragHome_ = TDragHome();
 }
 
 void TSetForm::DFItem_CF_HDROP_DragOver(TObject*, TDragContext& context) {
@@ -212,9 +227,17 @@ void TSetForm::QueueDroppedFeed(const std::string& source, bool file) {
   PostMessageW(TB_FEED.CheckListBox.Handle(), WM_ADDDROPPEDFEEDS, 0, 0);
 }
 
+bool TSetForm::ProbeFeedBeforeDrops(std::string& url, std::string& result) {
+  const bool probed = ProbeFeed(url, result);
+  if (!addingDropped_ && !droppedFeeds_.empty())
+    PostMessageW(TB_FEED.CheckListBox.Handle(), WM_ADDDROPPEDFEEDS, 0, 0);
+  return probed;
+}
+
 void TSetForm::AddDroppedFeeds() {
-  // A probe serves the message queue: drops taken meanwhile wait their turn.
-  if (addingDropped_) return;
+  // A probe serves the message queue, and only one runs at a time: drops
+  // taken meanwhile wait their turn.
+  if (addingDropped_ || ProbeRunning()) return;
   FlagScope adding(addingDropped_);
   while (!droppedFeeds_.empty()) {
     const TDroppedFeed drop = droppedFeeds_.front();

@@ -121,7 +121,11 @@ bool TSetForm::CheckEntryFields(bool testDuplicates, int skipIndex) {
   }
   if (TrimSpaces(p.ED_Name.Text()).empty()) {
     std::string url = p.ED_URL.Text(), result;
-    if (!ProbeFeed(url, result)) return false;
+    const int shown = p.FieldsShown();
+    if (!ProbeFeedBeforeDrops(url, result)) return false;
+    // A click while the probe served the queue gave the fields to another
+    // row or emptied them: the result is not theirs.
+    if (p.FieldsShown() != shown) return false;
     if (result.find('\t') == std::string::npos) {
       p.ED_Name.SetText(CleanFeedText(result));
       p.ED_URL.SetText(CleanFeedText(url));
@@ -268,7 +272,7 @@ void TSetForm::CheckListBoxDrawItem(TObject*, int index, RECT rect, TOwnerDrawSt
 
 void TSetForm::AddFeedUrl(const std::string& source) {
   std::string url = CleanFeedText(source), result;
-  if (!ProbeFeed(url, result)) return;
+  if (!ProbeFeedBeforeDrops(url, result)) return;
   if (result.find('\t') != std::string::npos) {
     AddOpmlFeeds(result);
     return;

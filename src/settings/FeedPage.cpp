@@ -221,6 +221,7 @@ bool TFeedPage::SaveList(const std::string& path) {
 
 void TFeedPage::ShowFeedFields(int index) {
   const TFeedRecord* r = Record(index);
+  ++fieldsShown_;
   ED_Name.SetText(r ? TrimSpaces(CheckListBox.Item(index)) : std::string());
   ED_URL.SetText(r ? TrimSpaces(r->FeedUrl) : std::string());
   CB_Rank.SetChecked(r && r->RankingFeed != 0);

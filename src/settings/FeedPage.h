@@ -44,6 +44,10 @@ class TFeedPage : public TTabSheetEx {
   TFeedRecord* Record(int index) const;
   // The entry's values in the entry fields (none: the fields cleared).
   void ShowFeedFields(int index);
+  // Grows with every filling above: what lets the queue be served meanwhile
+  // (a probe, a drag) tells by it whether the fields still hold what it
+  // started from.
+  int FieldsShown() const { return fieldsShown_; }
 
   TImage Image_XML;
   TLabel LB_Drop;
@@ -60,4 +64,5 @@ class TFeedPage : public TTabSheetEx {
  private:
   void BuildList(int& top);
   void BuildEditGroup(int top);
+  int fieldsShown_ = 0;
 };

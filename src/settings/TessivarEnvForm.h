@@ -4,6 +4,7 @@
 #pragma once
 #include <deque>
 #include <string>
+#include <vector>
 
 #include "EnvPage.h"
 #include "FeedPage.h"
@@ -115,8 +116,18 @@ class TSetForm : public TForm {
   };
   void QueueDroppedFeed(const std::string& source, bool file);
   void AddDroppedFeeds();
+  // The probe of the editor and of AddFeedUrl; drops that waited for it
+  // follow it.
+  bool ProbeFeedBeforeDrops(std::string& url, std::string& result);
   // A drag from another program points at rows by selecting them; when it
-  // ends, the row the entry fields belong to is chosen again.
+  // ends, the rows chosen before it are chosen again and the entry fields
+  // keep what they held.
+  struct TDragHome {
+    std::vector<const TFeedRecord*> Selected;
+    const TFeedRecord* Focused = nullptr;
+    int TopIndex = 0;
+    int FieldsShown = 0;
+  };
   void RestoreDragHome();
   TWndMethod listProc_;
   POINT dragStart_ = {-100, -100};
@@ -125,7 +136,7 @@ class TSetForm : public TForm {
   std::deque<TDroppedFeed> droppedFeeds_;
   bool addingDropped_ = false;
   bool outerDrag_ = false;
-  const TFeedRecord* dragHome_ = nullptr;
+  TDragHome dragHome_;
   // Steps 4a to 4d of closing: the feed list when it changed, then the
   // settings file re-read and written with the dialog's values.
   bool SaveSettings();

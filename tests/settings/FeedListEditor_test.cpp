@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <memory>
 
 #include "classlib/Text.h"
@@ -39,6 +40,15 @@ std::string Answered(const char* title, const char* button, const std::function<
   });
   action();
   return text;
+}
+
+TestHttpServer* g_probed = nullptr;
+std::function<void()> g_duringProbe;
+
+void CALLBACK DuringProbe(HWND, UINT, UINT_PTR id, DWORD) {
+  if (g_probed->Requests().empty()) return;
+  KillTimer(nullptr, id);
+  g_duringProbe();
 }
 
 class FeedEditor : public ::testing::Test {
@@ -110,6 +120,20 @@ class FeedEditor : public ::testing::Test {
     form.OleDropTarget.DropTarget()->Drop(data, 0, pt, &effect);
     if (serve) DispatchQueuedMessages();
   }
+  // The feed at path answers only once action has run inside the probe's wait.
+  void HoldFeedFor(const std::string& path, const std::function<void()>& action) {
+    auto done = std::make_shared<std::atomic<bool>>(false);
+    ScriptedResponse held = Feed(kRss);
+    held.BeforeAnswer = [done] { WaitUntil([&] { return done->load(); }, 30000); };
+    server.On(path, held);
+    g_probed = &server;
+    g_duringProbe = [action, done] {
+      action();
+      *done = true;
+    };
+    probeTimer_ = SetTimer(nullptr, 0, 20, DuringProbe);
+  }
+  void TearDown() override { KillTimer(nullptr, probeTimer_); }
   ComPtr<TestDataObject> Text(const std::string& text) {
     auto data = TestDataObject::Create();
     data->OfferText(text);
@@ -119,6 +143,7 @@ class FeedEditor : public ::testing::Test {
   TComInit com;
   ScratchFolder scratch{"feededit"};
   TestHttpServer server;
+  UINT_PTR probeTimer_ = 0;
 };
 
 TSetForm* g_closing = nullptr;
@@ -351,4 +376,57 @@ TEST_F(FeedEditor, ACorrectionAfterADragFromAnotherProgramGoesToTheEditedFeed) {
       "*\tAlpha3\thttp://127.0.0.1:1/a2.xml\t\t\t\tSat, 01 Jan 2000 00:00:00 GMT\tlast A\r\n"
       "\tBeta\thttp://127.0.0.1:1/b.xml\t1\t10\t18\t\t\r\n",
       CloseAndRead(*form));
+}
+
+TEST_F(FeedEditor, ADragFromAnotherProgramThatPassesOrIsRefusedKeepsTheTypedEntryAndTheSelection) {
+  WriteList(kTwoFeeds);
+  auto form = Open();
+  TFeedPage& p = form->TB_FEED;
+  form->SelectFeed(-1);
+  form->CheckListBoxClick(&List(*form));
+  TypeInto(p.ED_URL, "http://127.0.0.1:1/typed.xml");
+  DragOver(*form, Text("http://127.0.0.1:1/x").get(), 1);
+  form->OleDropTarget.DropTarget()->DragLeave();
+  // Then one refused: nothing it offers fits.
+  DropOn(*form, TestDataObject::Create().get(), 0);
+  EXPECT_EQ(0, List(*form).SelCount());
+  EXPECT_EQ("http://127.0.0.1:1/typed.xml", p.ED_URL.Text());
+  CloseAndRead(*form);
+}
+
+TEST_F(FeedEditor, AClickOnAnotherFeedDuringTheProbeOfACorrectionKeepsThatFeedsFields) {
+  WriteList(kTwoFeeds + std::string("*\tThird\thttp://127.0.0.1:1/t.xml\r\n"));
+  auto form = Open();
+  TFeedPage& p = form->TB_FEED;
+  HoldFeedFor("/slow.xml", [&] { ClickEntry(*form, 2); });
+  ClickEntry(*form, 0);
+  TypeInto(p.ED_URL, server.Url("/slow.xml"));
+  TypeInto(p.ED_Name, "");
+  p.SB_Edit.Click();
+  EXPECT_EQ(2, List(*form).ItemIndex());
+  EXPECT_EQ("Third", p.ED_Name.Text());
+  EXPECT_EQ("http://127.0.0.1:1/t.xml", p.ED_URL.Text());
+  EXPECT_FALSE(p.SB_Edit.Enabled());
+  EXPECT_FALSE(form->FListChanged);
+  CloseAndRead(*form);
+}
+
+TEST_F(FeedEditor, FeedsDroppedDuringTheProbeOfANewFeedAreAddedAfterItInTheirOrder) {
+  server.On("/one.xml", Feed(kRss));
+  server.On("/two.xml", Feed(kRss));
+  WriteList(kTwoFeeds);
+  auto form = Open();
+  TFeedPage& p = form->TB_FEED;
+  HoldFeedFor("/slow.xml", [&] {
+    DropOn(*form, Text(server.Url("/one.xml")).get(), 99);
+    DropOn(*form, Text(server.Url("/two.xml")).get(), 99);
+  });
+  TypeInto(p.ED_URL, server.Url("/slow.xml"));
+  TypeInto(p.ED_Name, "");
+  p.SB_New.Click();
+  ASSERT_TRUE(PumpUntil([&] { return List(*form).ItemCount() == 5; }, 30000));
+  EXPECT_EQ(server.Url("/two.xml"), p.Record(0)->FeedUrl);
+  EXPECT_EQ(server.Url("/one.xml"), p.Record(1)->FeedUrl);
+  EXPECT_EQ(server.Url("/slow.xml"), p.Record(2)->FeedUrl);
+  CloseAndRead(*form);
 }

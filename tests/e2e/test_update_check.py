@@ -3,7 +3,7 @@
 replacements, and the next start (wineboot -r) carries them out; a second
 run of a later release that is killed at its question, or answered with
 Cancel, before that start leaves the first update whole; a second run while
-the first asks ends at once.
+the first asks ends at once; a link named like a stage is never followed.
 The other answers, versions and refusals are covered by UpdateCheck_test."""
 
 import os
@@ -154,8 +154,29 @@ def a_second_run_while_the_first_asks_says_so_and_leaves_the_work_folder(server)
         inst.close()
 
 
+def a_link_named_like_a_stage_is_not_followed(server):
+    """A work folder made before it was protected holds a link staged-0 to a
+    folder of files; Wine shows a Unix symbolic link as a reparse point."""
+    inst = installed_release(server)
+    target = tempfile.mkdtemp(prefix="tessivar-linked-")
+    try:
+        for name in RELEASE:
+            Install.write_bytes(os.path.join(target, name), b"not the update's")
+        os.makedirs(WORK)
+        os.symlink(target, os.path.join(WORK, "staged-0"))
+        update(inst, "はい(&Y)")
+        restart()
+        assert_installed(inst, RELEASE)
+        assert sorted(os.listdir(target)) == sorted(RELEASE)
+    finally:
+        shutil.rmtree(WORK, ignore_errors=True)
+        shutil.rmtree(target, ignore_errors=True)
+        inst.close()
+
+
 if __name__ == "__main__":
     run_cases([yes_to_a_newer_version_replaces_the_programs_at_the_next_start,
                a_second_run_killed_at_its_question_leaves_the_first_update_whole,
                cancel_in_a_second_run_leaves_the_first_update_whole,
-               a_second_run_while_the_first_asks_says_so_and_leaves_the_work_folder])
+               a_second_run_while_the_first_asks_says_so_and_leaves_the_work_folder,
+               a_link_named_like_a_stage_is_not_followed])

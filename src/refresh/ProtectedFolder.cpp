@@ -55,18 +55,23 @@ bool BuildProtectedAcl(ProtectedAcl& acl) {
                                FILE_GENERIC_READ | FILE_GENERIC_EXECUTE, users.get());
 }
 
+const DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+
 // The entry itself, not what a link points to: a link's target is never changed.
-KernelHandle OpenEntry(const std::string& path, DWORD access) {
-  return KernelHandle(CreateFileW(
-      SjisToWide(path).c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+KernelHandle OpenEntry(const std::string& path, DWORD access, DWORD share = kShareAll) {
+  return KernelHandle(CreateFileW(SjisToWide(path).c_str(), access, share, nullptr, OPEN_EXISTING,
+                                  FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT,
+                                  nullptr));
+}
+
+DWORD AttributesOf(HANDLE entry) {
+  BY_HANDLE_FILE_INFORMATION info;
+  return GetFileInformationByHandle(entry, &info) ? info.dwFileAttributes : 0;
 }
 
 bool IsPlainFolder(HANDLE entry) {
-  BY_HANDLE_FILE_INFORMATION info;
-  return GetFileInformationByHandle(entry, &info) &&
-         (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
-         !(info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT);
+  const DWORD attributes = AttributesOf(entry);
+  return (attributes & FILE_ATTRIBUTE_DIRECTORY) && !(attributes & FILE_ATTRIBUTE_REPARSE_POINT);
 }
 
 bool ReadEntryOwner(HANDLE entry, PSID owner) {
@@ -102,19 +107,56 @@ bool IsTrustedFolder(const KernelHandle& folder) {
   return folder && IsPlainFolder(folder.get()) && HasTrustedOwner(folder.get());
 }
 
-// A file someone else left there while the folder was open to all would
-// stay theirs to change: such files go.
-bool RemoveForeignFiles(const std::string& folder) {
+// What goes of a folder's entries: others' files; with them others'
+// folders and every link; or everything.
+enum class Sweep { ForeignFiles, ForeignEntries, Everything };
+
+// Removed through a handle of the link itself, so never its target. Wine's
+// handle shows no link and acts on the target: there the link stays, unused.
+void RemoveLink(const std::string& path) {
+  KernelHandle link = OpenEntry(path, DELETE | FILE_READ_ATTRIBUTES);
+  FILE_DISPOSITION_INFO dispose = {TRUE};
+  if (link && (AttributesOf(link.get()) & FILE_ATTRIBUTE_REPARSE_POINT))
+    SetFileInformationByHandle(link.get(), FileDispositionInfo, &dispose, sizeof dispose);
+}
+
+bool SweepFolder(const std::string& folder, Sweep sweep);
+
+// False when the entry is to go and cannot.
+bool SweepEntry(const std::string& path, DWORD attributes, Sweep sweep) {
+  const bool isFolder = attributes & FILE_ATTRIBUTE_DIRECTORY;
+  if (isFolder && sweep == Sweep::ForeignFiles) return true;
+  if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+    RemoveLink(path);
+    return true;
+  }
+  if (!isFolder) {
+    if (sweep != Sweep::Everything) {
+      KernelHandle file = OpenEntry(path, READ_CONTROL);
+      if (file && HasTrustedOwner(file.get())) return true;
+    }
+    return DeleteFileW(SjisToWide(path).c_str()) != 0;
+  }
+  // Held while its entries go, so it cannot be swapped for a link meanwhile.
+  KernelHandle held = OpenPlainFolder(path);
+  if (!held) return false;
+  const bool keep = sweep == Sweep::ForeignEntries && HasTrustedOwner(held.get());
+  if (!SweepFolder(path, keep ? Sweep::ForeignEntries : Sweep::Everything)) return false;
+  held.reset();
+  return keep || RemoveDirectoryW(SjisToWide(path).c_str());
+}
+
+// Entries someone else left while the folder was open to all would stay
+// theirs to change: they go.
+bool SweepFolder(const std::string& folder, Sweep sweep) {
   WIN32_FIND_DATAW found;
   FindHandle search(FindFirstFileW(SjisToWide(folder + "\\*").c_str(), &found));
   if (!search) return true;
   do {
-    if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
-    const std::string path = folder + "\\" + WideToSjis(found.cFileName);
-    KernelHandle file = OpenEntry(path, READ_CONTROL);
-    if (file && HasTrustedOwner(file.get())) continue;
-    file.reset();
-    if (!DeleteFileW(SjisToWide(path).c_str())) return false;
+    const std::string name = WideToSjis(found.cFileName);
+    if (name != "." && name != ".." &&
+        !SweepEntry(folder + "\\" + name, found.dwFileAttributes, sweep))
+      return false;
   } while (FindNextFileW(search.get(), &found));
   return true;
 }
@@ -170,7 +212,17 @@ bool MoveAside(const std::string& folder, ProtectedAcl& acl) {
 
 }  // namespace
 
-bool SettleProtectedFolder(const std::string& folder) {
+KernelHandle OpenPlainFolder(const std::string& folder) {
+  KernelHandle entry =
+      OpenEntry(folder, READ_CONTROL | FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE);
+  // Wine shows a link by its name only; its handle is the target's.
+  const DWORD named = GetFileAttributesW(SjisToWide(folder).c_str());
+  if (entry && (!IsPlainFolder(entry.get()) || (named & FILE_ATTRIBUTE_REPARSE_POINT)))
+    entry.reset();
+  return entry;
+}
+
+bool SettleProtectedFolder(const std::string& folder, bool ownContent) {
   ProtectedAcl acl;
   if (folder.empty() || !BuildProtectedAcl(acl)) return false;
   SECURITY_DESCRIPTOR descriptor;
@@ -196,7 +248,7 @@ bool SettleProtectedFolder(const std::string& folder) {
   KernelHandle handle = OpenEntry(folder, READ_CONTROL | WRITE_DAC);
   return IsTrustedFolder(handle) &&
          securityWriter(handle.get(), kProtectedDacl, nullptr, acl.get()) == ERROR_SUCCESS &&
-         RemoveForeignFiles(folder);
+         SweepFolder(folder, ownContent ? Sweep::ForeignEntries : Sweep::ForeignFiles);
 }
 
 void SetFolderSecurityForTest(FolderOwnerReader reader, FolderSecurityWriter writer) {

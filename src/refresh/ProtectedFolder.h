@@ -6,14 +6,22 @@
 
 #include <windows.h>
 
+#include "classlib/Handles.h"
+
 // Creates folder (no trailing backslash; its parent must exist) with that
 // access list, or gives an existing one the list again. An existing folder
 // that belongs to someone other than Administrators, SYSTEM or this user is
 // renamed aside (taken over first where it must be) and made anew. False,
 // and the folder is not to be used, when it or its parent is a link, the
 // parent belongs to someone else, a foreign folder cannot be moved, or the
-// list cannot be set.
-bool SettleProtectedFolder(const std::string& folder);
+// list cannot be set. Files in it that belong to others go; with
+// ownContent (it holds only this program's entries) so do others' folders
+// with all they hold, and links, which are never entered, at every depth.
+bool SettleProtectedFolder(const std::string& folder, bool ownContent = false);
+
+// The folder itself, held so that it can be neither moved nor removed while
+// the handle lives; empty when it is a link or no folder.
+KernelHandle OpenPlainFolder(const std::string& folder);
 
 // Tests stand in for what Wine cannot show: reader gives an entry's owner
 // (SECURITY_MAX_SID_SIZE bytes), writer takes SetSecurityInfo's part and

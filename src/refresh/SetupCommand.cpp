@@ -22,9 +22,11 @@
 
 const char FeedMutexName[] = "TessivarFeed_Mutex";
 const char EnvMutexName[] = "TessivarEnv_Mutex";
+const char UpdateMutexName[] = "TessivarUpdate_Mutex";
 const char RefreshBusyMessage[] = "ただいま自動更新中の為、手動更新はできません．";
 const char DialogOpenMessage[] = "既に設定ダイアログが起動しています．";
 const char DialogAddMessage[] = "設定ダイアログに直接追加してください．";
+const char UpdateBusyMessage[] = "アップデートは既に実行中です．";
 
 bool NoBandEdition = false;
 bool TickerParamGiven = false;
@@ -157,6 +159,11 @@ void DispatchCommand(const TSettingsDialogRunner& runDialog) {
   if (HasParamWord("UPDATE")) {
     if (!WindowsVersion().NtFamily) return;
     SetAppTitle("アップデート");
+    // Two runs at once would take back each other's moves.
+    if (!CheckSingleInstance(UpdateMutexName, "", "", 0)) {
+      ShowMsg(UpdateBusyMessage, mtInformation);
+      return;
+    }
     CheckForUpdate();
     return;
   }

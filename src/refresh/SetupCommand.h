@@ -9,6 +9,9 @@
 
 extern const char FeedMutexName[];  // "TessivarFeed_Mutex"
 extern const char EnvMutexName[];   // "TessivarEnv_Mutex"
+// Held by the one "UPDATE" run; another says it is busy and does nothing.
+extern const char UpdateMutexName[];  // "TessivarUpdate_Mutex"
+extern const char UpdateBusyMessage[];
 // Shown by "REFRESH" while an automatic refresh holds the feed mutex.
 extern const char RefreshBusyMessage[];
 // Shown by a settings command while the dialog is open: plain, and with a feed to add.

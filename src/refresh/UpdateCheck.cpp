@@ -160,7 +160,7 @@ bool SettleWorkFolder(const std::string& workFolder) {
   }
   const std::string maker = DelBackslash(ExtractFilePath(work));
   ForceFolder(DelBackslash(ExtractFilePath(maker)));
-  return SettleProtectedFolder(maker) && SettleProtectedFolder(work);
+  return SettleProtectedFolder(maker) && SettleProtectedFolder(work, true);
 }
 
 // False for the ends that need the administrator-rights message.

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "ProtectedFolder.h"
 #include "classlib/Handles.h"
 #include "classlib/StringList.h"
 #include "classlib/Text.h"
@@ -22,6 +23,8 @@ std::vector<std::string> Entries(const std::string& folder, const std::string& p
   do {
     const std::string name = WideToSjis(found.cFileName);
     if (name == "." || name == "..") continue;
+    // A link is never entered, nor removed through its name.
+    if (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) continue;
     if (((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) == directories)
       names.push_back(name);
   } while (FindNextFileW(search.get(), &found));
@@ -42,12 +45,17 @@ std::string CreateStageFolder(const std::string& workFolder) {
   return std::string();
 }
 
-bool DiscardStage(const std::string& stage, const std::vector<std::string>& names) {
+bool DiscardStage(const std::string& stage, const std::vector<std::string>& names,
+                  const TakeBack& takeBack) {
+  // Held, so the files deleted are the stage's own.
+  KernelHandle held = OpenPlainFolder(DelBackslash(stage));
+  if (!held) return false;
   bool takenBack = true;
-  for (const std::string& name : names) takenBack &= CancelReplaceOnReboot(stage + name);
+  for (const std::string& name : names) takenBack &= takeBack(stage + name);
   // A file that a pending move still reads must stay.
   if (!takenBack) return false;
   for (const std::string& name : Entries(stage, "*", false)) DeleteFileSJ(stage + name);
+  held.reset();
   return RemoveDirectoryW(SjisToWide(DelBackslash(stage)).c_str()) != 0;
 }
 

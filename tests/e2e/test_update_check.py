@@ -2,8 +2,9 @@
 127.0.0.1 serving stand-in programs of a newer version: Yes schedules the
 replacements, and the next start (wineboot -r) carries them out; a second
 run of a later release that is killed at its question, or answered with
-Cancel, before that start leaves the first update whole. The other answers,
-versions and refusals are covered by UpdateCheck_test."""
+Cancel, before that start leaves the first update whole; a second run while
+the first asks ends at once; a link named like a stage is never followed.
+The other answers, versions and refusals are covered by UpdateCheck_test."""
 
 import os
 import shutil
@@ -43,7 +44,10 @@ def installed_release(server):
 
 def update(inst, button):
     """One UPDATE run whose question is answered with button."""
-    proc = inst.start("UPDATE")
+    answer(inst.start("UPDATE"), button)
+
+
+def answer(proc, button):
     try:
         assert answer_box("確認", button) == ["確認", "はい(&Y)", "キャンセル"]
         if button == "はい(&Y)":
@@ -59,12 +63,7 @@ def killed_at_question(inst):
     """One UPDATE run that is killed while its question shows."""
     proc = inst.start("UPDATE")
     try:
-        tmp = tempfile.mkdtemp(prefix="tessivar-upd-")
-        out = os.path.join(tmp, "w.txt")
-        rc, log = wine_run(helper_exe(), ["window", "TForm", "確認", out, "150"], timeout=200)
-        shutil.rmtree(tmp, ignore_errors=True)
-        assert rc == 0, "no question: " + log
-        assert proc.poll() is None, "the run ended by itself"
+        wait_for_question(proc)
         # Wine's taskkill ends the process with exit code 0 (Windows' with 1).
         rc, log = wine_run(os.path.join(SYSTEM32, "taskkill.exe"), ["/F", "/IM", "TessivarSetup.exe"])
         assert rc == 0, log
@@ -72,6 +71,15 @@ def killed_at_question(inst):
     finally:
         if proc.poll() is None:
             wine_kill(proc)
+
+
+def wait_for_question(proc):
+    tmp = tempfile.mkdtemp(prefix="tessivar-upd-")
+    out = os.path.join(tmp, "w.txt")
+    rc, log = wine_run(helper_exe(), ["window", "TForm", "確認", out, "150"], timeout=200)
+    shutil.rmtree(tmp, ignore_errors=True)
+    assert rc == 0, "no question: " + log
+    assert proc.poll() is None, "the run ended by itself"
 
 
 def restart():
@@ -119,7 +127,56 @@ def cancel_in_a_second_run_leaves_the_first_update_whole(server):
     second_run_ends_at_its_question(server, lambda inst: update(inst, "キャンセル"))
 
 
+def work_entries():
+    return sorted(os.path.join(d, n) for d, dirs, files in os.walk(WORK) for n in dirs + files)
+
+
+def a_second_run_while_the_first_asks_says_so_and_leaves_the_work_folder(server):
+    inst = installed_release(server)
+    first = inst.start("UPDATE")
+    second = None
+    try:
+        wait_for_question(first)
+        entries, fetched = work_entries(), server.requests()
+        second = inst.start("UPDATE")
+        assert answer_box("情報") == ["情報", "OK"]
+        second.communicate(timeout=120)
+        assert second.returncode == 0
+        assert (work_entries(), server.requests()) == (entries, fetched)
+        answer(first, "はい(&Y)")
+        restart()
+        assert_installed(inst, RELEASE)
+    finally:
+        for proc in (first, second):
+            if proc and proc.poll() is None:
+                wine_kill(proc)
+        shutil.rmtree(WORK, ignore_errors=True)
+        inst.close()
+
+
+def a_link_named_like_a_stage_is_not_followed(server):
+    """A work folder made before it was protected holds a link staged-0 to a
+    folder of files; Wine shows a Unix symbolic link as a reparse point."""
+    inst = installed_release(server)
+    target = tempfile.mkdtemp(prefix="tessivar-linked-")
+    try:
+        for name in RELEASE:
+            Install.write_bytes(os.path.join(target, name), b"not the update's")
+        os.makedirs(WORK)
+        os.symlink(target, os.path.join(WORK, "staged-0"))
+        update(inst, "はい(&Y)")
+        restart()
+        assert_installed(inst, RELEASE)
+        assert sorted(os.listdir(target)) == sorted(RELEASE)
+    finally:
+        shutil.rmtree(WORK, ignore_errors=True)
+        shutil.rmtree(target, ignore_errors=True)
+        inst.close()
+
+
 if __name__ == "__main__":
     run_cases([yes_to_a_newer_version_replaces_the_programs_at_the_next_start,
                a_second_run_killed_at_its_question_leaves_the_first_update_whole,
-               cancel_in_a_second_run_leaves_the_first_update_whole])
+               cancel_in_a_second_run_leaves_the_first_update_whole,
+               a_second_run_while_the_first_asks_says_so_and_leaves_the_work_folder,
+               a_link_named_like_a_stage_is_not_followed])

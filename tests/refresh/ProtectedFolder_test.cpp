@@ -93,6 +93,21 @@ DWORD RecordAndRelease(HANDLE folder, SECURITY_INFORMATION what, PSID owner, PAC
   return RecordAcl(folder, what, owner, acl);
 }
 
+TEST(ProtectedFolder, AReusedFolderOfThisProgramLosesOthersFoldersWithAllTheyHold) {
+  ScratchFolder scratch("TessivarProtectedSubfolders");
+  const std::string folder = scratch.File("work");
+  for (const char* sub : {"", "\\staged-0", "\\staged-0\\inner", "\\staged-1"})
+    ASSERT_TRUE(CreateDirectoryW(SjisToWide(folder + sub).c_str(), nullptr)) << sub;
+  WriteWholeFile(folder + "\\staged-0\\inner\\TessivarSetup.exe", "planted");
+  WriteWholeFile(folder + "\\staged-1\\TessivarSetup.exe", "staged");
+  foreign = Identity(folder + "\\staged-0");
+  SetFolderSecurityForTest(OwnerByIdentity, nullptr);
+  EXPECT_TRUE(SettleProtectedFolder(folder, true));
+  SetFolderSecurityForTest(nullptr, nullptr);
+  EXPECT_FALSE(PathExists(folder + "\\staged-0"));
+  EXPECT_EQ(ReadWholeFile(folder + "\\staged-1\\TessivarSetup.exe"), "staged");
+}
+
 struct ForeignCase {
   bool HeldOpen;
   std::string Calls;

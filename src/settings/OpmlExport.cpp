@@ -16,9 +16,10 @@ std::string Attribute(const char* name, const std::string& value) {
 }
 
 // A lead byte left at the end of a field would take the closing quote with it
-// into one character.
+// into one character. Cut after escaping, which drops control bytes and so
+// can leave a lead byte last.
 std::string FieldText(const std::string& value) {
-  return EscapeXmlQuot(DropLoneLeadByte(value), false);
+  return DropLoneLeadByte(EscapeXmlQuot(value, false));
 }
 
 std::string OutlineLine(const TFeedListEntry& feed) {
@@ -52,9 +53,9 @@ std::string OpmlFileBytes(const std::vector<TFeedListEntry>& feeds) {
 }
 
 bool WriteOpmlFile(const std::string& path, const std::vector<TFeedListEntry>& feeds) {
-  // A failed conversion gives nothing, which is no OPML file.
+  // Only a document that reads back is saved: a broken one is no OPML file.
   const std::string bytes = OpmlFileBytes(feeds);
-  return !bytes.empty() && SaveDataFile(path, bytes);
+  return LoadXMLList(bytes, false) != nullptr && SaveDataFile(path, bytes);
 }
 
 std::string DefaultOpmlFileName() {

@@ -51,6 +51,7 @@ TEST(OpmlExport, ExactBytesInUtf8) {
 }
 
 TEST(OpmlExport, FailedWriteLeavesNoPartialFile) {
+  TComInit com;
   SetSaveRetryPauseForTest(0);
   ScratchFolder folder("opmlfail");
   EXPECT_FALSE(WriteOpmlFile(folder.File("missing\\list.opml"), kFeeds));
@@ -70,10 +71,11 @@ TEST(OpmlExport, FailedWriteLeavesNoPartialFile) {
 TEST(OpmlExport, AFieldEndingInALoneLeadByteExportsAFileThatReadsBack) {
   TComInit com;
   ScratchFolder folder("opmllead");
-  // From a hand-edited list: each field ends in the first byte of a pair.
+  // From a hand-edited list: each field ends in the first byte of a pair,
+  // the name with a control byte after it, which the escaping drops.
   std::string path = folder.File("list.opml"), result;
-  ASSERT_TRUE(
-      WriteOpmlFile(path, {Feed("速報\x82", "http://news.example/rss\x88", true), kFeeds[1]}));
+  ASSERT_TRUE(WriteOpmlFile(
+      path, {Feed("速報\x82\x1F", "http://news.example/rss\x88", true), kFeeds[1]}));
   ASSERT_TRUE(ProbeFeed(path, result));
   EXPECT_EQ("速報\thttp://news.example/rss\r\nAT&T \"Labs\" <x>\thttp://labs.example/feed?a=1&b=2",
             result);

@@ -22,7 +22,8 @@
 
 const char FeedMutexName[] = "TessivarFeed_Mutex";
 const char EnvMutexName[] = "TessivarEnv_Mutex";
-const char UpdateMutexName[] = "TessivarUpdate_Mutex";
+// Machine-wide: the work folder is everyone's, whichever session runs the update.
+const char UpdateMutexName[] = "Global\\TessivarUpdate_Mutex";
 const char RefreshBusyMessage[] = "ただいま自動更新中の為、手動更新はできません．";
 const char DialogOpenMessage[] = "既に設定ダイアログが起動しています．";
 const char DialogAddMessage[] = "設定ダイアログに直接追加してください．";

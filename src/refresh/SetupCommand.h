@@ -9,8 +9,9 @@
 
 extern const char FeedMutexName[];  // "TessivarFeed_Mutex"
 extern const char EnvMutexName[];   // "TessivarEnv_Mutex"
-// Held by the one "UPDATE" run; another says it is busy and does nothing.
-extern const char UpdateMutexName[];  // "TessivarUpdate_Mutex"
+// Held by the one "UPDATE" run of the machine, in every session; another
+// says it is busy and does nothing.
+extern const char UpdateMutexName[];  // "Global\TessivarUpdate_Mutex"
 extern const char UpdateBusyMessage[];
 // Shown by "REFRESH" while an automatic refresh holds the feed mutex.
 extern const char RefreshBusyMessage[];

@@ -3,7 +3,7 @@
 replacements, and the next start (wineboot -r) carries them out; a second
 run of a later release that is killed at its question, or answered with
 Cancel, before that start leaves the first update whole; a second run while
-the first asks ends at once; a link named like a stage is never followed.
+the first asks, from any session, ends at once; a link named like a stage is never followed.
 The other answers, versions and refusals are covered by UpdateCheck_test."""
 
 import os
@@ -137,6 +137,9 @@ def a_second_run_while_the_first_asks_says_so_and_leaves_the_work_folder(server)
     second = None
     try:
         wait_for_question(first)
+        # The guard is the machine's: runs of other sessions meet it too.
+        rc, log = wine_run(helper_exe(), ["mutex", "Global\\TessivarUpdate_Mutex"])
+        assert rc == 0, "no machine-wide guard: %d %s" % (rc, log)
         entries, fetched = work_entries(), server.requests()
         second = inst.start("UPDATE")
         assert answer_box("情報") == ["情報", "OK"]

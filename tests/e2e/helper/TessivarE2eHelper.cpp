@@ -1,9 +1,10 @@
 // Small chores the end-to-end tests need inside Wine: the product's own
-// scrambling of an OEM key, holding a named mutex, answering a message box,
-// finding, capturing and messaging a program's top-level window, reading or
-// switching the pages of a dialog, mouse and keyboard input, a registry
-// value, taking a window's notification-area icon away, and waiting for
-// menus, drop-down lists and a thread's move or menu loop.
+// scrambling of an OEM key, holding a named mutex or asking whether one
+// exists, answering a message box, finding, capturing and messaging a
+// program's top-level window, reading or switching the pages of a dialog,
+// mouse and keyboard input, a registry value, taking a window's
+// notification-area icon away, and waiting for menus, drop-down lists and a
+// thread's move or menu loop.
 #include <windows.h>
 #include <commctrl.h>
 #include <shellapi.h>
@@ -40,6 +41,12 @@ int Hold(char** argv) {
   while (!Exists(argv[4]) && GetTickCount() - start < limit) Sleep(50);
   ReleaseMutex(mutex.get());
   return 0;
+}
+
+// mutex <name>: 0 when a mutex of that name exists, 1 when none does.
+int MutexExists(char** argv) {
+  KernelHandle mutex(OpenMutexW(SYNCHRONIZE, FALSE, SjisToWide(argv[2]).c_str()));
+  return mutex ? 0 : GetLastError() == ERROR_FILE_NOT_FOUND ? 1 : 2;
 }
 
 BOOL CALLBACK CollectText(HWND child, LPARAM out) {
@@ -589,6 +596,7 @@ int main(int argc, char** argv) {
   std::string command = argc > 1 ? argv[1] : "";
   if (command == "scramble" && argc == 4) return Scramble(argv);
   if (command == "hold" && argc == 6) return Hold(argv);
+  if (command == "mutex" && argc == 3) return MutexExists(argv);
   if (command == "closebox" && argc >= 4 && argc <= 6) return CloseBox(argc, argv);
   if (command == "window" && argc == 6) return Window(argv);
   if (command == "capture" && argc == 5) return Capture(argv);

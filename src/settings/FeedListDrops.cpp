@@ -147,6 +147,11 @@ void TSetForm::OleDropTargetDragEnter(TObject*, TDragContext&) {
   dragHome_.Focused = focused >= 0 ? p.Record(focused) : nullptr;
   dragHome_.TopIndex = list.TopIndex();
   dragHome_.FieldsShown = p.FieldsShown();
+  // An inactive dialog has no focus of its own: its control that had it.
+  HWND focus = GetFocus();
+  if (!focus || !IsChild(Handle(), focus))
+    focus = ActiveControl() ? ActiveControl()->HandleIfAllocated() : nullptr;
+  dragHome_.Focus = focus;
   outerDrag_ = true;
   SetForegroundWindow(Handle());
   SetFocus();
@@ -173,6 +178,10 @@ void TSetForm::RestoreDragHome() {
   list.SetTopIndex(dragHome_.TopIndex);
   // The editor itself refilled the fields meanwhile: they follow the selection.
   if (p.FieldsShown() != dragHome_.FieldsShown) CheckListBoxClick(&list);
+  // The drag took the focus to the list, where the next key would clear what was typed.
+  const HWND focus = dragHome_.Focus;
+  if (focus && IsChild(Handle(), focus) && IsWindowVisible(focus) && IsWindowEnabled(focus))
+    ::SetFocus(focus);
   dragHome_ = TDragHome();
 }
 

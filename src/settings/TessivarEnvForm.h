@@ -127,6 +127,7 @@ class TSetForm : public TForm {
     const TFeedRecord* Focused = nullptr;
     int TopIndex = 0;
     int FieldsShown = 0;
+    HWND Focus = nullptr;
   };
   void RestoreDragHome();
   TWndMethod listProc_;

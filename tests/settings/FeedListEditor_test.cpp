@@ -378,17 +378,28 @@ TEST_F(FeedEditor, ACorrectionAfterADragFromAnotherProgramGoesToTheEditedFeed) {
       CloseAndRead(*form));
 }
 
+// Keys as the keyboard sends them: to the window with the focus.
+void TypeOn(const std::string& keys) {
+  HWND focus = GetFocus();
+  PostMessageW(focus, WM_KEYDOWN, VK_END, 0);
+  for (char c : keys) PostMessageW(focus, WM_CHAR, (WPARAM)(unsigned char)c, 0);
+  DispatchQueuedMessages();
+}
+
 TEST_F(FeedEditor, ADragFromAnotherProgramThatPassesOrIsRefusedKeepsTheTypedEntryAndTheSelection) {
   WriteList(kTwoFeeds);
   auto form = Open();
   TFeedPage& p = form->TB_FEED;
   form->SelectFeed(-1);
   form->CheckListBoxClick(&List(*form));
-  TypeInto(p.ED_URL, "http://127.0.0.1:1/typed.xml");
+  p.ED_URL.SetFocus();
+  TypeInto(p.ED_URL, "http://127.0.0.1:1/typed");
   DragOver(*form, Text("http://127.0.0.1:1/x").get(), 1);
   form->OleDropTarget.DropTarget()->DragLeave();
+  TypeOn(".xml");
   // Then one refused: nothing it offers fits.
   DropOn(*form, TestDataObject::Create().get(), 0);
+  EXPECT_EQ(p.ED_URL.Handle(), GetFocus());
   EXPECT_EQ(0, List(*form).SelCount());
   EXPECT_EQ("http://127.0.0.1:1/typed.xml", p.ED_URL.Text());
   CloseAndRead(*form);

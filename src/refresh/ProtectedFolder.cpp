@@ -58,10 +58,14 @@ bool BuildProtectedAcl(ProtectedAcl& acl) {
 const DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 
 // The entry itself, not what a link points to: a link's target is never changed.
-KernelHandle OpenEntry(const std::string& path, DWORD access, DWORD share = kShareAll) {
-  return KernelHandle(CreateFileW(SjisToWide(path).c_str(), access, share, nullptr, OPEN_EXISTING,
+KernelHandle OpenEntry(const std::wstring& path, DWORD access, DWORD share = kShareAll) {
+  return KernelHandle(CreateFileW(path.c_str(), access, share, nullptr, OPEN_EXISTING,
                                   FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT,
                                   nullptr));
+}
+
+KernelHandle OpenEntry(const std::string& path, DWORD access, DWORD share = kShareAll) {
+  return OpenEntry(SjisToWide(path), access, share);
 }
 
 DWORD AttributesOf(HANDLE entry) {
@@ -107,58 +111,82 @@ bool IsTrustedFolder(const KernelHandle& folder) {
   return folder && IsPlainFolder(folder.get()) && HasTrustedOwner(folder.get());
 }
 
+KernelHandle PlainFolder(const std::wstring& folder) {
+  KernelHandle entry =
+      OpenEntry(folder, READ_CONTROL | FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE);
+  // Wine shows a link by its name only; its handle is the target's.
+  const DWORD named = GetFileAttributesW(folder.c_str());
+  if (entry && (!IsPlainFolder(entry.get()) || (named & FILE_ATTRIBUTE_REPARSE_POINT)))
+    entry.reset();
+  return entry;
+}
+
+bool HasTrustedOwner(const std::wstring& path) {
+  KernelHandle entry = OpenEntry(path, READ_CONTROL);
+  return entry && HasTrustedOwner(entry.get());
+}
+
 // What goes of a folder's entries: others' files; with them others'
 // folders and every link; or everything.
 enum class Sweep { ForeignFiles, ForeignEntries, Everything };
 
-// Removed through a handle of the link itself, so never its target. Wine's
-// handle shows no link and acts on the target: there the link stays, unused.
-void RemoveLink(const std::string& path) {
-  KernelHandle link = OpenEntry(path, DELETE | FILE_READ_ATTRIBUTES);
-  FILE_DISPOSITION_INFO dispose = {TRUE};
-  if (link && (AttributesOf(link.get()) & FILE_ATTRIBUTE_REPARSE_POINT))
-    SetFileInformationByHandle(link.get(), FileDispositionInfo, &dispose, sizeof dispose);
+// A read-only mark is no reason to keep another's file.
+void ClearReadOnly(const std::wstring& path) {
+  KernelHandle entry = OpenEntry(path, FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES);
+  const DWORD attributes = entry ? AttributesOf(entry.get()) : 0;
+  if (!(attributes & FILE_ATTRIBUTE_READONLY)) return;
+  FILE_BASIC_INFO basic = {};  // zero times stay as they are
+  basic.FileAttributes = attributes & ~FILE_ATTRIBUTE_READONLY;
+  if (!basic.FileAttributes) basic.FileAttributes = FILE_ATTRIBUTE_NORMAL;
+  SetFileInformationByHandle(entry.get(), FileBasicInfo, &basic, sizeof basic);
 }
 
-bool SweepFolder(const std::string& folder, Sweep sweep);
+// Through a handle of the entry itself, so a link goes as a link, never its
+// target. Wine's handle of a link is its target's: there the link stays, unused.
+bool RemoveEntry(const std::wstring& path, bool listedAsLink) {
+  KernelHandle entry = OpenEntry(path, DELETE | FILE_READ_ATTRIBUTES);
+  if (!entry) return false;
+  const DWORD attributes = AttributesOf(entry.get());
+  if (listedAsLink && !(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) return true;
+  if (attributes & FILE_ATTRIBUTE_READONLY) ClearReadOnly(path);
+  FILE_DISPOSITION_INFO dispose = {TRUE};
+  return SetFileInformationByHandle(entry.get(), FileDispositionInfo, &dispose, sizeof dispose);
+}
 
-// False when the entry is to go and cannot.
-bool SweepEntry(const std::string& path, DWORD attributes, Sweep sweep) {
+bool SweepFolder(const std::wstring& folder, Sweep sweep);
+
+// False when the entry is to go and cannot. Entries are named as the system
+// gives them: a name without a Shift-JIS form stays reachable.
+bool SweepEntry(const std::wstring& path, DWORD attributes, Sweep sweep) {
   const bool isFolder = attributes & FILE_ATTRIBUTE_DIRECTORY;
-  if (isFolder && sweep == Sweep::ForeignFiles) return true;
-  if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) {
-    RemoveLink(path);
-    return true;
-  }
-  if (!isFolder) {
-    if (sweep != Sweep::Everything) {
-      KernelHandle file = OpenEntry(path, READ_CONTROL);
-      if (file && HasTrustedOwner(file.get())) return true;
-    }
-    return DeleteFileW(SjisToWide(path).c_str()) != 0;
-  }
+  const bool isLink = attributes & FILE_ATTRIBUTE_REPARSE_POINT;
+  // Other programs of the maker keep their folders and what a trusted owner left.
+  if (sweep == Sweep::ForeignFiles && (isFolder || HasTrustedOwner(path))) return true;
+  if (isLink) return RemoveEntry(path, true);
+  if (!isFolder)
+    return (sweep == Sweep::ForeignEntries && HasTrustedOwner(path)) || RemoveEntry(path, false);
   // Held while its entries go, so it cannot be swapped for a link meanwhile.
-  KernelHandle held = OpenPlainFolder(path);
+  KernelHandle held = PlainFolder(path);
   if (!held) return false;
   const bool keep = sweep == Sweep::ForeignEntries && HasTrustedOwner(held.get());
   if (!SweepFolder(path, keep ? Sweep::ForeignEntries : Sweep::Everything)) return false;
   held.reset();
-  return keep || RemoveDirectoryW(SjisToWide(path).c_str());
+  return keep || RemoveDirectoryW(path.c_str());
 }
 
 // Entries someone else left while the folder was open to all would stay
-// theirs to change: they go.
-bool SweepFolder(const std::string& folder, Sweep sweep) {
+// theirs to change: they go. False when one of them could not.
+bool SweepFolder(const std::wstring& folder, Sweep sweep) {
   WIN32_FIND_DATAW found;
-  FindHandle search(FindFirstFileW(SjisToWide(folder + "\\*").c_str(), &found));
+  FindHandle search(FindFirstFileW((folder + L"\\*").c_str(), &found));
   if (!search) return true;
+  bool swept = true;
   do {
-    const std::string name = WideToSjis(found.cFileName);
-    if (name != "." && name != ".." &&
-        !SweepEntry(folder + "\\" + name, found.dwFileAttributes, sweep))
-      return false;
+    const std::wstring name = found.cFileName;
+    if (name != L"." && name != L"..")
+      swept = SweepEntry(folder + L"\\" + name, found.dwFileAttributes, sweep) && swept;
   } while (FindNextFileW(search.get(), &found));
-  return true;
+  return swept;
 }
 
 const SECURITY_INFORMATION kProtectedDacl =
@@ -210,17 +238,16 @@ bool MoveAside(const std::string& folder, ProtectedAcl& acl) {
   return RenameAside(folder);
 }
 
+// The folder as this program's own, with the list.
+bool GiveList(const std::string& folder, ProtectedAcl& acl) {
+  KernelHandle handle = OpenEntry(folder, READ_CONTROL | WRITE_DAC);
+  return IsTrustedFolder(handle) &&
+         securityWriter(handle.get(), kProtectedDacl, nullptr, acl.get()) == ERROR_SUCCESS;
+}
+
 }  // namespace
 
-KernelHandle OpenPlainFolder(const std::string& folder) {
-  KernelHandle entry =
-      OpenEntry(folder, READ_CONTROL | FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE);
-  // Wine shows a link by its name only; its handle is the target's.
-  const DWORD named = GetFileAttributesW(SjisToWide(folder).c_str());
-  if (entry && (!IsPlainFolder(entry.get()) || (named & FILE_ATTRIBUTE_REPARSE_POINT)))
-    entry.reset();
-  return entry;
-}
+KernelHandle OpenPlainFolder(const std::string& folder) { return PlainFolder(SjisToWide(folder)); }
 
 bool SettleProtectedFolder(const std::string& folder, bool ownContent) {
   ProtectedAcl acl;
@@ -236,19 +263,24 @@ bool SettleProtectedFolder(const std::string& folder, bool ownContent) {
   if (!IsTrustedFolder(parent)) return false;
   // Made with the list, so it is never open to others, not even for a moment.
   const std::wstring path = SjisToWide(folder);
+  auto makeAnew = [&] {
+    return MoveAside(folder, acl) && CreateDirectoryW(path.c_str(), &attributes) &&
+           GiveList(folder, acl);
+  };
   if (!CreateDirectoryW(path.c_str(), &attributes)) {
     KernelHandle existing = OpenEntry(folder, READ_CONTROL);
     // A link or a file is refused, never moved.
     if (!existing || !IsPlainFolder(existing.get())) return false;
     if (!HasTrustedOwner(existing.get())) {
       existing.reset();
-      if (!MoveAside(folder, acl) || !CreateDirectoryW(path.c_str(), &attributes)) return false;
+      return makeAnew();
     }
   }
-  KernelHandle handle = OpenEntry(folder, READ_CONTROL | WRITE_DAC);
-  return IsTrustedFolder(handle) &&
-         securityWriter(handle.get(), kProtectedDacl, nullptr, acl.get()) == ERROR_SUCCESS &&
-         SweepFolder(folder, ownContent ? Sweep::ForeignEntries : Sweep::ForeignFiles);
+  if (!GiveList(folder, acl)) return false;
+  // What cannot go of the maker's folder stays, as other programs left it. The
+  // work folder holds only this program's entries: one that stays, a new folder.
+  return SweepFolder(path, ownContent ? Sweep::ForeignEntries : Sweep::ForeignFiles) ||
+         !ownContent || makeAnew();
 }
 
 void SetFolderSecurityForTest(FolderOwnerReader reader, FolderSecurityWriter writer) {

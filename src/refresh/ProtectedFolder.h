@@ -14,9 +14,11 @@
 // renamed aside (taken over first where it must be) and made anew. False,
 // and the folder is not to be used, when it or its parent is a link, the
 // parent belongs to someone else, a foreign folder cannot be moved, or the
-// list cannot be set. Files in it that belong to others go; with
-// ownContent (it holds only this program's entries) so do others' folders
-// with all they hold, and links, which are never entered, at every depth.
+// list cannot be set. Files in it that belong to others go, read-only or
+// not; with ownContent (it holds only this program's entries) so do others'
+// folders with all they hold, and links, which are never entered, at every
+// depth. An entry that cannot go stays without ownContent; with it, the
+// folder is renamed aside and made anew as a foreign one is.
 bool SettleProtectedFolder(const std::string& folder, bool ownContent = false);
 
 // The folder itself, held so that it can be neither moved nor removed while

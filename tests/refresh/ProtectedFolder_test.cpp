@@ -4,8 +4,10 @@
 
 #include <aclapi.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "classlib/Text.h"
 #include "common/TestFiles.h"
@@ -57,9 +59,9 @@ TEST(ProtectedFolder, NewAndExistingFoldersGetTheAdministratorsListInheritingNot
   SetFolderSecurityForTest(nullptr, nullptr);
 }
 
-// Wine shows every entry as the user's own: the folder made here stands
-// for one that another user made, by its file identity, which a rename keeps.
-BY_HANDLE_FILE_INFORMATION foreign = {};
+// Wine shows every entry as the user's own: the entries made here stand
+// for ones that another user made, by their file identity, which a rename keeps.
+std::vector<BY_HANDLE_FILE_INFORMATION> foreign;
 HANDLE blocking = INVALID_HANDLE_VALUE;  // an open handle of the foreign folder's maker
 
 BY_HANDLE_FILE_INFORMATION Identity(const std::string& path) {
@@ -80,8 +82,11 @@ bool OwnerByIdentity(HANDLE entry, PSID owner) {
   BY_HANDLE_FILE_INFORMATION info = {};
   GetFileInformationByHandle(entry, &info);
   DWORD size = SECURITY_MAX_SID_SIZE;
-  return CreateWellKnownSid(Same(info, foreign) ? WinBuiltinUsersSid : WinBuiltinAdministratorsSid,
-                            nullptr, owner, &size);
+  const bool theirs =
+      std::any_of(foreign.begin(), foreign.end(),
+                  [&](const BY_HANDLE_FILE_INFORMATION& f) { return Same(info, f); });
+  return CreateWellKnownSid(theirs ? WinBuiltinUsersSid : WinBuiltinAdministratorsSid, nullptr,
+                            owner, &size);
 }
 
 // Taking the folder over is what frees it here.
@@ -100,12 +105,45 @@ TEST(ProtectedFolder, AReusedFolderOfThisProgramLosesOthersFoldersWithAllTheyHol
     ASSERT_TRUE(CreateDirectoryW(SjisToWide(folder + sub).c_str(), nullptr)) << sub;
   WriteWholeFile(folder + "\\staged-0\\inner\\TessivarSetup.exe", "planted");
   WriteWholeFile(folder + "\\staged-1\\TessivarSetup.exe", "staged");
-  foreign = Identity(folder + "\\staged-0");
+  foreign = {Identity(folder + "\\staged-0")};
   SetFolderSecurityForTest(OwnerByIdentity, nullptr);
   EXPECT_TRUE(SettleProtectedFolder(folder, true));
   SetFolderSecurityForTest(nullptr, nullptr);
   EXPECT_FALSE(PathExists(folder + "\\staged-0"));
   EXPECT_EQ(ReadWholeFile(folder + "\\staged-1\\TessivarSetup.exe"), "staged");
+}
+
+TEST(ProtectedFolder, OthersEntriesThatCannotGoNeverStopTheSettling) {
+  ScratchFolder scratch("TessivarProtectedStuck");
+  const std::string maker = scratch.File("maker"), work = maker + "\\work";
+  for (const std::string& folder : {maker, work})
+    ASSERT_TRUE(CreateDirectoryW(SjisToWide(folder).c_str(), nullptr));
+  foreign.clear();
+  for (const std::string& file :
+       {maker + "\\read-only.dat", maker + "\\held.dat", work + "\\held.dat"}) {
+    WriteWholeFile(file, "theirs");
+    foreign.push_back(Identity(file));
+  }
+  SetFileAttributesW(SjisToWide(maker + "\\read-only.dat").c_str(), FILE_ATTRIBUTE_READONLY);
+  const BY_HANDLE_FILE_INFORMATION workBefore = Identity(work);
+  // Their program holds them open, sharing nothing. Wine moves a folder with
+  // a file open in it: here that file stands for any entry that cannot go.
+  auto hold = [](const std::string& file) {
+    return KernelHandle(
+        CreateFileW(SjisToWide(file).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+  };
+  KernelHandle heldInMaker = hold(maker + "\\held.dat"), heldInWork = hold(work + "\\held.dat");
+  SetFolderSecurityForTest(OwnerByIdentity, nullptr);
+  // The work folder first: the new one could get the identity of a file
+  // removed just before, and so pass for theirs.
+  EXPECT_TRUE(SettleProtectedFolder(work, true));
+  EXPECT_TRUE(SettleProtectedFolder(maker));
+  SetFolderSecurityForTest(nullptr, nullptr);
+  foreign.clear();
+  EXPECT_FALSE(PathExists(maker + "\\read-only.dat"));
+  EXPECT_TRUE(PathExists(maker + "\\held.dat")) << "left where it is";
+  EXPECT_FALSE(Same(Identity(work), workBefore)) << "reused";
+  EXPECT_FALSE(PathExists(work + "\\held.dat"));
 }
 
 struct ForeignCase {
@@ -120,7 +158,7 @@ TEST_P(ProtectedFolderForeign, IsMovedAsideAndMadeAnew) {
   const std::string folder = scratch.File("work");
   ASSERT_TRUE(CreateDirectoryW(SjisToWide(folder).c_str(), nullptr));
   WriteWholeFile(folder + "\\TessivarSetup.exe", "planted");
-  foreign = Identity(folder);
+  foreign = {Identity(folder)};
   if (GetParam().HeldOpen)
     blocking = CreateFileW(SjisToWide(folder).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                            OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
@@ -131,7 +169,7 @@ TEST_P(ProtectedFolderForeign, IsMovedAsideAndMadeAnew) {
   if (blocking != INVALID_HANDLE_VALUE) CloseHandle(blocking);
   blocking = INVALID_HANDLE_VALUE;
   EXPECT_EQ(setAces, GetParam().Calls);
-  EXPECT_FALSE(Same(Identity(folder), foreign)) << "reused";
+  EXPECT_FALSE(Same(Identity(folder), foreign[0])) << "reused";
   EXPECT_FALSE(PathExists(folder + "\\TessivarSetup.exe"));
 }
 

@@ -233,6 +233,9 @@ enum class Obstacle {
   ProgramFolderBlocked,  // a file stands where its parent folder would be
   WorkFolderAclRefused,
   PlainHttpElsewhere,  // the update folder is not the test server's base
+  // Another program's file whose name has no Shift-JIS form
+  UnnamableInMakerFolder,
+  UnnamableInWorkFolder,
 };
 
 DWORD RefuseAcl(HANDLE, SECURITY_INFORMATION, PSID, PACL) { return ERROR_ACCESS_DENIED; }
@@ -265,6 +268,16 @@ TEST_P(UpdateFlow, EndsWithItsMessageAndItsMoves) {
   } else {
     ForceFolder(DelBackslash(places.ProgramFolder));
   }
+  const bool unnamable =
+      obstacle == Obstacle::UnnamableInMakerFolder || obstacle == Obstacle::UnnamableInWorkFolder;
+  const std::wstring otherFile =
+      SjisToWide(obstacle == Obstacle::UnnamableInWorkFolder ? places.WorkFolder : scratch.Path()) +
+      L"\uD55C\uAE00.dat";
+  if (unnamable) {
+    ForceFolder(DelBackslash(places.WorkFolder));
+    ASSERT_TRUE(KernelHandle(
+        CreateFileW(otherFile.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr)));
+  }
   RunUpdate(places, GetParam().Answers);
   SetFolderSecurityForTest(nullptr, nullptr);
   SetMakerBase("");
@@ -279,10 +292,14 @@ TEST_P(UpdateFlow, EndsWithItsMessageAndItsMoves) {
   if (obstacle == Obstacle::WorkFolderAclRefused || obstacle == Obstacle::PlainHttpElsewhere) {
     EXPECT_TRUE(server.Requests().empty());
   }
+  if (unnamable) {
+    EXPECT_NE(GetFileAttributesW(otherFile.c_str()), INVALID_FILE_ATTRIBUTES);
+  }
 }
 
 const char kFailed[] = "アップデートプログラムのダウンロードに失敗しました．";
 const char kNeedsAdmin[] = "アップデートには管理者権限が必要です．";
+const char kQuestion[] = "アップデートを実行しますか？";
 const std::pair<const char*, const char*> kSetup = {"TessivarSetup.exe", "setup-1.23.0.7.exe"},
                                           kTicker = {"TessivarOrvanel.exe", "ticker-1.23.0.7.exe"},
                                           kLauncher = {"TessivarUpdate.exe", "update-1.0.0.0.exe"};
@@ -304,7 +321,9 @@ INSTANTIATE_TEST_SUITE_P(
         Flow{{{"TessivarSetup.exe", ""}}, {mrOk}, kFailed, {}}, Flow{{}, {mrOk}, kNeedsAdmin, {}},
         Flow{{kSetup}, {mrOk}, kNeedsAdmin, {}, Obstacle::ProgramFolderBlocked},
         Flow{{kSetup}, {mrOk}, kNeedsAdmin, {}, Obstacle::WorkFolderAclRefused},
-        Flow{{kSetup}, {mrOk}, kFailed, {}, Obstacle::PlainHttpElsewhere}));
+        Flow{{kSetup}, {mrOk}, kFailed, {}, Obstacle::PlainHttpElsewhere},
+        Flow{{kSetup}, {mrCancel}, kQuestion, {}, Obstacle::UnnamableInMakerFolder},
+        Flow{{kSetup}, {mrCancel}, kQuestion, {}, Obstacle::UnnamableInWorkFolder}));
 
 TEST(UpdateCheck, AnEarlierUpdateStaysWholeUntilALaterRunSchedulesItsOwn) {
   ScratchFolder scratch("TessivarUpdateRuns");

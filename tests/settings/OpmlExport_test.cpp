@@ -74,8 +74,8 @@ TEST(OpmlExport, AFieldEndingInALoneLeadByteExportsAFileThatReadsBack) {
   // From a hand-edited list: each field ends in the first byte of a pair,
   // the name with a control byte after it, which the escaping drops.
   std::string path = folder.File("list.opml"), result;
-  ASSERT_TRUE(WriteOpmlFile(
-      path, {Feed("速報\x82\x1F", "http://news.example/rss\x88", true), kFeeds[1]}));
+  ASSERT_TRUE(
+      WriteOpmlFile(path, {Feed("速報\x82\x1F", "http://news.example/rss\x88", true), kFeeds[1]}));
   ASSERT_TRUE(ProbeFeed(path, result));
   EXPECT_EQ("速報\thttp://news.example/rss\r\nAT&T \"Labs\" <x>\thttp://labs.example/feed?a=1&b=2",
             result);

@@ -131,14 +131,12 @@ bool HasTrustedOwner(const std::wstring& path) {
 enum class Sweep { ForeignFiles, ForeignEntries, Everything };
 
 // A read-only mark is no reason to keep another's file.
-void ClearReadOnly(const std::wstring& path) {
-  KernelHandle entry = OpenEntry(path, FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES);
-  const DWORD attributes = entry ? AttributesOf(entry.get()) : 0;
-  if (!(attributes & FILE_ATTRIBUTE_READONLY)) return;
+void ClearReadOnly(const std::wstring& path, DWORD attributes) {
+  KernelHandle entry = OpenEntry(path, FILE_WRITE_ATTRIBUTES);
   FILE_BASIC_INFO basic = {};  // zero times stay as they are
   basic.FileAttributes = attributes & ~FILE_ATTRIBUTE_READONLY;
   if (!basic.FileAttributes) basic.FileAttributes = FILE_ATTRIBUTE_NORMAL;
-  SetFileInformationByHandle(entry.get(), FileBasicInfo, &basic, sizeof basic);
+  if (entry) SetFileInformationByHandle(entry.get(), FileBasicInfo, &basic, sizeof basic);
 }
 
 // Through a handle of the entry itself, so a link goes as a link, never its
@@ -148,7 +146,7 @@ bool RemoveEntry(const std::wstring& path, bool listedAsLink) {
   if (!entry) return false;
   const DWORD attributes = AttributesOf(entry.get());
   if (listedAsLink && !(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) return true;
-  if (attributes & FILE_ATTRIBUTE_READONLY) ClearReadOnly(path);
+  if (attributes & FILE_ATTRIBUTE_READONLY) ClearReadOnly(path, attributes);
   FILE_DISPOSITION_INFO dispose = {TRUE};
   return SetFileInformationByHandle(entry.get(), FileDispositionInfo, &dispose, sizeof dispose);
 }

@@ -149,7 +149,7 @@ void TSetForm::OleDropTargetDragEnter(TObject*, TDragContext&) {
   dragHome_.FieldsShown = p.FieldsShown();
   // An inactive dialog has no focus of its own: its control that had it.
   HWND focus = GetFocus();
-  if (!focus || !IsChild(Handle(), focus))
+  if (!IsChild(Handle(), focus))
     focus = ActiveControl() ? ActiveControl()->HandleIfAllocated() : nullptr;
   dragHome_.Focus = focus;
   outerDrag_ = true;
@@ -180,7 +180,7 @@ void TSetForm::RestoreDragHome() {
   if (p.FieldsShown() != dragHome_.FieldsShown) CheckListBoxClick(&list);
   // The drag took the focus to the list, where the next key would clear what was typed.
   const HWND focus = dragHome_.Focus;
-  if (focus && IsChild(Handle(), focus) && IsWindowVisible(focus) && IsWindowEnabled(focus))
+  if (IsChild(Handle(), focus) && IsWindowVisible(focus) && IsWindowEnabled(focus))
     ::SetFocus(focus);
   dragHome_ = TDragHome();
 }

@@ -55,7 +55,8 @@ std::string OpmlFileBytes(const std::vector<TFeedListEntry>& feeds) {
 bool WriteOpmlFile(const std::string& path, const std::vector<TFeedListEntry>& feeds) {
   // Only a document that reads back is saved: a broken one is no OPML file.
   const std::string bytes = OpmlFileBytes(feeds);
-  return LoadXMLList(bytes, false) != nullptr && SaveDataFile(path, bytes);
+  IXMLDOMDocument* parsed = nullptr;
+  return LoadXMLDocument(bytes, parsed) && SaveDataFile(path, bytes);
 }
 
 std::string DefaultOpmlFileName() {

@@ -3,8 +3,8 @@
 replacements, and the next start (wineboot -r) carries them out; a second
 run of a later release that is killed at its question, or answered with
 Cancel, before that start leaves the first update whole; a second run while
-the first asks, from any session, ends at once; a link named like a stage is never followed.
-The other answers, versions and refusals are covered by UpdateCheck_test."""
+the first asks, from any session, ends at once; a link named like a stage is
+never followed. The other answers, versions and refusals are covered by UpdateCheck_test."""
 
 import os
 import shutil

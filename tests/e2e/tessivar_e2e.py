@@ -307,6 +307,25 @@ def helper_exe():
     return os.path.join(BUILD, "tests", "TessivarE2eHelper.exe")
 
 
+HELPER_RUNS = 3
+
+
+def helper_run(args, timeout=RUN_TIMEOUT):
+    """Runs a chore of the helper: its exit code and output. Under load Wine
+    now and then ends a program before it answers (exit code 1, Wine's reason
+    only in its error log): such a run, known by the helper's missing last
+    line, is run again."""
+    lost = []
+    for _ in range(HELPER_RUNS):
+        rc, out = wine_run(helper_exe(), [str(a) for a in args], env={"WINEDEBUG": "err+all,fixme-all"},
+                           timeout=timeout)
+        end = out.rfind("\nhelper exit ")
+        if end >= 0:
+            return rc, out[:end].rstrip("\r")
+        lost.append("exit code %d: %s" % (rc, out.strip()))
+    return rc, "the helper never answered: " + " | ".join(lost)
+
+
 def standin_starts(folder):
     """The starts logged in folder's standin.log so far, each as its program
     name and arguments; a line still being written is left out."""
@@ -320,7 +339,7 @@ def settings_dialog_shown(seconds=60):
     tmp = tempfile.mkdtemp(prefix="tessivar-win-")
     try:
         out = os.path.join(tmp, "w.txt")
-        wine_run(helper_exe(), ["window", "TForm", "設定", out, str(seconds)], timeout=seconds + 60)
+        helper_run(["window", "TForm", "設定", out, seconds], timeout=seconds + 60)
         return os.path.exists(out) and open(out).read().split()[1] == "1"
     finally:
         shutil.rmtree(tmp, ignore_errors=True)
@@ -329,7 +348,7 @@ def settings_dialog_shown(seconds=60):
 def close_settings_dialog(proc, seconds=60):
     """Closes the run's settings dialog as its close box does; the run's exit code."""
     assert settings_dialog_shown(seconds), "no settings dialog"
-    rc, log = wine_run(helper_exe(), ["send", "TForm", "設定", "16", "0"])
+    rc, log = helper_run(["send", "TForm", "設定", 16, 0])
     assert rc == 0, "no settings dialog to close (%d): %s" % (rc, log)
     try:
         proc.communicate(timeout=seconds)
@@ -345,7 +364,7 @@ def users_folder():
              if os.path.basename(d) != "Public" and os.path.isdir(os.path.join(d, "AppData"))]
     if not users:
         # First use of the prefix: let wine create it.
-        wine_run(helper_exe(), ["none"])
+        helper_run(["none"])
         users = [d for d in glob.glob(os.path.join(PREFIX, "drive_c", "users", "*"))
                  if os.path.basename(d) != "Public"]
     return users[0]
@@ -357,7 +376,7 @@ def answer_box(title, button=None, timeout=60):
     tmp = tempfile.mkdtemp(prefix="tessivar-box-")
     try:
         out = os.path.join(tmp, "box.txt")
-        rc, log = wine_run(helper_exe(), ["closebox", out, str(timeout), title] + ([button] if button else []))
+        rc, log = helper_run(["closebox", out, timeout, title] + ([button] if button else []))
         assert rc == 0, "no %s box (%d): %s" % (title, rc, log)
         with open(out, "rb") as f:
             return f.read().decode("cp932").splitlines()
@@ -370,7 +389,7 @@ def scramble(text):
     tmp = tempfile.mkdtemp(prefix="tessivar-scr-")
     try:
         out = os.path.join(tmp, "out.txt")
-        rc, log = wine_run(helper_exe(), ["scramble", text, out])
+        rc, log = helper_run(["scramble", text, out])
         assert rc == 0, log
         with open(out, "rb") as f:
             return f.read().decode("ascii")

@@ -6,8 +6,8 @@ import os
 import shutil
 import tempfile
 
-from tessivar_e2e import (BUILD, Install, answer_box, close_settings_dialog, def_line, helper_exe,
-                          run_cases, settings_dialog_shown, wine_kill, wine_run)
+from tessivar_e2e import (BUILD, Install, answer_box, close_settings_dialog, def_line, helper_run,
+                          run_cases, settings_dialog_shown, wine_kill)
 from ticker_e2e import Bitmap, click, type_text, wait_until, window
 
 TITLE = "設定"
@@ -15,7 +15,7 @@ SHOTS = os.path.join(BUILD, "shots")
 
 
 def helper(*args, timeout=60):
-    return wine_run(helper_exe(), [str(a) for a in args], timeout=timeout)
+    return helper_run(args, timeout=timeout)
 
 
 class Dialog:

@@ -6,8 +6,8 @@ import shutil
 import tempfile
 import time
 
-from tessivar_e2e import (HERE, Install, Proxy, close_settings_dialog, def_line, helper_exe, run_cases,
-                          scramble, wine_kill, wine_run, wine_start)
+from tessivar_e2e import (HERE, Install, Proxy, close_settings_dialog, def_line, helper_exe, helper_run,
+                          run_cases, scramble, wine_kill, wine_start)
 
 EMBEDDED_LIST = os.path.join(HERE, "..", "..", "src", "resources", "TessivarOrvanel.def")
 
@@ -63,7 +63,7 @@ def refresh_while_a_refresh_runs_says_so(server):
             proc = inst.start("REFRESH")
             out = os.path.join(tmp, "box.txt")
             try:
-                rc, log = wine_run(helper_exe(), ["closebox", out, "60"])
+                rc, log = helper_run(["closebox", out, 60])
                 assert rc == 0, "no message box: " + log
                 proc.communicate(timeout=60)
                 assert proc.returncode == 0

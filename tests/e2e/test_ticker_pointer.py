@@ -215,7 +215,7 @@ def a_skin_with_magenta_corners_shapes_the_window(server):
         t.write_tic([item("スキンの記事")])
         t.start()
         count, visible, left, top, right, bottom = window()
-        assert (right - left, bottom - top) == (w, h), (left, top, right, bottom)
+        assert (right - left, bottom - top) == (w, h), (count, visible, left, top, right, bottom)
         screen_shot("skin-screen")
         shot = capture("skin")
         assert shot is not None

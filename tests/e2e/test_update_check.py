@@ -10,7 +10,7 @@ import os
 import shutil
 import tempfile
 
-from tessivar_e2e import (BIN, BUILD, PREFIX, Install, answer_box, helper_exe, run_cases, wine_kill,
+from tessivar_e2e import (BIN, BUILD, PREFIX, Install, answer_box, helper_run, run_cases, wine_kill,
                           wine_run)
 
 STANDIN = os.path.join(BUILD, "tests", "standin")
@@ -76,7 +76,7 @@ def killed_at_question(inst):
 def wait_for_question(proc):
     tmp = tempfile.mkdtemp(prefix="tessivar-upd-")
     out = os.path.join(tmp, "w.txt")
-    rc, log = wine_run(helper_exe(), ["window", "TForm", "確認", out, "150"], timeout=200)
+    rc, log = helper_run(["window", "TForm", "確認", out, 150], timeout=200)
     shutil.rmtree(tmp, ignore_errors=True)
     assert rc == 0, "no question: " + log
     assert proc.poll() is None, "the run ended by itself"
@@ -138,7 +138,7 @@ def a_second_run_while_the_first_asks_says_so_and_leaves_the_work_folder(server)
     try:
         wait_for_question(first)
         # The guard is the machine's: runs of other sessions meet it too.
-        rc, log = wine_run(helper_exe(), ["mutex", "Global\\TessivarUpdate_Mutex"])
+        rc, log = helper_run(["mutex", "Global\\TessivarUpdate_Mutex"])
         assert rc == 0, "no machine-wide guard: %d %s" % (rc, log)
         entries, fetched = work_entries(), server.requests()
         second = inst.start("UPDATE")

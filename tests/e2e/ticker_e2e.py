@@ -57,7 +57,7 @@ class Ticker:
 
 
 def helper(*args, timeout=60):
-    return e2e.wine_run(e2e.helper_exe(), [str(a) for a in args], timeout=timeout)
+    return e2e.helper_run(args, timeout=timeout)
 
 
 def helper_ok(*args, timeout=60):
@@ -85,9 +85,8 @@ def window(seconds=60, cls=CLASS, title=TITLE):
     tmp = tempfile.mkdtemp(prefix="tessivar-win-")
     try:
         out = os.path.join(tmp, "w.txt")
-        helper("window", cls, title, out, seconds, timeout=seconds + 60)
-        if not os.path.exists(out):
-            return (0, 0, 0, 0, 0, 0)
+        rc, log = helper("window", cls, title, out, seconds, timeout=seconds + 60)
+        assert os.path.exists(out), "helper window: exit code %d: %s" % (rc, log)
         return tuple(int(x) for x in open(out).read().split())
     finally:
         shutil.rmtree(tmp, ignore_errors=True)

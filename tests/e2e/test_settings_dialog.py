@@ -6,16 +6,12 @@ import os
 import shutil
 import tempfile
 
-from tessivar_e2e import (BUILD, Install, answer_box, close_settings_dialog, def_line, helper_run,
-                          run_cases, settings_dialog_shown, wine_kill)
-from ticker_e2e import Bitmap, click, type_text, wait_until, window
+from tessivar_e2e import (BUILD, Install, answer_box, close_settings_dialog, def_line, run_cases,
+                          settings_dialog_shown, wine_kill)
+from ticker_e2e import Bitmap, click, helper, type_text, wait_until, window
 
 TITLE = "設定"
 SHOTS = os.path.join(BUILD, "shots")
-
-
-def helper(*args, timeout=60):
-    return helper_run(args, timeout=timeout)
 
 
 class Dialog:
